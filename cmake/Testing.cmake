@@ -1,0 +1,77 @@
+# GoogleTest from the Debian sources, and the test environment of tools/testenv/testenv: a private
+# network namespace, a Wine prefix whose server runs inside it, and a virtual X display. Tests ask for
+# what they need through norvatessa_add_test(); CTest starts each part once per run and stops it at the
+# end, also when only a few tests are selected.
+
+set(GOOGLETEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources (Debian package googletest)")
+if(NOT EXISTS ${GOOGLETEST_SOURCE_DIR}/CMakeLists.txt)
+    message(FATAL_ERROR "GoogleTest sources are missing: install the Debian package googletest")
+endif()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+set(TESTENV ${CMAKE_SOURCE_DIR}/tools/testenv/testenv)
+set(TESTENV_STATE ${CMAKE_BINARY_DIR}/testenv)
+
+function(norvatessa_fixture name)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "REQUIRES")
+    add_test(NAME testenv.${name}.start COMMAND ${TESTENV} ${TESTENV_STATE} start-${name})
+    add_test(NAME testenv.${name}.stop COMMAND ${TESTENV} ${TESTENV_STATE} stop-${name})
+    set_tests_properties(testenv.${name}.start PROPERTIES FIXTURES_SETUP ${name} TIMEOUT 300)
+    set_tests_properties(testenv.${name}.stop PROPERTIES FIXTURES_CLEANUP ${name} TIMEOUT 60)
+    if(arg_REQUIRES)
+        set_tests_properties(testenv.${name}.start testenv.${name}.stop PROPERTIES
+            FIXTURES_REQUIRED "${arg_REQUIRES}")
+    endif()
+endfunction()
+
+norvatessa_fixture(netns)
+if(WIN32)
+    # Every Windows test program runs under Wine inside the namespace.
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${TESTENV} ${TESTENV_STATE} run --)
+    # Wine's desktop process, started with the Wine server, draws on the display: the display comes
+    # first and goes last.
+    norvatessa_fixture(display REQUIRES netns)
+    norvatessa_fixture(wine REQUIRES netns display)
+endif()
+
+# norvatessa_add_test(TARGET [DISPLAY] [NETWORK] [TIMEOUT seconds] [RESOURCE_LOCK names...] [ARGS args...])
+#   DISPLAY: the program opens windows on the virtual display (Windows build).
+#   NETWORK: a native program that needs the private namespace (Windows programs always run in it).
+#   RESOURCE_LOCK: names of shared resources, such as a fixed UDP port, that tests must not use at once.
+function(norvatessa_add_test target)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "DISPLAY;NETWORK" "TIMEOUT" "RESOURCE_LOCK;ARGS")
+    if(NOT arg_TIMEOUT)
+        set(arg_TIMEOUT 120)
+    endif()
+    set(fixtures "")
+    if(WIN32)
+        add_test(NAME ${target} COMMAND ${target} ${arg_ARGS})
+        list(APPEND fixtures wine)
+        if(arg_DISPLAY)
+            list(APPEND fixtures display)
+            set_tests_properties(${target} PROPERTIES ENVIRONMENT TESTENV_DISPLAY=1)
+        endif()
+    elseif(arg_NETWORK)
+        add_test(NAME ${target} COMMAND ${TESTENV} ${TESTENV_STATE} run -- $<TARGET_FILE:${target}> ${arg_ARGS})
+        list(APPEND fixtures netns)
+    else()
+        add_test(NAME ${target} COMMAND ${target} ${arg_ARGS})
+    endif()
+    set_tests_properties(${target} PROPERTIES TIMEOUT ${arg_TIMEOUT})
+    if(fixtures)
+        set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED "${fixtures}")
+    endif()
+    if(arg_RESOURCE_LOCK)
+        set_tests_properties(${target} PROPERTIES RESOURCE_LOCK "${arg_RESOURCE_LOCK}")
+    endif()
+endfunction()
+
+# A GoogleTest program of our own: norvatessa_gtest(NAME SOURCES... LIBRARIES...).
+function(norvatessa_gtest name)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LIBRARIES")
+    add_executable(${name} ${arg_SOURCES})
+    norvatessa_target(${name})
+    target_link_libraries(${name} PRIVATE ${arg_LIBRARIES} GTest::gmock GTest::gtest_main)
+endfunction()
