@@ -1,0 +1,236 @@
+#include "engine/DeviceSearcher.h"
+
+#include "engine/DiscoveryReply.h"
+#include "engine/SearchDeadline.h"
+
+#include <ws2tcpip.h>
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace OM::Norvatessa
+{
+
+using Helpers::UniqueSocket;
+
+namespace
+{
+
+static_assert(SearchDeadline::Unbounded == WSA_INFINITE);
+
+sockaddr_in Endpoint(ULONG address, u_short port)
+{
+    sockaddr_in endpoint{};
+    endpoint.sin_family = AF_INET;
+    endpoint.sin_port = ::htons(port);
+    endpoint.sin_addr.s_addr = ::htonl(address);
+    return endpoint;
+}
+
+std::wstring FromAnsiCodePage(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    const int size = static_cast<int>(text.size());
+    const int wide = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    if (wide <= 0)
+        return {};
+    std::wstring result(static_cast<std::size_t>(wide), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, result.data(), wide);
+    return result;
+}
+
+// The receive still outstanding when reception ends. The system may write into the buffer and the
+// overlapped block until the receive has really ended, so it is cancelled and waited for before the
+// buffer goes away.
+class OutstandingReceive
+{
+public:
+    OutstandingReceive(SOCKET socket, WSAOVERLAPPED& overlapped) noexcept
+        : socket(socket), overlapped(overlapped)
+    {
+    }
+    ~OutstandingReceive() { Abandon(); }
+    OutstandingReceive(const OutstandingReceive&) = delete;
+    OutstandingReceive& operator=(const OutstandingReceive&) = delete;
+
+    void Arm() noexcept { armed = true; }
+    void Disarm() noexcept { armed = false; }
+
+private:
+    void Abandon() noexcept
+    {
+        if (!armed)
+            return;
+        // A receive that completed meanwhile is not found, which is as good as cancelled.
+        ::CancelIoEx(reinterpret_cast<HANDLE>(socket), &overlapped);
+        DWORD bytes = 0;
+        DWORD flags = 0;
+        ::WSAGetOverlappedResult(socket, &overlapped, &bytes, TRUE, &flags);
+        armed = false;
+    }
+
+    SOCKET socket;
+    WSAOVERLAPPED& overlapped;
+    bool armed = false;
+};
+
+} // namespace
+
+DeviceSearcher::DeviceSearcher() : cancelEvent(::WSACreateEvent()), receiveEvent(::WSACreateEvent())
+{
+    overlapped.hEvent = receiveEvent.get();
+}
+
+DeviceSearcher::~DeviceSearcher() = default;
+
+void DeviceSearcher::Cancel() noexcept
+{
+    ::WSASetEvent(cancelEvent.get());
+}
+
+void DeviceSearcher::ResetCancel() noexcept
+{
+    ::WSAResetEvent(cancelEvent.get());
+}
+
+void DeviceSearcher::Search()
+{
+    found.clear();
+    if (sink)
+        sink->OnSearchBegin();
+
+    UniqueSocket sender;
+    UniqueSocket receiver;
+    // Sockets opened so far are closed before the error is reported; the code is taken first, since
+    // closing may change it.
+    const auto fail = [&]() {
+        const int error = ::WSAGetLastError();
+        receiver.reset();
+        sender.reset();
+        if (sink)
+            sink->OnSocketError(error);
+    };
+
+    sender.reset(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+    if (!sender)
+        return fail();
+    const DWORD broadcast = 1;
+    if (::setsockopt(sender.get(), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&broadcast),
+                     sizeof broadcast) != 0)
+        return fail();
+    const sockaddr_in everybody = Endpoint(INADDR_BROADCAST, sendPort);
+
+    receiver.reset(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+    if (!receiver)
+        return fail();
+    const sockaddr_in local = Endpoint(INADDR_ANY, recvPort);
+    if (::bind(receiver.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
+        return fail();
+
+    if (::sendto(sender.get(), DiscoveryProbe.data(), static_cast<int>(DiscoveryProbe.size()), 0,
+                 reinterpret_cast<const sockaddr*>(&everybody), sizeof everybody) == SOCKET_ERROR)
+        return fail();
+    if (sink)
+        sink->OnProbeSent();
+    state = 1;
+
+    const Outcome outcome = Receive(receiver.get());
+
+    ::shutdown(receiver.get(), SD_RECEIVE);
+    ::shutdown(sender.get(), SD_SEND);
+    receiver.reset();
+    sender.reset();
+    if (outcome == Outcome::Completed && sink)
+        sink->OnSearchEnd();
+}
+
+DeviceSearcher::Outcome DeviceSearcher::Receive(SOCKET socket)
+{
+    std::vector<char> buffer(ReceiveBufferSize);
+    sockaddr_in from{};
+    OutstandingReceive outstanding(socket, overlapped);
+
+    const WSAEVENT events[] = {cancelEvent.get(), receiveEvent.get()};
+    const SearchDeadline deadline(::GetTickCount(), timeoutMs);
+    for (;;)
+    {
+        WSABUF slice{static_cast<ULONG>(buffer.size()), buffer.data()};
+        DWORD flags = 0;
+        INT fromLength = sizeof from;
+        const HANDLE event = overlapped.hEvent;
+        overlapped = WSAOVERLAPPED{};
+        overlapped.hEvent = event;
+        ::WSAResetEvent(event);
+        if (::WSARecvFrom(socket, &slice, 1, nullptr, &flags, reinterpret_cast<sockaddr*>(&from), &fromLength,
+                          &overlapped, nullptr) != 0 &&
+            ::WSAGetLastError() != WSA_IO_PENDING)
+        {
+            // Nothing could end a wait for this receive but the deadline or a cancel, so the search ends
+            // now rather than waiting for either.
+            return Outcome::Failed;
+        }
+        outstanding.Arm();
+
+        DWORD woken;
+        do
+            woken = ::WSAWaitForMultipleEvents(2, events, FALSE, deadline.Remaining(::GetTickCount()), TRUE);
+        while (woken == WSA_WAIT_IO_COMPLETION);
+        if (woken == WSA_WAIT_EVENT_0)
+            return Outcome::Cancelled;
+        if (woken == WSA_WAIT_TIMEOUT)
+            return Outcome::Completed;
+        if (woken != WSA_WAIT_EVENT_0 + 1)
+            return Outcome::Failed; // a wait that fails once fails again: going on would spin
+
+        DWORD bytes = 0;
+        const BOOL received = ::WSAGetOverlappedResult(socket, &overlapped, &bytes, TRUE, &flags);
+        outstanding.Disarm();
+        if (!received)
+            return Outcome::Failed; // a datagram larger than the buffer ends up here
+        if (bytes == 0)
+            continue;
+
+        const DWORD handledAt = ::GetTickCount();
+        std::array<std::uint8_t, 4> senderBytes{};
+        static_assert(sizeof from.sin_addr == senderBytes.size());
+        std::memcpy(senderBytes.data(), &from.sin_addr, senderBytes.size());
+        OnDatagram(senderBytes, reinterpret_cast<const std::uint8_t*>(buffer.data()), bytes);
+        if (deadline.EndsWithDatagramAt(handledAt))
+            return Outcome::Completed;
+    }
+}
+
+void DeviceSearcher::OnDatagram(const std::array<std::uint8_t, 4>& senderBytes, const std::uint8_t* data,
+                                std::size_t length)
+{
+    if (state != 1)
+    {
+        if (sink)
+            sink->OnForeignDatagram(senderBytes, data, length);
+        return;
+    }
+    std::optional<DiscoveryReply> parsed = ParseDiscoveryReply(data, length);
+    if (!parsed)
+        return;
+
+    SearchReply reply;
+    reply.sender = senderBytes;
+    reply.address = std::uint32_t{senderBytes[0]} << 24 | std::uint32_t{senderBytes[1]} << 16 |
+                    std::uint32_t{senderBytes[2]} << 8 | std::uint32_t{senderBytes[3]};
+    reply.port = parsed->port;
+    reply.text = std::to_wstring(senderBytes[0]) + L'.' + std::to_wstring(senderBytes[1]) + L'.' +
+                 std::to_wstring(senderBytes[2]) + L'.' + std::to_wstring(senderBytes[3]) + L':' +
+                 std::to_wstring(reply.port);
+    reply.first = parsed->first;
+    reply.second = parsed->second;
+    reply.third = parsed->third;
+    reply.name = FromAnsiCodePage(parsed->name);
+    if (sink)
+        sink->OnReply(reply);
+    found.push_back(DiscoveredController{reply.address, reply.port, std::move(reply.name)});
+}
+
+} // namespace OM::Norvatessa

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "engine/DiscoveredController.h"
+#include "engine/SearchReply.h"
+#include "helpers/WinsockHandles.h"
+
+#include <winsock2.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace OM::Norvatessa
+{
+
+// Finds the controllers on the local network: broadcasts one probe datagram, collects the replies that
+// arrive within the search time and reports the course of the search to its sink.
+//
+// Who runs what:
+//  - Search runs on the device manager's worker thread and blocks it for the whole search. It uses
+//    overlapped receives so that its wait ends on the deadline, on a datagram, or on the cancel event.
+//    The sink is called on that thread, from inside Search.
+//  - Cancel is the one operation that another thread may call, at any time (the manager, at shutdown).
+//  - Everything else (the settings below, ResetCancel, Found) belongs to the owner's thread while no
+//    search runs; Found may also be read from inside OnSearchEnd.
+// Windows Sockets must have been started by the program.
+class DeviceSearcher
+{
+public:
+    // Reports of a search, all on the thread that runs Search. Every operation does nothing unless
+    // overridden. The slots keep their order; the third is never issued.
+    class NotificationSink
+    {
+    public:
+        // First thing in every search, before any socket exists.
+        virtual void OnSearchBegin() {}
+        // The search ran to its end; not issued after a cancel or a failure.
+        virtual void OnSearchEnd() {}
+        virtual void Reserved() {}
+        virtual void OnProbeSent() {}
+        // A datagram that arrived while the searcher was not receiving; it is not read.
+        virtual void OnForeignDatagram(const std::array<std::uint8_t, 4>& /*sender*/,
+                                       const std::uint8_t* /*data*/, std::size_t /*length*/)
+        {
+        }
+        // A valid reply, before its record is appended to Found().
+        virtual void OnReply(const SearchReply& /*reply*/) {}
+        // Creating, configuring, binding a socket or sending the probe failed with this Windows Sockets
+        // error; the search ends there.
+        virtual void OnSocketError(std::int32_t /*error*/) {}
+
+    protected:
+        // The searcher never owns or destroys its sink; non-virtual, so that no destructor takes a slot.
+        ~NotificationSink() = default;
+    };
+
+    static constexpr std::size_t ReceiveBufferSize = 4096;
+
+    DeviceSearcher();
+    ~DeviceSearcher();
+    DeviceSearcher(const DeviceSearcher&) = delete;
+    DeviceSearcher& operator=(const DeviceSearcher&) = delete;
+
+    // Set by the owner before each search. A search time that is negative as a signed number waits
+    // without limit for the first datagram that carries bytes (or a cancel).
+    DWORD timeoutMs = 10000;
+    u_short sendPort = 2860;          // where the probe is broadcast to
+    u_short recvPort = 30303;         // where the replies are received
+    NotificationSink* sink = nullptr; // null: no reports
+
+    // Worker thread. Runs one search; the outcome reaches the sink.
+    void Search();
+
+    // Any thread. Ends a running search, and every later one at once, as cancelled: the event stays set
+    // until ResetCancel.
+    void Cancel() noexcept;
+    // Owner thread, while no search runs.
+    void ResetCancel() noexcept;
+
+    // The records of the last search's valid replies in arrival order, duplicates included.
+    const std::vector<DiscoveredController>& Found() const noexcept { return found; }
+
+private:
+    enum class Outcome
+    {
+        Completed,
+        Cancelled,
+        Failed
+    };
+
+    Outcome Receive(SOCKET socket);
+    void OnDatagram(const std::array<std::uint8_t, 4>& sender, const std::uint8_t* data, std::size_t length);
+
+    int state = 0;                        // 1 from the start of the first reception on
+    Helpers::UniqueWsaEvent cancelEvent;  // manual reset; set from any thread
+    Helpers::UniqueWsaEvent receiveEvent; // manual reset; the event of `overlapped`
+    WSAOVERLAPPED overlapped{};           // the one outstanding receive
+    std::vector<DiscoveredController> found;
+};
+
+} // namespace OM::Norvatessa

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace OM::Norvatessa
+{
+
+// A controller that answered discovery.
+struct DiscoveredController
+{
+    std::uint32_t address = 0; // IPv4 address of the reply's sender, first dotted number in the top byte
+    std::uint16_t port = 0;    // the controller's HTTP port
+    std::wstring name;         // possibly empty
+};
+
+} // namespace OM::Norvatessa

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+
+namespace OM::Norvatessa
+{
+
+// The time-keeping of one discovery search on a 32-bit millisecond tick counter, which wraps to zero
+// every 49.7 days. Time is measured as ticks elapsed since the start, in unsigned arithmetic, so a wrap
+// during a search changes nothing.
+//
+// A search time that is negative when read as a signed number (a negative setting stored unsigned) makes
+// the search unbounded: it waits without a time limit and ends with the first datagram that carries
+// bytes, or with a cancel.
+class SearchDeadline
+{
+public:
+    // The wait that never times out (the same value as WSA_INFINITE and INFINITE).
+    static constexpr std::uint32_t Unbounded = 0xFFFFFFFF;
+
+    SearchDeadline(std::uint32_t startTick, std::uint32_t timeoutMs) noexcept;
+
+    // How long to wait at tick `now`: 0 when the time is up, Unbounded for an unbounded search.
+    std::uint32_t Remaining(std::uint32_t now) const noexcept;
+
+    // Whether a datagram handled at tick `now` ends the search: it does once the time is up, and the first
+    // one of an unbounded search always does.
+    bool EndsWithDatagramAt(std::uint32_t now) const noexcept;
+
+    bool IsUnbounded() const noexcept { return unbounded; }
+
+private:
+    std::uint32_t startTick;
+    std::uint32_t timeoutMs;
+    bool unbounded;
+};
+
+} // namespace OM::Norvatessa

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "helpers/WinsockHandles.h"
+
+#include <string>
+
+namespace OM::Norvatessa::Testing
+{
+
+// The control connection to the controller simulator, which runs as a Linux program beside the tests in
+// the same network namespace (tools/simulator). Each test sets up its scenario through it and reads the
+// simulator's journal when it fails. Commands and answers are text lines; see tools/simulator/README.md.
+// Windows Sockets must have been started.
+class SimulatorClient
+{
+public:
+    // Connects to the address in the environment variable NORVATESSA_SIMULATOR_CONTROL ("a.b.c.d:port").
+    // Returns an error text, empty on success.
+    std::string Connect();
+
+    // Sends one command and returns its answer line ("ok ..." or "error ...").
+    std::string Command(const std::string& line);
+
+    // What the simulator did since the scenario began, one event per line.
+    std::string Journal();
+
+private:
+    bool ReadLine(std::string& line);
+
+    Helpers::UniqueSocket connection;
+    std::string pending;
+};
+
+} // namespace OM::Norvatessa::Testing
