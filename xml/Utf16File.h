@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace OM::Xml
+{
+
+// The program's text files are UTF-16 little-endian with a byte-order mark and CR LF line ends. They are
+// read and written here, byte by byte, so that the Windows program and the native build produce and
+// accept the same files. Inside the program lines end in a line feed alone.
+
+enum class TextFileStatus
+{
+    Read,
+    Missing,    // there is no such file
+    Unreadable, // it exists but cannot be opened or read
+    NotUtf16,   // no byte-order mark, or an odd number of bytes
+};
+
+// The text of a file image, or nothing when it is not such a file.
+std::optional<std::wstring> decodeUtf16Text(std::string_view bytes);
+// The file image of a text: byte-order mark, then every line feed written as CR LF.
+std::string encodeUtf16Text(std::wstring_view text);
+
+bool textFileExists(const std::wstring& path);
+TextFileStatus readUtf16File(const std::wstring& path, std::wstring& text);
+// Replaces the file; false when it cannot be written completely.
+bool writeUtf16File(const std::wstring& path, std::wstring_view text);
+
+} // namespace OM::Xml
