@@ -27,6 +27,13 @@ XmlEntityTable defaultEntities() noexcept
     return programEntities;
 }
 
+bool startsReference(wchar_t character, XmlEntityTable entities)
+{
+    return std::any_of(entities.begin(), entities.end(), [character](const XmlEntity& entity) {
+        return entity.length > 0 && entity.reference[0] == character;
+    });
+}
+
 std::wstring decode(std::wstring_view text, XmlEntityTable entities)
 {
     std::wstring result;
@@ -34,18 +41,27 @@ std::wstring decode(std::wstring_view text, XmlEntityTable entities)
     size_t position = 0;
     while (position < text.size())
     {
-        const std::wstring_view rest = text.substr(position);
+        // Copy the run up to the next character that may open a reference in one piece.
+        const auto next =
+            std::find_if(text.begin() + static_cast<std::ptrdiff_t>(position), text.end(),
+                         [entities](wchar_t character) { return startsReference(character, entities); });
+        const size_t start = static_cast<size_t>(next - text.begin());
+        result.append(text.substr(position, start - position));
+        if (start == text.size())
+            break;
+        const std::wstring_view rest = text.substr(start);
         const auto match = std::find_if(entities.begin(), entities.end(), [rest](const XmlEntity& entity) {
             return entity.length > 0 && rest.starts_with(std::wstring_view(entity.reference, entity.length));
         });
         if (match != entities.end())
         {
             result += match->character;
-            position += static_cast<size_t>(match->length);
+            position = start + static_cast<size_t>(match->length);
         }
         else
         {
-            result += text[position++];
+            result += text[start];
+            position = start + 1;
         }
     }
     return result;

@@ -21,6 +21,9 @@ using XmlEntityTable = std::span<const XmlEntity>;
 // The program-wide table, shared by the reader and the writer: & " ' < >, in that order.
 XmlEntityTable defaultEntities() noexcept;
 
+// True when the character opens some reference of the table.
+bool startsReference(wchar_t character, XmlEntityTable entities);
+
 // Replaces every reference of the table by its character, in one pass from left to right: a&amp;lt;b
 // becomes a&lt;b. References that are not in the table, numeric ones included, stay as written.
 std::wstring decode(std::wstring_view text, XmlEntityTable entities);

@@ -437,15 +437,18 @@ void Parser::store(std::wstring& target, const wchar_t* from, const wchar_t* to)
     }
     if (from == to)
         return;
-    std::wstring stretch;
-    stretch.reserve(static_cast<size_t>(to - from));
-    for (const wchar_t* position = from; position < to; ++position)
+    // Most values hold neither escapes nor references: take them in one piece.
+    const wchar_t* const firstEscape = info.escape ? std::find(from, to, info.escape) : to;
+    std::wstring stretch(from, firstEscape);
+    for (const wchar_t* position = firstEscape; position < to; ++position)
     {
-        if (info.escape && *position == info.escape && ++position == to)
+        if (*position == info.escape && ++position == to)
             break;
         stretch += *position;
     }
-    if (info.decodeEntities && !info.entities.empty())
+    if (info.decodeEntities && !info.entities.empty() &&
+        std::any_of(stretch.begin(), stretch.end(),
+                    [this](wchar_t character) { return startsReference(character, info.entities); }))
         stretch = decode(stretch, info.entities);
     target = std::move(stretch);
 }
