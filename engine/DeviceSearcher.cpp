@@ -126,6 +126,10 @@ void DeviceSearcher::Search()
     receiver.reset(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
     if (!receiver)
         return fail();
+    // Best effort: with the default buffer the search still works, it only loses more of a burst.
+    if (receiveBufferBytes > 0)
+        ::setsockopt(receiver.get(), SOL_SOCKET, SO_RCVBUF,
+                     reinterpret_cast<const char*>(&receiveBufferBytes), sizeof receiveBufferBytes);
     const sockaddr_in local = Endpoint(INADDR_ANY, recvPort);
     if (::bind(receiver.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
         return fail();

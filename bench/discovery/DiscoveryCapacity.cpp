@@ -1,8 +1,9 @@
 // How many controllers one search finds when a large site answers the probe in one burst.
 //
-//   discovery_capacity.exe CONTROLLERS RECEIVE_BUFFER_BYTES [RUNS]
+//   discovery_capacity.exe CONTROLLERS RECEIVE_BUFFER_BYTES [RUNS] [SPREAD_MS]
 //
-// For each run it sets up CONTROLLERS simulated controllers that all answer within 50 ms of the probe,
+// For each run it sets up CONTROLLERS simulated controllers that all answer within SPREAD_MS (50) of the
+// probe,
 // runs one search of the default 5 s with the given receive-buffer size (0: the system's default) and
 // prints how many distinct controllers were found. It talks to the controller simulator like the tests
 // do, so it runs inside a test namespace beside it: bench/discovery/run does all of that.
@@ -21,12 +22,14 @@ int main(int argc, char** argv)
 {
     if (argc < 3)
     {
-        std::fprintf(stderr, "usage: discovery_capacity.exe CONTROLLERS RECEIVE_BUFFER_BYTES [RUNS]\n");
+        std::fprintf(stderr,
+                     "usage: discovery_capacity.exe CONTROLLERS RECEIVE_BUFFER_BYTES [RUNS] [SPREAD_MS]\n");
         return 2;
     }
     const int controllers = std::atoi(argv[1]);
     const int bufferBytes = std::atoi(argv[2]);
     const int runs = argc > 3 ? std::atoi(argv[3]) : 3;
+    const int spreadMs = argc > 4 ? std::atoi(argv[4]) : 50;
 
     OM::Helpers::WinsockSession winsock;
     Testing::SimulatorClient simulator;
@@ -36,13 +39,13 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    std::printf("%5d controllers, receive buffer %-8s found:", controllers,
+    std::printf("%5d controllers within %3d ms, receive buffer %-8s found:", controllers, spreadMs,
                 bufferBytes > 0 ? std::to_string(bufferBytes).c_str() : "default");
     for (int run = 0; run < runs; ++run)
     {
         const std::string answer = simulator.Command("reset " + std::to_string(run + 1));
-        const std::string added =
-            simulator.Command("add count=" + std::to_string(controllers) + " spread=50");
+        const std::string added = simulator.Command("add count=" + std::to_string(controllers) +
+                                                    " spread=" + std::to_string(spreadMs));
         if (answer != "ok" || added.rfind("ok", 0) != 0)
         {
             std::fprintf(stderr, "\ndiscovery_capacity: the simulator refused: %s %s\n", answer.c_str(),
