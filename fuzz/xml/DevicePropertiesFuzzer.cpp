@@ -1,0 +1,31 @@
+// Reads arbitrary text as a controller's answer. Whatever record comes out is written and read again:
+// when the document can carry its texts, the second read must give the same record.
+#include "FuzzText.h"
+
+#include "xml/DeviceProperties.h"
+
+#include <cstdlib>
+
+using namespace OM::Xml;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    DeviceProperties props;
+    if (!readDeviceProperties(fuzzText(data, size), props))
+        return 0;
+
+    const bool carriable = canCarryText(PropertyText::Name, props.name) &&
+                           canCarryText(PropertyText::Login, props.adminName) &&
+                           canCarryText(PropertyText::Password, props.adminPassword) &&
+                           canCarryText(PropertyText::Login, props.userName) &&
+                           canCarryText(PropertyText::Password, props.userPassword);
+    DeviceProperties back;
+    const bool read = readDeviceProperties(writeDeviceProperties(props), back);
+    if (carriable)
+    {
+        back.changed = props.changed;
+        if (!read || !(back == props))
+            std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,21 @@
+#include "xml/DecimalText.h"
+
+namespace OM::Xml
+{
+
+int32_t decimalValue(std::wstring_view text) noexcept
+{
+    size_t position = 0;
+    while (position < text.size() &&
+           (text[position] == L' ' || (text[position] >= L'\t' && text[position] <= L'\r')))
+        ++position;
+    const bool negative = position < text.size() && text[position] == L'-';
+    if (position < text.size() && (text[position] == L'-' || text[position] == L'+'))
+        ++position;
+    uint32_t value = 0;
+    for (; position < text.size() && text[position] >= L'0' && text[position] <= L'9'; ++position)
+        value = value * 10 + static_cast<uint32_t>(text[position] - L'0');
+    return static_cast<int32_t>(negative ? 0u - value : value);
+}
+
+} // namespace OM::Xml

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace OM::Xml
+{
+
+// A number written in a configuration value, read the way the program has always read them: leading
+// white space and one sign are skipped, decimal digits are read up to the first other character, and a
+// text without digits gives 0. There is no overflow check: the value wraps around modulo 2^32.
+int32_t decimalValue(std::wstring_view text) noexcept;
+
+} // namespace OM::Xml
