@@ -1,0 +1,163 @@
+// The settings file beside this very executable, as the program keeps it beside its own. CTest runs
+// these tests twice: from the build folder, and from a copy in a folder whose path is longer than 260
+// characters.
+#include "engine/ProgramSettings.h"
+
+#include "helpers/UniqueHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+using namespace OM::Norvatessa;
+
+namespace
+{
+
+std::wstring ExecutablePathOfThisTest()
+{
+    std::wstring path(32768, L'\0');
+    path.resize(::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return path;
+}
+
+std::string BytesOf(const std::wstring& path)
+{
+    OM::Helpers::UniqueFileHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file)
+        return {};
+    std::string bytes(static_cast<size_t>(::GetFileSize(file.get(), nullptr)), '\0');
+    DWORD read = 0;
+    ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    return bytes;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes)
+{
+    OM::Helpers::UniqueFileHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file);
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+}
+
+// A settings file as an editor would save it: UTF-16 with its mark and CR LF.
+std::string SettingsFileWith(const std::wstring& root)
+{
+    const std::wstring text = L"<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\r\n" + root;
+    std::string bytes = "\xFF\xFE";
+    for (const wchar_t character : text)
+    {
+        bytes += static_cast<char>(character & 0xFF);
+        bytes += static_cast<char>(character >> 8);
+    }
+    return bytes;
+}
+
+class SettingsFile : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        path = SettingsFilePath();
+        ASSERT_FALSE(path.empty());
+        ::DeleteFileW(path.c_str());
+        Settings() = ProgramSettings();
+    }
+    void TearDown() override { ::DeleteFileW(path.c_str()); }
+
+    void ExpectSettings(int32_t sendPort, int32_t recvPort, int32_t timeout)
+    {
+        EXPECT_EQ(Settings().udpSendPort, sendPort);
+        EXPECT_EQ(Settings().udpRecvPort, recvPort);
+        EXPECT_EQ(Settings().searchTimeout, timeout);
+    }
+
+    std::wstring path;
+};
+
+} // namespace
+
+TEST_F(SettingsFile, LivesBesideTheExecutableWithTheConfigExtension)
+{
+    std::wstring expected = ExecutablePathOfThisTest();
+    ASSERT_EQ(expected.substr(expected.size() - 4), L".exe");
+    expected.replace(expected.size() - 4, 4, L".config");
+    EXPECT_EQ(path, expected);
+}
+
+TEST_F(SettingsFile, IsFoundWholeWhenTheExecutablesPathIsLong)
+{
+    if (ExecutablePathOfThisTest().size() <= MAX_PATH)
+        GTEST_SKIP() << "runs from the copy in a deep folder";
+    EXPECT_GT(path.size(), static_cast<size_t>(MAX_PATH));
+    ASSERT_TRUE(LoadSettings());
+    EXPECT_EQ(BytesOf(path), SettingsFileWith(L"<config/>"));
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_EQ(BytesOf(path), SettingsFileWith(L"<config searchTimeout=\"5000\" udpRecvPort=\"30303\" "
+                                              L"udpSendPort=\"2860\" />"));
+}
+
+TEST_F(SettingsFile, FirstRunCreatesAnEmptyRootAndExitWritesTheDefaults)
+{
+    ASSERT_TRUE(LoadSettings());
+    ExpectSettings(2860, 30303, 5000);
+    EXPECT_EQ(BytesOf(path), SettingsFileWith(L"<config/>"));
+
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_EQ(BytesOf(path), BytesOf(NORVATESSA_GOLDEN_SETTINGS));
+}
+
+TEST_F(SettingsFile, ValuesOfTheFileAreReadAndWrittenBack)
+{
+    WriteBytes(path, SettingsFileWith(
+                         L"<config searchTimeout=\"12000\" udpRecvPort=\"40000\" udpSendPort=\"70000\" />"));
+    ASSERT_TRUE(LoadSettings());
+    ExpectSettings(70000, 40000, 12000);
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_EQ(
+        BytesOf(path),
+        SettingsFileWith(L"<config searchTimeout=\"12000\" udpRecvPort=\"40000\" udpSendPort=\"70000\" />"));
+}
+
+TEST_F(SettingsFile, OddValuesAreTakenAsTheyConvert)
+{
+    WriteBytes(path,
+               SettingsFileWith(L"<config searchTimeout=\"-1\" udpRecvPort=\" +7x\" udpSendPort=\"abc\" />"));
+    ASSERT_TRUE(LoadSettings());
+    ExpectSettings(0, 7, -1);
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_EQ(BytesOf(path),
+              SettingsFileWith(L"<config searchTimeout=\"-1\" udpRecvPort=\"7\" udpSendPort=\"0\" />"));
+}
+
+// A first run that ended abnormally leaves the empty root behind: the next start must keep the defaults,
+// not turn every value into 0 and write that back for good. A value given as 0 stays 0.
+TEST_F(SettingsFile, MissingOrEmptyValuesKeepTheirDefaults)
+{
+    WriteBytes(path, SettingsFileWith(L"<config/>"));
+    ASSERT_TRUE(LoadSettings());
+    ExpectSettings(2860, 30303, 5000);
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_EQ(BytesOf(path), BytesOf(NORVATESSA_GOLDEN_SETTINGS));
+
+    Settings() = ProgramSettings();
+    WriteBytes(path, SettingsFileWith(L"<config searchTimeout=\"0\" udpSendPort=\"\" />"));
+    ASSERT_TRUE(LoadSettings());
+    ExpectSettings(2860, 30303, 0);
+}
+
+TEST_F(SettingsFile, UnreadableFileKeepsTheDefaultsAndIsReplacedAtExit)
+{
+    const std::string notUtf16 = "<?xml version=\"1.0\"?><config searchTimeout=\"1\"/>";
+    WriteBytes(path, notUtf16);
+    ASSERT_TRUE(LoadSettings());
+    ExpectSettings(2860, 30303, 5000);
+    EXPECT_EQ(BytesOf(path), notUtf16);
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_EQ(BytesOf(path), BytesOf(NORVATESSA_GOLDEN_SETTINGS));
+}
