@@ -11,8 +11,8 @@ std::string SimulatorClient::Connect()
 {
     const char* control = std::getenv("NORVATESSA_SIMULATOR_CONTROL");
     if (control == nullptr)
-        return "NORVATESSA_SIMULATOR_CONTROL is not set: run this test through ctest, which starts the "
-               "simulator";
+        return "NORVATESSA_SIMULATOR_CONTROL is not set: ctest and bench/discovery/run start the simulator "
+               "and set it";
     const std::string text = control;
     const std::size_t colon = text.rfind(':');
     sockaddr_in at{};
