@@ -42,13 +42,14 @@ std::wstring FromAnsiCodePage(const std::string& text)
     return result;
 }
 
-// The receive still outstanding when reception ends. The system may write into the buffer and the
-// overlapped block until the receive has really ended, so it is cancelled and waited for before the
-// buffer goes away.
+// The receive still outstanding when reception ends. The system may write into the buffer, the sender
+// address and the overlapped block until the receive has really ended, so it is cancelled and waited for
+// before they go away. A receive that cannot be cancelled is aborted by closing its socket; the wait is on
+// the event, which the system sets however the receive ends.
 class OutstandingReceive
 {
 public:
-    OutstandingReceive(SOCKET socket, WSAOVERLAPPED& overlapped) noexcept
+    OutstandingReceive(UniqueSocket& socket, WSAOVERLAPPED& overlapped) noexcept
         : socket(socket), overlapped(overlapped)
     {
     }
@@ -65,14 +66,14 @@ private:
         if (!armed)
             return;
         // A receive that completed meanwhile is not found, which is as good as cancelled.
-        ::CancelIoEx(reinterpret_cast<HANDLE>(socket), &overlapped);
-        DWORD bytes = 0;
-        DWORD flags = 0;
-        ::WSAGetOverlappedResult(socket, &overlapped, &bytes, TRUE, &flags);
+        if (!::CancelIoEx(reinterpret_cast<HANDLE>(socket.get()), &overlapped) &&
+            ::GetLastError() != ERROR_NOT_FOUND)
+            socket.reset();
+        ::WaitForSingleObject(overlapped.hEvent, INFINITE);
         armed = false;
     }
 
-    SOCKET socket;
+    UniqueSocket& socket;
     WSAOVERLAPPED& overlapped;
     bool armed = false;
 };
@@ -141,7 +142,7 @@ void DeviceSearcher::Search()
         sink->OnProbeSent();
     state = 1;
 
-    const Outcome outcome = Receive(receiver.get());
+    const Outcome outcome = Receive(receiver);
 
     ::shutdown(receiver.get(), SD_RECEIVE);
     ::shutdown(sender.get(), SD_SEND);
@@ -151,19 +152,23 @@ void DeviceSearcher::Search()
         sink->OnSearchEnd();
 }
 
-DeviceSearcher::Outcome DeviceSearcher::Receive(SOCKET socket)
+DeviceSearcher::Outcome DeviceSearcher::Receive(UniqueSocket& receiver)
 {
+    const SOCKET socket = receiver.get();
+    // Everything the outstanding receive may write to lives until `outstanding` has ended it.
     std::vector<char> buffer(ReceiveBufferSize);
     sockaddr_in from{};
-    OutstandingReceive outstanding(socket, overlapped);
+    INT fromLength = sizeof from;
+    DWORD flags = 0;
+    OutstandingReceive outstanding(receiver, overlapped);
 
     const WSAEVENT events[] = {cancelEvent.get(), receiveEvent.get()};
     const SearchDeadline deadline(::GetTickCount(), timeoutMs);
     for (;;)
     {
         WSABUF slice{static_cast<ULONG>(buffer.size()), buffer.data()};
-        DWORD flags = 0;
-        INT fromLength = sizeof from;
+        flags = 0;
+        fromLength = sizeof from;
         const HANDLE event = overlapped.hEvent;
         overlapped = WSAOVERLAPPED{};
         overlapped.hEvent = event;

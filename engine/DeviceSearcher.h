@@ -95,7 +95,7 @@ private:
         Failed
     };
 
-    Outcome Receive(SOCKET socket);
+    Outcome Receive(Helpers::UniqueSocket& receiver);
     void OnDatagram(const std::array<std::uint8_t, 4>& sender, const std::uint8_t* data, std::size_t length);
 
     int state = 0;                        // 1 from the start of the first reception on

@@ -2,6 +2,8 @@
 // namespace. Every search binds the reply port 30303, so these tests run one at a time.
 #include "tests/engine/SimulatedSiteTest.h"
 
+#include "helpers/UniqueHandle.h"
+
 #include <gmock/gmock.h>
 
 #include <atomic>
@@ -37,10 +39,10 @@ class DelayedCancel
 public:
     DelayedCancel(DeviceSearcher& searcher, DWORD afterMs)
         : thread([this, &searcher, afterMs] {
-              if (::WaitForSingleObject(searchDone, afterMs) != WAIT_TIMEOUT)
+              if (::WaitForSingleObject(searchDone.get(), afterMs) != WAIT_TIMEOUT)
                   return;
               searcher.Cancel();
-              if (::WaitForSingleObject(searchDone, 20000) == WAIT_TIMEOUT)
+              if (::WaitForSingleObject(searchDone.get(), 20000) == WAIT_TIMEOUT)
               {
                   std::fputs("the search did not end within 20 s of its cancel\n", stderr);
                   std::fflush(stderr);
@@ -51,13 +53,12 @@ public:
     }
     ~DelayedCancel()
     {
-        ::SetEvent(searchDone);
+        ::SetEvent(searchDone.get());
         thread.join();
-        ::CloseHandle(searchDone);
     }
 
 private:
-    HANDLE searchDone = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    OM::Helpers::UniqueHandle searchDone{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::thread thread;
 };
 
@@ -99,6 +100,7 @@ TEST_F(DeviceSearcherTest, EmptySiteEndsAfterTheSearchTimeWithNothingFound)
     EXPECT_THAT(sink.events, ElementsAre("begin", "probe", "end"));
     EXPECT_TRUE(searcher.Found().empty());
     EXPECT_GE(took, 750u) << "the search ended before its time";
+    EXPECT_LT(took, 5000u) << "the search overran its time";
 }
 
 TEST_F(DeviceSearcherTest, FiftyControllersAnsweringAcrossTheSearchTimeAreAllFound)
@@ -220,6 +222,9 @@ TEST_F(DeviceSearcherTest, CancelEndsASearchWithoutEndAndHoldsUntilReset)
     Search();
     EXPECT_THAT(sink.events, ElementsAre("begin", "probe")) << "a cancel stays in force until it is reset";
 
+    // The previous search's probe may still have a reply on its way: a fresh scenario drops it.
+    ASSERT_EQ(simulator.Command("reset"), "ok");
+    Add("port=8001");
     sink.events.clear();
     searcher.ResetCancel();
     Search();
@@ -229,9 +234,11 @@ TEST_F(DeviceSearcherTest, CancelEndsASearchWithoutEndAndHoldsUntilReset)
 TEST_F(DeviceSearcherTest, UnboundedSearchEndsPromptlyOnCancel)
 {
     searcher.timeoutMs = static_cast<DWORD>(-5000);
+    DWORD took;
     {
         DelayedCancel cancel(searcher, 300);
-        Search();
+        took = Search();
     }
     EXPECT_THAT(sink.events, ElementsAre("begin", "probe"));
+    EXPECT_LT(took, 5000u) << "the cancel did not end the search promptly";
 }

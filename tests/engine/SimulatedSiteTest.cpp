@@ -35,10 +35,4 @@ DWORD SimulatedSiteTest::Search()
     return ::GetTickCount() - start;
 }
 
-std::string SimulatedSiteTest::Address(std::uint32_t address)
-{
-    return std::to_string(address >> 24) + "." + std::to_string(address >> 16 & 0xFF) + "." +
-           std::to_string(address >> 8 & 0xFF) + "." + std::to_string(address & 0xFF);
-}
-
 } // namespace OM::Norvatessa::Testing

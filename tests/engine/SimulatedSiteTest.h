@@ -28,8 +28,6 @@ protected:
     DWORD Search();
     std::string Stats() { return simulator.Command("stats"); }
 
-    static std::string Address(std::uint32_t address);
-
     Helpers::WinsockSession winsock;
     SimulatorClient simulator;
     RecordingSink sink;
