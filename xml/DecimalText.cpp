@@ -1,13 +1,14 @@
 #include "xml/DecimalText.h"
 
+#include "xml/WhiteSpace.h"
+
 namespace OM::Xml
 {
 
 int32_t decimalValue(std::wstring_view text) noexcept
 {
     size_t position = 0;
-    while (position < text.size() &&
-           (text[position] == L' ' || (text[position] >= L'\t' && text[position] <= L'\r')))
+    while (position < text.size() && isWhiteSpace(text[position]))
         ++position;
     const bool negative = position < text.size() && text[position] == L'-';
     if (position < text.size() && (text[position] == L'-' || text[position] == L'+'))

@@ -2,6 +2,7 @@
 
 #include "xml/ConfigDocument.h"
 #include "xml/DecimalText.h"
+#include "xml/WhiteSpace.h"
 #include "xml/XmlEntities.h"
 
 #include <algorithm>
@@ -60,8 +61,7 @@ int hexDigit(wchar_t character)
 std::optional<uint8_t> macByte(std::wstring_view text)
 {
     size_t position = 0;
-    while (position < text.size() &&
-           (text[position] == L' ' || (text[position] >= L'\t' && text[position] <= L'\r')))
+    while (position < text.size() && isWhiteSpace(text[position]))
         ++position;
     const size_t fieldEnd = std::min(text.size(), position + 2);
     const bool negative = position < fieldEnd && text[position] == L'-';
@@ -231,6 +231,15 @@ std::wstring writeDeviceProperties(const DeviceProperties& props)
     net.setAttribute(L"flag", std::to_wstring((props.askPassword ? 2 : 0) + (props.buzzer ? 1 : 0)));
     document.root.addChild(net);
     return document.saveToString();
+}
+
+bool canCarryTexts(const DeviceProperties& props)
+{
+    return canCarryText(PropertyText::Name, props.name) &&
+           canCarryText(PropertyText::Login, props.adminName) &&
+           canCarryText(PropertyText::Password, props.adminPassword) &&
+           canCarryText(PropertyText::Login, props.userName) &&
+           canCarryText(PropertyText::Password, props.userPassword);
 }
 
 bool canCarryText(PropertyText field, std::wstring_view text)

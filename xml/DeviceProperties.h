@@ -70,5 +70,7 @@ enum class PropertyText
 // an entity reference such as "&lt;" (the reader decodes it), or a zero character (it ends the text);
 // nor a colon in a login or password (the pair would no longer split into two).
 bool canCarryText(PropertyText field, std::wstring_view text);
+// Whether the document carries every text of the record unchanged.
+bool canCarryTexts(const DeviceProperties& props);
 
 } // namespace OM::Xml

@@ -1,5 +1,7 @@
 #include "xml/XmlParser.h"
 
+#include "xml/WhiteSpace.h"
+
 #include <algorithm>
 
 // A pointer-walking recursive descent parser over the subset of XML that the program and the controllers
@@ -16,11 +18,6 @@ namespace OM::Xml
 namespace
 {
 
-bool isSpace(wchar_t character)
-{
-    return character == L' ' || (character >= L'\t' && character <= L'\r');
-}
-
 wchar_t lowerAscii(wchar_t character)
 {
     return character >= L'A' && character <= L'Z' ? static_cast<wchar_t>(character + (L'a' - L'A'))
@@ -29,7 +26,7 @@ wchar_t lowerAscii(wchar_t character)
 
 bool isBlankText(const std::wstring& text)
 {
-    return std::all_of(text.begin(), text.end(), isSpace);
+    return std::all_of(text.begin(), text.end(), isWhiteSpace);
 }
 
 // A tag name ends at a blank, "/", ">", tab or line feed; a carriage return does not end it.
@@ -361,7 +358,7 @@ const wchar_t* Parser::textStep(XmlNode& node, const wchar_t* position, bool& bl
 
 const wchar_t* Parser::skipSpace(const wchar_t* position) const
 {
-    while (position < end && isSpace(*position))
+    while (position < end && isWhiteSpace(*position))
         ++position;
     return position;
 }
@@ -430,9 +427,9 @@ void Parser::store(std::wstring& target, const wchar_t* from, const wchar_t* to)
 {
     if (info.trimValues)
     {
-        while (from < to && isSpace(*from))
+        while (from < to && isWhiteSpace(*from))
             ++from;
-        while (to > from && isSpace(to[-1]))
+        while (to > from && isWhiteSpace(to[-1]))
             --to;
     }
     if (from == to)

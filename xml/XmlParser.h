@@ -28,10 +28,11 @@ inline constexpr int XmlMaxNestingDepth = 256;
 // if it has one. `info` steers the parse and receives the first error; null means the document's own.
 //
 // Returns the position just after what was read, or null when the root element failed; on success the
-// document's rootElement() is not null. A text that ends inside markup (a declaration, comment or CDATA
-// section without its closing sequence, an attribute value without its closing quote, a lone escape
-// character at the very end) yields null and no root element. A text that does not open with "<?" has
-// no declaration, and its root element is read from the start.
+// document's rootElement() is not null. A text that ends inside markup the parser reads (a declaration,
+// comment or CDATA section without its closing sequence, an attribute value without its closing quote, a
+// lone escape character at the very end) yields null and no root element. After the root only
+// declarations, comments and CDATA sections are read; anything else there is ignored, cut off or not. A
+// text that does not open with "<?" has no declaration, and its root element is read from the start.
 const wchar_t* parse(XmlDocument& document, std::wstring_view text, XmlParseInfo* info = nullptr);
 
 } // namespace OM::Xml

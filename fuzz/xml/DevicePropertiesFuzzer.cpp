@@ -14,14 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!readDeviceProperties(fuzzText(data, size), props))
         return 0;
 
-    const bool carriable = canCarryText(PropertyText::Name, props.name) &&
-                           canCarryText(PropertyText::Login, props.adminName) &&
-                           canCarryText(PropertyText::Password, props.adminPassword) &&
-                           canCarryText(PropertyText::Login, props.userName) &&
-                           canCarryText(PropertyText::Password, props.userPassword);
     DeviceProperties back;
     const bool read = readDeviceProperties(writeDeviceProperties(props), back);
-    if (carriable)
+    if (canCarryTexts(props))
     {
         back.changed = props.changed;
         if (!read || !(back == props))

@@ -171,6 +171,31 @@ TEST(XmlParser, DecodesTableEntitiesOnceAndKeepsOthers)
     EXPECT_EQ(raw->root()->findAttribute(L"x")->value, L"a&amp;b");
 }
 
+TEST(XmlParser, TheEscapeCharacterOfTheSettingsIsTheOneThatCounts)
+{
+    auto caret = parseText(L"<?xml?><a x=\"1^\"2\" y=\"C:\\dir\">q^<r</a>",
+                           [](XmlParseInfo& info) { info.escape = L'^'; });
+    ASSERT_NE(caret->root(), nullptr);
+    EXPECT_EQ(caret->root()->findAttribute(L"x")->value, L"1\"2");
+    EXPECT_EQ(caret->root()->findAttribute(L"y")->value, L"C:\\dir");
+    EXPECT_EQ(caret->root()->value, L"q<r");
+
+    // Without an escape character a backslash is text like any other, also at the very end.
+    auto none = parseText(L"<?xml?><a x=\"C:\\dir\\\">t\\", [](XmlParseInfo& info) { info.escape = 0; });
+    ASSERT_NE(none->root(), nullptr);
+    EXPECT_EQ(none->root()->findAttribute(L"x")->value, L"C:\\dir\\");
+    EXPECT_EQ(none->root()->value, L"t\\");
+}
+
+TEST(XmlParser, TrimsOnlyTheSixWhiteSpaceCharacters)
+{
+    auto parsed = parseText(L"<?xml?><a x=\"\v\f\r 1\u00A0\t\n\">\u00A0</a>",
+                            [](XmlParseInfo& info) { info.trimValues = true; });
+    ASSERT_NE(parsed->root(), nullptr);
+    EXPECT_EQ(parsed->root()->findAttribute(L"x")->value, L"1\u00A0");
+    EXPECT_EQ(parsed->root()->value, L"\u00A0");
+}
+
 TEST(XmlParser, KeepsBlankTextUntilTheFirstRealTextAfterAChild)
 {
     auto parsed = parseText(L"<?xml?><a>  <b/>text<c/>more</a>");
@@ -220,6 +245,28 @@ TEST(XmlParser, SecondDeclarationGoesToTheDocument)
     EXPECT_EQ(second.name, L"-stylesheet");
     EXPECT_EQ(second.findAttribute(L"href")->value, L"s");
     EXPECT_EQ(names(*parsed->root()), (std::vector<std::wstring>{L"b"}));
+}
+
+TEST(XmlParser, LooksForTheStartTagAgainAfterADeclarationInsideAnElement)
+{
+    // The text between the declaration and the next start tag is skipped, as text between children is.
+    auto parsed = parseText(L"<?xml?><r><?pi?>text<b/></r>");
+    ASSERT_NE(parsed->root(), nullptr);
+    EXPECT_EQ(names(*parsed->root()), (std::vector<std::wstring>{L"b"}));
+    EXPECT_EQ(parsed->root()->value, L"");
+    EXPECT_EQ(kinds(parsed->document),
+              (std::vector{XmlNodeKind::Declaration, XmlNodeKind::Declaration, XmlNodeKind::Element}));
+}
+
+TEST(XmlParser, IgnoresWhatFollowsTheRootUnlessItIsMiscMarkup)
+{
+    for (const wchar_t* text : {L"<?xml?><r/><b a='x", L"<?xml?><r>t</r>\\", L"<?xml?><r/> trailing text"})
+    {
+        auto parsed = parseText(text);
+        ASSERT_NE(parsed->root(), nullptr);
+        EXPECT_EQ(parsed->root()->name, L"r");
+        EXPECT_TRUE(parsed->root()->attributes().empty());
+    }
 }
 
 TEST(XmlParser, TextWithoutDeclarationIsReadFromTheStart)
