@@ -5,11 +5,27 @@
 
 #include <atomic>
 #include <string>
+#include <thread>
 
 using namespace OM::Helpers;
 
 namespace
 {
+
+// Every new thread of this program passes through this callback before its thread function runs; while
+// `holdNewThreads` is set it waits there for `releaseNewThreads`. That lets a test look at the moment
+// between Start and the first instruction of the new thread.
+std::atomic<bool> holdNewThreads{false};
+HANDLE releaseNewThreads = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+
+void NTAPI HoldNewThread(PVOID, DWORD reason, PVOID)
+{
+    if (reason == DLL_THREAD_ATTACH && holdNewThreads)
+        ::WaitForSingleObject(releaseNewThreads, INFINITE);
+}
+
+extern "C" __attribute__((section(".CRT$XLB"), used)) const PIMAGE_TLS_CALLBACK holdNewThreadCallback =
+    HoldNewThread;
 
 // A body that runs until it is asked to stop, recording its course.
 class Recorder : public Thread
@@ -20,8 +36,6 @@ public:
     std::wstring trace;
     DWORD threadId = 0;
     std::atomic<int> runs{0};
-    // How long the body keeps working after it has seen the stop event.
-    DWORD lingerMs = 0;
     std::atomic<bool> returned{false};
 
 protected:
@@ -36,7 +50,6 @@ protected:
         trace += L"R";
         ++runs;
         ::WaitForSingleObject(StopEvent(), INFINITE);
-        ::Sleep(lingerMs);
     }
     void AfterRun() override
     {
@@ -80,12 +93,27 @@ TEST(Thread, StartAfterAFinishedRunBeginsAFreshRunThatStopWaitsFor)
     recorder.Start();
     ASSERT_EQ(recorder.Stop(), static_cast<DWORD>(WAIT_OBJECT_0));
 
-    // The second body needs time after the stop event: Stop must wait for it, not take the finished mark
-    // of the first run.
-    recorder.lingerMs = 200;
+    // The new thread is held before it runs at all, and let go only while Stop waits: Stop must wait for
+    // the second run, not take the finished mark that the first run left. The releasing thread is running
+    // before the hold begins, or it would be held too.
+    UniqueHandle running(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    UniqueHandle armed(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread releaser([&running, &armed] {
+        ::SetEvent(running.get());
+        ::WaitForSingleObject(armed.get(), INFINITE);
+        ::Sleep(300);
+        holdNewThreads = false;
+        ::SetEvent(releaseNewThreads);
+    });
+    ::WaitForSingleObject(running.get(), INFINITE);
+    ::ResetEvent(releaseNewThreads);
+    recorder.returned = false;
+    holdNewThreads = true;
     recorder.Start();
+    ::SetEvent(armed.get());
     EXPECT_EQ(recorder.Stop(), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_TRUE(recorder.returned);
+    releaser.join();
     EXPECT_EQ(recorder.runs, 2);
     EXPECT_EQ(recorder.trace, L"BRABRA");
 }
