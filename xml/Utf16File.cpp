@@ -46,11 +46,18 @@ UniqueFile openFile(const std::wstring& path, const wchar_t* mode)
     return UniqueFile(::_wfopen(path.c_str(), mode));
 }
 #else
-// Native paths are UTF-8.
-std::string nativePath(const std::wstring& path)
+UniqueFile openFile(const std::wstring& path, const wchar_t* mode)
+{
+    return UniqueFile(std::fopen(utf8Text(path).c_str(), mode[0] == L'r' ? "rb" : "wb"));
+}
+#endif
+
+} // namespace
+
+std::string utf8Text(std::wstring_view text)
 {
     std::string result;
-    for (const wchar_t character : path)
+    for (const wchar_t character : text)
     {
         const auto value = static_cast<uint32_t>(character);
         if (value < 0x80)
@@ -79,14 +86,6 @@ std::string nativePath(const std::wstring& path)
     return result;
 }
 
-UniqueFile openFile(const std::wstring& path, const wchar_t* mode)
-{
-    return UniqueFile(std::fopen(nativePath(path).c_str(), mode[0] == L'r' ? "rb" : "wb"));
-}
-#endif
-
-} // namespace
-
 bool textFileExists(const std::wstring& path)
 {
 #ifdef _WIN32
@@ -94,7 +93,7 @@ bool textFileExists(const std::wstring& path)
     return ::_wstat64(path.c_str(), &status) == 0;
 #else
     struct stat status;
-    return ::stat(nativePath(path).c_str(), &status) == 0;
+    return ::stat(utf8Text(path).c_str(), &status) == 0;
 #endif
 }
 

@@ -24,6 +24,9 @@ std::optional<std::wstring> decodeUtf16Text(std::string_view bytes);
 // The file image of a text: byte-order mark, then every line feed written as CR LF.
 std::string encodeUtf16Text(std::wstring_view text);
 
+// The text as UTF-8, as Linux takes file names (a character beyond the first plane is one wchar_t there).
+std::string utf8Text(std::wstring_view text);
+
 bool textFileExists(const std::wstring& path);
 TextFileStatus readUtf16File(const std::wstring& path, std::wstring& text);
 // Replaces the file; false when it cannot be written completely.

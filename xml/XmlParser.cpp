@@ -36,6 +36,20 @@ bool endsTagName(wchar_t character)
            character == L'\n';
 }
 
+// Comments and CDATA sections: markup whose text is kept as it stands, in a node of its own.
+struct SpecialMarkup
+{
+    std::wstring_view opening;
+    std::wstring_view closing;
+    XmlNodeKind kind;
+    const wchar_t* name;
+};
+
+constexpr SpecialMarkup specialMarkups[] = {
+    {L"<!--", L"-->", XmlNodeKind::Comment, L"#COMMENT"},
+    {L"<![CDATA[", L"]]>", XmlNodeKind::CData, L"#CDATA"},
+};
+
 class Parser
 {
 public:
@@ -49,8 +63,7 @@ public:
 private:
     const wchar_t* declarationStep(const wchar_t* position);
     const wchar_t* miscStep(const wchar_t* position, XmlNode& context, bool& handedToElement);
-    const wchar_t* specialNode(const wchar_t* position, std::wstring_view opening, std::wstring_view closing,
-                               XmlNodeKind kind, const wchar_t* name, XmlNode& context);
+    const wchar_t* specialNode(const wchar_t* position, const SpecialMarkup& markup, XmlNode& context);
     const wchar_t* elementStep(XmlNode& node, const wchar_t* position, int depth);
     const wchar_t* contentStep(XmlNode& node, const wchar_t* position, int depth);
     const wchar_t* endTag(XmlNode& node, const wchar_t* position, bool& closesNode);
@@ -132,22 +145,12 @@ const wchar_t* Parser::miscStep(const wchar_t* position, XmlNode& context, bool&
             if (!position)
                 return nullptr;
         }
-        position = skipSpace(position);
-        if (opens(position, L"<!--"))
+        for (const SpecialMarkup& markup : specialMarkups)
         {
-            position = specialNode(position, L"<!--", L"-->", XmlNodeKind::Comment, L"#COMMENT", context);
-            if (!position)
-                return nullptr;
-            if (insideElement)
-            {
-                handedToElement = true;
-                return position;
-            }
-        }
-        position = skipSpace(position);
-        if (opens(position, L"<![CDATA["))
-        {
-            position = specialNode(position, L"<![CDATA[", L"]]>", XmlNodeKind::CData, L"#CDATA", context);
+            position = skipSpace(position);
+            if (!opens(position, markup.opening))
+                continue;
+            position = specialNode(position, markup, context);
             if (!position)
                 return nullptr;
             if (insideElement)
@@ -162,20 +165,18 @@ const wchar_t* Parser::miscStep(const wchar_t* position, XmlNode& context, bool&
 }
 
 // A comment or CDATA section, appended to the children of the context's parent.
-const wchar_t* Parser::specialNode(const wchar_t* position, std::wstring_view opening,
-                                   std::wstring_view closing, XmlNodeKind kind, const wchar_t* name,
-                                   XmlNode& context)
+const wchar_t* Parser::specialNode(const wchar_t* position, const SpecialMarkup& markup, XmlNode& context)
 {
-    const wchar_t* const body = position + opening.size();
-    const wchar_t* const close = findClosing(body, closing);
+    const wchar_t* const body = position + markup.opening.size();
+    const wchar_t* const close = findClosing(body, markup.closing);
     if (!close)
         return nullptr;
     XmlNode& holder = context.parent() ? *context.parent() : document;
-    auto node = std::make_unique<XmlNode>(kind, &holder, context.document());
-    node->name = name;
+    auto node = std::make_unique<XmlNode>(markup.kind, &holder, context.document());
+    node->name = markup.name;
     node->value.assign(body, close);
     holder.appendChild(std::move(node));
-    return close + closing.size();
+    return close + markup.closing.size();
 }
 
 const wchar_t* Parser::elementStep(XmlNode& node, const wchar_t* position, int depth)

@@ -8,6 +8,7 @@
 // depend on what else the machine is doing:
 //   valgrind --tool=callgrind build/bench/bench/xml/xml_benchmark elements 10240 load
 #include "xml/ConfigDocument.h"
+#include "xml/Utf16File.h"
 #include "xml/XmlParser.h"
 
 #include <pugixml.hpp>
@@ -85,31 +86,6 @@ std::wstring longValues(size_t size)
         L"</config>");
 }
 
-std::string utf8(const std::wstring& text)
-{
-    std::string result;
-    for (const wchar_t character : text)
-    {
-        const auto value = static_cast<uint32_t>(character);
-        if (value < 0x80)
-        {
-            result += static_cast<char>(value);
-        }
-        else if (value < 0x800)
-        {
-            result += static_cast<char>(0xC0 | (value >> 6));
-            result += static_cast<char>(0x80 | (value & 0x3F));
-        }
-        else
-        {
-            result += static_cast<char>(0xE0 | (value >> 12));
-            result += static_cast<char>(0x80 | ((value >> 6) & 0x3F));
-            result += static_cast<char>(0x80 | (value & 0x3F));
-        }
-    }
-    return result;
-}
-
 // The fastest of several runs, each repeated until it has taken a measurable time: seconds per run.
 double secondsPerRun(const std::function<void()>& run)
 {
@@ -151,7 +127,7 @@ void measure(const char* shape, const std::wstring& text)
         document.root = loaded.root;
         document.saveToString();
     });
-    const std::string reference = utf8(text);
+    const std::string reference = utf8Text(text);
     const double referenceSeconds = secondsPerRun([&] {
         pugi::xml_document document;
         if (!document.load_buffer(reference.data(), reference.size()))
