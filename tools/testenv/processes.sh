@@ -13,7 +13,7 @@ running() {
 # its process (a reboot, an interrupted run), and its number may since belong to anything on the machine;
 # every process the environment starts carries the environment's Wine prefix in its environment.
 started_here() { # pid, state folder
-    running "$1" && tr '\0' '\n' <"/proc/$1/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$2/wine-prefix"
+    running "$1" && tr '\0' '\n' 2>/dev/null <"/proc/$1/environ" | grep -qxF "WINEPREFIX=$2/wine-prefix"
 }
 
 wait_gone() { # pid, tenths of a second
