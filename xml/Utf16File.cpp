@@ -52,6 +52,17 @@ UniqueFile openFile(const std::wstring& path, const wchar_t* mode)
 }
 #endif
 
+bool textFileExists(const std::wstring& path)
+{
+#ifdef _WIN32
+    struct _stat64 status;
+    return ::_wstat64(path.c_str(), &status) == 0;
+#else
+    struct stat status;
+    return ::stat(utf8Text(path).c_str(), &status) == 0;
+#endif
+}
+
 } // namespace
 
 std::string utf8Text(std::wstring_view text)
@@ -84,17 +95,6 @@ std::string utf8Text(std::wstring_view text)
         }
     }
     return result;
-}
-
-bool textFileExists(const std::wstring& path)
-{
-#ifdef _WIN32
-    struct _stat64 status;
-    return ::_wstat64(path.c_str(), &status) == 0;
-#else
-    struct stat status;
-    return ::stat(utf8Text(path).c_str(), &status) == 0;
-#endif
 }
 
 std::optional<std::wstring> decodeUtf16Text(std::string_view bytes)

@@ -27,7 +27,6 @@ std::string encodeUtf16Text(std::wstring_view text);
 // The text as UTF-8, as Linux takes file names (a character beyond the first plane is one wchar_t there).
 std::string utf8Text(std::wstring_view text);
 
-bool textFileExists(const std::wstring& path);
 TextFileStatus readUtf16File(const std::wstring& path, std::wstring& text);
 // Replaces the file; false when it cannot be written completely.
 bool writeUtf16File(const std::wstring& path, std::wstring_view text);
