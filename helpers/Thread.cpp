@@ -5,32 +5,33 @@
 namespace OM::Helpers
 {
 
-Thread::Thread()
-    : stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      finishedEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
-{
-}
+Thread::Thread() : stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 Thread::~Thread() = default;
 
-void Thread::Start()
+bool Thread::Start()
 {
-    if (!stopEvent || !finishedEvent)
-        return;
+    if (!stopEvent || IsRunning())
+        return false;
     ::ResetEvent(stopEvent.get());
-    // Reset before the thread begins, not on it: a Stop that follows a second Start at once must not see
-    // the finished mark of the earlier run before the new thread has been scheduled.
-    ::ResetEvent(finishedEvent.get());
     thread.reset();
     const uintptr_t handle = ::_beginthreadex(nullptr, 0, &Thread::ThreadProcedure, this, 0, nullptr);
     thread.reset(reinterpret_cast<HANDLE>(handle));
+    return thread.valid();
 }
 
 DWORD Thread::Stop()
 {
+    if (!thread)
+        return WAIT_FAILED;
     ::SetEvent(stopEvent.get());
     ::Sleep(StopGraceMs);
-    return ::WaitForSingleObject(finishedEvent.get(), StopWaitMs);
+    return ::WaitForSingleObject(thread.get(), StopWaitMs);
+}
+
+bool Thread::IsRunning() const
+{
+    return thread && ::WaitForSingleObject(thread.get(), 0) == WAIT_TIMEOUT;
 }
 
 unsigned __stdcall Thread::ThreadProcedure(void* parameter)
@@ -39,7 +40,6 @@ unsigned __stdcall Thread::ThreadProcedure(void* parameter)
     self.BeforeRun();
     self.Run();
     self.AfterRun();
-    ::SetEvent(self.finishedEvent.get());
     return 0;
 }
 

@@ -10,13 +10,17 @@ namespace OM::Helpers
 // Base class of a worker thread with a stop signal.
 //
 // Who runs what:
-//  - Start and Stop are called by the thread that owns the object (the user-interface thread in the
-//    program), never from the worker itself.
+//  - Start, Stop and IsRunning are called by the thread that owns the object (the user-interface thread
+//    in the program), never from the worker itself.
 //  - BeforeRun, Run and AfterRun run on the worker thread that Start begins, in that order.
 // The body learns that it should end only through the stop event, so Run includes StopEvent() in its
 // waits. Stop waits a bounded time and does not interrupt a body that is busy elsewhere.
 //
-// The destructor neither stops nor waits: the owner stops the worker before destroying the object.
+// The worker has ended when its thread handle is signalled; that, not a flag the body sets, is what Stop
+// and Start look at, so a body that outlived an earlier Stop is never mistaken for a finished one.
+//
+// The destructor neither stops nor waits: the owner stops the worker, and makes sure it has ended
+// (IsRunning), before destroying the object.
 class Thread
 {
 public:
@@ -30,13 +34,17 @@ public:
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
 
-    // Owner thread. Begins a new worker; a handle left from an earlier run is closed first.
-    void Start();
+    // Owner thread. Begins a new worker. Refused (false) while the worker of an earlier run is still
+    // alive, since two bodies would then share one object, and when the thread cannot be begun.
+    bool Start();
 
-    // Owner thread. Signals the stop event and waits at most StopGraceMs + StopWaitMs for the body to
-    // return. Returns the outcome of that wait: WAIT_OBJECT_0 when the body has returned, WAIT_TIMEOUT
-    // when it is still busy, WAIT_FAILED when the thread could not be prepared.
+    // Owner thread. Signals the stop event and waits at most StopGraceMs + StopWaitMs for the worker to
+    // end. Returns WAIT_OBJECT_0 when it has ended, WAIT_TIMEOUT when it is still busy, and WAIT_FAILED at
+    // once when no worker was ever begun.
     DWORD Stop();
+
+    // Owner thread. Whether a worker begun by Start has not ended yet.
+    bool IsRunning() const;
 
 protected:
     // Worker thread.
@@ -50,9 +58,8 @@ protected:
 private:
     static unsigned __stdcall ThreadProcedure(void* thread);
 
-    UniqueHandle stopEvent;     // set by Stop, reset by Start; read by the worker
-    UniqueHandle finishedEvent; // set by the worker when the body has returned
-    UniqueHandle thread;        // owner thread only
+    UniqueHandle stopEvent; // set by Stop, reset by Start; read by the worker
+    UniqueHandle thread;    // owner thread only; signalled once the worker has ended
 };
 
 } // namespace OM::Helpers

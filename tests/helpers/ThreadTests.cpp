@@ -66,11 +66,15 @@ public:
 
     UniqueHandle release;
     std::atomic<bool> returned{false};
+    std::atomic<int> runs{0};
 
 protected:
     void Run() override
     {
+        ++runs;
         ::WaitForSingleObject(release.get(), INFINITE);
+        // Still busy a moment after the last look at its events, as a body that is tidying up.
+        ::Sleep(200);
         returned = true;
     }
 };
@@ -80,7 +84,7 @@ protected:
 TEST(Thread, StartRunsTheHooksInOrderOnANewThreadAndStopEndsThem)
 {
     Recorder recorder;
-    recorder.Start();
+    ASSERT_TRUE(recorder.Start());
     EXPECT_EQ(recorder.Stop(), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_EQ(recorder.trace, L"BRA");
     EXPECT_NE(recorder.threadId, 0u);
@@ -90,7 +94,7 @@ TEST(Thread, StartRunsTheHooksInOrderOnANewThreadAndStopEndsThem)
 TEST(Thread, StartAfterAFinishedRunBeginsAFreshRunThatStopWaitsFor)
 {
     Recorder recorder;
-    recorder.Start();
+    ASSERT_TRUE(recorder.Start());
     ASSERT_EQ(recorder.Stop(), static_cast<DWORD>(WAIT_OBJECT_0));
 
     // The new thread is held before it runs at all, and let go only while Stop waits: Stop must wait for
@@ -109,7 +113,7 @@ TEST(Thread, StartAfterAFinishedRunBeginsAFreshRunThatStopWaitsFor)
     ::ResetEvent(releaseNewThreads);
     recorder.returned = false;
     holdNewThreads = true;
-    recorder.Start();
+    EXPECT_TRUE(recorder.Start());
     ::SetEvent(armed.get());
     EXPECT_EQ(recorder.Stop(), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_TRUE(recorder.returned);
@@ -118,22 +122,38 @@ TEST(Thread, StartAfterAFinishedRunBeginsAFreshRunThatStopWaitsFor)
     EXPECT_EQ(recorder.trace, L"BRABRA");
 }
 
-TEST(Thread, StopOfABodyThatNeverListensReturnsAfterItsBound)
+TEST(Thread, StopOfABodyThatNeverListensReturnsAfterItsBoundAndNoSecondBodyStartsMeanwhile)
 {
     Deaf deaf;
-    deaf.Start();
+    ASSERT_TRUE(deaf.Start());
     const ULONGLONG started = ::GetTickCount64();
     const DWORD outcome = deaf.Stop();
     const ULONGLONG elapsed = ::GetTickCount64() - started;
 
     EXPECT_EQ(outcome, static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_FALSE(deaf.returned);
+    EXPECT_TRUE(deaf.IsRunning());
     // The tick counter moves in steps of up to about 16 ms.
     EXPECT_GE(elapsed, Thread::StopGraceMs + Thread::StopWaitMs - 20);
     EXPECT_LT(elapsed, Thread::StopGraceMs + Thread::StopWaitMs + 2000);
 
-    // Let the body end before the object goes away: the destructor does not wait for it.
+    // The first body still runs: a second one would serve the same object beside it.
+    EXPECT_FALSE(deaf.Start());
+
+    // Stop reports the end only once the body itself has returned, not when it merely let go of its
+    // waits; the destructor does not wait for it.
     ::SetEvent(deaf.release.get());
     EXPECT_EQ(deaf.Stop(), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_TRUE(deaf.returned);
+    EXPECT_FALSE(deaf.IsRunning());
+    EXPECT_EQ(deaf.runs, 1);
+}
+
+TEST(Thread, StopWithoutAStartedWorkerFailsAtOnce)
+{
+    Recorder never;
+    const ULONGLONG started = ::GetTickCount64();
+    EXPECT_EQ(never.Stop(), static_cast<DWORD>(WAIT_FAILED));
+    EXPECT_LT(::GetTickCount64() - started, 1000u);
+    EXPECT_FALSE(never.IsRunning());
 }
