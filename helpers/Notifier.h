@@ -3,6 +3,7 @@
 #include "helpers/CriticalSection.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -19,7 +20,9 @@ namespace OM::Helpers
 // window messages, it does not send them).
 //
 // The lock is re-entrant, so an observer may add or remove observers from inside a notification: the
-// walk runs over a copy of the list and skips any observer that is no longer registered.
+// walk runs over a copy of the list and skips every entry that is no longer registered. An entry is a
+// registration, not an address: an observer destroyed during the walk and replaced by a new one at the
+// same address is a new registration, and the walk that was under way does not call it.
 template <typename Observer>
 class Notifier
 {
@@ -28,15 +31,17 @@ public:
     void Add(Observer* observer)
     {
         CriticalSectionLock hold(lock);
-        if (!IsRegistered(observer))
-            observers.push_back(observer);
+        if (Find(observer) == entries.end())
+            entries.push_back(Entry{observer, ++registrations});
     }
 
     // Erases the observer if it is registered; waits for a broadcast that is running on another thread.
     void Remove(Observer* observer)
     {
         CriticalSectionLock hold(lock);
-        std::erase(observers, observer);
+        const auto entry = Find(observer);
+        if (entry != entries.end())
+            entries.erase(entry);
     }
 
     // Calls `notification` with `argument` on every registered observer, first registered first.
@@ -44,22 +49,43 @@ public:
     void Broadcast(void (Observer::*notification)(Parameter), Argument&& argument)
     {
         CriticalSectionLock hold(lock);
-        const std::vector<Observer*> walk = observers;
-        for (Observer* observer : walk)
+        const std::vector<Entry> walk = entries;
+        for (const Entry& entry : walk)
         {
-            if (IsRegistered(observer))
-                (observer->*notification)(argument);
+            if (std::find(entries.begin(), entries.end(), entry) != entries.end())
+                (entry.observer->*notification)(argument);
         }
     }
 
-private:
-    bool IsRegistered(Observer* observer) const
+    // Calls `notification` on one observer, provided it is registered: an observer that has been removed,
+    // and may be gone, is not called. False when it was not called.
+    template <typename Parameter, typename Argument>
+    bool Notify(Observer* observer, void (Observer::*notification)(Parameter), Argument&& argument)
     {
-        return std::find(observers.begin(), observers.end(), observer) != observers.end();
+        CriticalSectionLock hold(lock);
+        if (Find(observer) == entries.end())
+            return false;
+        (observer->*notification)(argument);
+        return true;
     }
 
-    CriticalSection lock; // guards observers; held across a broadcast
-    std::vector<Observer*> observers;
+private:
+    struct Entry
+    {
+        Observer* observer;
+        std::uint64_t registration; // unique per Add that appended
+        bool operator==(const Entry&) const = default;
+    };
+
+    typename std::vector<Entry>::iterator Find(Observer* observer)
+    {
+        return std::find_if(entries.begin(), entries.end(),
+                            [observer](const Entry& entry) { return entry.observer == observer; });
+    }
+
+    CriticalSection lock; // guards entries and registrations; held across a broadcast
+    std::vector<Entry> entries;
+    std::uint64_t registrations = 0;
 };
 
 } // namespace OM::Helpers

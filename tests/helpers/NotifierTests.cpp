@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -111,6 +112,52 @@ TEST(Notifier, ObserverMayChangeTheListDuringABroadcast)
 
     notifier.Broadcast(&Listener::OnCount, 2);
     EXPECT_EQ(log, (std::vector<std::wstring>{L"f1", L"m", L"f2", L"n2"}));
+}
+
+namespace
+{
+
+// Inside a notification, removes an observer, destroys it and registers a new one built in its place.
+class Replacer : public Listener
+{
+public:
+    Replacer(Notifier<Listener>& notifier, std::optional<Recording>& slot, std::vector<std::wstring>& log)
+        : notifier(notifier), slot(slot), log(log)
+    {
+    }
+    void OnCount(const int&) override
+    {
+        Listener* const old = &*slot;
+        notifier.Remove(old);
+        slot.reset();
+        slot.emplace(log, L"new");
+        ASSERT_EQ(static_cast<Listener*>(&*slot), old) << "the test needs the same address";
+        notifier.Add(&*slot);
+        notifier.Remove(this);
+    }
+
+private:
+    Notifier<Listener>& notifier;
+    std::optional<Recording>& slot;
+    std::vector<std::wstring>& log;
+};
+
+} // namespace
+
+TEST(Notifier, ObserverReplacedAtTheSameAddressDuringABroadcastWaitsForTheNextOne)
+{
+    std::vector<std::wstring> log;
+    Notifier<Listener> notifier;
+    std::optional<Recording> slot(std::in_place, log, L"old");
+    Replacer replacer(notifier, slot, log);
+    notifier.Add(&replacer);
+    notifier.Add(&*slot);
+
+    notifier.Broadcast(&Listener::OnCount, 1);
+    EXPECT_TRUE(log.empty()) << "the new observer was called by the walk that began before it was added";
+
+    notifier.Broadcast(&Listener::OnCount, 2);
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"new2"}));
 }
 
 namespace
