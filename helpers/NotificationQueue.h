@@ -16,11 +16,16 @@ namespace OM::Helpers
 // during a drain leaves the event set; the next wake-up then finds the queue empty, which is harmless.
 //
 // Items still queued when the queue is destroyed are destroyed with it, unprocessed.
+//
+// A queue whose event could not be created cannot wake its consumer: Valid() says so, and the consumer
+// must not start waiting on it.
 template <typename T>
 class NotificationQueue
 {
 public:
-    NotificationQueue() : signal(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+    NotificationQueue() : NotificationQueue(UniqueHandle(::CreateEventW(nullptr, FALSE, FALSE, nullptr))) {}
+    // With an auto-reset event of the caller's, or an invalid one.
+    explicit NotificationQueue(UniqueHandle signal) : signal(std::move(signal)) {}
     virtual ~NotificationQueue() = default;
     NotificationQueue(const NotificationQueue&) = delete;
     NotificationQueue& operator=(const NotificationQueue&) = delete;
@@ -46,6 +51,7 @@ public:
 
     // The auto-reset event that Push sets, for the consumer to wait on.
     HANDLE Signal() const noexcept { return signal.get(); }
+    bool Valid() const noexcept { return signal.valid(); }
 
 private:
     CriticalSection lock; // guards items

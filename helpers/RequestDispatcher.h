@@ -55,10 +55,12 @@ public:
 
     // Worker thread. Executes every queued request, including those that are posted while the drain
     // runs, and returns when the queue is empty. Each holder is destroyed as soon as it has executed.
-    void DispatchAll(Owner& owner)
+    // Once `stop` (a manual-reset event, or null for none) is set, the drain returns before the next
+    // request: a worker asked to stop does not work through a long queue first.
+    void DispatchAll(Owner& owner, HANDLE stop = nullptr)
     {
         std::unique_ptr<RequestHolder> holder;
-        while (queue.TryPop(holder))
+        while (!IsSet(stop) && queue.TryPop(holder))
         {
             holder->Execute(owner);
             holder.reset();
@@ -66,6 +68,11 @@ public:
     }
 
 private:
+    static bool IsSet(HANDLE event)
+    {
+        return event != nullptr && ::WaitForSingleObject(event, 0) == WAIT_OBJECT_0;
+    }
+
     Queue& queue;
 };
 

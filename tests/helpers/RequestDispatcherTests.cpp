@@ -135,6 +135,30 @@ TEST(RequestDispatcher, PostsFromAnotherThreadDuringADrainRunInTheSameDrainAndIn
     EXPECT_EQ(worker.executed.size(), 3u);
 }
 
+// A worker asked to stop must not first work through what is queued: each request may wait on a
+// controller for seconds.
+TEST(RequestDispatcher, DrainEndsBeforeTheNextRequestOnceTheStopEventIsSet)
+{
+    Worker worker;
+    UniqueHandle entered(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    UniqueHandle stop(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    worker.dispatcher.Post(Blocking{1, entered.get(), release.get()});
+    worker.dispatcher.Post(Record{2});
+
+    std::thread consumer([&] { worker.dispatcher.DispatchAll(worker, stop.get()); });
+    ASSERT_EQ(::WaitForSingleObject(entered.get(), 5000), WAIT_OBJECT_0);
+    ::SetEvent(stop.get());
+    ::SetEvent(release.get());
+    consumer.join();
+    EXPECT_EQ(worker.executed, (std::vector<int>{1}));
+
+    // The request left behind is still queued; without the stop it runs.
+    ::ResetEvent(stop.get());
+    worker.dispatcher.DispatchAll(worker, stop.get());
+    EXPECT_EQ(worker.executed, (std::vector<int>{1, 2}));
+}
+
 TEST(RequestDispatcher, HolderKeepsItsOwnCopyAndDropsItRightAfterExecuting)
 {
     Worker worker;
