@@ -8,27 +8,54 @@ namespace OM::Xml
 namespace
 {
 
-// The UTF-16 code units of a character, the first in the high half.
-uint32_t utf16Units(wchar_t character)
+// Walks a text as UTF-16 code units: natively a character beyond the first plane is one wchar_t, and it
+// yields the two units of its surrogate pair.
+class Utf16Units
 {
-    auto value = static_cast<uint32_t>(character);
-    if (value <= 0xFFFF || value > 0x10FFFF)
-        return value << 16;
-    value -= 0x10000;
-    return (0xD800 + (value >> 10)) << 16 | (0xDC00 + (value & 0x3FF));
-}
+public:
+    explicit Utf16Units(const std::wstring& text) : text(text) {}
+
+    bool atEnd() const { return at == text.size(); }
+
+    uint32_t next()
+    {
+        const auto value = static_cast<uint32_t>(text[at]);
+        if (value <= 0xFFFF || value > 0x10FFFF)
+        {
+            ++at;
+            return value;
+        }
+        const uint32_t offset = value - 0x10000;
+        if (!secondHalf)
+        {
+            secondHalf = true;
+            return 0xD800 + (offset >> 10);
+        }
+        secondHalf = false;
+        ++at;
+        return 0xDC00 + (offset & 0x3FF);
+    }
+
+private:
+    const std::wstring& text;
+    size_t at = 0;
+    bool secondHalf = false;
+};
 
 } // namespace
 
 bool Utf16Less::operator()(const std::wstring& left, const std::wstring& right) const noexcept
 {
-    const auto [leftDiffers, rightDiffers] =
-        std::mismatch(left.begin(), left.end(), right.begin(), right.end());
-    if (rightDiffers == right.end())
-        return false;
-    if (leftDiffers == left.end())
-        return true;
-    return utf16Units(*leftDiffers) < utf16Units(*rightDiffers);
+    Utf16Units leftUnits(left);
+    Utf16Units rightUnits(right);
+    while (!leftUnits.atEnd() && !rightUnits.atEnd())
+    {
+        const uint32_t leftUnit = leftUnits.next();
+        const uint32_t rightUnit = rightUnits.next();
+        if (leftUnit != rightUnit)
+            return leftUnit < rightUnit;
+    }
+    return leftUnits.atEnd() && !rightUnits.atEnd();
 }
 
 const std::wstring* ConfigNode::getAttribute(const std::wstring& key) const

@@ -68,9 +68,16 @@ bool textFileExists(const std::wstring& path)
 std::string utf8Text(std::wstring_view text)
 {
     std::string result;
-    for (const wchar_t character : text)
+    for (size_t at = 0; at < text.size(); ++at)
     {
-        const auto value = static_cast<uint32_t>(character);
+        auto value = static_cast<uint32_t>(text[at]);
+        // A pair of surrogates is one character, however the build holds it: where wchar_t is one code
+        // unit it arrives in two halves. A lone surrogate is written as it is, the same in both builds.
+        const bool pairs = value >= 0xD800 && value <= 0xDBFF && at + 1 < text.size() &&
+                           static_cast<uint32_t>(text[at + 1]) >= 0xDC00 &&
+                           static_cast<uint32_t>(text[at + 1]) <= 0xDFFF;
+        if (pairs)
+            value = 0x10000 + ((value - 0xD800) << 10) + (static_cast<uint32_t>(text[++at]) - 0xDC00);
         if (value < 0x80)
         {
             result += static_cast<char>(value);

@@ -132,6 +132,16 @@ TEST(ConfigDocument, SortsKeysByUtf16CodeUnitsInBothBuilds)
         node.setAttribute(key, L"");
     EXPECT_EQ(keys(node.attributes),
               (std::vector<std::wstring>{L"Z", L"a", L"admin", L"flag", L"ä", L"\U0001F600", L"\uFF5E"}));
+
+    // Lone surrogates are held as they are in both builds, and sort by their units too: D800 DC01 is
+    // U+10001 where wchar_t is one unit, and two lone halves natively, after U+10000 either way.
+    const std::wstring halves{static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0xDC01)};
+    const std::wstring loneThenLetter{static_cast<wchar_t>(0xD800), L'A'};
+    const Utf16Less less;
+    EXPECT_TRUE(less(L"\U00010000", halves));
+    EXPECT_FALSE(less(halves, L"\U00010000"));
+    EXPECT_TRUE(less(loneThenLetter, L"\U00010000"));
+    EXPECT_FALSE(less(halves, halves));
 }
 
 namespace

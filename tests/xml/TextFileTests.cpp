@@ -177,3 +177,13 @@ TEST(Utf16Text, LineEndsAndSurrogatesSurviveAFileRoundTrip)
     EXPECT_EQ(*text, expected);
     EXPECT_EQ(encodeUtf16Text(*text), bytes);
 }
+
+TEST(Utf8Text, CharactersBeyondTheFirstPlaneAreOneFourByteSequenceInBothBuilds)
+{
+    EXPECT_EQ(utf8Text(L"a\u0416\U0001F600"), "a\xD0\x96\xF0\x9F\x98\x80");
+    const std::wstring halves{static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)};
+    EXPECT_EQ(utf8Text(halves), "\xF0\x9F\x98\x80");
+    // A lone surrogate, first or last, keeps its own three bytes.
+    const std::wstring lone{static_cast<wchar_t>(0xDE00), L'x', static_cast<wchar_t>(0xD83D)};
+    EXPECT_EQ(utf8Text(lone), "\xED\xB8\x80x\xED\xA0\xBD");
+}
