@@ -19,4 +19,15 @@ int32_t decimalValue(std::wstring_view text) noexcept
     return static_cast<int32_t>(negative ? 0u - value : value);
 }
 
+int hexDigitValue(wchar_t character) noexcept
+{
+    if (character >= L'0' && character <= L'9')
+        return character - L'0';
+    if (character >= L'a' && character <= L'f')
+        return character - L'a' + 10;
+    if (character >= L'A' && character <= L'F')
+        return character - L'A' + 10;
+    return -1;
+}
+
 } // namespace OM::Xml

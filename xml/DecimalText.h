@@ -11,4 +11,7 @@ namespace OM::Xml
 // text without digits gives 0. There is no overflow check: the value wraps around modulo 2^32.
 int32_t decimalValue(std::wstring_view text) noexcept;
 
+// The value of a hexadecimal digit of either case, or -1 for any other character.
+int hexDigitValue(wchar_t character) noexcept;
+
 } // namespace OM::Xml

@@ -45,17 +45,6 @@ std::wstring dottedQuadText(uint32_t address)
            std::to_wstring(address >> 8 & 0xFF) + L'.' + std::to_wstring(address & 0xFF);
 }
 
-int hexDigit(wchar_t character)
-{
-    if (character >= L'0' && character <= L'9')
-        return character - L'0';
-    if (character >= L'a' && character <= L'f')
-        return character - L'a' + 10;
-    if (character >= L'A' && character <= L'F')
-        return character - L'A' + 10;
-    return -1;
-}
-
 // A hexadecimal number of at most two characters after optional white space, a sign counting as one of
 // them; nothing when no digit is there.
 std::optional<uint8_t> macByte(std::wstring_view text)
@@ -69,9 +58,9 @@ std::optional<uint8_t> macByte(std::wstring_view text)
         ++position;
     int value = 0;
     bool digits = false;
-    for (; position < fieldEnd && hexDigit(text[position]) >= 0; ++position)
+    for (; position < fieldEnd && hexDigitValue(text[position]) >= 0; ++position)
     {
-        value = value * 16 + hexDigit(text[position]);
+        value = value * 16 + hexDigitValue(text[position]);
         digits = true;
     }
     if (!digits)
