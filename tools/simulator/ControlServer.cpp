@@ -1,5 +1,9 @@
 #include "ControlServer.h"
 
+#include "AddressText.h"
+#include "ConfigDocument.h"
+#include "ControllerOptions.h"
+
 #include <arpa/inet.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -47,6 +51,15 @@ std::string ControlServer::Open(const sockaddr_in& at)
 void ControlServer::Accept()
 {
     FileDescriptor connection(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
+    if (!connection && (errno == EMFILE || errno == ENFILE))
+    {
+        // Out of descriptors, say to controllers' connections: the waiting connection would wake the loop
+        // again and again, so accepting pauses for a while instead.
+        loop.Unwatch(listener.get());
+        loop.At(EventLoop::Clock::now() + std::chrono::milliseconds(100),
+                [this] { loop.Watch(listener.get(), [this] { Accept(); }); });
+        return;
+    }
     if (!connection)
         return;
     const int descriptor = connection.get();
@@ -88,6 +101,23 @@ void ControlServer::OnReadable(int descriptor)
     }
 }
 
+std::optional<std::size_t> ControlServer::ControllerAt(std::string_view endpoint) const
+{
+    // ADDRESS, or ADDRESS:PORT for when moves have put two controllers on one address.
+    const std::size_t colon = endpoint.find(':');
+    const std::optional<std::uint32_t> address = ParseAddress(endpoint.substr(0, colon));
+    if (!address)
+        return std::nullopt;
+    if (colon == std::string_view::npos)
+        return site.Find(*address);
+    const std::string_view text = endpoint.substr(colon + 1);
+    std::uint16_t port = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
+    if (error != std::errc{} || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
+    return site.Find(*address, port);
+}
+
 std::string ControlServer::Execute(std::string_view line)
 {
     const std::size_t space = line.find(' ');
@@ -106,6 +136,7 @@ std::string ControlServer::Execute(std::string_view line)
             if (error != std::errc{} || end != arguments.data() + arguments.size())
                 return "error bad seed";
         }
+        http.Reset();
         site.Reset();
         journal.Clear();
         responder.Reseed(seed);
@@ -115,11 +146,46 @@ std::string ControlServer::Execute(std::string_view line)
     if (command == "add")
     {
         std::string added;
+        const std::size_t first = site.controllers().size();
         const std::string error = site.Add(arguments, added);
         if (!error.empty())
             return "error " + error;
         journal.Write("added " + added + " (" + std::string(arguments) + ")");
+        http.OpenAdded(first);
         return "ok " + added;
+    }
+    if (command == "set" || command == "show")
+    {
+        // set ADDRESS[:PORT] OPTIONS, show ADDRESS[:PORT].
+        const std::size_t end = arguments.find(' ');
+        const std::string_view address = arguments.substr(0, end);
+        const std::string_view options =
+            end == std::string_view::npos ? std::string_view() : arguments.substr(end + 1);
+        const std::optional<std::size_t> index = ControllerAt(address);
+        if (!index)
+            return "error no controller at " + std::string(address);
+        if (command == "show")
+        {
+            if (!options.empty())
+                return "error show takes an address only";
+            std::string answer = "ok";
+            for (const auto& [name, value] : NetAttributesOf(site.controllers()[*index]))
+                answer += " " + name + "=" + AsWordValue(value);
+            return answer;
+        }
+        if (const std::string error = site.Set(*index, options); !error.empty())
+            return "error " + error;
+        journal.Write("set " + std::string(address) + " (" + std::string(options) + ")");
+        http.Refresh(*index);
+        return "ok";
+    }
+    if (command == "http")
+    {
+        const std::vector<std::string> lines = http.requests().Lines();
+        std::string answer = "ok " + std::to_string(lines.size());
+        for (const std::string& request : lines)
+            answer += "\n" + request;
+        return answer;
     }
     if (command == "stats")
     {
@@ -127,7 +193,7 @@ std::string ControlServer::Execute(std::string_view line)
         return "ok controllers=" + std::to_string(site.controllers().size()) +
                " probes=" + std::to_string(counts.probes) + " ignored=" + std::to_string(counts.ignored) +
                " sent=" + std::to_string(counts.sent) + " lost=" + std::to_string(counts.lost) +
-               " failed=" + std::to_string(counts.failed);
+               " failed=" + std::to_string(counts.failed) + " http=" + std::to_string(counts.http);
     }
     if (command == "journal")
     {

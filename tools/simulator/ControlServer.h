@@ -3,12 +3,15 @@
 #include "DiscoveryResponder.h"
 #include "EventLoop.h"
 #include "FileDescriptor.h"
+#include "HttpService.h"
 #include "Journal.h"
 #include "Site.h"
 
 #include <netinet/in.h>
 
+#include <cstddef>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,13 +19,14 @@ namespace Simulator
 {
 
 // The connection through which a test sets up its scenario and reads what happened: text lines over
-// TCP, one command per line, one answer per command ("ok ..." or "error ..."; the journal answers
-// "ok N" and N lines). See README.md for the commands.
+// TCP, one command per line, one answer per command ("ok ..." or "error ..."; the journal and the
+// request list answer "ok N" and N lines). See README.md for the commands.
 class ControlServer
 {
 public:
-    ControlServer(EventLoop& loop, Site& site, DiscoveryResponder& responder, Journal& journal)
-        : loop(loop), site(site), responder(responder), journal(journal)
+    ControlServer(EventLoop& loop, Site& site, DiscoveryResponder& responder, HttpService& http,
+                  Journal& journal)
+        : loop(loop), site(site), responder(responder), http(http), journal(journal)
     {
     }
 
@@ -41,10 +45,13 @@ private:
 
     void Accept();
     void OnReadable(int descriptor);
+    // The controller a command names by its address.
+    std::optional<std::size_t> ControllerAt(std::string_view endpoint) const;
 
     EventLoop& loop;
     Site& site;
     DiscoveryResponder& responder;
+    HttpService& http;
     Journal& journal;
     FileDescriptor listener;
     std::map<int, Client> clients;

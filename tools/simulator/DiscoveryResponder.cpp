@@ -1,5 +1,6 @@
 #include "DiscoveryResponder.h"
 
+#include "AddressText.h"
 #include "ReplyFormat.h"
 
 #include <arpa/inet.h>
@@ -17,8 +18,7 @@ namespace
 
 std::string Describe(const sockaddr_in& endpoint)
 {
-    return Site::FormatAddress(ntohl(endpoint.sin_addr.s_addr)) + ":" +
-           std::to_string(ntohs(endpoint.sin_port));
+    return FormatAddress(ntohl(endpoint.sin_addr.s_addr)) + ":" + std::to_string(ntohs(endpoint.sin_port));
 }
 
 } // namespace
@@ -88,7 +88,7 @@ void DiscoveryResponder::Answer(const sockaddr_in& prober)
 
 void DiscoveryResponder::Send(const Controller& controller, const sockaddr_in& to, int copy)
 {
-    const std::string who = Site::FormatAddress(controller.address) + " (" + NameOf(controller.kind) +
+    const std::string who = FormatAddress(controller.address) + " (" + NameOf(controller.kind) +
                             (controller.copies > 1 ? ", copy " + std::to_string(copy + 1) : std::string()) +
                             ")";
     if (controller.lossPercent > 0 &&

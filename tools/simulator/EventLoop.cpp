@@ -8,9 +8,20 @@
 namespace Simulator
 {
 
-void EventLoop::Watch(int descriptor, Handler onReadable)
+void EventLoop::Watch(int descriptor, Handler handler, Readiness readiness)
 {
-    watched[descriptor] = std::move(onReadable);
+    Handlers& handlers = watched[descriptor];
+    (readiness == Readiness::Readable ? handlers.onReadable : handlers.onWritable) = std::move(handler);
+}
+
+void EventLoop::Unwatch(int descriptor, Readiness readiness)
+{
+    const auto found = watched.find(descriptor);
+    if (found == watched.end())
+        return;
+    (readiness == Readiness::Readable ? found->second.onReadable : found->second.onWritable) = nullptr;
+    if (!found->second.onReadable && !found->second.onWritable)
+        watched.erase(found);
 }
 
 void EventLoop::Unwatch(int descriptor)
@@ -29,8 +40,13 @@ bool EventLoop::Run()
     while (running)
     {
         std::vector<pollfd> descriptors;
-        for (const auto& entry : watched)
-            descriptors.push_back(pollfd{entry.first, POLLIN, 0});
+        descriptors.reserve(watched.size());
+        for (const auto& [descriptor, handlers] : watched)
+        {
+            const short events =
+                static_cast<short>((handlers.onReadable ? POLLIN : 0) | (handlers.onWritable ? POLLOUT : 0));
+            descriptors.push_back(pollfd{descriptor, events, 0});
+        }
         int timeout = -1;
         if (!timers.empty())
         {
@@ -44,18 +60,24 @@ bool EventLoop::Run()
         RunDueTimers();
         for (const pollfd& descriptor : descriptors)
         {
-            if (!running)
-                break;
-            // A handler that ran before may have closed this descriptor.
-            const auto handler = watched.find(descriptor.fd);
-            if ((descriptor.revents & (POLLIN | POLLHUP | POLLERR)) && handler != watched.end())
-            {
-                Handler copy = handler->second;
-                copy();
-            }
+            if (running && (descriptor.revents & (POLLIN | POLLHUP | POLLERR)))
+                Dispatch(descriptor.fd, Readiness::Readable);
+            if (running && (descriptor.revents & (POLLOUT | POLLHUP | POLLERR)))
+                Dispatch(descriptor.fd, Readiness::Writable);
         }
     }
     return true;
+}
+
+void EventLoop::Dispatch(int descriptor, Readiness readiness)
+{
+    // A handler that ran before may have closed this descriptor, or stopped watching it.
+    const auto found = watched.find(descriptor);
+    if (found == watched.end())
+        return;
+    Handler copy = readiness == Readiness::Readable ? found->second.onReadable : found->second.onWritable;
+    if (copy)
+        copy();
 }
 
 void EventLoop::RunDueTimers()

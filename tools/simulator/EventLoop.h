@@ -8,15 +8,24 @@
 namespace Simulator
 {
 
-// The simulator's one thread: it waits for readable descriptors and for timers, and runs their handlers
-// one at a time, so nothing in the simulator needs a lock. A handler may watch, unwatch and schedule.
+// The simulator's one thread: it waits for descriptors that are ready and for timers, and runs their
+// handlers one at a time, so nothing in the simulator needs a lock. A handler may watch, unwatch and
+// schedule.
 class EventLoop
 {
 public:
     using Clock = std::chrono::steady_clock;
     using Handler = std::function<void()>;
 
-    void Watch(int descriptor, Handler onReadable);
+    enum class Readiness
+    {
+        Readable,
+        Writable,
+    };
+
+    // A descriptor has at most one handler for each readiness; a hang-up or an error runs both.
+    void Watch(int descriptor, Handler handler, Readiness readiness = Readiness::Readable);
+    void Unwatch(int descriptor, Readiness readiness);
     void Unwatch(int descriptor);
     void At(Clock::time_point when, Handler handler);
 
@@ -25,9 +34,16 @@ public:
     void Stop() { running = false; }
 
 private:
-    void RunDueTimers();
+    struct Handlers
+    {
+        Handler onReadable;
+        Handler onWritable;
+    };
 
-    std::map<int, Handler> watched;
+    void RunDueTimers();
+    void Dispatch(int descriptor, Readiness readiness);
+
+    std::map<int, Handlers> watched;
     std::multimap<Clock::time_point, Handler> timers; // equal times run in the order they were set
     bool running = false;
 };

@@ -20,6 +20,7 @@ public:
         std::size_t sent = 0;    // reply datagrams sent
         std::size_t lost = 0;    // replies a lossy controller did not send
         std::size_t failed = 0;  // replies the system refused to send
+        std::size_t http = 0;    // requests to the controllers' configuration services
     };
 
     explicit Journal(std::ostream& out) : out(out) {}

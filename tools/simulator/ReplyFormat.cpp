@@ -21,28 +21,6 @@ constexpr std::array<std::pair<ReplyKind, const char*>, 6> KindNames{{
     {ReplyKind::Oversized, "huge"},
 }};
 
-std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& at)
-{
-    const auto byte = [&](std::size_t index) { return static_cast<unsigned char>(text[index]); };
-    const unsigned char lead = byte(at);
-    const int extra = lead < 0x80             ? 0
-                      : (lead & 0xE0) == 0xC0 ? 1
-                      : (lead & 0xF0) == 0xE0 ? 2
-                      : (lead & 0xF8) == 0xF0 ? 3
-                                              : -1;
-    if (extra < 0 || at + static_cast<std::size_t>(extra) >= text.size())
-        return std::nullopt;
-    char32_t point = extra == 0 ? lead : lead & (0x3F >> extra);
-    for (int i = 1; i <= extra; ++i)
-    {
-        if ((byte(at + static_cast<std::size_t>(i)) & 0xC0) != 0x80)
-            return std::nullopt;
-        point = point << 6 | (byte(at + static_cast<std::size_t>(i)) & 0x3F);
-    }
-    at += static_cast<std::size_t>(extra) + 1;
-    return point;
-}
-
 } // namespace
 
 std::vector<unsigned char> BuildReply(const Controller& controller)
@@ -111,30 +89,6 @@ const char* NameOf(ReplyKind kind)
             return name;
     }
     return "?";
-}
-
-std::optional<std::string> Utf8ToWindows1251(std::string_view text)
-{
-    std::string result;
-    for (std::size_t at = 0; at < text.size();)
-    {
-        const std::optional<char32_t> point = NextCodePoint(text, at);
-        if (!point)
-            return std::nullopt;
-        if (*point < 0x80)
-            result.push_back(static_cast<char>(*point));
-        else if (*point >= 0x0410 && *point <= 0x044F) // А to я lie in one run from 0xC0
-            result.push_back(static_cast<char>(0xC0 + (*point - 0x0410)));
-        else if (*point == 0x0401) // Ё
-            result.push_back(static_cast<char>(0xA8));
-        else if (*point == 0x0451) // ё
-            result.push_back(static_cast<char>(0xB8));
-        else if (*point == 0x2116) // №
-            result.push_back(static_cast<char>(0xB9));
-        else
-            return std::nullopt;
-    }
-    return result;
 }
 
 } // namespace Simulator

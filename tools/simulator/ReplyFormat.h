@@ -21,8 +21,4 @@ std::vector<unsigned char> BuildReply(const Controller& controller);
 std::optional<ReplyKind> ReplyKindFromName(std::string_view name);
 const char* NameOf(ReplyKind kind);
 
-// UTF-8 text in Windows-1251, for names in ASCII and Russian (with Ё and №); nothing when a character has no
-// place there.
-std::optional<std::string> Utf8ToWindows1251(std::string_view text);
-
 } // namespace Simulator

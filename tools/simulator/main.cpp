@@ -4,16 +4,20 @@
 //   norvatessa-simulator [--control ADDRESS:PORT] [--probe-port N] [--reply-port N] [--seed N]
 //                        [--ready-file PATH] [--add "OPTIONS"]...
 //
-// One thread runs everything (EventLoop): the discovery responder and the control connection. Each
-// controller answers from its own address in 127.0.0.0/8. What the simulator does goes to standard
-// output, one line per event. See README.md for the control commands and the controller options.
+// One thread runs everything (EventLoop): the discovery responder, the controllers' configuration
+// services and the control connection. Each controller answers from its own address in 127.0.0.0/8. What the
+// simulator does goes to standard output, one line per event. See README.md for the control commands and the
+// controller options.
+#include "AddressText.h"
 #include "ControlServer.h"
 #include "DiscoveryResponder.h"
 #include "EventLoop.h"
+#include "HttpService.h"
 #include "Journal.h"
 #include "Site.h"
 
 #include <arpa/inet.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -64,6 +68,12 @@ bool ParsePort(const std::string& text, uint16_t& port)
 int main(int argc, char** argv)
 {
     std::signal(SIGPIPE, SIG_IGN);
+    // Every controller listens on a socket of its own, and a site may have thousands.
+    if (rlimit files{}; ::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max)
+    {
+        files.rlim_cur = files.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &files);
+    }
     sockaddr_in control{};
     ParseEndpoint("127.0.0.1:47380", control);
     uint16_t probePort = 2860;
@@ -98,7 +108,8 @@ int main(int argc, char** argv)
     Simulator::Site site;
     Simulator::Journal journal(std::cout);
     Simulator::DiscoveryResponder responder(loop, site, journal);
-    Simulator::ControlServer server(loop, site, responder, journal);
+    Simulator::HttpService http(loop, site, journal);
+    Simulator::ControlServer server(loop, site, responder, http, journal);
     responder.Reseed(seed);
 
     if (const std::string error = responder.Open(probePort, replyPort); !error.empty())
@@ -112,7 +123,7 @@ int main(int argc, char** argv)
     }
     journal.Write("listening: probes on port " + std::to_string(probePort) + ", replies to port " +
                   std::to_string(replyPort) + ", control on " +
-                  Simulator::Site::FormatAddress(ntohl(control.sin_addr.s_addr)) + ":" +
+                  Simulator::FormatAddress(ntohl(control.sin_addr.s_addr)) + ":" +
                   std::to_string(ntohs(control.sin_port)));
 
     // The ready file, holding the process id, appears whole and only once both sockets listen.
