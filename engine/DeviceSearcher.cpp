@@ -1,5 +1,6 @@
 #include "engine/DeviceSearcher.h"
 
+#include "engine/AnsiText.h"
 #include "engine/DiscoveryReply.h"
 #include "engine/SearchDeadline.h"
 
@@ -14,6 +15,7 @@ namespace OM::Norvatessa
 {
 
 using Helpers::UniqueSocket;
+using Helpers::UniqueWsaEvent;
 
 namespace
 {
@@ -27,19 +29,6 @@ sockaddr_in Endpoint(ULONG address, u_short port)
     endpoint.sin_port = ::htons(port);
     endpoint.sin_addr.s_addr = ::htonl(address);
     return endpoint;
-}
-
-std::wstring FromAnsiCodePage(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int size = static_cast<int>(text.size());
-    const int wide = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-    if (wide <= 0)
-        return {};
-    std::wstring result(static_cast<std::size_t>(wide), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, result.data(), wide);
-    return result;
 }
 
 // The receive still outstanding when reception ends. The system may write into the buffer, the sender
@@ -80,7 +69,13 @@ private:
 
 } // namespace
 
-DeviceSearcher::DeviceSearcher() : cancelEvent(::WSACreateEvent()), receiveEvent(::WSACreateEvent())
+DeviceSearcher::DeviceSearcher()
+    : DeviceSearcher(UniqueWsaEvent(::WSACreateEvent()), UniqueWsaEvent(::WSACreateEvent()))
+{
+}
+
+DeviceSearcher::DeviceSearcher(UniqueWsaEvent cancel, UniqueWsaEvent receive)
+    : cancelEvent(std::move(cancel)), receiveEvent(std::move(receive))
 {
     overlapped.hEvent = receiveEvent.get();
 }
@@ -97,11 +92,26 @@ void DeviceSearcher::ResetCancel() noexcept
     ::WSAResetEvent(cancelEvent.get());
 }
 
+bool DeviceSearcher::IsCancelled() const noexcept
+{
+    return ::WaitForSingleObject(cancelEvent.get(), 0) == WAIT_OBJECT_0;
+}
+
 void DeviceSearcher::Search()
 {
     found.clear();
     if (sink)
         sink->OnSearchBegin();
+    // Without its events a search could neither be cancelled nor wait for its receive to end before the
+    // receive's buffer goes away.
+    if (!cancelEvent || !receiveEvent)
+    {
+        if (sink)
+            sink->OnSocketError(WSA_INVALID_HANDLE);
+        return;
+    }
+    if (IsCancelled())
+        return;
 
     UniqueSocket sender;
     UniqueSocket receiver;
@@ -174,12 +184,16 @@ DeviceSearcher::Outcome DeviceSearcher::Receive(UniqueSocket& receiver)
         overlapped.hEvent = event;
         ::WSAResetEvent(event);
         if (::WSARecvFrom(socket, &slice, 1, nullptr, &flags, reinterpret_cast<sockaddr*>(&from), &fromLength,
-                          &overlapped, nullptr) != 0 &&
-            ::WSAGetLastError() != WSA_IO_PENDING)
+                          &overlapped, nullptr) != 0)
         {
+            const int error = ::WSAGetLastError();
+            // A long datagram already waiting fails the receive at once; it is gone, and so is the failure.
+            if (error == WSAEMSGSIZE)
+                continue;
             // Nothing could end a wait for this receive but the deadline or a cancel, so the search ends
             // now rather than waiting for either.
-            return Outcome::Failed;
+            if (error != WSA_IO_PENDING)
+                return Outcome::Failed;
         }
         outstanding.Arm();
 
@@ -197,8 +211,10 @@ DeviceSearcher::Outcome DeviceSearcher::Receive(UniqueSocket& receiver)
         DWORD bytes = 0;
         const BOOL received = ::WSAGetOverlappedResult(socket, &overlapped, &bytes, TRUE, &flags);
         outstanding.Disarm();
+        if (!received && ::WSAGetLastError() == WSAEMSGSIZE)
+            continue; // too long for any controller: a stray datagram must not hide the site
         if (!received)
-            return Outcome::Failed; // a datagram larger than the buffer ends up here
+            return Outcome::Failed;
         if (bytes == 0)
             continue;
 
@@ -236,7 +252,7 @@ void DeviceSearcher::OnDatagram(const std::array<std::uint8_t, 4>& senderBytes, 
     reply.first = parsed->first;
     reply.second = parsed->second;
     reply.third = parsed->third;
-    reply.name = FromAnsiCodePage(parsed->name);
+    reply.name = FromCodePage(CP_ACP, parsed->name);
     if (sink)
         sink->OnReply(reply);
     found.push_back(DiscoveredController{reply.address, reply.port, std::move(reply.name)});

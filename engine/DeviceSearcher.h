@@ -59,6 +59,9 @@ public:
     static constexpr int DefaultReceiveBufferBytes = 1 << 20;
 
     DeviceSearcher();
+    // With events of the caller's: the cancel event and the receive event, both manual-reset. A searcher
+    // whose events are not valid refuses every search before it opens a socket.
+    DeviceSearcher(Helpers::UniqueWsaEvent cancelEvent, Helpers::UniqueWsaEvent receiveEvent);
     ~DeviceSearcher();
     DeviceSearcher(const DeviceSearcher&) = delete;
     DeviceSearcher& operator=(const DeviceSearcher&) = delete;
@@ -75,11 +78,12 @@ public:
     // all of 2000 (bench/discovery).
     int receiveBufferBytes = DefaultReceiveBufferBytes;
 
-    // Worker thread. Runs one search; the outcome reaches the sink.
+    // Worker thread. Runs one search; the outcome reaches the sink. A datagram too long for the receive
+    // buffer comes from no controller: it is dropped and reception goes on.
     void Search();
 
     // Any thread. Ends a running search, and every later one at once, as cancelled: the event stays set
-    // until ResetCancel.
+    // until ResetCancel. A search that begins cancelled sends nothing.
     void Cancel() noexcept;
     // Owner thread, while no search runs.
     void ResetCancel() noexcept;
@@ -96,6 +100,7 @@ private:
     };
 
     Outcome Receive(Helpers::UniqueSocket& receiver);
+    bool IsCancelled() const noexcept;
     void OnDatagram(const std::array<std::uint8_t, 4>& sender, const std::uint8_t* data, std::size_t length);
 
     int state = 0;                        // 1 from the start of the first reception on
