@@ -1,5 +1,6 @@
 #include "engine/ProgramSettings.h"
 
+#include "helpers/ExecutablePath.h"
 #include "xml/ConfigDocument.h"
 #include "xml/DecimalText.h"
 
@@ -16,29 +17,6 @@ constexpr wchar_t sendPortKey[] = L"udpSendPort";
 constexpr wchar_t recvPortKey[] = L"udpRecvPort";
 constexpr wchar_t timeoutKey[] = L"searchTimeout";
 
-// Longer than any path Windows accepts.
-constexpr DWORD longestPath = 32768;
-
-std::wstring ExecutablePath()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;)
-    {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return {};
-        // A path that fills the buffer may have been cut short: ask again with more room.
-        if (length < path.size())
-        {
-            path.resize(length);
-            return path;
-        }
-        if (path.size() >= longestPath)
-            return {};
-        path.resize(path.size() * 2);
-    }
-}
-
 // An attribute that is missing, or empty, leaves the setting as it was: a settings file that a first
 // run left without values must not turn the search time into 0 for good.
 void ReadSetting(const Xml::ConfigNode& root, const wchar_t* key, int32_t& setting)
@@ -46,6 +24,13 @@ void ReadSetting(const Xml::ConfigNode& root, const wchar_t* key, int32_t& setti
     const std::wstring* value = root.getAttribute(key);
     if (value && !value->empty())
         setting = Xml::decimalValue(*value);
+}
+
+// Set by LoadSettings for a file that exists but could not be read.
+bool& keepFile()
+{
+    static bool keep = false;
+    return keep;
 }
 
 } // namespace
@@ -58,7 +43,7 @@ ProgramSettings& Settings()
 
 std::wstring SettingsFilePath()
 {
-    const std::wstring executable = ExecutablePath();
+    const std::wstring executable = Helpers::ExecutablePath();
     return executable.empty() ? std::wstring() : Xml::withConfigExtension(executable);
 }
 
@@ -67,8 +52,13 @@ bool LoadSettings()
     const std::wstring path = SettingsFilePath();
     if (path.empty())
         return false;
+    const bool existed = ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     Xml::ConfigDocument document(rootName);
-    if (document.loadFromFile(path, false))
+    const bool loaded = document.loadFromFile(path, false);
+    // A file that is there but cannot be read (an editor saved it as UTF-8, say) holds the user's edit:
+    // it is left as it is rather than overwritten with defaults at exit.
+    keepFile() = existed && !loaded;
+    if (loaded)
     {
         ProgramSettings& settings = Settings();
         ReadSetting(document.root, sendPortKey, settings.udpSendPort);
@@ -83,6 +73,8 @@ bool SaveSettings()
     const std::wstring path = SettingsFilePath();
     if (path.empty())
         return false;
+    if (keepFile())
+        return true;
     const ProgramSettings& settings = Settings();
     Xml::ConfigDocument document(rootName);
     document.root.setAttribute(sendPortKey, std::to_wstring(settings.udpSendPort));

@@ -151,13 +151,23 @@ TEST_F(SettingsFile, MissingOrEmptyValuesKeepTheirDefaults)
     ExpectSettings(2860, 30303, 0);
 }
 
-TEST_F(SettingsFile, UnreadableFileKeepsTheDefaultsAndIsReplacedAtExit)
+// An editor may save the file as UTF-8: the user's edit must survive, not be replaced by defaults at exit.
+TEST_F(SettingsFile, UnreadableFileKeepsTheDefaultsAndIsLeftAsItIs)
 {
-    const std::string notUtf16 = "<?xml version=\"1.0\"?><config searchTimeout=\"1\"/>";
-    WriteBytes(path, notUtf16);
+    const std::string utf8 = "\xEF\xBB\xBF<?xml version=\"1.0\"?><config searchTimeout=\"1\"/>";
+    WriteBytes(path, utf8);
     ASSERT_TRUE(LoadSettings());
     ExpectSettings(2860, 30303, 5000);
-    EXPECT_EQ(BytesOf(path), notUtf16);
+    EXPECT_EQ(BytesOf(path), utf8);
     ASSERT_TRUE(SaveSettings());
-    EXPECT_EQ(BytesOf(path), BytesOf(NORVATESSA_GOLDEN_SETTINGS));
+    EXPECT_EQ(BytesOf(path), utf8);
+
+    // Once it can be read again, exits write it as before.
+    WriteBytes(path, SettingsFileWith(L"<config searchTimeout=\"1\" />"));
+    ASSERT_TRUE(LoadSettings());
+    ExpectSettings(2860, 30303, 1);
+    Settings().udpSendPort = 2861;
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_EQ(BytesOf(path),
+              SettingsFileWith(L"<config searchTimeout=\"1\" udpRecvPort=\"30303\" udpSendPort=\"2861\" />"));
 }
