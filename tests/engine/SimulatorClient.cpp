@@ -41,16 +41,24 @@ std::string SimulatorClient::Command(const std::string& line)
 
 std::string SimulatorClient::Journal()
 {
-    const std::string head = Command("journal");
-    if (head.rfind("ok ", 0) != 0)
-        return head;
     std::string lines;
+    for (const std::string& line : Listing("journal"))
+        lines += "  " + line + "\n";
+    return lines;
+}
+
+std::vector<std::string> SimulatorClient::Listing(const std::string& command)
+{
+    const std::string head = Command(command);
+    std::vector<std::string> lines;
+    if (head.rfind("ok ", 0) != 0)
+        return lines;
     for (int count = std::atoi(head.c_str() + 3); count > 0; --count)
     {
         std::string line;
         if (!ReadLine(line))
             break;
-        lines += "  " + line + "\n";
+        lines.push_back(std::move(line));
     }
     return lines;
 }

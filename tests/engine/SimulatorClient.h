@@ -3,6 +3,7 @@
 #include "helpers/WinsockHandles.h"
 
 #include <string>
+#include <vector>
 
 namespace OM::Norvatessa::Testing
 {
@@ -23,6 +24,9 @@ public:
 
     // What the simulator did since the scenario began, one event per line.
     std::string Journal();
+
+    // The lines of a command that answers "ok N" followed by N lines; empty after any other answer.
+    std::vector<std::string> Listing(const std::string& command);
 
 private:
     bool ReadLine(std::string& line);

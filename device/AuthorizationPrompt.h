@@ -1,0 +1,43 @@
+#pragma once
+
+#include "engine/ExchangeFailure.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+namespace OM::Norvatessa
+{
+
+// The answer to a controller's demand for credentials (HTTP 401), asked on the worker thread. The window
+// program shows the system's credentials dialog; the console program answers from credentials it was given.
+class AuthorizationPrompt
+{
+public:
+    enum class Answer
+    {
+        Retry,     // the request handle now holds credentials: send it again
+        Cancelled, // the user gave up: the exchange ends without an answer
+        Failed,    // the exchange fails for `reason`
+    };
+    struct Outcome
+    {
+        Answer answer = Answer::Cancelled;
+        ExchangeFailureReason reason = ExchangeFailureReason::AuthorizationFailed;
+        DWORD systemError = 0;
+    };
+
+    // `attempt` counts the demands already answered during this exchange.
+    virtual Outcome Ask(HINTERNET request, int attempt) = 0;
+
+protected:
+    ~AuthorizationPrompt() = default;
+};
+
+// The system's credentials dialog, owned by the desktop window.
+class SystemAuthorizationDialog final : public AuthorizationPrompt
+{
+public:
+    Outcome Ask(HINTERNET request, int attempt) override;
+};
+
+} // namespace OM::Norvatessa

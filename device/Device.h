@@ -1,0 +1,28 @@
+#pragma once
+
+#include "device/Connection.h"
+#include "engine/DiscoveredController.h"
+#include "xml/DeviceProperties.h"
+
+namespace OM::Norvatessa
+{
+
+// One known controller (DeviceManager::Device): its connection and its last known settings. Worker thread
+// only.
+class Device : public Connection
+{
+public:
+    // A controller as discovery found it: its address, port and name; the handles are not open yet.
+    explicit Device(const DiscoveredController& controller) : Connection(controller.address, controller.port)
+    {
+        properties.ip = controller.address;
+        properties.tcpPort = controller.port;
+        properties.name = controller.name;
+        properties.changed = Xml::PropName | Xml::PropIp | Xml::PropTcpPort;
+    }
+
+    Xml::DeviceProperties properties;
+    bool propertiesValid = false; // a read or a write has been applied
+};
+
+} // namespace OM::Norvatessa

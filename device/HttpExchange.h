@@ -1,0 +1,104 @@
+#pragma once
+
+#include "device/AuthorizationPrompt.h"
+#include "device/Connection.h"
+#include "device/HttpRequest.h"
+#include "device/PendingRequest.h"
+#include "engine/ConnectionSink.h"
+#include "helpers/UniqueHandle.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <atomic>
+#include <cstddef>
+#include <vector>
+
+namespace OM::Norvatessa
+{
+
+// The HTTP transport to the controllers: it opens a controller's connection, sends one request at a time,
+// answers a demand for credentials, reads the answer and reports the course of every exchange to a sink.
+//
+// Who runs what: everything runs on the device manager's worker thread (or, in the console program, on
+// the one thread that uses the manager), except CancelExchange, which the user-interface thread calls
+// while the worker waits for a controller. `currentRequest` is the only value both touch: whichever side
+// closes the request handle takes it out of the slot in one atomic exchange, so the handle is closed
+// exactly once.
+//
+// Nothing here waits without a bound. The system runs each request on a thread of its own (WinINet's
+// asynchronous mode) while the worker waits for it with a deadline: an answer must arrive whole within
+// AnswerTimeLimitMs of sending, however slowly a controller drips it, and a cancel wakes the worker at
+// once. The connect, send and receive time-outs on every connection bound the system's own thread, which
+// under Wine goes on with a closed request until its current call returns.
+class HttpExchange
+{
+public:
+    // The bounds of every exchange (the README states them).
+    static constexpr DWORD ConnectTimeoutMs = 5000;
+    static constexpr DWORD SendTimeoutMs = 5000;
+    static constexpr DWORD ReceiveTimeoutMs = 5000;
+    static constexpr DWORD AnswerTimeLimitMs = 15000;
+    // An answer holds at most AnswerBufferSize - 1 bytes; a longer one fails the exchange.
+    static constexpr std::size_t AnswerBufferSize = 16000;
+    // Demands for credentials answered in one exchange before the answer is taken as it is.
+    static constexpr int AuthorizationRetries = 5;
+
+    // `stopEvent`, when set, keeps new exchanges from starting: the program is closing.
+    HttpExchange(ConnectionSink& sink, HANDLE stopEvent);
+    HttpExchange(const HttpExchange&) = delete;
+    HttpExchange& operator=(const HttpExchange&) = delete;
+
+    // Worker thread, while no exchange runs. Null restores the system's credentials dialog.
+    void SetAuthorizationPrompt(AuthorizationPrompt* prompt) noexcept;
+
+    // Worker thread. (Re)opens the controller's session and connection handles.
+    bool OpenConnection(Connection& connection);
+    // Worker thread. Authorises the connection first if it never was, then runs the exchange with
+    // reports. True when `request.answer` holds the controller's answer.
+    bool ExecuteRequest(Connection& connection, HttpRequest& request);
+    // Worker thread. The GET of "config" that meets the controller's demand for credentials once.
+    bool Authorize(Connection& connection);
+    // Worker thread. One exchange; `report` says whether its course is reported.
+    bool Exchange(Connection& connection, HttpRequest& request, bool report);
+
+    // User-interface thread. Closes the request in progress, if any: the exchange ends without an answer.
+    void CancelExchange() noexcept;
+
+private:
+    enum class Wait
+    {
+        Done,
+        Cancelled,
+        TimedOut,
+    };
+    enum class ReadOutcome
+    {
+        Whole,
+        Cancelled,
+        CutOff,
+        TooLong,
+        TooSlow,
+    };
+
+    Wait WaitFor(PendingRequest& pending, ULONGLONG deadline);
+    // Sends the request and waits for the answer's headers; false with `error` set when that failed.
+    Wait Send(HINTERNET handle, const HttpRequest& request, PendingRequest& pending, ULONGLONG deadline,
+              bool& sent, DWORD& error);
+    ReadOutcome ReadAnswer(HINTERNET handle, PendingRequest& pending, ULONGLONG deadline, bool keep,
+                           std::size_t& length, DWORD& error);
+    bool IsCancelled() const noexcept { return currentRequest.load() == nullptr; }
+    bool IsStopping() const noexcept;
+    void Report(const Connection& connection, const HttpRequest& request, std::int32_t kind,
+                ExchangeFailureReason reason = {}, DWORD systemError = 0);
+
+    ConnectionSink& sink;
+    HANDLE stopEvent;
+    Helpers::UniqueHandle cancelEvent; // manual reset; set by CancelExchange to wake the worker
+    SystemAuthorizationDialog systemDialog;
+    AuthorizationPrompt* prompt = &systemDialog;
+    std::atomic<HINTERNET> currentRequest{nullptr};
+    std::vector<char> answerBuffer; // worker thread; reused by every exchange
+};
+
+} // namespace OM::Norvatessa

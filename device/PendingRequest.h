@@ -1,0 +1,56 @@
+#pragma once
+
+#include "helpers/UniqueHandle.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <atomic>
+#include <memory>
+
+namespace OM::Norvatessa
+{
+
+// What the system's HTTP code reports back about one request running asynchronously: the result of the
+// operation that was pending, and its error.
+//
+// The system may report after the exchange has stopped waiting (it gave up at its deadline, or was
+// cancelled), so the record is shared: the exchange holds one reference, the request handle's context
+// holds another, which the status callback lets go when the system says the handle is closing.
+class PendingRequest
+{
+public:
+    PendingRequest() : completed(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+    // The context to give the request handle: a reference that StatusCallback releases.
+    static DWORD_PTR NewContext(const std::shared_ptr<PendingRequest>& request)
+    {
+        return reinterpret_cast<DWORD_PTR>(new std::shared_ptr<PendingRequest>(request));
+    }
+    // For a handle that was never created, and so will never close.
+    static void DropContext(DWORD_PTR context)
+    {
+        delete reinterpret_cast<std::shared_ptr<PendingRequest>*>(context);
+    }
+
+    // The session's status callback, inherited by its request handles.
+    static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID information,
+                                        DWORD length);
+
+    bool Valid() const noexcept { return completed.valid(); }
+    HANDLE Completed() const noexcept { return completed.get(); }
+    DWORD Result() const noexcept { return result; }
+    DWORD Error() const noexcept { return error; }
+
+    // Where a read puts its bytes: a read that completes late writes here, so it lives with the record.
+    static constexpr DWORD PieceBytes = 50;
+    char piece[PieceBytes] = {};
+    DWORD pieceLength = 0;
+
+private:
+    Helpers::UniqueHandle completed; // auto-reset; set by each completion
+    std::atomic<DWORD> result{0};
+    std::atomic<DWORD> error{0};
+};
+
+} // namespace OM::Norvatessa

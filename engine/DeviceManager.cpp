@@ -1,0 +1,154 @@
+#include "engine/DeviceManager.h"
+
+#include "engine/AddressText.h"
+#include "engine/ProgramSettings.h"
+
+#include <memory>
+
+namespace OM::Norvatessa
+{
+
+namespace
+{
+
+// Searches always receive on this port, whatever the settings file says.
+constexpr u_short ReplyPort = 30303;
+
+// Owns the one manager until process exit. A worker that outlived the stop wait still uses the manager,
+// so it is then left alone: the process ends around it.
+class ManagerOwner
+{
+public:
+    ManagerOwner() : manager(std::make_unique<DeviceManager>()) {}
+    ~ManagerOwner()
+    {
+        if (manager->IsRunning())
+            manager.release();
+    }
+    ManagerOwner(const ManagerOwner&) = delete;
+    ManagerOwner& operator=(const ManagerOwner&) = delete;
+
+    std::unique_ptr<DeviceManager> manager;
+};
+
+} // namespace
+
+DeviceManager& DeviceManager::Instance()
+{
+    static ManagerOwner owner;
+    return *owner.manager;
+}
+
+DeviceManager::DeviceManager()
+    : exchange(observers, StopEvent()), devices(exchange), access(exchange, devices, observers),
+      dispatcher(requests)
+{
+}
+
+DeviceManager::~DeviceManager() = default;
+
+bool DeviceManager::Start()
+{
+    // A queue without its event could never wake the worker.
+    if (IsRunning() || !requests.Valid())
+        return false;
+    // A cancel left by the last Stop must not end the first search of this run.
+    searcher.ResetCancel();
+    return Thread::Start();
+}
+
+DWORD DeviceManager::Stop()
+{
+    // The stop event also keeps queued requests and new exchanges from starting (see Run and HttpExchange).
+    searcher.Cancel();
+    exchange.CancelExchange();
+    return Thread::Stop();
+}
+
+void DeviceManager::ClearDevices()
+{
+    if (IsRunning())
+        return;
+    devices.ClearDevices();
+}
+
+void DeviceManager::Run()
+{
+    NewSearch();
+    const HANDLE events[] = {StopEvent(), requests.Signal()};
+    for (;;)
+    {
+        // The stop event comes first, so it wins when both are set.
+        const DWORD woken = ::WaitForMultipleObjects(2, events, FALSE, INFINITE);
+        if (woken == WAIT_OBJECT_0)
+            return;
+        if (woken == WAIT_OBJECT_0 + 1)
+            dispatcher.DispatchAll(*this, StopEvent());
+        else if (woken == WAIT_FAILED)
+            return; // a wait that fails once fails again: going on would spin
+    }
+}
+
+void DeviceManager::HandleRequest(const NewSearchRequest&)
+{
+    NewSearch();
+}
+
+void DeviceManager::HandleRequest(const GetDevicePropertiesRequest& request)
+{
+    Device* const device = devices.FindDevice(request.address);
+    if (device == nullptr)
+        return RefuseUnknown(request.address, RefusedOperation::Read);
+    access.ReadProperties(device, request.requester, request.tag);
+}
+
+void DeviceManager::HandleRequest(const SetDevicePropertiesRequest& request)
+{
+    const Xml::DeviceProperties& properties = request.properties;
+    if ((properties.changed & Xml::PropIp) && properties.ip != request.address &&
+        devices.FindDevice(properties.ip))
+    {
+        observers.Broadcast(&Support::OnRequestRefused,
+                            RequestRefusal{request.address, RefusedOperation::Write,
+                                           RefusalReason::AddressTaken, 0, AddressText(properties.ip)});
+        return;
+    }
+    Device* const device = devices.FindDevice(request.address);
+    if (device == nullptr)
+        return RefuseUnknown(request.address, RefusedOperation::Write);
+    access.WriteProperties(device, properties);
+}
+
+void DeviceManager::NewSearch()
+{
+    devices.ClearDevices();
+    const ProgramSettings& settings = Settings();
+    searcher.sink = this;
+    searcher.timeoutMs = static_cast<DWORD>(settings.searchTimeout);
+    searcher.sendPort = static_cast<u_short>(settings.udpSendPort);
+    searcher.recvPort = ReplyPort;
+    searcher.Search();
+    observers.Broadcast(&Support::OnSearchFinished, false);
+}
+
+void DeviceManager::OnSearchBegin()
+{
+    devices.ClearDevices();
+    observers.Broadcast(&Support::OnSearchStarted, false);
+}
+
+void DeviceManager::OnSearchEnd()
+{
+    observers.Broadcast(&Support::OnSearchFinished, false);
+    const std::vector<DiscoveredController> found = searcher.Found();
+    for (const DiscoveredController& controller : found)
+        devices.AddDevice(controller);
+}
+
+void DeviceManager::RefuseUnknown(std::uint32_t address, RefusedOperation operation)
+{
+    observers.Broadcast(&Support::OnRequestRefused,
+                        RequestRefusal{address, operation, RefusalReason::UnknownController, 0, {}});
+}
+
+} // namespace OM::Norvatessa

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "device/AuthorizationPrompt.h"
+#include "device/Connection.h"
+#include "device/Device.h"
+#include "device/DeviceTable.h"
+#include "device/HttpExchange.h"
+#include "device/PropertyAccess.h"
+#include "engine/ConnectionSink.h"
+#include "engine/DeviceRequests.h"
+#include "engine/DeviceSearcher.h"
+#include "engine/Support.h"
+#include "engine/SupportNotifier.h"
+#include "helpers/RequestDispatcher.h"
+#include "helpers/Thread.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace OM::Norvatessa
+{
+
+// The engine of the program: one worker thread that searches for controllers, keeps the table of those
+// found with their open connections, and reads and writes their settings on request, telling its
+// observers everything that happens.
+//
+// Who runs what:
+//  - The user-interface thread: Start, Stop, Post, Add, Remove, CancelExchange, and ClearDevices once the
+//    worker has stopped.
+//  - The worker thread: Run, every HandleRequest, the search and its sink calls, every exchange and every
+//    notification, so every observer call, including the observers' calls of GetDevices and FindDevice.
+//  - A program without the worker (the console program) may call HandleRequest, GetDevices and
+//    ClearDevices on its one thread instead; it must never Start the worker as well.
+// The device table has no lock: while the worker runs, only the worker touches it.
+class DeviceManager final : public Helpers::Thread, public DeviceSearcher::NotificationSink
+{
+public:
+    using Support = Norvatessa::Support;
+    using ConnectionSink = Norvatessa::ConnectionSink;
+    using SupportNotifier = Norvatessa::SupportNotifier;
+    using Connection = Norvatessa::Connection;
+    using Device = Norvatessa::Device;
+    using NewSearchRequest = Norvatessa::NewSearchRequest;
+    using GetDevicePropertiesRequest = Norvatessa::GetDevicePropertiesRequest;
+    using SetDevicePropertiesRequest = Norvatessa::SetDevicePropertiesRequest;
+
+    // The one manager, made on first use. It is destroyed at process exit, unless its worker is still
+    // busy then: the process ends around it rather than free what the worker uses.
+    static DeviceManager& Instance();
+
+    DeviceManager();
+    ~DeviceManager() override;
+
+    // User-interface thread. Begins the worker, which starts with a search. False when a worker of an
+    // earlier run still lives or the worker cannot be begun.
+    bool Start();
+    // User-interface thread. Cancels a running search and exchange, keeps queued requests from running,
+    // and waits a bounded time for the worker to end (Thread::Stop).
+    DWORD Stop();
+
+    // Any thread.
+    template <typename Request>
+    void Post(const Request& request)
+    {
+        dispatcher.Post(request);
+    }
+
+    // Any thread; Remove waits for a notification in progress on the worker.
+    void Add(Support* observer) { observers.Add(observer); }
+    void Remove(Support* observer) { observers.Remove(observer); }
+
+    // User-interface thread. Ends the exchange in progress without an answer.
+    void CancelExchange() noexcept { exchange.CancelExchange(); }
+
+    // Worker thread.
+    Device* FindDevice(std::uint32_t address) const { return devices.FindDevice(address); }
+    std::size_t GetDevices(std::vector<DiscoveredController>& controllers) const
+    {
+        return devices.GetDevices(controllers);
+    }
+    // Closes every connection and forgets every controller. From the user-interface thread only once the
+    // worker has stopped: while it may still run this does nothing rather than race it.
+    void ClearDevices();
+
+    // Worker thread, while no exchange runs. Null restores the system's credentials dialog.
+    void SetAuthorizationPrompt(AuthorizationPrompt* prompt) noexcept
+    {
+        exchange.SetAuthorizationPrompt(prompt);
+    }
+
+    // Worker thread: the holders of posted requests call these.
+    void HandleRequest(const NewSearchRequest& request);
+    void HandleRequest(const GetDevicePropertiesRequest& request);
+    void HandleRequest(const SetDevicePropertiesRequest& request);
+
+private:
+    void Run() override;
+    void NewSearch();
+    void OnSearchBegin() override;
+    void OnSearchEnd() override;
+    void RefuseUnknown(std::uint32_t address, RefusedOperation operation);
+
+    DeviceSearcher searcher;
+    SupportNotifier observers;
+    HttpExchange exchange; // holds the request in progress, which CancelExchange closes
+    DeviceTable devices;
+    PropertyAccess access;
+    Helpers::RequestDispatcher<DeviceManager>::Queue requests;
+    Helpers::RequestDispatcher<DeviceManager> dispatcher;
+};
+
+} // namespace OM::Norvatessa

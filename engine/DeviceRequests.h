@@ -1,0 +1,35 @@
+#pragma once
+
+#include "xml/DeviceProperties.h"
+
+#include <cstdint>
+
+namespace OM::Norvatessa
+{
+
+class Support;
+
+// The requests that the user interface posts to the device manager. Each is copied into its queued holder,
+// so the poster may let its value go as soon as Post returns.
+
+// Forget the known controllers and search again.
+struct NewSearchRequest
+{
+};
+
+// Read one controller's settings; the result goes to `requester` only, carrying `tag`.
+struct GetDevicePropertiesRequest
+{
+    std::uint32_t address = 0; // the controller, as it is known in the device table
+    Support* requester = nullptr;
+    std::int32_t tag = 0;
+};
+
+// Write an edited record to one controller, then read it back.
+struct SetDevicePropertiesRequest
+{
+    std::uint32_t address = 0; // the controller, as it is known in the device table
+    Xml::DeviceProperties properties;
+};
+
+} // namespace OM::Norvatessa

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "engine/ExchangeFailure.h"
+#include "engine/RequestRefusal.h"
+
+#include <string>
+
+namespace OM::Norvatessa
+{
+
+// What the user reads when an exchange fails or a request is refused, in the program's language. The
+// window program shows it in a message box, the console program on its error stream; both say the same.
+
+// One sentence that says what went wrong, without the controller's address.
+std::wstring DescribeFailure(const ExchangeFailure& failure);
+std::wstring DescribeRefusal(const RequestRefusal& refusal);
+
+} // namespace OM::Norvatessa

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "engine/ExchangeFailure.h"
+#include "engine/RequestRefusal.h"
+#include "xml/DeviceProperties.h"
+
+#include <cstdint>
+#include <string>
+
+namespace OM::Norvatessa
+{
+
+// A controller that moved to a new address after a write.
+struct AddressChange
+{
+    std::uint32_t oldAddress = 0;
+    std::uint32_t newAddress = 0;
+};
+
+// The settings read from one controller.
+struct DevicePropertiesResult
+{
+    std::uint32_t address = 0;
+    Xml::DeviceProperties properties;
+    std::int32_t tag = 0; // the request's tag for its requester; 0 when broadcast after a write
+};
+
+// What the device manager tells its observers (DeviceManager::Support).
+//
+// Every notification is issued on the manager's worker thread and takes exactly one argument by reference;
+// one without payload passes a boolean that is always false. Every body is empty here, so an observer
+// overrides only what it uses. An observer that owns windows must hand the work over to its own thread
+// by posting window messages, never by sending them (see Helpers::Notifier).
+//
+// The slots keep their order: the last two were added so that no exchange, read or write can end without
+// the user learning of it.
+class Support
+{
+public:
+    // Unregisters the observer from the device manager (creating the manager if need be).
+    virtual ~Support();
+
+    virtual void OnDeviceAddressChanged(const AddressChange&) {}
+    virtual void OnDeviceProperties(const DevicePropertiesResult&) {}
+    virtual void OnExchangeAborted(const bool&) {}
+    virtual void OnAuthorizationRetry(const bool&) {}
+    virtual void OnAuthorizationRequested(const bool&) {}
+    virtual void OnExchangeCompleted(const bool&) {}
+    virtual void OnExchangeStarted(const std::wstring& /*label*/) {}
+    virtual void OnSearchFinished(const bool&) {}
+    virtual void OnSearchStarted(const bool&) {}
+    // The exchange failed: no answer, or none that could be read whole. Ends the exchange like a completion.
+    virtual void OnExchangeFailed(const ExchangeFailure&) {}
+    // A read whose answer cannot be used, or a write that was refused, before sending or by the controller.
+    virtual void OnRequestRefused(const RequestRefusal&) {}
+
+protected:
+    Support() = default;
+    Support(const Support&) = default;
+    Support& operator=(const Support&) = default;
+};
+
+} // namespace OM::Norvatessa

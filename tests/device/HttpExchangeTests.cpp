@@ -1,0 +1,264 @@
+// The HTTP exchange with real WinINet under Wine, against controllers of the simulator in the test
+// namespace, with the system's credentials dialog on the virtual display.
+#include "device/ExchangeLabels.h"
+#include "device/HttpExchange.h"
+#include "tests/device/CredentialsDialogAnswerer.h"
+#include "tests/engine/ControllerSite.h"
+#include "tests/engine/RecordingObserver.h"
+#include "xml/Utf16File.h"
+
+#include <gmock/gmock.h>
+
+#include <memory>
+#include <thread>
+
+using namespace OM::Norvatessa;
+using namespace OM::Norvatessa::Testing;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+namespace
+{
+
+// Writes down the course of every exchange: "1 Авторизация", "0", "5 NoAnswer 12029", ...
+class RecordingSink final : public ConnectionSink
+{
+public:
+    void OnConnectionEvent(const ConnectionEvent& event) override
+    {
+        std::string line = std::to_string(event.kind);
+        if (event.kind == ExchangeStarted)
+        {
+            line += ' ';
+            line += OM::Xml::utf8Text(event.text);
+        }
+        if (event.kind == ExchangeFailedKind)
+        {
+            line += " ";
+            line += ReasonName(event.failure.reason);
+            if (event.failure.systemError != 0)
+            {
+                line += ' ';
+                line += std::to_string(event.failure.systemError);
+            }
+        }
+        events.push_back(line);
+    }
+    std::vector<std::string> events;
+};
+
+class HttpExchangeTest : public ControllerSiteTest
+{
+protected:
+    // Opens a connection to the controller, as discovery would have found it.
+    std::unique_ptr<Connection> Open(std::uint32_t address, std::uint16_t port = 80)
+    {
+        auto connection = std::make_unique<Connection>(address, port);
+        EXPECT_TRUE(exchange.OpenConnection(*connection));
+        return connection;
+    }
+
+    // Runs one request on the connection; returns how long it took in milliseconds.
+    ULONGLONG Timed(Connection& connection, HttpRequest& request, bool& result)
+    {
+        const ULONGLONG started = ::GetTickCount64();
+        result = exchange.ExecuteRequest(connection, request);
+        return ::GetTickCount64() - started;
+    }
+
+    RecordingSink sink;
+    HttpExchange exchange{sink, nullptr};
+};
+
+HttpRequest Read()
+{
+    return HttpRequest(PropertiesObject, ReadPropertiesLabel);
+}
+
+} // namespace
+
+TEST_F(HttpExchangeTest, FirstRequestIsPrecededByTheAuthorizationGetAndLaterOnesAreNot)
+{
+    const std::uint32_t controller = Add("name=Lab");
+    const auto connection = Open(controller);
+    HttpRequest first = Read();
+    ASSERT_TRUE(exchange.ExecuteRequest(*connection, first));
+    EXPECT_TRUE(connection->authorized);
+    HttpRequest second = Read();
+    ASSERT_TRUE(exchange.ExecuteRequest(*connection, second));
+
+    EXPECT_THAT(sink.events, ElementsAre("1 Авторизация", "0", "1 Запрос настроек контроллера", "0",
+                                         "1 Запрос настроек контроллера", "0"));
+    EXPECT_THAT(first.answer, HasSubstr(L"ip=\"127.0.0.2\""));
+    EXPECT_THAT(first.answer, HasSubstr(L"name=\"Lab\""));
+    EXPECT_EQ(first.answer, second.answer);
+    EXPECT_EQ(first.answerStatus, 200u);
+    const std::vector<HttpRecord> requests = Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].target, "/config");
+    EXPECT_EQ(requests[1].target, "/config.xml");
+    EXPECT_EQ(requests[2].target, "/config.xml");
+}
+
+TEST_F(HttpExchangeTest, PostSendsTheTypeAndLengthLinesAndExactlyTheBodyBytes)
+{
+    const std::uint32_t controller = Add("");
+    const auto connection = Open(controller);
+    connection->authorized = true;
+    const std::wstring body =
+        L"<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n<om>\n\t<net name=\"Hall 7\" />\n</om>\n";
+    HttpRequest write(PropertiesObject, WritePropertiesLabel, body);
+    ASSERT_TRUE(exchange.ExecuteRequest(*connection, write));
+
+    EXPECT_THAT(sink.events, ElementsAre("1 Изменение настроек контроллера", "0"));
+    const std::vector<HttpRecord> posts = Requests("POST");
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].target, "/config.xml");
+    EXPECT_TRUE(posts[0].HasHeader("Content-Type: text/xml"));
+    EXPECT_TRUE(posts[0].HasHeader("Content-Length: " + std::to_string(body.size())));
+    EXPECT_EQ(posts[0].body, OM::Xml::utf8Text(body));
+    EXPECT_THAT(write.answer, HasSubstr(L"change=\"ok\""));
+}
+
+TEST_F(HttpExchangeTest, ErrorStatusesWithABodyAreAnswers)
+{
+    for (const char* status : {"404", "500"})
+    {
+        const std::uint32_t controller = Add(std::string("http=") + status);
+        const auto connection = Open(controller);
+        HttpRequest read = Read();
+        EXPECT_TRUE(exchange.ExecuteRequest(*connection, read)) << status;
+        EXPECT_EQ(read.answerStatus, static_cast<DWORD>(std::stoi(status)));
+        EXPECT_THAT(OM::Xml::utf8Text(read.answer), HasSubstr(status));
+    }
+    EXPECT_THAT(sink.events, ElementsAre("1 Авторизация", "0", "1 Запрос настроек контроллера", "0",
+                                         "1 Авторизация", "0", "1 Запрос настроек контроллера", "0"));
+}
+
+TEST_F(HttpExchangeTest, BrokenAnswersFailWithTheirReasonWithinTheTimeouts)
+{
+    struct Case
+    {
+        const char* options;
+        const char* event;
+        ULONGLONG boundMs;
+    };
+    const DWORD slack = 3000;
+    // Wine reports a receive time-out as a broken connection (12030), Windows as a time-out (12002).
+    const Case cases[] = {
+        {"http=refuse", "5 NoAnswer 12029", HttpExchange::ConnectTimeoutMs + slack},
+        {"http=stall", "5 NoAnswer 120", HttpExchange::ReceiveTimeoutMs + slack},
+        {"http=cut", "5 AnswerCutOff", slack},
+        {"http=huge", "5 AnswerTooLong", slack},
+        {"http=drip drip=200", "5 ", HttpExchange::AnswerTimeLimitMs + slack},
+    };
+    for (const Case& broken : cases)
+    {
+        sink.events.clear();
+        const std::uint32_t controller = Add(broken.options);
+        const auto connection = Open(controller);
+        connection->authorized = true;
+        HttpRequest read = Read();
+        bool result = true;
+        const ULONGLONG took = Timed(*connection, read, result);
+        EXPECT_FALSE(result) << broken.options;
+        EXPECT_THAT(sink.events, ElementsAre("1 Запрос настроек контроллера", StartsWith(broken.event)))
+            << broken.options;
+        EXPECT_LT(took, broken.boundMs) << broken.options;
+        EXPECT_TRUE(read.answer.empty()) << broken.options;
+    }
+}
+
+TEST_F(HttpExchangeTest, AnswerThatDripsInWithinTheTimeLimitIsRead)
+{
+    const std::uint32_t controller = Add("http=drip drip=5");
+    const auto connection = Open(controller);
+    connection->authorized = true;
+    HttpRequest read = Read();
+    ASSERT_TRUE(exchange.ExecuteRequest(*connection, read));
+    EXPECT_THAT(sink.events, ElementsAre("1 Запрос настроек контроллера", "0"));
+    EXPECT_THAT(read.answer, HasSubstr(L"</om>"));
+}
+
+TEST_F(HttpExchangeTest, CancelEndsAStalledExchangeWithoutAnAnswer)
+{
+    const std::uint32_t controller = Add("http=stall");
+    const auto connection = Open(controller);
+    connection->authorized = true;
+    HttpRequest read = Read();
+    std::thread canceller([this] {
+        ::Sleep(500);
+        exchange.CancelExchange();
+        exchange.CancelExchange(); // a second cancel finds nothing to close
+    });
+    bool result = true;
+    const ULONGLONG took = Timed(*connection, read, result);
+    canceller.join();
+
+    EXPECT_FALSE(result);
+    EXPECT_THAT(sink.events, ElementsAre("1 Запрос настроек контроллера", "2"));
+    // The cancel wakes the waiting worker at once, whatever the system's own thread still does.
+    EXPECT_LT(took, 1500u);
+}
+
+TEST_F(HttpExchangeTest, ConnectionThatIsNotOpenFailsWithoutSendingAnything)
+{
+    Add("");
+    Connection closed(0x7F000002, 80);
+    HttpRequest read = Read();
+    EXPECT_FALSE(exchange.ExecuteRequest(closed, read));
+    EXPECT_THAT(sink.events, ElementsAre("5 NotConnected"));
+    EXPECT_TRUE(Requests().empty());
+}
+
+TEST_F(HttpExchangeTest, DemandForCredentialsIsAnsweredInTheSystemDialog)
+{
+    const std::uint32_t controller = Add("flag=2 admin=boss:secret");
+    const auto connection = Open(controller);
+    bool result = false;
+    {
+        // Should WinINet not offer the credentials again for the second request, a second dialog follows.
+        CredentialsDialogAnswerer user(CredentialsDialogAnswerer::Action::Confirm, L"boss", L"secret", 2);
+        HttpRequest read = Read();
+        result = exchange.ExecuteRequest(*connection, read);
+        EXPECT_GE(user.Answered(), 1);
+        EXPECT_EQ(read.answerStatus, 200u);
+        EXPECT_THAT(read.answer, HasSubstr(L"admin=\"boss:secret\""));
+    }
+    EXPECT_TRUE(result);
+    ASSERT_GE(sink.events.size(), 4u);
+    EXPECT_THAT(std::vector<std::string>(sink.events.begin(), sink.events.begin() + 4),
+                ElementsAre("1 Авторизация", "3", "4", "0"));
+    // The resend carried what the user typed.
+    const std::vector<HttpRecord> requests = Requests();
+    ASSERT_FALSE(requests.empty());
+    EXPECT_TRUE(requests.back().HasHeader("Authorization: Basic Ym9zczpzZWNyZXQ="));
+    EXPECT_EQ(requests.back().status, "200");
+}
+
+TEST_F(HttpExchangeTest, CancelInTheCredentialsDialogAbortsTheExchange)
+{
+    const std::uint32_t controller = Add("flag=2 admin=boss:secret");
+    const auto connection = Open(controller);
+    CredentialsDialogAnswerer user(CredentialsDialogAnswerer::Action::Cancel, L"", L"");
+    HttpRequest read = Read();
+    EXPECT_FALSE(exchange.ExecuteRequest(*connection, read));
+    EXPECT_THAT(sink.events, ElementsAre("1 Авторизация", "3", "2"));
+    EXPECT_FALSE(connection->authorized);
+}
+
+TEST_F(HttpExchangeTest, FiveConfirmedDemandsEndTheLoopWithAnEmptyAnswer)
+{
+    const std::uint32_t controller = Add("http=unauthorized");
+    const auto connection = Open(controller);
+    connection->authorized = true;
+    CredentialsDialogAnswerer user(CredentialsDialogAnswerer::Action::Confirm, L"boss", L"wrong", 5);
+    HttpRequest read = Read();
+    EXPECT_TRUE(exchange.ExecuteRequest(*connection, read));
+    EXPECT_EQ(user.Answered(), 5);
+    EXPECT_THAT(sink.events, ElementsAre("1 Запрос настроек контроллера", "3", "4", "3", "4", "3", "4", "3",
+                                         "4", "3", "4", "0"));
+    EXPECT_TRUE(read.answer.empty());
+    EXPECT_EQ(read.answerStatus, 401u);
+}

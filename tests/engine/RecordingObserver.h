@@ -1,0 +1,66 @@
+#pragma once
+
+#include "engine/DeviceManager.h"
+#include "xml/Utf16File.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace OM::Norvatessa::Testing
+{
+
+std::string ReasonName(ExchangeFailureReason reason);
+std::string ReasonName(RefusalReason reason);
+
+// Writes down every notification of a device manager as a line ("searching", "started Авторизация",
+// "failed NoAnswer 12029", "refused write AddressTaken", "properties 127.0.0.2 tag 32782", ...), so that a
+// test compares the whole course of a request with what it expects. Notifications arrive on the worker;
+// the test waits for them on its own thread.
+class RecordingObserver final : public Support
+{
+public:
+    explicit RecordingObserver(DeviceManager& manager) : manager(manager) { manager.Add(this); }
+    ~RecordingObserver() override { manager.Remove(this); }
+
+    void OnDeviceAddressChanged(const AddressChange& change) override;
+    void OnDeviceProperties(const DevicePropertiesResult& result) override;
+    void OnExchangeAborted(const bool&) override { Record("aborted"); }
+    void OnAuthorizationRetry(const bool&) override { Record("retry"); }
+    void OnAuthorizationRequested(const bool&) override { Record("authorization"); }
+    void OnExchangeCompleted(const bool&) override { Record("completed"); }
+    void OnExchangeStarted(const std::wstring& label) override { Record("started " + Xml::utf8Text(label)); }
+    void OnSearchFinished(const bool&) override;
+    void OnSearchStarted(const bool&) override { Record("searching"); }
+    void OnExchangeFailed(const ExchangeFailure& failure) override;
+    void OnRequestRefused(const RequestRefusal& refusal) override;
+
+    // Waits until a line equal to `line` has been recorded `count` times in all; false on time-out.
+    bool WaitFor(const std::string& line, std::size_t count = 1, DWORD timeoutMs = 30000);
+    std::vector<std::string> Events();
+    std::size_t Count(const std::string& line);
+    std::vector<DevicePropertiesResult> Results();
+    std::vector<ExchangeFailure> Failures();
+    std::vector<RequestRefusal> Refusals();
+    // What GetDevices gave at each "finished", called from inside the notification as the frame does.
+    std::vector<std::vector<DiscoveredController>> Tables();
+    void Clear();
+
+private:
+    void Record(std::string line);
+
+    DeviceManager& manager;
+    std::mutex lock;
+    std::condition_variable recorded;
+    std::vector<std::string> events;
+    std::vector<DevicePropertiesResult> results;
+    std::vector<ExchangeFailure> failures;
+    std::vector<RequestRefusal> refusals;
+    std::vector<std::vector<DiscoveredController>> tables;
+};
+
+} // namespace OM::Norvatessa::Testing
