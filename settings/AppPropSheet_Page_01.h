@@ -1,0 +1,141 @@
+#pragma once
+
+#include "res/resource.h"
+#include "settings/RefusalText.h"
+#include "settings/SheetRefusal.h"
+#include "settings/ValueChecks.h"
+#include "ui/ControlText.h"
+#include "ui/PropertyPageImpl.h"
+#include "xml/DeviceProperties.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cwchar>
+#include <string>
+
+namespace OM::Norvatessa
+{
+
+// The network page: the controller's name, address, port, mask, gateway and the last two bytes of its MAC
+// address. Its apply runs first on every OK, so it starts the change marks afresh; it compares with the
+// settings as they were read, so the marks say what changed however many OKs it took.
+template <typename CData>
+class CAppPropSheet_Page_01 : public Ui::PropertyPageImpl<CAppPropSheet_Page_01<CData>>
+{
+    using Base = Ui::PropertyPageImpl<CAppPropSheet_Page_01<CData>>;
+
+public:
+    static constexpr int NameLimit = 16;
+    static constexpr int NameReadLimit = 255;
+
+    CAppPropSheet_Page_01(CData& data, const CData& original, SheetRefusal& refusal)
+        : Base(IDD_NETWORK_PAGE, IDS_NETWORK_PAGE), data(data), original(original), refusal(refusal)
+    {
+    }
+
+    bool ProcessPageMessage(UINT message, WPARAM, LPARAM, INT_PTR& result)
+    {
+        if (message != WM_INITDIALOG)
+            return false;
+        OnInitDialog();
+        result = TRUE;
+        return true;
+    }
+
+    bool OnApply()
+    {
+        const HWND page = this->window;
+        refusal.Clear();
+        data.changed = 0;
+
+        std::wstring name = Ui::ControlText(page, IDC_SERVER_NAME);
+        if (name.size() > NameReadLimit)
+            name.resize(NameReadLimit);
+        if (const auto reason = TextRefusal(Xml::PropertyText::Name, name))
+            return refusal.Refuse(page, IDC_SERVER_NAME, *reason);
+        const std::uint32_t ip = Address(IDC_IP_ADDRESS);
+        if (!IsUsableControllerAddress(ip))
+            return refusal.Refuse(page, IDC_IP_ADDRESS, RefusalText::Address);
+        const std::optional<std::uint16_t> port = PortFromText(Ui::ControlText(page, IDC_PORT));
+        if (!port)
+            return refusal.Refuse(page, IDC_PORT, RefusalText::Port);
+        const std::optional<std::uint8_t> fifth = MacByteFromText(Ui::ControlText(page, IDC_MAC_BYTE5));
+        if (!fifth)
+            return refusal.Refuse(page, IDC_MAC_BYTE5, RefusalText::MacByte);
+        const std::optional<std::uint8_t> sixth = MacByteFromText(Ui::ControlText(page, IDC_MAC_BYTE6));
+        if (!sixth)
+            return refusal.Refuse(page, IDC_MAC_BYTE6, RefusalText::MacByte);
+
+        // Every value is accepted: only now is anything stored.
+        data.name = name;
+        data.ip = ip;
+        data.mask = Address(IDC_NETMASK);
+        data.gateway = Address(IDC_GATEWAY);
+        data.tcpPort = *port;
+        data.mac[4] = *fifth;
+        data.mac[5] = *sixth;
+        Mark(data.name != original.name, Xml::PropName);
+        Mark(data.ip != original.ip, Xml::PropIp);
+        Mark(data.mask != original.mask, Xml::PropMask);
+        Mark(data.gateway != original.gateway, Xml::PropGateway);
+        Mark(data.tcpPort != original.tcpPort, Xml::PropTcpPort);
+        Mark(data.mac[4] != original.mac[4] || data.mac[5] != original.mac[5], Xml::PropMac);
+        return true;
+    }
+
+private:
+    void OnInitDialog()
+    {
+        const HWND page = this->window;
+        SetAddress(IDC_IP_ADDRESS, data.ip);
+        SetAddress(IDC_NETMASK, data.mask);
+        SetAddress(IDC_GATEWAY, data.gateway);
+        ::SendDlgItemMessageW(page, IDC_SERVER_NAME, EM_LIMITTEXT, NameLimit, 0);
+        ::SetDlgItemTextW(page, IDC_SERVER_NAME, data.name.c_str());
+        ::SendDlgItemMessageW(page, IDC_PORT, EM_LIMITTEXT, 5, 0);
+        ::SetDlgItemInt(page, IDC_PORT, data.tcpPort, FALSE);
+        std::wstring prefix;
+        for (int index = 0; index < 4; ++index)
+            prefix += Hex(data.mac[static_cast<std::size_t>(index)]) + L" - ";
+        ::SetDlgItemTextW(page, IDC_MAC_PREFIX, prefix.c_str());
+        ::SendDlgItemMessageW(page, IDC_MAC_BYTE5, EM_LIMITTEXT, 2, 0);
+        ::SetDlgItemTextW(page, IDC_MAC_BYTE5, Hex(data.mac[4]).c_str());
+        ::SendDlgItemMessageW(page, IDC_MAC_BYTE6, EM_LIMITTEXT, 2, 0);
+        ::SetDlgItemTextW(page, IDC_MAC_BYTE6, Hex(data.mac[5]).c_str());
+    }
+
+    static std::wstring Hex(std::uint8_t byte)
+    {
+        wchar_t text[3];
+        std::swprintf(text, 3, L"%.2X", byte);
+        return text;
+    }
+
+    void SetAddress(int id, std::uint32_t address)
+    {
+        ::SendDlgItemMessageW(this->window, id, IPM_SETADDRESS, 0, static_cast<LPARAM>(address));
+    }
+
+    // An empty address control reads as 0.
+    std::uint32_t Address(int id) const
+    {
+        DWORD address = 0;
+        if (::SendDlgItemMessageW(this->window, id, IPM_ISBLANK, 0, 0))
+            return 0;
+        ::SendDlgItemMessageW(this->window, id, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address));
+        return address;
+    }
+
+    void Mark(bool differs, std::uint32_t mark)
+    {
+        if (differs)
+            data.changed |= mark;
+    }
+
+    CData& data;
+    const CData& original;
+    SheetRefusal& refusal;
+};
+
+} // namespace OM::Norvatessa
