@@ -1,0 +1,281 @@
+#include "app/AppView.h"
+
+#include "app/PrivateMessages.h"
+#include "engine/AddressText.h"
+#include "res/resource.h"
+#include "settings/AppPropSheet.h"
+#include "ui/Dpi.h"
+#include "ui/ImageLists.h"
+#include "ui/Module.h"
+#include "ui/UiHandles.h"
+
+#include <commctrl.h>
+
+namespace OM::Norvatessa
+{
+
+namespace
+{
+
+constexpr DWORD ListStyle =
+    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER;
+constexpr int ListId = 1;
+constexpr wchar_t OldFirmwareName[] = L"Старая прошивка";
+
+// Column titles and widths at 96 dots per inch, left to right.
+struct Column
+{
+    const wchar_t* title;
+    int width;
+};
+constexpr Column Columns[] = {{L"Имя сервера", 350}, {L"IP адрес", 100}, {L"Порт", 100}};
+
+constexpr int ImageWidth = 20;
+constexpr COLORREF ImageMask = RGB(0xFF, 0x00, 0xFF);
+
+} // namespace
+
+Ui::WindowClassInfo CAppView::GetWindowClassInfo()
+{
+    Ui::WindowClassInfo info;
+    info.name = L"NorvatessaDeviceList";
+    info.baseClass = WC_LISTVIEWW;
+    return info;
+}
+
+CAppView::~CAppView()
+{
+    DeviceManager::Instance().Remove(this);
+}
+
+HWND CAppView::Create(HWND frame)
+{
+    Ui::UniqueImageList images = Ui::LoadImageStrip(IDB_CONTROLLER, ImageWidth, ImageMask);
+    const RECT empty{};
+    if (!WindowImpl::Create(frame, &empty, nullptr, ListStyle, WS_EX_CLIENTEDGE,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ListId))))
+        return nullptr;
+    ::SendMessageW(window, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    // The list destroys its image list with itself.
+    ::SendMessageW(window, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.release()));
+    AddColumns();
+    return window;
+}
+
+void CAppView::AddColumns()
+{
+    // Each column goes in at position 0 and pushes the earlier ones right.
+    for (auto column = std::rbegin(Columns); column != std::rend(Columns); ++column)
+    {
+        LVCOLUMNW description{};
+        description.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+        description.fmt = LVCFMT_LEFT;
+        description.cx = static_cast<int>(::SendMessageW(window, LVM_GETSTRINGWIDTHW, 0,
+                                                         reinterpret_cast<LPARAM>(column->title))) +
+                         15;
+        description.pszText = const_cast<wchar_t*>(column->title);
+        ::SendMessageW(window, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&description));
+        ::SendMessageW(window, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(Ui::ScaleToDpi(column->width), 0));
+    }
+}
+
+bool CAppView::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message)
+    {
+    case WM_CREATE:
+        DeviceManager::Instance().Add(this);
+        return false;
+    case WM_DESTROY:
+        DeviceManager::Instance().Remove(this);
+        return false;
+    case WM_LBUTTONDBLCLK:
+        OpenSelected();
+        result = 0;
+        return true;
+    case WM_CONTEXTMENU:
+        OnContextMenu(lParam);
+        result = 0;
+        return true;
+    case WM_OPENSETTINGS:
+        OnOpenSettings(lParam);
+        return true;
+    case WM_ADDRESSCHANGED:
+        OnAddressChanged(static_cast<std::uint32_t>(wParam), static_cast<std::uint32_t>(lParam));
+        return true;
+    case WM_UPDATEROWS:
+        OnUpdateRows();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CAppView::Fill(const std::vector<DiscoveredController>& controllers)
+{
+    DeleteAll();
+    for (const DiscoveredController& controller : controllers)
+    {
+        const std::wstring name = controller.name.empty() ? OldFirmwareName : controller.name;
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = static_cast<int>(::SendMessageW(window, LVM_GETITEMCOUNT, 0, 0));
+        item.pszText = const_cast<wchar_t*>(name.c_str());
+        item.iImage = 0;
+        item.lParam = static_cast<LPARAM>(controller.address);
+        const int row =
+            static_cast<int>(::SendMessageW(window, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        if (row < 0)
+            continue;
+        SetCell(row, 1, AddressText(controller.address));
+        SetCell(row, 2, std::to_wstring(controller.port));
+    }
+    ::SetFocus(window);
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    if (!::SendMessageW(window, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state)))
+        return false;
+    return ::SendMessageW(window, LVM_ENSUREVISIBLE, 0, FALSE) != 0;
+}
+
+void CAppView::DeleteAll()
+{
+    ::SendMessageW(window, LVM_DELETEALLITEMS, 0, 0);
+}
+
+int CAppView::SelectedRow() const
+{
+    return static_cast<int>(::SendMessageW(window, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+bool CAppView::HasSelection() const
+{
+    return SelectedRow() >= 0;
+}
+
+void CAppView::OpenSelected()
+{
+    const int row = SelectedRow();
+    if (row < 0)
+        return;
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    const auto address = ::SendMessageW(window, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))
+                             ? static_cast<std::uint32_t>(item.lParam)
+                             : 0u;
+    DeviceManager::Instance().Post(GetDevicePropertiesRequest{address, this, OpenSettingsTag});
+}
+
+void CAppView::OnContextMenu(LPARAM position)
+{
+    if (!HasSelection())
+        return;
+    const Ui::UniqueMenu menu(
+        ::LoadMenuW(Ui::Module::Instance().ResourceInstance(), MAKEINTRESOURCEW(IDR_LIST_MENU)));
+    const HMENU popup = menu ? ::GetSubMenu(menu.get(), 1) : nullptr;
+    if (popup == nullptr)
+        return;
+    const int x = static_cast<short>(LOWORD(position));
+    const int y = static_cast<short>(HIWORD(position));
+    const UINT chosen =
+        static_cast<UINT>(::TrackPopupMenu(popup, TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0, window, nullptr));
+    if (chosen == ID_CONTROLLER_SETTINGS)
+        OpenSelected();
+}
+
+void CAppView::OnOpenSettings(LPARAM tag)
+{
+    if (tag != OpenSettingsTag || !HasSelection())
+        return;
+    // The settings and the address they belong to are taken together: a later result must not make the
+    // edited settings of one controller go to another.
+    std::uint32_t address = 0;
+    CAppPropSheet sheet(IDS_CONTROLLER_SETTINGS, 0, nullptr);
+    {
+        Helpers::CriticalSectionLock hold(lock);
+        address = currentAddress;
+        sheet.data = currentProperties;
+    }
+    if (sheet.DoModal(::GetActiveWindow()) == IDOK)
+        DeviceManager::Instance().Post(SetDevicePropertiesRequest{address, sheet.data});
+}
+
+void CAppView::OnAddressChanged(std::uint32_t oldAddress, std::uint32_t newAddress)
+{
+    const int row = FindRow(oldAddress);
+    if (row < 0)
+        return;
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    item.lParam = static_cast<LPARAM>(newAddress);
+    ::SendMessageW(window, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    SetCell(row, 1, AddressText(newAddress));
+}
+
+void CAppView::OnUpdateRows()
+{
+    std::deque<RowUpdate> updates;
+    {
+        Helpers::CriticalSectionLock hold(lock);
+        updates.swap(rowUpdates);
+    }
+    for (const RowUpdate& update : updates)
+    {
+        const int row = FindRow(update.address);
+        if (row < 0)
+            continue;
+        // The name as the controller holds it, even empty: only a search shows "Старая прошивка".
+        SetCell(row, 0, update.name);
+        SetCell(row, 1, AddressText(update.ip));
+        SetCell(row, 2, std::to_wstring(update.port));
+    }
+}
+
+int CAppView::FindRow(std::uint32_t address) const
+{
+    const int count = static_cast<int>(::SendMessageW(window, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row)
+    {
+        LVITEMW item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = row;
+        if (::SendMessageW(window, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) &&
+            static_cast<std::uint32_t>(item.lParam) == address)
+            return row;
+    }
+    return -1;
+}
+
+void CAppView::SetCell(int row, int column, const std::wstring& text)
+{
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = const_cast<wchar_t*>(text.c_str());
+    ::SendMessageW(window, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+void CAppView::OnDeviceAddressChanged(const AddressChange& change)
+{
+    ::PostMessageW(window, WM_ADDRESSCHANGED, change.oldAddress, change.newAddress);
+}
+
+void CAppView::OnDeviceProperties(const DevicePropertiesResult& result)
+{
+    Helpers::CriticalSectionLock hold(lock);
+    currentAddress = result.address;
+    currentProperties = result.properties;
+    if (result.tag != 0)
+    {
+        ::PostMessageW(window, WM_OPENSETTINGS, 0, result.tag);
+        return;
+    }
+    // Posted, not sent: the worker must not wait for this thread, which may be waiting for the worker.
+    rowUpdates.push_back(
+        RowUpdate{result.address, result.properties.name, result.properties.ip, result.properties.tcpPort});
+    ::PostMessageW(window, WM_UPDATEROWS, 0, 0);
+}
+
+} // namespace OM::Norvatessa

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "engine/DeviceManager.h"
+#include "helpers/CriticalSection.h"
+#include "ui/WindowImpl.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace OM::Norvatessa
+{
+
+// The main window's client area: one row per controller that the last search found, with its name,
+// address and port. Opening a row reads the controller, shows its settings sheet and sends the edited
+// settings back; rows follow a controller's new settings and address after a write.
+//
+// Who runs what: the window and everything it shows belong to the user-interface thread. The two Support
+// notifications arrive on the worker; they only store what they bring under `lock` and post a message,
+// so the worker never waits for the user-interface thread (which may be waiting for the worker to stop).
+class CAppView : public Ui::WindowImpl<CAppView>, public DeviceManager::Support
+{
+public:
+    static Ui::WindowClassInfo GetWindowClassInfo();
+
+    CAppView() = default;
+    ~CAppView() override;
+
+    // User-interface thread.
+    HWND Create(HWND frame);
+    // Lists the controllers in their order and selects the first row; true when it is selected and in
+    // view.
+    bool Fill(const std::vector<DiscoveredController>& controllers);
+    void DeleteAll();
+    // Asks for the selected controller's settings; nothing without a selected row.
+    void OpenSelected();
+    bool HasSelection() const;
+
+    bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // Worker thread.
+    void OnDeviceAddressChanged(const AddressChange& change) override;
+    void OnDeviceProperties(const DevicePropertiesResult& result) override;
+
+    // The tag of "Настройка...": a result with it opens the settings sheet.
+    static constexpr std::int32_t OpenSettingsTag = 32782;
+
+private:
+    // A row's new texts after a write, applied on the user-interface thread in arrival order.
+    struct RowUpdate
+    {
+        std::uint32_t address;
+        std::wstring name;
+        std::uint32_t ip;
+        std::uint16_t port;
+    };
+
+    void OnContextMenu(LPARAM position);
+    void OnOpenSettings(LPARAM tag);
+    void OnAddressChanged(std::uint32_t oldAddress, std::uint32_t newAddress);
+    void OnUpdateRows();
+
+    int SelectedRow() const;
+    int FindRow(std::uint32_t address) const;
+    void SetCell(int row, int column, const std::wstring& text);
+    void AddColumns();
+
+    Helpers::CriticalSection lock; // guards the three fields below
+    std::uint32_t currentAddress = 0;
+    Xml::DeviceProperties currentProperties;
+    std::deque<RowUpdate> rowUpdates;
+};
+
+} // namespace OM::Norvatessa

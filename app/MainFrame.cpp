@@ -1,0 +1,389 @@
+#include "app/MainFrame.h"
+
+#include "app/AboutDlg.h"
+#include "app/Help.h"
+#include "engine/AddressText.h"
+#include "engine/FailureText.h"
+#include "ui/CenterWindow.h"
+#include "ui/Module.h"
+
+#include <commctrl.h>
+
+namespace OM::Norvatessa
+{
+
+namespace
+{
+
+constexpr DWORD FrameStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+constexpr DWORD FrameExStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+constexpr DWORD LogPaneStyle = WS_CHILD | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE;
+constexpr int LogPaneId = 1;
+// The log pane shows this many lines below the list.
+constexpr int LogPaneLines = 5;
+
+constexpr wchar_t SearchingText[] = L"Поиск контроллеров...";
+constexpr wchar_t BusyText[] = L"Ожидание ответа контроллера...";
+constexpr wchar_t ProblemCaption[] = L"Ошибка";
+
+std::wstring ControllerUrl(const DiscoveredController& controller)
+{
+    return L"http://" + AddressText(controller.address) + L":" + std::to_wstring(controller.port);
+}
+
+} // namespace
+
+Ui::WindowClassInfo CMainFrame::GetWindowClassInfo()
+{
+    Ui::WindowClassInfo info;
+    info.name = L"NorvatessaMainFrame";
+    info.background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    info.iconId = IDR_MAINFRAME;
+    return info;
+}
+
+CMainFrame::~CMainFrame()
+{
+    DeviceManager::Instance().Remove(this);
+}
+
+HWND CMainFrame::CreateMainWindow()
+{
+    const HINSTANCE instance = Ui::Module::Instance().ResourceInstance();
+    const HMENU menu = ::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    if (!Create(nullptr, nullptr, Ui::LoadResourceString(IDS_APP_TITLE).c_str(), FrameStyle, FrameExStyle,
+                menu))
+    {
+        if (menu != nullptr)
+            ::DestroyMenu(menu);
+        return nullptr;
+    }
+    accelerators = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    return window;
+}
+
+bool CMainFrame::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message)
+    {
+    // Life cycle.
+    case WM_CREATE:
+        result = OnCreate();
+        return true;
+    case WM_DESTROY:
+        OnDestroy();
+        break; // the frame's own handling ends the message loop
+    // Commands.
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam));
+        result = 0;
+        return true;
+    case WM_INITMENUPOPUP:
+        UIUpdateMenuPopup(reinterpret_cast<HMENU>(wParam));
+        break;
+    // Notifications.
+    case WM_NOTIFY: {
+        const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
+        if (header.code == LVN_ITEMCHANGED && header.hwndFrom == deviceList.Handle())
+        {
+            UIEnable(ID_CONTROLLER_SETTINGS, deviceList.HasSelection());
+            return true;
+        }
+        break;
+    }
+    // Private messages.
+    case WM_SHOWWAITDLG:
+        result = OnShowWaitDialog(lParam);
+        return true;
+    case WM_FLUSHLOG:
+        OnFlushLog();
+        return true;
+    case WM_BUSYSTATUS:
+        SetStatus(wParam != 0 ? BusyText : Ui::LoadResourceString(IDS_READY));
+        return true;
+    case WM_SEARCHSTARTED:
+        OnSearchStartedMessage();
+        return true;
+    case WM_SEARCHFINISHED:
+        OnSearchFinishedMessage();
+        return true;
+    case WM_SHOWPROBLEMS:
+        OnShowProblems();
+        return true;
+    default:
+        break;
+    }
+    return ProcessFrameMessage(message, wParam, lParam, result);
+}
+
+LRESULT CMainFrame::OnCreate()
+{
+    CreateToolBar(IDR_MAINFRAME);
+    CreateStatusBar(IDS_READY);
+    logPane = CreateLogPane();
+    SetClient(deviceList.Create(window));
+
+    UIAddToolBar(toolBar);
+    UIAddCommand(ID_NEW_SEARCH, InMenu | InToolBar);
+    UIAddCommand(ID_CONTROLLER_SETTINGS, InMenu | InToolBar);
+    if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
+    {
+        loop->AddMessageFilter(this);
+        loop->AddIdleHandler(this);
+    }
+    DeviceManager& manager = DeviceManager::Instance();
+    manager.Add(this);
+    manager.Start(); // the worker begins with a search
+    Ui::CenterWindow(window, ::GetDesktopWindow());
+    return 0;
+}
+
+HWND CMainFrame::CreateLogPane()
+{
+    const HWND pane = ::CreateWindowExW(WS_EX_STATICEDGE, L"EDIT", nullptr, LogPaneStyle, CW_USEDEFAULT,
+                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window,
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(LogPaneId)),
+                                        Ui::Module::Instance().ResourceInstance(), nullptr);
+    if (pane == nullptr)
+        return nullptr;
+    ::SendMessageW(pane, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(2, 2));
+    ::HideCaret(pane);
+    ::SendMessageW(pane, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    ::SendMessageW(pane, EM_SETREADONLY, TRUE, 0);
+    ::ShowWindow(pane, SW_SHOWNOACTIVATE);
+    return pane;
+}
+
+void CMainFrame::UpdateLayout()
+{
+    RECT area = PlaceBars();
+    if (logPane != nullptr)
+    {
+        // A strip of a few lines below the list, so that the search log can be read.
+        TEXTMETRICW metrics{};
+        const HDC context = ::GetDC(logPane);
+        const HGDIOBJ previous = ::SelectObject(context, ::GetStockObject(DEFAULT_GUI_FONT));
+        ::GetTextMetricsW(context, &metrics);
+        ::SelectObject(context, previous);
+        ::ReleaseDC(logPane, context);
+        const int strip =
+            std::min<int>(LogPaneLines * metrics.tmHeight + 2 * ::GetSystemMetrics(SM_CYEDGE) + 4,
+                          (area.bottom - area.top) / 2);
+        ::SetWindowPos(logPane, nullptr, area.left, area.bottom - strip, area.right - area.left, strip,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        area.bottom -= strip;
+    }
+    if (client != nullptr)
+        ::SetWindowPos(client, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CMainFrame::OnDestroy()
+{
+    DeviceManager& manager = DeviceManager::Instance();
+    manager.Remove(this);
+    manager.Stop();
+    if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
+    {
+        loop->RemoveMessageFilter(this);
+        loop->RemoveIdleHandler(this);
+    }
+}
+
+bool CMainFrame::PreTranslateMessage(MSG& message)
+{
+    return window != nullptr && accelerators != nullptr &&
+           ::TranslateAcceleratorW(window, accelerators, &message);
+}
+
+void CMainFrame::OnIdle()
+{
+    UIUpdateToolBar();
+}
+
+void CMainFrame::OnCommand(UINT id)
+{
+    switch (id)
+    {
+    case ID_NEW_SEARCH:
+        OnNewSearch();
+        break;
+    case ID_CONTROLLER_SETTINGS:
+        deviceList.OpenSelected();
+        break;
+    case ID_REFRESH:
+        ::SetWindowTextW(logPane, L"");
+        break;
+    case ID_HELP_FILE:
+        OpenHelp(window);
+        break;
+    case ID_ABOUT:
+        ShowAbout();
+        break;
+    case ID_EXIT:
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::OnNewSearch()
+{
+    deviceList.DeleteAll();
+    DeviceManager::Instance().Post(NewSearchRequest{});
+}
+
+void CMainFrame::OnSearchStartedMessage()
+{
+    SetStatus(SearchingText);
+    ::EnableWindow(deviceList.Handle(), FALSE);
+    UIEnable(ID_NEW_SEARCH, false);
+    UIEnable(ID_CONTROLLER_SETTINGS, false);
+}
+
+void CMainFrame::OnSearchFinishedMessage()
+{
+    SetStatus(Ui::LoadResourceString(IDS_READY));
+    ::EnableWindow(deviceList.Handle(), TRUE);
+    UIEnable(ID_NEW_SEARCH, true);
+    std::vector<DiscoveredController> controllers;
+    {
+        Helpers::CriticalSectionLock hold(queueLock);
+        controllers = foundControllers;
+    }
+    UIEnable(ID_CONTROLLER_SETTINGS, deviceList.Fill(controllers));
+}
+
+void CMainFrame::OnFlushLog()
+{
+    std::deque<std::wstring> lines;
+    {
+        Helpers::CriticalSectionLock hold(queueLock);
+        lines.swap(logQueue);
+    }
+    for (const std::wstring& line : lines)
+    {
+        const std::wstring text = line + L"\r\n";
+        const int end = ::GetWindowTextLengthW(logPane);
+        ::SendMessageW(logPane, EM_SETSEL, static_cast<WPARAM>(end), end);
+        ::SendMessageW(logPane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+        ::HideCaret(logPane);
+    }
+}
+
+void CMainFrame::OnShowProblems()
+{
+    // One message box at a time: what comes in while it is open is told when it closes.
+    if (tellingProblems)
+        return;
+    std::wstring text;
+    {
+        Helpers::CriticalSectionLock hold(queueLock);
+        for (const std::wstring& problem : problems)
+            text += (text.empty() ? L"" : L"\n\n") + problem;
+        problems.clear();
+    }
+    if (text.empty())
+        return;
+    tellingProblems = true;
+    ::MessageBoxW(window, text.c_str(), ProblemCaption, MB_ICONERROR);
+    tellingProblems = false;
+    Helpers::CriticalSectionLock hold(queueLock);
+    if (!problems.empty())
+        ::PostMessageW(window, WM_SHOWPROBLEMS, 0, 0);
+}
+
+void CMainFrame::SetStatus(const std::wstring& text)
+{
+    if (statusBar != nullptr)
+        ::SendMessageW(statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void CMainFrame::CancelExchange()
+{
+    DeviceManager::Instance().CancelExchange();
+}
+
+void CMainFrame::EndExchange()
+{
+    ::PostMessageW(window, WM_BUSYSTATUS, 0, 0);
+    FinishWait();
+}
+
+void CMainFrame::Report(std::wstring problem)
+{
+    {
+        Helpers::CriticalSectionLock hold(queueLock);
+        problems.push_back(std::move(problem));
+    }
+    ::PostMessageW(window, WM_SHOWPROBLEMS, 0, 0);
+}
+
+void CMainFrame::OnExchangeAborted(const bool&)
+{
+    EndExchange();
+}
+
+void CMainFrame::OnAuthorizationRetry(const bool&)
+{
+    LockCancel(false);
+}
+
+void CMainFrame::OnAuthorizationRequested(const bool&)
+{
+    LockCancel(true);
+}
+
+void CMainFrame::OnExchangeCompleted(const bool&)
+{
+    EndExchange();
+}
+
+void CMainFrame::OnExchangeStarted(const std::wstring& label)
+{
+    ::PostMessageW(window, WM_BUSYSTATUS, 1, 0);
+    RequestWait(WaitCaption, label, 0);
+}
+
+void CMainFrame::OnSearchFinished(const bool&)
+{
+    {
+        Helpers::CriticalSectionLock hold(queueLock);
+        logQueue.push_back(Ui::LoadResourceString(IDS_READY));
+        foundControllers.clear();
+        if (DeviceManager::Instance().GetDevices(foundControllers) != 0)
+        {
+            for (const DiscoveredController& controller : foundControllers)
+                logQueue.push_back(L"DeviceFound at " + ControllerUrl(controller));
+        }
+    }
+    ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
+    ::PostMessageW(window, WM_SEARCHFINISHED, 0, 0);
+}
+
+void CMainFrame::OnSearchStarted(const bool&)
+{
+    {
+        Helpers::CriticalSectionLock hold(queueLock);
+        logQueue.push_back(SearchingText);
+    }
+    ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
+    ::PostMessageW(window, WM_SEARCHSTARTED, 0, 0);
+}
+
+void CMainFrame::OnExchangeFailed(const ExchangeFailure& failure)
+{
+    EndExchange();
+    Report(L"Контроллер " + AddressText(failure.address) + L", " + failure.label + L":\n" +
+           DescribeFailure(failure));
+}
+
+void CMainFrame::OnRequestRefused(const RequestRefusal& refusal)
+{
+    const wchar_t* what =
+        refusal.operation == RefusedOperation::Read ? L"настройки не прочитаны" : L"настройки не изменены";
+    Report(L"Контроллер " + AddressText(refusal.address) + L", " + what + L":\n" + DescribeRefusal(refusal));
+}
+
+} // namespace OM::Norvatessa

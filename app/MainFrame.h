@@ -1,0 +1,95 @@
+#pragma once
+
+#include "app/AppView.h"
+#include "app/AsyncWaitDlgHelper.h"
+#include "app/PrivateMessages.h"
+#include "engine/DeviceManager.h"
+#include "helpers/CriticalSection.h"
+#include "res/resource.h"
+#include "ui/FrameWindowImpl.h"
+#include "ui/MessageLoop.h"
+#include "ui/UpdateUI.h"
+
+#include <windows.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace OM::Norvatessa
+{
+
+// The main window: menu, toolbar, status bar, the device list with the search log below it, and the wait
+// dialog of a running exchange.
+//
+// Who runs what: the window and every message handler belong to the user-interface thread. The Support
+// notifications arrive on the device manager's worker; they touch only the queues below (under
+// `queueLock`) and the wait dialog's state (under its own lock), and post messages, which the
+// user-interface thread handles in posting order. The worker never waits for this thread.
+class CMainFrame : public Ui::FrameWindowImpl<CMainFrame>,
+                   public Ui::UpdateUI,
+                   public Ui::MessageFilter,
+                   public Ui::IdleHandler,
+                   public DeviceManager::Support,
+                   public CAsyncWaitDlgHelper<CMainFrame, IDD_WAIT, WM_SHOWWAITDLG, IDS_SECONDS, 0>
+{
+public:
+    static Ui::WindowClassInfo GetWindowClassInfo();
+
+    CMainFrame() = default;
+    ~CMainFrame() override;
+
+    // User-interface thread. Creates the window with its title, menu and icon, and loads the accelerators.
+    HWND CreateMainWindow();
+
+    bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool PreTranslateMessage(MSG& message) override;
+    void OnIdle() override;
+    void UpdateLayout();
+
+    // User-interface thread: the wait dialog's Cancel.
+    void CancelExchange();
+
+    CAppView& DeviceList() noexcept { return deviceList; }
+    HWND LogPane() const noexcept { return logPane; }
+
+    // Worker thread.
+    void OnExchangeAborted(const bool&) override;
+    void OnAuthorizationRetry(const bool&) override;
+    void OnAuthorizationRequested(const bool&) override;
+    void OnExchangeCompleted(const bool&) override;
+    void OnExchangeStarted(const std::wstring& label) override;
+    void OnSearchFinished(const bool&) override;
+    void OnSearchStarted(const bool&) override;
+    void OnExchangeFailed(const ExchangeFailure& failure) override;
+    void OnRequestRefused(const RequestRefusal& refusal) override;
+
+    static constexpr wchar_t WaitCaption[] = L"Ожидание ответа контроллера";
+
+private:
+    LRESULT OnCreate();
+    void OnDestroy();
+    void OnCommand(UINT id);
+    void OnNewSearch();
+    void OnSearchStartedMessage();
+    void OnSearchFinishedMessage();
+    void OnFlushLog();
+    void OnShowProblems();
+    void SetStatus(const std::wstring& text);
+    void EndExchange();
+    void Report(std::wstring problem);
+    HWND CreateLogPane();
+
+    CAppView deviceList;
+    HWND logPane = nullptr;
+    HACCEL accelerators = nullptr; // loaded from the module, freed with it
+
+    Helpers::CriticalSection queueLock; // guards the three fields below
+    std::deque<std::wstring> logQueue;
+    std::vector<DiscoveredController> foundControllers;
+    std::deque<std::wstring> problems; // what went wrong, waiting to be told
+
+    bool tellingProblems = false; // a message box about problems is open
+};
+
+} // namespace OM::Norvatessa

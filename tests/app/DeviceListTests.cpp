@@ -1,0 +1,112 @@
+// The device list's rows as notifications change them, and the road from a read to the settings sheet.
+#include "tests/app/FrameTest.h"
+
+#include "res/resource.h"
+#include "ui/ControlText.h"
+
+#include <gmock/gmock.h>
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace OM::Norvatessa;
+using namespace OM::Norvatessa::Testing;
+using OM::Xml::DeviceProperties;
+
+namespace
+{
+
+class DeviceListTest : public FrameTest
+{
+protected:
+    static DeviceProperties Properties(const wchar_t* name, std::uint32_t ip, std::uint16_t port)
+    {
+        DeviceProperties properties;
+        properties.name = name;
+        properties.ip = ip;
+        properties.tcpPort = port;
+        return properties;
+    }
+
+    LPARAM ItemData(int row)
+    {
+        LVITEMW item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = row;
+        ::SendMessageW(List(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        return item.lParam;
+    }
+};
+
+constexpr std::uint32_t First = 0x7F000002;
+constexpr std::uint32_t Second = 0x7F000003;
+
+} // namespace
+
+TEST_F(DeviceListTest, UpdatesAndMovesTouchOnlyTheFirstRowOfAnAddress)
+{
+    Open();
+    ASSERT_TRUE(WaitForList(0));
+    CAppView& list = frame->DeviceList();
+    ASSERT_TRUE(list.Fill({{First, 80, L"Один"}, {First, 80, L""}, {Second, 81, L"Три"}}));
+    EXPECT_EQ(CellText(List(), 1, 0), L"Старая прошивка");
+
+    // As the worker reports after a write: new texts for the row, the empty name as it is.
+    list.OnDeviceProperties(DevicePropertiesResult{First, Properties(L"", First, 8080), 0});
+    list.OnDeviceProperties(DevicePropertiesResult{0x7F0000FE, Properties(L"Чужой", 0x7F0000FE, 1), 0});
+    Pump(loop, 200);
+    EXPECT_EQ(CellText(List(), 0, 0), L"");
+    EXPECT_EQ(CellText(List(), 0, 2), L"8080");
+    EXPECT_EQ(CellText(List(), 1, 0), L"Старая прошивка");
+    EXPECT_EQ(CellText(List(), 1, 2), L"80");
+    EXPECT_EQ(CellText(List(), 2, 0), L"Три");
+
+    list.OnDeviceAddressChanged(AddressChange{First, 0x7F000A0A});
+    Pump(loop, 200);
+    EXPECT_EQ(ItemData(0), 0x7F000A0A);
+    EXPECT_EQ(CellText(List(), 0, 1), L"127.0.10.10");
+    EXPECT_EQ(ItemData(1), static_cast<LPARAM>(First));
+    EXPECT_EQ(CellText(List(), 1, 1), L"127.0.0.2");
+}
+
+// A result for another controller arrives between the read that opens the sheet and the sheet itself:
+// the sheet shows that result, and OK writes it to that result's controller, never one controller's
+// edited settings to another.
+TEST_F(DeviceListTest, ResultBetweenAReadAndItsSheetIsWhatTheSheetShowsAndWrites)
+{
+    Add("name=Первый");
+    Add("name=Второй");
+    Open();
+    ASSERT_TRUE(WaitForList(2));
+    CAppView& list = frame->DeviceList();
+
+    std::wstring shownName;
+    std::atomic<bool> done{false};
+    std::thread user([&] {
+        HWND sheet = nullptr;
+        for (int tries = 0; tries < 500 && !(sheet = FindDialogTitled(L"Настройки контроллера")); ++tries)
+            ::Sleep(20);
+        if (sheet != nullptr)
+        {
+            const HWND page = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_INDEXTOHWND, 0, 0));
+            shownName = OM::Ui::ControlText(page, IDC_SERVER_NAME);
+            ::SendMessageW(::GetDlgItem(page, IDC_SERVER_NAME), WM_SETTEXT, 0,
+                           reinterpret_cast<LPARAM>(L"Переименован"));
+            ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+        }
+        done = true;
+    });
+    DeviceProperties first = Properties(L"Первый", First, 80);
+    DeviceProperties second = Properties(L"Второй", Second, 80);
+    list.OnDeviceProperties(DevicePropertiesResult{First, first, CAppView::OpenSettingsTag});
+    list.OnDeviceProperties(DevicePropertiesResult{Second, second, 0});
+    Until([&] { return done.load() && Requests("POST").size() == 1; }, 20000);
+    user.join();
+
+    EXPECT_EQ(shownName, L"Второй");
+    const std::vector<HttpRecord> posts = Requests("POST");
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].controller, "127.0.0.3:80");
+}

@@ -1,0 +1,77 @@
+#include "tests/app/FrameTest.h"
+
+#include "res/resource.h"
+#include "ui/ControlText.h"
+#include "ui/Module.h"
+
+#include <commctrl.h>
+
+namespace OM::Norvatessa::Testing
+{
+
+void FrameTest::SetUp()
+{
+    ControllerSiteTest::SetUp();
+    Ui::Module::Instance().AddMessageLoop(&loop);
+    Settings().searchTimeout = 500;
+    Settings().udpSendPort = 2860;
+}
+
+void FrameTest::TearDown()
+{
+    if (frame && frame->Handle() != nullptr)
+        ::DestroyWindow(frame->Handle());
+    // The quit message of the destroyed frame ends no loop here.
+    MSG quit{};
+    ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    frame.reset();
+    Ui::Module::Instance().RemoveMessageLoop();
+    ControllerSiteTest::TearDown();
+}
+
+void FrameTest::Open()
+{
+    frame = std::make_unique<CMainFrame>();
+    ASSERT_NE(frame->CreateMainWindow(), nullptr);
+    ::ShowWindow(frame->Handle(), SW_SHOWNORMAL);
+}
+
+bool FrameTest::WaitForList(int rows, DWORD timeoutMs)
+{
+    return Until(
+        [&] {
+            return RowCount(List()) == rows && Log().find(L"Готово\r\n") != std::wstring::npos &&
+                   ::IsWindowEnabled(List()) && Status() == L"Готово" && frame->UIIsEnabled(ID_NEW_SEARCH);
+        },
+        timeoutMs);
+}
+
+void FrameTest::NewSearch()
+{
+    Command(ID_REFRESH);
+    Command(ID_NEW_SEARCH);
+}
+
+std::wstring FrameTest::Status() const
+{
+    return Ui::WindowText(frame->StatusBarWindow());
+}
+
+std::wstring FrameTest::Log() const
+{
+    return Ui::WindowText(frame->LogPane());
+}
+
+bool FrameTest::ToolBarButtonEnabled(UINT id) const
+{
+    return ::SendMessageW(frame->ToolBarWindow(), TB_ISBUTTONENABLED, id, 0) != 0;
+}
+
+bool FrameTest::MenuItemEnabled(int popup, UINT id)
+{
+    const HMENU menu = ::GetSubMenu(::GetMenu(frame->Handle()), popup);
+    ::SendMessageW(frame->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), popup);
+    return !(::GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+}
+
+} // namespace OM::Norvatessa::Testing

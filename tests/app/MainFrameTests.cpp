@@ -1,0 +1,127 @@
+// The main window, its commands and its list in this process, against a simulated site.
+#include "tests/app/FrameTest.h"
+
+#include "res/resource.h"
+#include "ui/ControlText.h"
+
+#include <gmock/gmock.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace OM::Norvatessa;
+using namespace OM::Norvatessa::Testing;
+using ::testing::HasSubstr;
+
+namespace
+{
+
+class MainFrameTest : public FrameTest
+{
+};
+
+int Count(const std::wstring& text, const std::wstring& part)
+{
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+TEST_F(MainFrameTest, CommandsAreOffDuringASearchAndFollowTheListAfterIt)
+{
+    Add("count=2");
+    Settings().searchTimeout = 1500;
+    Open();
+    ASSERT_TRUE(Until([&] { return Status() == L"Поиск контроллеров..."; }));
+    EXPECT_FALSE(::IsWindowEnabled(List()));
+    EXPECT_FALSE(ToolBarButtonEnabled(ID_NEW_SEARCH));
+    EXPECT_FALSE(ToolBarButtonEnabled(ID_CONTROLLER_SETTINGS));
+    EXPECT_FALSE(MenuItemEnabled(0, ID_NEW_SEARCH));
+    EXPECT_FALSE(MenuItemEnabled(0, ID_CONTROLLER_SETTINGS));
+    // Ctrl+N is grayed on the menu, so the key does nothing; F5 is on no menu and always clears the log.
+    PressKey(loop, frame->Handle(), 'N', true);
+    PressKey(loop, frame->Handle(), VK_F5);
+    EXPECT_EQ(Log(), L"");
+
+    ASSERT_TRUE(WaitForList(2));
+    EXPECT_TRUE(ToolBarButtonEnabled(ID_NEW_SEARCH));
+    EXPECT_TRUE(ToolBarButtonEnabled(ID_CONTROLLER_SETTINGS));
+    EXPECT_TRUE(MenuItemEnabled(0, ID_CONTROLLER_SETTINGS));
+    EXPECT_THAT(Log(), HasSubstr(L"DeviceFound at http://127.0.0.3:80\r\n"));
+    // A search that runs to its end reports twice: first with the table still empty.
+    EXPECT_EQ(Count(Log(), L"Готово\r\n"), 2);
+    Pump(loop, 2000);
+    EXPECT_EQ(Count(Log(), L"Поиск контроллеров..."), 0) << "Ctrl+N started a search during a search";
+
+    // Without a selected row the settings command is off and does nothing.
+    LVITEMW none{};
+    none.stateMask = LVIS_SELECTED;
+    ::SendMessageW(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    Pump(loop, 200);
+    EXPECT_FALSE(ToolBarButtonEnabled(ID_CONTROLLER_SETTINGS));
+    Command(ID_CONTROLLER_SETTINGS);
+    Pump(loop, 1000);
+    EXPECT_TRUE(Requests().empty());
+}
+
+TEST_F(MainFrameTest, NewSearchEmptiesTheListAndFindsTheSiteAsItIsNow)
+{
+    Add("name=Склад port=8080");
+    Add("name=");
+    Open();
+    ASSERT_TRUE(WaitForList(2));
+    EXPECT_EQ(CellText(List(), 0, 0), L"Склад");
+    EXPECT_EQ(CellText(List(), 0, 1), L"127.0.0.2");
+    EXPECT_EQ(CellText(List(), 0, 2), L"8080");
+    EXPECT_EQ(CellText(List(), 1, 0), L"Старая прошивка");
+
+    ASSERT_EQ(simulator.Command("reset"), "ok");
+    Add("count=3 name=Пост%20{n}");
+    PressKey(loop, frame->Handle(), VK_F5);
+    PressKey(loop, frame->Handle(), 'N', true);
+    EXPECT_EQ(RowCount(List()), 0);
+    ASSERT_TRUE(WaitForList(3));
+    EXPECT_EQ(CellText(List(), 2, 0), L"Пост 3");
+
+    // A search that finds nothing leaves the list empty and only the new search enabled.
+    ASSERT_EQ(simulator.Command("reset"), "ok");
+    NewSearch();
+    ASSERT_TRUE(WaitForList(0));
+    Pump(loop, 100);
+    EXPECT_TRUE(ToolBarButtonEnabled(ID_NEW_SEARCH));
+    EXPECT_FALSE(ToolBarButtonEnabled(ID_CONTROLLER_SETTINGS));
+}
+
+TEST_F(MainFrameTest, FailedExchangeClosesTheWaitDialogAndSaysWhatFailed)
+{
+    Add("http=stall");
+    Open();
+    ASSERT_TRUE(WaitForList(1));
+    std::wstring told;
+    std::atomic<bool> dialogSeen{false};
+    std::thread user([&] {
+        for (int tries = 0; tries < 400 && !FindDialogWith(IDC_WAIT_DETAIL); ++tries)
+            ::Sleep(25);
+        dialogSeen = FindDialogWith(IDC_WAIT_DETAIL) != nullptr;
+        HWND box = nullptr;
+        for (int tries = 0; tries < 800 && !(box = FindDialogTitled(L"Ошибка")); ++tries)
+            ::Sleep(25);
+        if (box != nullptr)
+        {
+            told = MessageBoxText(box);
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+    });
+    PressKey(loop, frame->Handle(), VK_F2);
+    Until([&] { return !told.empty(); }, 30000);
+    user.join();
+
+    EXPECT_TRUE(dialogSeen);
+    EXPECT_THAT(told, HasSubstr(L"Контроллер 127.0.0.2, Авторизация:"));
+    EXPECT_FALSE(FindDialogWith(IDC_WAIT_DETAIL)) << "the wait dialog stayed";
+    EXPECT_EQ(Status(), L"Готово");
+    EXPECT_FALSE(frame->IsWaitPending());
+}

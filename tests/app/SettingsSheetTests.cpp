@@ -1,0 +1,204 @@
+// The controller settings sheet, run for real on this thread while a second thread plays the user.
+#include "res/resource.h"
+#include "settings/AppPropSheet.h"
+#include "settings/RefusalText.h"
+#include "tests/app/WindowTesting.h"
+#include "ui/ControlText.h"
+
+#include <gmock/gmock.h>
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+using namespace OM::Norvatessa;
+using namespace OM::Norvatessa::Testing;
+using OM::Xml::DeviceProperties;
+
+namespace
+{
+
+DeviceProperties ReadRecord()
+{
+    DeviceProperties record;
+    record.name = L"Склад";
+    record.ip = 0xC0A8000A;
+    record.tcpPort = 80;
+    record.mask = 0xFFFFFF00;
+    record.gateway = 0xC0A80001;
+    record.mac = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+    record.sensorType = {1, 0, 1, 0, 0, 0, 0, 0};
+    record.sensorInverted = {0, 1, 0, 0, 0, 0, 0, 0};
+    record.adminName = L"admin";
+    record.adminPassword = L"old";
+    record.userName = L"user";
+    record.userPassword = L"pass";
+    record.askPassword = true;
+    record.changed = 0xF71;
+    return record;
+}
+
+// What the user did and saw while the sheet ran.
+struct Session
+{
+    INT_PTR result = 0;
+    bool stayedOpen = false; // after a refused OK
+    int pageAfterRefusal = -1;
+};
+
+class SettingsSheetTest : public ::testing::Test
+{
+protected:
+    // Runs the sheet with `record`; `user` acts on the sheet's window from another thread and returns.
+    Session Run(const std::function<void(HWND sheet, Session&)>& user)
+    {
+        sheet.data = ReadRecord();
+        Session session;
+        std::thread thread([&] {
+            HWND window = nullptr;
+            for (int tries = 0; tries < 500 && !(window = FindDialogTitled(L"Настройки контроллера"));
+                 ++tries)
+                ::Sleep(20);
+            if (window != nullptr)
+                user(window, session);
+        });
+        session.result = sheet.DoModal(nullptr);
+        thread.join();
+        return session;
+    }
+
+    static HWND Page(HWND sheet, int index)
+    {
+        ::SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+        return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_INDEXTOHWND, static_cast<WPARAM>(index), 0));
+    }
+    static void Type(HWND page, int id, const wchar_t* text)
+    {
+        ::SendMessageW(::GetDlgItem(page, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    }
+    static void Click(HWND page, int id) { ::SendMessageW(::GetDlgItem(page, id), BM_CLICK, 0, 0); }
+    static void Ok(HWND sheet) { ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0); }
+    // Presses OK expecting a refusal: notes whether the sheet stayed open and on which page, then cancels.
+    static void RefusedOk(HWND sheet, Session& session)
+    {
+        Ok(sheet);
+        ::Sleep(300);
+        session.stayedOpen = ::IsWindow(sheet) && ::IsWindowVisible(sheet);
+        const HWND current = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+        session.pageAfterRefusal =
+            static_cast<int>(::SendMessageW(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(current), 0));
+        ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    }
+
+    CAppPropSheet sheet{IDS_CONTROLLER_SETTINGS, 0, nullptr};
+};
+
+} // namespace
+
+TEST_F(SettingsSheetTest, OkWithoutAChangeMarksNothingAndKeepsEveryValue)
+{
+    const Session session = Run([](HWND window, Session&) { Ok(window); });
+    EXPECT_EQ(session.result, IDOK);
+    DeviceProperties expected = ReadRecord();
+    expected.changed = 0;
+    EXPECT_EQ(sheet.data, expected);
+}
+
+TEST_F(SettingsSheetTest, EachEditSetsItsMarkAndSensorsSetNone)
+{
+    const Session session = Run([](HWND window, Session&) {
+        const HWND network = Page(window, 0);
+        Type(network, IDC_SERVER_NAME, L"Склад №2");
+        ::SendDlgItemMessageW(network, IDC_IP_ADDRESS, IPM_SETADDRESS, 0, 0xC0A8000B);
+        Type(network, IDC_PORT, L"8080");
+        Type(network, IDC_MAC_BYTE6, L"a0");
+        const HWND access = Page(window, 1);
+        Click(access, IDC_ADMIN_CHANGE_PASSWORD);
+        Click(access, IDC_ASK_PASSWORD);
+        const HWND sensors = Page(window, 2);
+        ::SendDlgItemMessageW(sensors, IDC_SENSOR_TYPE_FIRST + 1, CB_SETCURSEL, 1, 0);
+        ::SendDlgItemMessageW(sensors, IDC_SENSOR_INVERSION_FIRST, CB_SETCURSEL, 0, 0);
+        Click(sensors, IDC_BEEP);
+        Ok(window);
+    });
+    ASSERT_EQ(session.result, IDOK);
+    using namespace OM::Xml;
+    EXPECT_EQ(sheet.data.changed, PropName | PropIp | PropTcpPort | PropMac | PropAdmin | PropFlags);
+    EXPECT_EQ(sheet.data.name, L"Склад №2");
+    EXPECT_EQ(sheet.data.tcpPort, 8080);
+    EXPECT_EQ(sheet.data.mac[5], 0xA0);
+    // "Изменить пароль:" with both fields empty stores the empty password.
+    EXPECT_EQ(sheet.data.adminPassword, L"");
+    EXPECT_EQ(sheet.data.userPassword, L"pass");
+    EXPECT_EQ(sheet.data.sensorType[1], 1);
+    EXPECT_EQ(sheet.data.sensorInverted[0], 1);
+    EXPECT_TRUE(sheet.data.buzzer);
+    EXPECT_FALSE(sheet.data.askPassword);
+}
+
+TEST_F(SettingsSheetTest, RefusedValuesKeepTheSheetOnTheirPageAndSayWhy)
+{
+    struct Case
+    {
+        int page;
+        int field;
+        const wchar_t* text; // typed into the field, or null for an address of 0
+        const wchar_t* reason;
+    };
+    const Case cases[] = {
+        {0, IDC_PORT, L"70000", RefusalText::Port},
+        {0, IDC_PORT, L"0", RefusalText::Port},
+        {0, IDC_MAC_BYTE5, L"g1", RefusalText::MacByte},
+        {0, IDC_IP_ADDRESS, nullptr, RefusalText::Address},
+        {0, IDC_SERVER_NAME, L"Hall \"7\"", RefusalText::NameText},
+        {0, IDC_SERVER_NAME, L"東京", RefusalText::CodePage},
+        {1, IDC_USER_NAME, L"op:1", RefusalText::LoginText},
+        {1, IDC_ADMIN_CONFIRM, L"other", RefusalText::PasswordMismatch},
+        {1, IDC_ADMIN_PASSWORD, L"a&amp;b", RefusalText::LoginText},
+    };
+    for (const Case& refused : cases)
+    {
+        const Session session = Run([&refused](HWND window, Session& seen) {
+            const HWND page = Page(window, refused.page);
+            if (refused.page == 1)
+                Click(page, IDC_ADMIN_CHANGE_PASSWORD);
+            if (refused.field == IDC_ADMIN_PASSWORD)
+                Type(page, IDC_ADMIN_CONFIRM, refused.text);
+            if (refused.text == nullptr)
+                ::SendDlgItemMessageW(page, refused.field, IPM_SETADDRESS, 0, 0);
+            else
+                Type(page, refused.field, refused.text);
+            // Leave the page, so that a refusal has to bring the user back to it.
+            Page(window, 2);
+            RefusedOk(window, seen);
+        });
+        const std::wstring what = refused.text ? refused.text : L"0.0.0.0";
+        EXPECT_EQ(session.result, IDCANCEL) << what;
+        EXPECT_TRUE(session.stayedOpen) << what;
+        EXPECT_EQ(session.pageAfterRefusal, refused.page) << what;
+        EXPECT_EQ(sheet.Refusal().Reason(), refused.reason) << what;
+    }
+}
+
+// The marks compare with the settings as read: a change stored by an OK that a later page refused must
+// still be marked on the next OK, or the manager would not follow the controller to its new address.
+TEST_F(SettingsSheetTest, ChangesSurviveARefusedOk)
+{
+    const Session session = Run([](HWND window, Session&) {
+        const HWND network = Page(window, 0);
+        ::SendDlgItemMessageW(network, IDC_IP_ADDRESS, IPM_SETADDRESS, 0, 0xC0A8000B);
+        const HWND access = Page(window, 1);
+        Click(access, IDC_USER_CHANGE_PASSWORD);
+        Type(access, IDC_USER_PASSWORD, L"new");
+        Ok(window);
+        ::Sleep(300);
+        Type(access, IDC_USER_CONFIRM, L"new");
+        Ok(window);
+    });
+    ASSERT_EQ(session.result, IDOK);
+    EXPECT_EQ(sheet.data.changed, OM::Xml::PropIp | OM::Xml::PropUser);
+    EXPECT_EQ(sheet.data.ip, 0xC0A8000Bu);
+    EXPECT_EQ(sheet.data.userPassword, L"new");
+}
