@@ -1,0 +1,273 @@
+// The real window program, started as a user starts it, in the test namespace against a simulated site,
+// and read from outside: what the list, the status bar, the dialogs and the message boxes show.
+#include "engine/AnsiText.h"
+#include "res/resource.h"
+#include "tests/e2e/ProgramDriver.h"
+#include "tests/engine/ControllerSite.h"
+#include "xml/DeviceProperties.h"
+
+#include <gmock/gmock.h>
+
+#include <commctrl.h>
+
+#include <fstream>
+
+using namespace OM::Norvatessa;
+using namespace OM::Norvatessa::Testing;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace
+{
+
+using Row = std::vector<std::wstring>;
+
+class ProgramTest : public ControllerSiteTest
+{
+protected:
+    // Starts the program; with a search time, writes it into the settings file first.
+    void Launch(int searchTimeoutMs = 800)
+    {
+        WriteSettings(searchTimeoutMs);
+        ASSERT_TRUE(program.Start());
+        ASSERT_TRUE(ProgramDriver::Until([&] { return program.MainWindow() != nullptr; }));
+    }
+
+    void WriteSettings(int searchTimeoutMs)
+    {
+        const std::wstring text =
+            L"<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\r\n<config searchTimeout=\"" +
+            std::to_wstring(searchTimeoutMs) + L"\" udpRecvPort=\"30303\" udpSendPort=\"2860\" />\r\n";
+        std::ofstream file(program.PathOf(L"norvatessa.config").c_str(), std::ios::binary);
+        file.write("\xFF\xFE", 2);
+        for (const wchar_t character : text)
+        {
+            const char bytes[2] = {static_cast<char>(character & 0xFF), static_cast<char>(character >> 8)};
+            file.write(bytes, 2);
+        }
+    }
+
+    // Waits for a search to have filled the list with `rows` rows.
+    bool ListShows(int rows, DWORD timeoutMs = 20000)
+    {
+        return ProgramDriver::Until(
+            [&] {
+                return program.RowCount() == rows && program.Status() == L"Готово" &&
+                       ::IsWindowEnabled(program.List());
+            },
+            timeoutMs);
+    }
+
+    // Opens the selected controller with F2 and waits for its settings sheet.
+    HWND OpenSheet()
+    {
+        program.Key(VK_F2);
+        HWND sheet = nullptr;
+        ProgramDriver::Until(
+            [&] { return (sheet = program.DialogTitled(L"Настройки контроллера")) != nullptr; });
+        return sheet;
+    }
+
+    static HWND Page(HWND sheet, int index)
+    {
+        ::SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+        return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_INDEXTOHWND, static_cast<WPARAM>(index), 0));
+    }
+
+    static void Type(HWND page, int id, const wchar_t* text)
+    {
+        ::SendMessageW(::GetDlgItem(page, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    }
+
+    // Closes the program as the user does, and checks that it ends normally.
+    void Close()
+    {
+        ::PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+        EXPECT_TRUE(program.WaitForExit(15000));
+        EXPECT_EQ(program.ExitCode(), 1u);
+    }
+
+    ProgramDriver program{WindowsPath(NORVATESSA_PROGRAM)};
+};
+
+} // namespace
+
+TEST_F(ProgramTest, ListsTheSiteFindsItAgainAndClosesWithTheSettingsBesideIt)
+{
+    Add("count=11 name=Склад%20№{n} spread=300");
+    Add("name= port=8080");
+    Launch();
+    ASSERT_TRUE(ListShows(12)) << program.RowCount();
+    const auto rows = program.Rows();
+    EXPECT_EQ(rows.front(), (Row{L"Склад №1", L"127.0.0.2", L"80"}));
+    EXPECT_EQ(rows[10], (Row{L"Склад №11", L"127.0.0.12", L"80"}));
+    EXPECT_EQ(rows.back(), (Row{L"Старая прошивка", L"127.0.0.13", L"8080"}));
+
+    // "Новый поиск" finds the site as it is now.
+    ASSERT_EQ(simulator.Command("reset"), "ok");
+    Add("name=Пост%20охраны");
+    program.Command(ID_NEW_SEARCH);
+    ASSERT_TRUE(ListShows(1));
+    EXPECT_EQ(program.Rows().front(), (Row{L"Пост охраны", L"127.0.0.2", L"80"}));
+
+    // The search time set for this run, and the defaults for the rest, are written back beside it.
+    Close();
+    std::ifstream file(program.PathOf(L"norvatessa.config").c_str(), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(bytes.find(std::string("8\0000\0000\0", 6)), std::string::npos) << "searchTimeout 800 is gone";
+}
+
+TEST_F(ProgramTest, ClosingDuringASearchIsPromptAndEndsNormally)
+{
+    Add("");
+    Launch(30000);
+    ASSERT_TRUE(ProgramDriver::Until([&] { return program.Status() == L"Поиск контроллеров..."; }));
+    const ULONGLONG closed = ::GetTickCount64();
+    Close();
+    EXPECT_LT(::GetTickCount64() - closed, 3000u);
+}
+
+TEST_F(ProgramTest, F2AndADoubleClickReadTheSelectedControllerBehindAWaitDialog)
+{
+    Add("name=Первый");
+    Add("name=Второй http=drip drip=3");
+    Launch();
+    ASSERT_TRUE(ListShows(2));
+    program.Select(1);
+
+    // The slow controller keeps the wait dialog up long enough to be seen.
+    program.Key(VK_F2);
+    HWND wait = nullptr;
+    ASSERT_TRUE(
+        ProgramDriver::Until([&] { return (wait = program.DialogWith(IDC_WAIT_DETAIL)) != nullptr; }));
+    EXPECT_EQ(ProgramDriver::Text(wait, IDC_WAIT_MESSAGE), L"Ожидание ответа контроллера");
+    HWND sheet = nullptr;
+    ASSERT_TRUE(ProgramDriver::Until(
+        [&] { return (sheet = program.DialogTitled(L"Настройки контроллера")) != nullptr; }));
+    EXPECT_EQ(program.DialogWith(IDC_WAIT_DETAIL), nullptr) << "the wait dialog stayed";
+    EXPECT_EQ(ProgramDriver::Text(Page(sheet, 0), IDC_SERVER_NAME), L"Второй");
+    ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    ASSERT_TRUE(ProgramDriver::Until([&] { return !::IsWindow(sheet); }));
+
+    program.Select(0);
+    program.DoubleClickList();
+    ASSERT_TRUE(ProgramDriver::Until(
+        [&] { return (sheet = program.DialogTitled(L"Настройки контроллера")) != nullptr; }));
+    EXPECT_EQ(ProgramDriver::Text(Page(sheet, 0), IDC_SERVER_NAME), L"Первый");
+    ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    ASSERT_TRUE(ProgramDriver::Until([&] { return !::IsWindow(sheet); }));
+    EXPECT_TRUE(Requests("POST").empty()) << "Cancel sent something";
+    Close();
+}
+
+TEST_F(ProgramTest, ControllersThatStallOrFailEndWithWordsNotAStuckDialog)
+{
+    Add("http=stall");
+    Add("http=500");
+    Launch();
+    ASSERT_TRUE(ListShows(2));
+    const std::pair<int, const wchar_t*> cases[] = {{0, L"Контроллер 127.0.0.2, Авторизация:"},
+                                                    {1, L"Код ответа HTTP: 500"}};
+    for (const auto& [row, words] : cases)
+    {
+        program.Select(row);
+        program.Key(VK_F2);
+        HWND box = nullptr;
+        ASSERT_TRUE(
+            ProgramDriver::Until([&] { return (box = program.DialogTitled(L"Ошибка")) != nullptr; }, 30000));
+        EXPECT_THAT(ProgramDriver::Text(box, 0xFFFF), HasSubstr(words));
+        EXPECT_EQ(program.DialogWith(IDC_WAIT_DETAIL), nullptr);
+        EXPECT_EQ(program.Status(), L"Готово");
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(ProgramDriver::Until([&] { return !::IsWindow(box); }));
+    }
+    Close();
+}
+
+TEST_F(ProgramTest, SheetSendsExactlyWhatTheUserSawAndTheRowFollows)
+{
+    const std::uint32_t controller = Add("name=Склад mac=00-1A-2B-3C-4D-5E sentype=5 seninv=2 flag=1");
+    Launch();
+    ASSERT_TRUE(ListShows(1));
+    const std::map<std::string, std::string> before = Show(controller);
+
+    // A refused value keeps the sheet open and sends nothing.
+    HWND sheet = OpenSheet();
+    ASSERT_NE(sheet, nullptr);
+    Type(Page(sheet, 0), IDC_PORT, L"70000");
+    ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    ::Sleep(500);
+    EXPECT_TRUE(::IsWindow(sheet) && ::IsWindowVisible(sheet));
+    EXPECT_TRUE(Requests("POST").empty());
+
+    // Name and port: one POST with every value, the new ones among them.
+    HWND network = Page(sheet, 0);
+    Type(network, IDC_SERVER_NAME, L"Склад №7");
+    Type(network, IDC_PORT, L"8081");
+    ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    ASSERT_TRUE(ProgramDriver::Until([&] { return program.Cell(0, 2) == L"8081"; }));
+    EXPECT_EQ(program.Rows().front(), (Row{L"Склад №7", L"127.0.0.2", L"8081"}));
+    const std::vector<HttpRecord> posts = Requests("POST");
+    ASSERT_EQ(posts.size(), 1u);
+    OM::Xml::DeviceProperties expected;
+    ASSERT_TRUE(OM::Xml::readDeviceProperties(FromCodePage(1251, posts[0].body), expected));
+    EXPECT_EQ(expected.name, L"Склад №7");
+    EXPECT_EQ(expected.tcpPort, 8081);
+    EXPECT_EQ(expected.mac, (std::array<std::uint8_t, 6>{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}));
+    EXPECT_EQ(expected.sensorType, (std::array<std::uint8_t, 8>{1, 0, 1, 0, 0, 0, 0, 0}));
+    EXPECT_TRUE(expected.buzzer);
+    // The body is the document the program writes for that record, byte for byte.
+    EXPECT_EQ(posts[0].body, *ToThreadAnsi(OM::Xml::writeDeviceProperties(expected)));
+    EXPECT_EQ(Show(controller)["name"], "Склад №7");
+    EXPECT_EQ(Show(controller)["mask"], before.at("mask"));
+
+    // A new address: the row follows the controller.
+    sheet = OpenSheet();
+    ASSERT_NE(sheet, nullptr);
+    ::SendDlgItemMessageW(Page(sheet, 0), IDC_IP_ADDRESS, IPM_SETADDRESS, 0, 0x7F000A0A);
+    ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    ASSERT_TRUE(ProgramDriver::Until([&] { return program.Cell(0, 1) == L"127.0.10.10"; }));
+    EXPECT_EQ(program.Rows().front(), (Row{L"Склад №7", L"127.0.10.10", L"8081"}));
+    Close();
+}
+
+TEST_F(ProgramTest, AboutBoxAndMissingHelpFile)
+{
+    Launch();
+    ASSERT_TRUE(ListShows(0));
+    // From the menu and the toolbar; closed with OK, Esc and the close box.
+    const std::function<void(HWND)> closers[] = {
+        [](HWND box) { ::PostMessageW(box, WM_COMMAND, IDOK, 0); },
+        [](HWND box) { ::PostMessageW(::GetDlgItem(box, IDOK), WM_KEYDOWN, VK_ESCAPE, 1); },
+        [](HWND box) { ::PostMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0); },
+    };
+    int opened = 0;
+    for (const auto& close : closers)
+    {
+        if (opened++ % 2 == 0)
+            program.Command(ID_ABOUT);
+        else
+            program.ClickToolBarButton(ID_ABOUT);
+        HWND about = nullptr;
+        ASSERT_TRUE(
+            ProgramDriver::Until([&] { return (about = program.DialogTitled(L"О программе")) != nullptr; }));
+        EXPECT_THAT(ProgramDriver::Text(about, IDC_ABOUT_VERSION), HasSubstr(L"Версия "));
+        close(about);
+        EXPECT_TRUE(ProgramDriver::Until([&] { return !::IsWindow(about); }, 5000));
+    }
+
+    // No help file beside this copy of the program: F1 and the menu item both say so.
+    for (const bool byKey : {true, false})
+    {
+        if (byKey)
+            program.Key(VK_F1);
+        else
+            program.Command(ID_HELP_FILE);
+        HWND box = nullptr;
+        ASSERT_TRUE(ProgramDriver::Until([&] { return (box = program.DialogTitled(L"Ошибка")) != nullptr; }));
+        EXPECT_EQ(ProgramDriver::Text(box, 0xFFFF), L"Файл справки не найден.");
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(ProgramDriver::Until([&] { return !::IsWindow(box); }));
+    }
+    Close();
+}
