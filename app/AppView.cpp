@@ -114,6 +114,9 @@ bool CAppView::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, 
 bool CAppView::Fill(const std::vector<DiscoveredController>& controllers)
 {
     DeleteAll();
+    // A large site fills the list in one go: no painting row by row, and room for every row at once.
+    ::SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(window, LVM_SETITEMCOUNT, controllers.size(), LVSICF_NOINVALIDATEALL);
     for (const DiscoveredController& controller : controllers)
     {
         const std::wstring name = controller.name.empty() ? OldFirmwareName : controller.name;
@@ -130,6 +133,8 @@ bool CAppView::Fill(const std::vector<DiscoveredController>& controllers)
         SetCell(row, 1, AddressText(controller.address));
         SetCell(row, 2, std::to_wstring(controller.port));
     }
+    ::SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(window, nullptr, TRUE);
     ::SetFocus(window);
     LVITEMW state{};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;

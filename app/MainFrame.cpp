@@ -150,6 +150,9 @@ HWND CMainFrame::CreateLogPane()
     ::HideCaret(pane);
     ::SendMessageW(pane, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     ::SendMessageW(pane, EM_SETREADONLY, TRUE, 0);
+    // The log of a large site is longer than an edit control takes by default, and a replacement beyond
+    // the limit would silently drop the last lines.
+    ::SendMessageW(pane, EM_SETLIMITTEXT, 0, 0);
     ::ShowWindow(pane, SW_SHOWNOACTIVATE);
     return pane;
 }
@@ -262,14 +265,16 @@ void CMainFrame::OnFlushLog()
         Helpers::CriticalSectionLock hold(queueLock);
         lines.swap(logQueue);
     }
+    if (lines.empty())
+        return;
+    // The lines go in at the end in one piece: a large site brings thousands of them.
+    std::wstring text;
     for (const std::wstring& line : lines)
-    {
-        const std::wstring text = line + L"\r\n";
-        const int end = ::GetWindowTextLengthW(logPane);
-        ::SendMessageW(logPane, EM_SETSEL, static_cast<WPARAM>(end), end);
-        ::SendMessageW(logPane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-        ::HideCaret(logPane);
-    }
+        text += line + L"\r\n";
+    const int end = ::GetWindowTextLengthW(logPane);
+    ::SendMessageW(logPane, EM_SETSEL, static_cast<WPARAM>(end), end);
+    ::SendMessageW(logPane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    ::HideCaret(logPane);
 }
 
 void CMainFrame::OnShowProblems()
@@ -384,6 +389,11 @@ void CMainFrame::OnRequestRefused(const RequestRefusal& refusal)
     const wchar_t* what =
         refusal.operation == RefusedOperation::Read ? L"настройки не прочитаны" : L"настройки не изменены";
     Report(L"Контроллер " + AddressText(refusal.address) + L", " + what + L":\n" + DescribeRefusal(refusal));
+}
+
+void CMainFrame::OnSearchFailed(const std::int32_t& socketError)
+{
+    Report(L"Поиск контроллеров не удался:\n" + DescribeSearchFailure(socketError));
 }
 
 } // namespace OM::Norvatessa

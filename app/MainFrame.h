@@ -63,6 +63,7 @@ public:
     void OnSearchStarted(const bool&) override;
     void OnExchangeFailed(const ExchangeFailure& failure) override;
     void OnRequestRefused(const RequestRefusal& refusal) override;
+    void OnSearchFailed(const std::int32_t& socketError) override;
 
     static constexpr wchar_t WaitCaption[] = L"Ожидание ответа контроллера";
 

@@ -145,6 +145,11 @@ void DeviceManager::OnSearchEnd()
         devices.AddDevice(controller);
 }
 
+void DeviceManager::OnSocketError(std::int32_t error)
+{
+    observers.Broadcast(&Support::OnSearchFailed, error);
+}
+
 void DeviceManager::RefuseUnknown(std::uint32_t address, RefusedOperation operation)
 {
     observers.Broadcast(&Support::OnRequestRefused,

@@ -98,6 +98,7 @@ private:
     void NewSearch();
     void OnSearchBegin() override;
     void OnSearchEnd() override;
+    void OnSocketError(std::int32_t error) override;
     void RefuseUnknown(std::uint32_t address, RefusedOperation operation);
 
     DeviceSearcher searcher;

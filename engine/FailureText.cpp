@@ -1,5 +1,6 @@
 #include "engine/FailureText.h"
 
+#include <winsock2.h>
 #include <windows.h>
 #include <wininet.h>
 
@@ -98,6 +99,14 @@ std::wstring DescribeRefusal(const RequestRefusal& refusal)
         return L"Настройки изменены, но подключиться к контроллеру заново не удалось. Выполните новый поиск.";
     }
     return L"Запрос к контроллеру отклонён.";
+}
+
+std::wstring DescribeSearchFailure(std::int32_t socketError)
+{
+    if (socketError == WSAEADDRINUSE || socketError == WSAEACCES)
+        return L"Порт UDP 30303, на который приходят ответы контроллеров, занят другой программой (возможно, "
+               L"запущена вторая копия этой программы). Закройте её и выполните новый поиск.";
+    return WithCode(L"Не удалось разослать запрос поиска по сети.", static_cast<DWORD>(socketError));
 }
 
 } // namespace OM::Norvatessa

@@ -14,5 +14,7 @@ namespace OM::Norvatessa
 // One sentence that says what went wrong, without the controller's address.
 std::wstring DescribeFailure(const ExchangeFailure& failure);
 std::wstring DescribeRefusal(const RequestRefusal& refusal);
+// Why a search could not begin, from its Windows Sockets error.
+std::wstring DescribeSearchFailure(std::int32_t socketError);
 
 } // namespace OM::Norvatessa

@@ -32,8 +32,8 @@ struct DevicePropertiesResult
 // overrides only what it uses. An observer that owns windows must hand the work over to its own thread
 // by posting window messages, never by sending them (see Helpers::Notifier).
 //
-// The slots keep their order: the last two were added so that no exchange, read or write can end without
-// the user learning of it.
+// The slots keep their order: the last three were added so that no exchange, read, write or search can
+// end without the user learning of it.
 class Support
 {
 public:
@@ -53,6 +53,9 @@ public:
     virtual void OnExchangeFailed(const ExchangeFailure&) {}
     // A read whose answer cannot be used, or a write that was refused, before sending or by the controller.
     virtual void OnRequestRefused(const RequestRefusal&) {}
+    // The search could not begin: a socket could not be made, bound (the reply port is taken) or sent on.
+    // It ends with no controller found, which must not pass for an empty site.
+    virtual void OnSearchFailed(const std::int32_t& /*socketError*/) {}
 
 protected:
     Support() = default;

@@ -95,6 +95,16 @@ TEST_F(MainFrameTest, NewSearchEmptiesTheListAndFindsTheSiteAsItIsNow)
     EXPECT_FALSE(ToolBarButtonEnabled(ID_CONTROLLER_SETTINGS));
 }
 
+TEST_F(MainFrameTest, LogKeepsEveryLineOfALargeSite)
+{
+    Add("count=1000 spread=400");
+    Open();
+    ASSERT_TRUE(WaitForList(1000, 60000));
+    const std::wstring last = L"DeviceFound at http://" + CellText(List(), 999, 1) + L":80\r\n";
+    EXPECT_THAT(Log(), HasSubstr(last));
+    EXPECT_EQ(Count(Log(), L"DeviceFound at"), 1000);
+}
+
 TEST_F(MainFrameTest, FailedExchangeClosesTheWaitDialogAndSaysWhatFailed)
 {
     Add("http=stall");

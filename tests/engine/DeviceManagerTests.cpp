@@ -96,6 +96,20 @@ TEST_F(DeviceManagerTest, StartSearchesAtOnceAndKeepsOneDeviceForEachAddressInAd
     EXPECT_FALSE(manager.IsRunning());
 }
 
+TEST_F(DeviceManagerTest, SearchThatCannotBeginSaysSoRatherThanFindNothing)
+{
+    OM::Helpers::UniqueSocket squatter(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+    sockaddr_in port{};
+    port.sin_family = AF_INET;
+    port.sin_port = ::htons(30303);
+    ASSERT_EQ(::bind(squatter.get(), reinterpret_cast<const sockaddr*>(&port), sizeof port), 0);
+    Add("");
+    ASSERT_TRUE(manager.Start());
+    ASSERT_TRUE(observer.WaitFor("finished")) << Dump();
+    EXPECT_THAT(observer.Events(),
+                ElementsAre("searching", "search failed " + std::to_string(WSAEADDRINUSE), "finished"));
+}
+
 TEST_F(DeviceManagerTest, ReadReachesOnlyItsRequesterWithItsTag)
 {
     const std::uint32_t controller = Add("name=Warehouse");

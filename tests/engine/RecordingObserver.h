@@ -38,6 +38,10 @@ public:
     void OnSearchStarted(const bool&) override { Record("searching"); }
     void OnExchangeFailed(const ExchangeFailure& failure) override;
     void OnRequestRefused(const RequestRefusal& refusal) override;
+    void OnSearchFailed(const std::int32_t& error) override
+    {
+        Record("search failed " + std::to_string(error));
+    }
 
     // Waits until a line equal to `line` has been recorded `count` times in all; false on time-out.
     bool WaitFor(const std::string& line, std::size_t count = 1, DWORD timeoutMs = 30000);
