@@ -1,0 +1,223 @@
+#include "cli/CliText.h"
+
+#include "engine/AddressText.h"
+
+namespace OM::Norvatessa::CliText
+{
+
+namespace
+{
+
+// «text», the way the program quotes what the user typed.
+std::wstring Quoted(std::wstring_view text)
+{
+    std::wstring quoted = L"«";
+    quoted += text;
+    quoted += L"»";
+    return quoted;
+}
+
+std::wstring Sentence(std::wstring_view before, std::wstring_view quoted, std::wstring_view after)
+{
+    std::wstring text(before);
+    text += Quoted(quoted);
+    text += after;
+    return text;
+}
+
+} // namespace
+
+std::wstring UnknownCommand(std::wstring_view command)
+{
+    return Sentence(L"неизвестная команда ", command, L".");
+}
+
+std::wstring UnknownOption(std::wstring_view option)
+{
+    return Sentence(L"неизвестный параметр ", option, L".");
+}
+
+std::wstring FlagWithValue(std::wstring_view option)
+{
+    return Sentence(L"параметр ", option, L" задаётся без значения.");
+}
+
+std::wstring MissingValue(std::wstring_view option)
+{
+    return Sentence(L"параметру ", option, L" нужно значение.");
+}
+
+std::wstring RepeatedOption(std::wstring_view option)
+{
+    return Sentence(L"параметр ", option, L" задан дважды.");
+}
+
+std::wstring BadChoice(std::wstring_view option, std::wstring_view value, std::wstring_view choices)
+{
+    std::wstring text = Sentence(L"недопустимое значение ", value, L" параметра ");
+    text += option;
+    text += L"; возможны: ";
+    text += choices;
+    text += L".";
+    return text;
+}
+
+std::wstring ExtraOperand(std::wstring_view operand)
+{
+    return Sentence(L"лишний аргумент ", operand, L".");
+}
+
+std::wstring BadAddress(std::wstring_view text)
+{
+    return Sentence(L"", text, L" — не адрес контроллера: нужны четыре числа от 0 до 255 через точку.");
+}
+
+std::wstring UsageMessage(std::wstring_view text, std::wstring_view command)
+{
+    std::wstring message = ProgramName;
+    message += L": ";
+    message += text;
+    message += L"\nСправка: norvatessa-cli.exe ";
+    if (!command.empty())
+    {
+        message += command;
+        message += L' ';
+    }
+    message += L"--help";
+    return message;
+}
+
+std::wstring SearchProgress(std::uint32_t seconds)
+{
+    return L"Поиск контроллеров... " + std::to_wstring(seconds) + L" с";
+}
+
+std::wstring NoneAnswered(std::int32_t timeMs)
+{
+    return L"Ни один контроллер не ответил за " + std::to_wstring(timeMs) + L" мс.";
+}
+
+std::wstring NotFound(std::uint32_t address, std::int32_t timeMs)
+{
+    std::wstring text = L"Контроллер ";
+    text += AddressText(address);
+    text += L" не ответил на поиск за ";
+    text += std::to_wstring(timeMs);
+    text += L" мс.";
+    return text;
+}
+
+std::wstring ControllerProblem(std::uint32_t address, std::wstring_view what, std::wstring_view text)
+{
+    std::wstring message = L"Контроллер ";
+    message += AddressText(address);
+    message += L", ";
+    message += what;
+    message += L":\n";
+    message += text;
+    return message;
+}
+
+std::wstring Changed(std::uint32_t address)
+{
+    return L"Настройки контроллера " + AddressText(address) + L" изменены.";
+}
+
+std::wstring Moved(std::uint32_t oldAddress, std::uint32_t newAddress)
+{
+    std::wstring text = L"Настройки контроллера ";
+    text += AddressText(oldAddress);
+    text += L" изменены; теперь он отвечает по адресу ";
+    text += AddressText(newAddress);
+    text += L".";
+    return text;
+}
+
+std::wstring ReadBackDiffers(std::uint32_t address, std::wstring_view keys)
+{
+    std::wstring text = L"Контроллер ";
+    text += AddressText(address);
+    text += L" подтвердил изменение, но прочитанные заново настройки отличаются от отправленных: ";
+    text += keys;
+    text += L".";
+    return text;
+}
+
+std::wstring NotAssignment(std::wstring_view word)
+{
+    return Sentence(L"", word, L" — не изменение вида КЛЮЧ=ЗНАЧЕНИЕ.");
+}
+
+std::wstring UnknownKey(std::wstring_view key)
+{
+    return Sentence(L"неизвестный ключ ", key, L".");
+}
+
+std::wstring RepeatedKey(std::wstring_view key)
+{
+    return Sentence(L"ключ ", key, L" задан дважды.");
+}
+
+std::wstring RefusedValue(std::wstring_view key, std::wstring_view reason)
+{
+    std::wstring text = L"недопустимое значение ";
+    text += Quoted(key);
+    text += L": ";
+    text += reason;
+    return text;
+}
+
+std::wstring RefusedFileValue(std::wstring_view file, std::wstring_view key, std::wstring_view reason)
+{
+    std::wstring text = L"в файле ";
+    text += Quoted(file);
+    text += L' ';
+    text += RefusedValue(key, reason);
+    return text;
+}
+
+std::wstring FileNotWritten(std::wstring_view file, unsigned long error)
+{
+    return Sentence(L"Не удалось записать файл ", file, L" (код ошибки " + std::to_wstring(error) + L").");
+}
+
+std::wstring FileNotRead(std::wstring_view file, unsigned long error)
+{
+    return Sentence(L"Не удалось прочитать файл ", file, L" (код ошибки " + std::to_wstring(error) + L").");
+}
+
+std::wstring NotADocument(std::wstring_view file)
+{
+    return Sentence(L"файл ", file, L" не является документом настроек контроллера.");
+}
+
+std::wstring NotInCodePage(std::wstring_view file)
+{
+    return Sentence(L"Настройки не записаны в файл ", file,
+                    L": они содержат символ, которого нет в кодовой странице Windows этого компьютера.");
+}
+
+std::wstring OtherControllersFile(std::wstring_view file, std::uint32_t fileAddress, std::uint32_t address)
+{
+    std::wstring text = Sentence(L"файл ", file, L" содержит настройки контроллера ");
+    text += AddressText(fileAddress);
+    text += L", а не ";
+    text += AddressText(address);
+    text += L". Чтобы записать их в ";
+    text += AddressText(address);
+    text += L", добавьте --to-address.";
+    return text;
+}
+
+std::wstring BackedUp(std::uint32_t address, std::wstring_view file)
+{
+    return Sentence(L"Настройки контроллера " + AddressText(address) + L" сохранены в файл ", file, L".");
+}
+
+std::wstring Restored(std::uint32_t address, std::wstring_view file)
+{
+    return Sentence(L"Настройки контроллера " + AddressText(address) + L" восстановлены из файла ", file,
+                    L".");
+}
+
+} // namespace OM::Norvatessa::CliText

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace OM::Norvatessa::CliText
+{
+
+// What the console program says, in the window program's language. The texts that the settings sheet
+// shares with it come from RefusalText and FailureText; these are the console program's own.
+
+inline constexpr wchar_t ProgramName[] = L"norvatessa-cli";
+
+// The command line.
+inline constexpr wchar_t NoCommand[] = L"не задана команда.";
+inline constexpr wchar_t MissingOperands[] = L"не хватает аргументов.";
+inline constexpr wchar_t BadTime[] = L"время поиска (--time) — число миллисекунд от 1 до 600000.";
+inline constexpr wchar_t PasswordWithoutUser[] =
+    L"пароль задан без имени пользователя (--user или переменная NORVATESSA_USER).";
+std::wstring UnknownCommand(std::wstring_view command);
+std::wstring UnknownOption(std::wstring_view option);
+std::wstring FlagWithValue(std::wstring_view option);
+std::wstring MissingValue(std::wstring_view option);
+std::wstring RepeatedOption(std::wstring_view option);
+std::wstring BadChoice(std::wstring_view option, std::wstring_view value, std::wstring_view choices);
+std::wstring ExtraOperand(std::wstring_view operand);
+std::wstring BadAddress(std::wstring_view text);
+// "norvatessa-cli: TEXT" and the line that points to the help.
+std::wstring UsageMessage(std::wstring_view text, std::wstring_view command);
+
+// The search.
+std::wstring SearchProgress(std::uint32_t seconds);
+std::wstring NoneAnswered(std::int32_t timeMs);
+std::wstring NotFound(std::uint32_t address, std::int32_t timeMs);
+
+// Reading and writing settings.
+inline constexpr wchar_t ReadRefused[] = L"настройки не прочитаны";
+inline constexpr wchar_t WriteRefused[] = L"настройки не изменены";
+inline constexpr wchar_t ExchangeAborted[] = L"Обмен с контроллером прерван.";
+inline constexpr wchar_t ChangedButNotReadBack[] =
+    L"Контроллер подтвердил изменение настроек, но прочитать их заново не удалось.";
+std::wstring ControllerProblem(std::uint32_t address, std::wstring_view what, std::wstring_view text);
+std::wstring Changed(std::uint32_t address);
+std::wstring Moved(std::uint32_t oldAddress, std::uint32_t newAddress);
+std::wstring ReadBackDiffers(std::uint32_t address, std::wstring_view keys);
+
+// Values of the "set" command and of restored files.
+inline constexpr wchar_t NoAssignment[] = L"не задано ни одного изменения КЛЮЧ=ЗНАЧЕНИЕ.";
+inline constexpr wchar_t NameTooLong[] = L"Имя контроллера — не больше 16 символов.";
+inline constexpr wchar_t LoginTooLong[] = L"Имя и пароль — не больше 15 символов.";
+inline constexpr wchar_t NotAnAddress[] = L"Адрес записывается четырьмя числами от 0 до 255 через точку.";
+inline constexpr wchar_t MacPair[] = L"Задаются два последних байта MAC-адреса через дефис, например 1A-2B.";
+inline constexpr wchar_t SensorType[] = L"Тип датчика — digital (цифровой) или analog (аналоговый).";
+inline constexpr wchar_t SensorContact[] =
+    L"Контакт датчика — open (нормально разомкнутый) или closed (нормально замкнутый).";
+inline constexpr wchar_t OnOff[] = L"Значение — on или off.";
+std::wstring NotAssignment(std::wstring_view word);
+std::wstring UnknownKey(std::wstring_view key);
+std::wstring RepeatedKey(std::wstring_view key);
+std::wstring RefusedValue(std::wstring_view key, std::wstring_view reason);
+std::wstring RefusedFileValue(std::wstring_view file, std::wstring_view key, std::wstring_view reason);
+
+// Backup and restore files.
+std::wstring FileNotWritten(std::wstring_view file, unsigned long error);
+std::wstring FileNotRead(std::wstring_view file, unsigned long error);
+std::wstring NotADocument(std::wstring_view file);
+std::wstring NotInCodePage(std::wstring_view file);
+std::wstring OtherControllersFile(std::wstring_view file, std::uint32_t fileAddress, std::uint32_t address);
+std::wstring BackedUp(std::uint32_t address, std::wstring_view file);
+std::wstring Restored(std::uint32_t address, std::wstring_view file);
+
+} // namespace OM::Norvatessa::CliText

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+namespace OM::Norvatessa::Cli
+{
+
+// One of the program's standard streams. A console gets UTF-16 through WriteConsoleW, so that Cyrillic
+// shows whatever the console's code page; anything else (a file, a pipe) gets UTF-8 with CR LF line ends,
+// as Windows text files have them. A stream that cannot be written swallows the text: a script that
+// closed our output must not make us fail half-way through a write to a controller.
+class ConsoleStream
+{
+public:
+    explicit ConsoleStream(DWORD standardHandle);
+    ConsoleStream(const ConsoleStream&) = delete;
+    ConsoleStream& operator=(const ConsoleStream&) = delete;
+
+    void Write(std::wstring_view text);
+    void WriteLine(std::wstring_view text);
+
+    bool IsConsole() const noexcept { return console; }
+
+private:
+    void WriteBytes(const char* bytes, DWORD length);
+
+    HANDLE handle; // owned by the process, never closed here
+    bool console = false;
+};
+
+// The two streams every command writes to.
+struct Console
+{
+    ConsoleStream out{STD_OUTPUT_HANDLE};
+    ConsoleStream err{STD_ERROR_HANDLE};
+};
+
+} // namespace OM::Norvatessa::Cli

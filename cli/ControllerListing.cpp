@@ -1,0 +1,119 @@
+#include "cli/ControllerListing.h"
+
+#include "cli/JsonText.h"
+#include "engine/AddressText.h"
+
+#include <algorithm>
+
+namespace OM::Norvatessa::Cli
+{
+
+namespace
+{
+
+constexpr wchar_t AddressHeader[] = L"Адрес";
+constexpr wchar_t PortHeader[] = L"Порт";
+constexpr wchar_t NameHeader[] = L"Имя";
+constexpr std::size_t ColumnGap = 2;
+
+// A field as RFC 4180 wants it: quoted, with its quotes doubled, when it holds a separator, a quote or a
+// line break.
+std::wstring CsvField(const std::wstring& text)
+{
+    if (text.find_first_of(L",\"\r\n") == std::wstring::npos)
+        return text;
+    std::wstring field = L"\"";
+    for (const wchar_t character : text)
+    {
+        if (character == L'"')
+            field += L'"';
+        field += character;
+    }
+    field += L'"';
+    return field;
+}
+
+std::wstring Padded(const std::wstring& text, std::size_t width)
+{
+    std::wstring padded = text;
+    padded.resize(std::max(width, text.size()) + ColumnGap, L' ');
+    return padded;
+}
+
+std::wstring Table(const std::vector<DiscoveredController>& controllers)
+{
+    if (controllers.empty())
+        return {};
+    std::size_t addressWidth = std::wstring_view(AddressHeader).size();
+    std::size_t portWidth = std::wstring_view(PortHeader).size();
+    for (const DiscoveredController& controller : controllers)
+    {
+        addressWidth = std::max(addressWidth, AddressText(controller.address).size());
+        portWidth = std::max(portWidth, std::to_wstring(controller.port).size());
+    }
+    std::wstring table = Padded(AddressHeader, addressWidth);
+    table += Padded(PortHeader, portWidth);
+    table += NameHeader;
+    table += L'\n';
+    for (const DiscoveredController& controller : controllers)
+    {
+        table += Padded(AddressText(controller.address), addressWidth);
+        table += Padded(std::to_wstring(controller.port), portWidth);
+        table += controller.name;
+        table += L'\n';
+    }
+    return table;
+}
+
+std::wstring Csv(const std::vector<DiscoveredController>& controllers)
+{
+    std::wstring csv = L"address,port,name\n";
+    for (const DiscoveredController& controller : controllers)
+    {
+        csv += AddressText(controller.address);
+        csv += L',';
+        csv += std::to_wstring(controller.port);
+        csv += L',';
+        csv += CsvField(controller.name);
+        csv += L'\n';
+    }
+    return csv;
+}
+
+std::wstring Json(const std::vector<DiscoveredController>& controllers)
+{
+    if (controllers.empty())
+        return L"[]\n";
+    std::wstring json = L"[\n";
+    for (std::size_t index = 0; index < controllers.size(); ++index)
+    {
+        const DiscoveredController& controller = controllers[index];
+        json += L"  {\"address\": ";
+        json += JsonString(AddressText(controller.address));
+        json += L", \"port\": ";
+        json += std::to_wstring(controller.port);
+        json += L", \"name\": ";
+        json += JsonString(controller.name);
+        json += index + 1 < controllers.size() ? L"},\n" : L"}\n";
+    }
+    json += L"]\n";
+    return json;
+}
+
+} // namespace
+
+std::wstring ControllerListing(const std::vector<DiscoveredController>& controllers, ListingFormat format)
+{
+    switch (format)
+    {
+    case ListingFormat::Table:
+        return Table(controllers);
+    case ListingFormat::Csv:
+        return Csv(controllers);
+    case ListingFormat::Json:
+        return Json(controllers);
+    }
+    return {};
+}
+
+} // namespace OM::Norvatessa::Cli

@@ -1,0 +1,110 @@
+#include "cli/ControllerSession.h"
+
+#include "cli/CliText.h"
+#include "device/ExchangeLabels.h"
+#include "engine/FailureText.h"
+
+namespace OM::Norvatessa::Cli
+{
+
+namespace
+{
+
+// Our reads carry this tag; the read that follows a write is broadcast with tag 0.
+constexpr std::int32_t ReadTag = 1;
+constexpr std::int32_t ReadAfterWriteTag = 0;
+
+} // namespace
+
+ControllerSession::ControllerSession(DeviceManager& manager, AuthorizationPrompt& prompt) : manager(manager)
+{
+    manager.SetAuthorizationPrompt(&prompt);
+    manager.Add(this);
+}
+
+ControllerSession::~ControllerSession()
+{
+    manager.Remove(this);
+    manager.SetAuthorizationPrompt(nullptr);
+    manager.ClearDevices();
+}
+
+std::vector<DiscoveredController> ControllerSession::Search()
+{
+    searchFailure.reset();
+    manager.HandleRequest(NewSearchRequest{});
+    std::vector<DiscoveredController> found;
+    manager.GetDevices(found);
+    return found;
+}
+
+std::optional<Xml::DeviceProperties> ControllerSession::Read(std::uint32_t address)
+{
+    Begin(ReadTag);
+    manager.HandleRequest(GetDevicePropertiesRequest{address, this, ReadTag});
+    if (!problems.empty() || !received)
+        return std::nullopt;
+    return received->properties;
+}
+
+std::optional<ControllerSession::Written> ControllerSession::Write(std::uint32_t address,
+                                                                   const Xml::DeviceProperties& properties)
+{
+    Begin(ReadAfterWriteTag);
+    manager.HandleRequest(SetDevicePropertiesRequest{address, properties});
+    if (!problems.empty() && writeConfirmed)
+        problems.push_back(CliText::ChangedButNotReadBack);
+    if (!problems.empty() || !received)
+        return std::nullopt;
+    return Written{movedTo.value_or(address), received->properties};
+}
+
+void ControllerSession::Begin(std::int32_t tag)
+{
+    expectedTag = tag;
+    received.reset();
+    movedTo.reset();
+    writeConfirmed = false;
+    problems.clear();
+}
+
+void ControllerSession::OnDeviceAddressChanged(const AddressChange& change)
+{
+    movedTo = change.newAddress;
+}
+
+void ControllerSession::OnDeviceProperties(const DevicePropertiesResult& result)
+{
+    if (result.tag == expectedTag)
+        received = result;
+}
+
+void ControllerSession::OnExchangeAborted(const bool&)
+{
+    problems.push_back(CliText::ExchangeAborted);
+}
+
+void ControllerSession::OnExchangeStarted(const std::wstring& label)
+{
+    if (expectedTag == ReadAfterWriteTag && label == ReadPropertiesLabel)
+        writeConfirmed = true;
+}
+
+void ControllerSession::OnExchangeFailed(const ExchangeFailure& failure)
+{
+    problems.push_back(CliText::ControllerProblem(failure.address, failure.label, DescribeFailure(failure)));
+}
+
+void ControllerSession::OnRequestRefused(const RequestRefusal& refusal)
+{
+    const wchar_t* what =
+        refusal.operation == RefusedOperation::Read ? CliText::ReadRefused : CliText::WriteRefused;
+    problems.push_back(CliText::ControllerProblem(refusal.address, what, DescribeRefusal(refusal)));
+}
+
+void ControllerSession::OnSearchFailed(const std::int32_t& socketError)
+{
+    searchFailure = DescribeSearchFailure(socketError);
+}
+
+} // namespace OM::Norvatessa::Cli

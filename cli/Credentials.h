@@ -1,0 +1,45 @@
+#pragma once
+
+#include "cli/CommandLine.h"
+#include "device/AuthorizationPrompt.h"
+
+#include <optional>
+#include <string>
+
+namespace OM::Norvatessa::Cli
+{
+
+// The login and password that answer a controller's demand for credentials.
+struct Credentials
+{
+    std::wstring login;
+    std::wstring password;
+};
+
+// The credentials of the command line, each part falling back on its environment variable
+// (NORVATESSA_USER, NORVATESSA_PASSWORD), so that a script need not put the password on a command line
+// that every process can read. Nothing when no login is given; `error` when only a password is.
+struct CredentialsChoice
+{
+    std::optional<Credentials> credentials;
+    std::optional<std::wstring> error;
+};
+CredentialsChoice ChooseCredentials(const CommandLine& line);
+
+// Answers a demand for credentials from those given, without any dialog: they are offered once per
+// exchange, and a second demand in the same exchange means the controller refused them.
+class GivenCredentialsPrompt final : public AuthorizationPrompt
+{
+public:
+    explicit GivenCredentialsPrompt(std::optional<Credentials> credentials)
+        : credentials(std::move(credentials))
+    {
+    }
+
+    Outcome Ask(HINTERNET request, int attempt) override;
+
+private:
+    std::optional<Credentials> credentials;
+};
+
+} // namespace OM::Norvatessa::Cli

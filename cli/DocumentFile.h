@@ -1,0 +1,21 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace OM::Norvatessa::Cli
+{
+
+// A backup file holds a controller's document as bytes, in the workstation's ANSI code page, exactly as
+// the document travels to and from the controller. Both return ERROR_SUCCESS or the system's error code.
+
+// Replaces the file only once the new one is written whole: a backup that fails half-way leaves the
+// previous one in place.
+DWORD WriteDocumentFile(const std::wstring& path, const std::string& bytes);
+
+// Reads the whole file; a file far larger than any controller's document is refused with
+// ERROR_FILE_TOO_LARGE.
+DWORD ReadDocumentFile(const std::wstring& path, std::string& bytes);
+
+} // namespace OM::Norvatessa::Cli

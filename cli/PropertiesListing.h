@@ -1,0 +1,25 @@
+#pragma once
+
+#include "xml/DeviceProperties.h"
+
+#include <string>
+
+namespace OM::Norvatessa::Cli
+{
+
+// One controller's settings as "get" shows them.
+enum class PropertiesFormat
+{
+    Text, // one Russian label and value per line, for people
+    Json, // an object with stable English keys
+    Xml,  // the document exactly as the program would send it
+};
+
+// Passwords are left out (JSON), shown as hidden (text) or blanked (XML) unless `showPasswords`.
+std::wstring PropertiesListing(const Xml::DeviceProperties& properties, PropertiesFormat format,
+                               bool showPasswords);
+
+// The six bytes as "00-1A-2B-00-00-02", the way the document writes them.
+std::wstring MacText(const std::array<std::uint8_t, 6>& mac);
+
+} // namespace OM::Norvatessa::Cli

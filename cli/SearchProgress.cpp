@@ -1,0 +1,41 @@
+#include "cli/SearchProgress.h"
+
+#include "cli/CliText.h"
+
+#include <string>
+
+namespace OM::Norvatessa::Cli
+{
+
+namespace
+{
+
+// Wide enough for the longest line the progress draws.
+constexpr std::size_t LineWidth = 40;
+
+} // namespace
+
+SearchProgress::SearchProgress(ConsoleStream& stream) : stream(stream)
+{
+    drawing = stream.IsConsole() && Start();
+}
+
+SearchProgress::~SearchProgress()
+{
+    if (!drawing)
+        return;
+    Stop();
+    stream.Write(L"\r" + std::wstring(LineWidth, L' ') + L"\r");
+}
+
+void SearchProgress::Run()
+{
+    const ULONGLONG started = ::GetTickCount64();
+    do
+    {
+        const auto seconds = static_cast<std::uint32_t>((::GetTickCount64() - started) / 1000);
+        stream.Write(L"\r" + CliText::SearchProgress(seconds));
+    } while (::WaitForSingleObject(StopEvent(), 1000) == WAIT_TIMEOUT);
+}
+
+} // namespace OM::Norvatessa::Cli

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "xml/DeviceProperties.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace OM::Norvatessa::Cli
+{
+
+// The checks a text passes before it may go to a controller: the settings sheet's checks with its words
+// (ValueChecks, RefusalText), and the lengths that its fields let the user type. Each gives the reason
+// for refusing the text, or nothing.
+std::optional<std::wstring> NameRefusal(std::wstring_view name);
+std::optional<std::wstring> LoginRefusal(std::wstring_view login);
+std::optional<std::wstring> PasswordRefusal(std::wstring_view password);
+
+// A refused value of a whole record (a restored file): its key and the reason.
+struct RecordRefusal
+{
+    std::wstring key;
+    std::wstring reason;
+};
+std::optional<RecordRefusal> RefuseRecord(const Xml::DeviceProperties& properties);
+
+} // namespace OM::Norvatessa::Cli

@@ -1,0 +1,106 @@
+// What the console program refuses before it sends anything: values the settings sheet refuses, keys it
+// does not know, command lines it cannot read; and what it does when a controller refuses a change.
+#include "settings/RefusalText.h"
+#include "tests/cli/CliSiteTest.h"
+
+#include <gmock/gmock.h>
+
+using namespace OM::Norvatessa;
+using namespace OM::Norvatessa::Testing;
+using ::testing::HasSubstr;
+
+namespace
+{
+
+class RefusalTest : public CliSiteTest
+{
+};
+
+} // namespace
+
+TEST_F(RefusalTest, ValuesTheSettingsSheetRefusesAreRefusedInItsWordsAndNothingIsSent)
+{
+    struct Case
+    {
+        std::vector<std::wstring> words;
+        std::string said;
+    };
+    const Case cases[] = {
+        {{L"port=0"}, Utf8(RefusalText::Port)},
+        {{L"name=ok", L"port=65536"}, Utf8(RefusalText::Port)},
+        {{L"name=Склад \"1\""}, Utf8(RefusalText::NameText)},
+        {{L"admin-password=a:b"}, Utf8(RefusalText::LoginText)},
+        {{L"user-login=сторож\\"}, Utf8(RefusalText::LoginText)},
+        {{L"name=倉庫"}, Utf8(RefusalText::CodePage)},
+        {{L"ip=255.255.255.255"}, Utf8(RefusalText::Address)},
+        {{L"mac=1G-00"}, Utf8(RefusalText::MacByte)},
+        {{L"name=Семнадцать знаков"}, "не больше 16 символов"},
+        {{L"colour=red"}, "неизвестный ключ «colour»"},
+        {{L"sensor9=analog"}, "неизвестный ключ «sensor9»"},
+        {{L"contact1=ajar"}, "open (нормально разомкнутый) или closed"},
+        {{L"buzzer=on", L"buzzer=off"}, "ключ «buzzer» задан дважды"},
+    };
+    const std::uint32_t controller = Add("");
+    for (const Case& refused : cases)
+    {
+        std::vector<std::wstring> arguments = {L"set", Wide(controller)};
+        arguments.insert(arguments.end(), refused.words.begin(), refused.words.end());
+        const CliResult result = Cli(arguments);
+        EXPECT_EQ(result.exitCode, 2u) << result;
+        EXPECT_THAT(result.err, HasSubstr(refused.said)) << result;
+        EXPECT_EQ(result.out, "");
+    }
+    // Refused before the search: not even a read reached the controller.
+    EXPECT_TRUE(Requests().empty());
+}
+
+TEST_F(RefusalTest, CommandLinesThatCannotBeReadExitWithTwoAndPointToTheHelp)
+{
+    const std::uint32_t controller = Add("");
+    const std::vector<std::vector<std::wstring>> lines = {
+        {L"frob"},
+        {L"get"},
+        {L"get", L"127.0.0"},
+        {L"get", Wide(controller), L"--format", L"yaml"},
+        {L"get", Wide(controller), L"--bogus"},
+        {L"get", Wide(controller), L"--password", L"alone"},
+        {L"discover", L"--time", L"0"},
+        {L"set", Wide(controller)},
+        {L"backup", Wide(controller)},
+        {L"restore", Wide(controller), L"Z:\\nowhere\\missing.xml"},
+    };
+    for (const std::vector<std::wstring>& line : lines)
+    {
+        const CliResult result = RunCli(line);
+        EXPECT_EQ(result.exitCode, 2u) << result;
+        EXPECT_THAT(result.err, HasSubstr("norvatessa-cli: ")) << result;
+    }
+    EXPECT_TRUE(Requests().empty());
+
+    for (const wchar_t* command : {L"discover", L"get", L"set", L"backup", L"restore"})
+    {
+        const CliResult help = RunCli({command, L"--help"});
+        EXPECT_EQ(help.exitCode, 0u) << help;
+        EXPECT_THAT(help.out, HasSubstr("Использование: norvatessa-cli.exe " + Utf8(command))) << help;
+    }
+}
+
+TEST_F(RefusalTest, ChangeTheControllerDoesNotConfirmExitsWithOne)
+{
+    const std::uint32_t controller = Add("http=change-OK name=Старое");
+    const CliResult result = Cli({L"set", Wide(controller), L"name=Новое"});
+    EXPECT_EQ(result.exitCode, 1u) << result;
+    EXPECT_THAT(result.err,
+                HasSubstr("Контроллер 127.0.0.2, настройки не изменены:\r\n"
+                          "Контроллер не подтвердил изменение настроек (change=\"OK\" вместо \"ok\")."));
+    EXPECT_EQ(Show(controller).at("name"), "Старое");
+}
+
+TEST_F(RefusalTest, ControllerThatDidNotAnswerTheSearchExitsWithOne)
+{
+    Add("");
+    const CliResult result = Cli({L"get", L"127.0.0.9"});
+    EXPECT_EQ(result.exitCode, 1u) << result;
+    EXPECT_THAT(result.err, HasSubstr("Контроллер 127.0.0.9 не ответил на поиск за 500 мс."));
+    EXPECT_TRUE(Requests().empty());
+}
