@@ -6,7 +6,7 @@
 // probe,
 // runs one search of the default 5 s with the given receive-buffer size (0: the system's default) and
 // prints how many distinct controllers were found. It talks to the controller simulator like the tests
-// do, so it runs inside a test namespace beside it: bench/discovery/run does all of that.
+// do, so it runs inside a test namespace beside it: bench/run does all of that.
 #include "engine/DeviceSearcher.h"
 #include "helpers/WinsockHandles.h"
 #include "tests/engine/SimulatorClient.h"

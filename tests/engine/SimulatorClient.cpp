@@ -11,7 +11,7 @@ std::string SimulatorClient::Connect()
 {
     const char* control = std::getenv("NORVATESSA_SIMULATOR_CONTROL");
     if (control == nullptr)
-        return "NORVATESSA_SIMULATOR_CONTROL is not set: ctest and bench/discovery/run start the simulator "
+        return "NORVATESSA_SIMULATOR_CONTROL is not set: ctest and bench/run start the simulator "
                "and set it";
     const std::string text = control;
     const std::size_t colon = text.rfind(':');
