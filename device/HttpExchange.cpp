@@ -117,6 +117,8 @@ bool HttpExchange::Exchange(Connection& connection, HttpRequest& request, bool r
         return false;
 
     const auto pending = std::make_shared<PendingRequest>();
+    pending->headers = request.headers;
+    pending->body = request.bodyBytes;
     const DWORD_PTR context = PendingRequest::NewContext(pending);
     const HINTERNET handle =
         pending->Valid() && cancelEvent
@@ -249,8 +251,8 @@ HttpExchange::Wait HttpExchange::Send(HINTERNET handle, const HttpRequest& reque
     ::ResetEvent(pending.Completed());
     const BOOL done =
         request.method == HttpRequest::Post
-            ? ::HttpSendRequestW(handle, request.headers.c_str(), static_cast<DWORD>(request.headers.size()),
-                                 const_cast<char*>(request.bodyBytes.data()), request.bodyLength)
+            ? ::HttpSendRequestW(handle, pending.headers.c_str(), static_cast<DWORD>(pending.headers.size()),
+                                 pending.body.data(), static_cast<DWORD>(pending.body.size()))
             : ::HttpSendRequestW(handle, nullptr, 0, nullptr, 0);
     if (done)
     {

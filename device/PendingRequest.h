@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
 
 namespace OM::Norvatessa
 {
@@ -41,6 +42,11 @@ public:
     HANDLE Completed() const noexcept { return completed.get(); }
     DWORD Result() const noexcept { return result; }
     DWORD Error() const noexcept { return error; }
+
+    // The headers and the body of a POST: the system may still be sending them after the exchange has
+    // stopped waiting.
+    std::wstring headers;
+    std::string body;
 
     // Where a read puts its bytes: a read that completes late writes here, so it lives with the record.
     static constexpr DWORD PieceBytes = 50;
