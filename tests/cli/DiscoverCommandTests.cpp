@@ -1,6 +1,6 @@
 // "discover" of the real console program against the simulated site, in each of its formats.
-#include "helpers/WinsockHandles.h"
 #include "tests/cli/CliSiteTest.h"
+#include "tests/engine/ReplyPortHolder.h"
 
 #include <gmock/gmock.h>
 
@@ -77,11 +77,8 @@ TEST_F(DiscoverCommandTest, SiteWithoutAnswersExitsWithOneAfterTheSearchTimeGive
 TEST_F(DiscoverCommandTest, SearchThatCannotBeginSaysWhy)
 {
     AddSite();
-    OM::Helpers::UniqueSocket squatter(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
-    sockaddr_in port{};
-    port.sin_family = AF_INET;
-    port.sin_port = ::htons(30303);
-    ASSERT_EQ(::bind(squatter.get(), reinterpret_cast<const sockaddr*>(&port), sizeof port), 0);
+    const OM::Helpers::UniqueSocket holder = HoldReplyPort();
+    ASSERT_TRUE(holder);
     const CliResult result = RunCli({L"discover", L"--time", L"500"});
     EXPECT_EQ(result.exitCode, 1u) << result;
     EXPECT_EQ(result.out, "");

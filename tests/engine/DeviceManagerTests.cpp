@@ -4,6 +4,7 @@
 #include "engine/ProgramSettings.h"
 #include "tests/engine/ControllerSite.h"
 #include "tests/engine/RecordingObserver.h"
+#include "tests/engine/ReplyPortHolder.h"
 
 #include <gmock/gmock.h>
 #include <psapi.h>
@@ -98,11 +99,8 @@ TEST_F(DeviceManagerTest, StartSearchesAtOnceAndKeepsOneDeviceForEachAddressInAd
 
 TEST_F(DeviceManagerTest, SearchThatCannotBeginSaysSoRatherThanFindNothing)
 {
-    OM::Helpers::UniqueSocket squatter(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
-    sockaddr_in port{};
-    port.sin_family = AF_INET;
-    port.sin_port = ::htons(30303);
-    ASSERT_EQ(::bind(squatter.get(), reinterpret_cast<const sockaddr*>(&port), sizeof port), 0);
+    const OM::Helpers::UniqueSocket holder = HoldReplyPort();
+    ASSERT_TRUE(holder);
     Add("");
     ASSERT_TRUE(manager.Start());
     ASSERT_TRUE(observer.WaitFor("finished")) << Dump();
@@ -115,6 +113,8 @@ TEST_F(DeviceManagerTest, ReadReachesOnlyItsRequesterWithItsTag)
     const std::uint32_t controller = Add("name=Warehouse");
     RecordingObserver bystander(manager);
     StartAndFind();
+    // The bystander hears the end of the search after the observer does.
+    ASSERT_TRUE(bystander.WaitFor("finished", 2));
     bystander.Clear();
     const DeviceProperties read = Read(controller);
 

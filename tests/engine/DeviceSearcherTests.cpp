@@ -1,6 +1,7 @@
 // The real searcher, over real sockets under Wine, against the controller simulator in the test
 // namespace. Every search binds the reply port 30303, so these tests run one at a time.
 #include "tests/engine/SimulatedSiteTest.h"
+#include "tests/engine/ReplyPortHolder.h"
 
 #include "helpers/UniqueHandle.h"
 
@@ -192,11 +193,8 @@ TEST_F(DeviceSearcherTest, NegativeSearchTimeEndsWithTheFirstDatagramThatCarries
 
 TEST_F(DeviceSearcherTest, ReceivePortInUseReportsTheBindErrorAndNoEnd)
 {
-    OM::Helpers::UniqueSocket squatter(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
-    sockaddr_in port{};
-    port.sin_family = AF_INET;
-    port.sin_port = ::htons(30303);
-    ASSERT_EQ(::bind(squatter.get(), reinterpret_cast<const sockaddr*>(&port), sizeof port), 0);
+    const OM::Helpers::UniqueSocket holder = HoldReplyPort();
+    ASSERT_TRUE(holder);
     Add("");
     searcher.timeoutMs = 500;
     Search();
