@@ -211,6 +211,7 @@ bool HttpExchange::Exchange(Connection& connection, HttpRequest& request, bool r
     else if (kind == ExchangeCompleted && answerReadAway)
     {
         request.answer.clear();
+        request.answerBytes.clear();
     }
     else if (kind == ExchangeCompleted)
     {
@@ -218,6 +219,7 @@ bool HttpExchange::Exchange(Connection& connection, HttpRequest& request, bool r
         switch (ReadAnswer(handle, *pending, deadline, true, length, error))
         {
         case ReadOutcome::Whole:
+            request.answerBytes.assign(answerBuffer.data(), length);
             request.answer =
                 FromThreadAnsi(std::string_view(answerBuffer.data(), ::strnlen(answerBuffer.data(), length)));
             break;
