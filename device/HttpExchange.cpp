@@ -285,9 +285,9 @@ HttpExchange::ReadOutcome HttpExchange::ReadAnswer(HINTERNET handle, PendingRequ
     {
         if (IsCancelled())
             return ReadOutcome::Cancelled;
-        DWORD available = 0;
+        pending.available = 0;
         ::ResetEvent(pending.Completed());
-        if (!::InternetQueryDataAvailable(handle, &available, 0, 0))
+        if (!::InternetQueryDataAvailable(handle, &pending.available, 0, 0))
         {
             error = ::GetLastError();
             if (error != ERROR_IO_PENDING)
@@ -304,6 +304,7 @@ HttpExchange::ReadOutcome HttpExchange::ReadAnswer(HINTERNET handle, PendingRequ
             }
             continue; // ask again: what arrived is there now
         }
+        DWORD available = pending.available;
         if (available == 0)
             break;
         // Bytes that are there are read at once, a piece at a time.

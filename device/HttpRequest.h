@@ -34,9 +34,9 @@ public:
     std::wstring label; // shown to the user while the exchange runs
     std::wstring answer;
     std::string answerBytes; // the answer exactly as it arrived, in the controller's own code page
-    std::string bodyBytes;  // the body in the thread's ANSI code page
-    DWORD bodyLength = 0;   // bytes of bodyBytes: a multi-byte code page sends more bytes than characters
-    DWORD answerStatus = 0; // the HTTP status of the answer, once there is one
+    std::string bodyBytes;   // the body in the thread's ANSI code page
+    DWORD bodyLength = 0;    // bytes of bodyBytes: a multi-byte code page sends more bytes than characters
+    DWORD answerStatus = 0;  // the HTTP status of the answer, once there is one
 
 private:
     bool bodyFits = true;

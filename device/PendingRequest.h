@@ -48,7 +48,10 @@ public:
     std::wstring headers;
     std::string body;
 
-    // Where a read puts its bytes: a read that completes late writes here, so it lives with the record.
+    // Where the system writes what a call that may pend gives back: a call that completes after the
+    // exchange has given up on it (at its deadline, or cancelled) still writes there, so it lives with the
+    // record. The bytes a query finds waiting, and the bytes a read takes.
+    DWORD available = 0;
     static constexpr DWORD PieceBytes = 50;
     char piece[PieceBytes] = {};
     DWORD pieceLength = 0;

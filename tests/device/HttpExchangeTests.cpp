@@ -202,6 +202,40 @@ TEST_F(HttpExchangeTest, CancelEndsAStalledExchangeWithoutAnAnswer)
     EXPECT_LT(took, 1500u);
 }
 
+// Fills the stack where the exchange's frames were with a pattern, waits while the controller goes on
+// sending, and counts the words something else wrote meanwhile: a call the exchange gave up on that still
+// writes into the stack of a function that has returned.
+__attribute__((noinline)) int WordsWrittenBelowTheCallerMeanwhile(DWORD waitMs)
+{
+    constexpr std::uint32_t Pattern = 0xA5C3A5C3;
+    volatile std::uint32_t words[16384];
+    for (auto& word : words)
+        word = Pattern;
+    ::Sleep(waitMs);
+    int changed = 0;
+    for (const auto& word : words)
+        changed += word != Pattern;
+    return changed;
+}
+
+TEST_F(HttpExchangeTest, ExchangeCancelledWhileTheAnswerArrivesLeavesNoLateWriteBehind)
+{
+    // The head arrives within about 2 s, then the body byte by byte: the cancel finds the exchange waiting
+    // for the next bytes, which keep coming after it has returned.
+    const std::uint32_t controller = Add("http=drip drip=20");
+    const auto connection = Open(controller);
+    connection->authorized = true;
+    HttpRequest read = Read();
+    std::thread canceller([this] {
+        ::Sleep(3000);
+        exchange.CancelExchange();
+    });
+    EXPECT_FALSE(exchange.ExecuteRequest(*connection, read));
+    canceller.join();
+    EXPECT_THAT(sink.events, ElementsAre("1 Запрос настроек контроллера", "2"));
+    EXPECT_EQ(WordsWrittenBelowTheCallerMeanwhile(1000), 0);
+}
+
 TEST_F(HttpExchangeTest, ConnectionThatIsNotOpenFailsWithoutSendingAnything)
 {
     Add("");
