@@ -176,6 +176,10 @@ DeviceSearcher::Outcome DeviceSearcher::Receive(UniqueSocket& receiver)
     const SearchDeadline deadline(::GetTickCount(), timeoutMs);
     for (;;)
     {
+        // Whatever arrives, empty or too long, the search ends at its time: a steady stream of datagrams
+        // would otherwise keep every wait from timing out.
+        if (!deadline.IsUnbounded() && deadline.Remaining(::GetTickCount()) == 0)
+            return Outcome::Completed;
         WSABUF slice{static_cast<ULONG>(buffer.size()), buffer.data()};
         flags = 0;
         fromLength = sizeof from;

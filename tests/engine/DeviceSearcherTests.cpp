@@ -4,6 +4,7 @@
 #include "tests/engine/ReplyPortHolder.h"
 
 #include "helpers/UniqueHandle.h"
+#include "helpers/WinsockHandles.h"
 
 #include <gmock/gmock.h>
 
@@ -164,6 +165,29 @@ TEST_F(DeviceSearcherTest, DatagramLargerThanTheBufferIsDroppedAndTheSearchGoesO
                                          "reply 127.0.0.6:8005", "end"));
     EXPECT_THAT(Addresses(searcher.Found()), ElementsAre(Controller(2), Controller(4), Controller(6)));
     EXPECT_GE(took, 1400u);
+}
+
+TEST_F(DeviceSearcherTest, StreamOfEmptyDatagramsDoesNotHoldTheSearchPastItsTime)
+{
+    // Empty datagrams to the reply port, back to back for up to 6 s, as a misbehaving device might send.
+    std::atomic<bool> searching{true};
+    std::thread flood([&searching, port = searcher.recvPort] {
+        const OM::Helpers::UniqueSocket sender(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = ::htons(port);
+        to.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
+        const ULONGLONG until = ::GetTickCount64() + 6000;
+        while (searching && ::GetTickCount64() < until)
+            ::sendto(sender.get(), "", 0, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    });
+    searcher.timeoutMs = 1000;
+    const DWORD took = Search();
+    searching = false;
+    flood.join();
+
+    EXPECT_THAT(sink.events, ElementsAre("begin", "probe", "end"));
+    EXPECT_LT(took, 3000u) << "the search overran its time while empty datagrams kept arriving";
 }
 
 TEST_F(DeviceSearcherTest, ZeroSearchTimeEndsAtOnceWithoutWaitingForReplies)
