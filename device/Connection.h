@@ -21,6 +21,7 @@ public:
     {
         connectHandle.reset();
         internetHandle.reset();
+        answered = false;
     }
     bool IsOpen() const noexcept { return internetHandle && connectHandle; }
 
@@ -30,6 +31,8 @@ public:
     Helpers::UniqueInternetHandle connectHandle;  // closed before the session (member order)
     // Set once the authorisation exchange has succeeded; kept when the connection is reopened.
     bool authorized = false;
+    // Set once any answer has come on the open connection: a request that then finds it closed is resent.
+    bool answered = false;
 };
 
 } // namespace OM::Norvatessa

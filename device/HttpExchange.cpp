@@ -18,6 +18,8 @@ namespace
 {
 
 constexpr wchar_t Agent[] = L"Norvatessa";
+// Sendings of one exchange sent again after the controller closed the connection under them.
+constexpr int MostResends = 4;
 // WinINet first tries this login with an empty password by itself, so that a controller which accepts it
 // never has to ask.
 constexpr wchar_t DefaultLogin[] = L"user";
@@ -148,6 +150,8 @@ bool HttpExchange::Exchange(Connection& connection, HttpRequest& request, bool r
     };
     bool userCancelled = false;
     bool answerReadAway = false;
+    bool resent = false;
+    int resends = 0;
     ULONGLONG deadline = 0;
     for (int retries = 0;;)
     {
@@ -156,19 +160,57 @@ bool HttpExchange::Exchange(Connection& connection, HttpRequest& request, bool r
         const Wait waited = Send(handle, request, *pending, deadline, sent, error);
         if (waited == Wait::Cancelled)
             break;
-        if (waited == Wait::TimedOut || !sent)
+        if (waited == Wait::NotConnected)
         {
-            fail(ExchangeFailureReason::NoAnswer, waited == Wait::TimedOut ? ERROR_INTERNET_TIMEOUT : error);
+            fail(ExchangeFailureReason::NoConnection, 0);
+            break;
+        }
+        if (waited == Wait::TimedOut)
+        {
+            // Sent, the answer's head was still coming in at the limit: the system's receive time-out ends
+            // a wait for the first byte long before.
+            if (pending->SentAt() != 0)
+                fail(ExchangeFailureReason::AnswerTooSlow, 0);
+            else
+                fail(ExchangeFailureReason::NoAnswer, ERROR_INTERNET_TIMEOUT);
             break;
         }
         DWORD status = 0;
         DWORD size = sizeof status;
-        if (!::HttpQueryInfoW(handle, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
-                              nullptr))
+        std::optional<ExchangeFailureReason> unanswered;
+        if (!sent)
         {
-            fail(ExchangeFailureReason::NoAnswer, ::GetLastError());
+            unanswered = UnansweredReason(*pending, error);
+        }
+        else if (!::HttpQueryInfoW(handle, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                                   nullptr))
+        {
+            unanswered = ExchangeFailureReason::NoAnswer;
+            error = ::GetLastError();
+        }
+        else if (status == 0)
+        {
+            unanswered = ExchangeFailureReason::ClosedWithoutAnswer; // Wine takes no bytes for an answer
+        }
+        // A connection that has served an answer may have closed under this sending: it goes once more, and
+        // the system opens a fresh connection for it. Once for each sending (an answer in between starts a
+        // new one), and a few times an exchange at most.
+        const bool servedBefore = connection.answered || pending->AnsweredBefore();
+        const bool sendingResentAlready = resent && !pending->AnsweredBefore();
+        if (unanswered == ExchangeFailureReason::ClosedWithoutAnswer && servedBefore &&
+            !sendingResentAlready && resends < MostResends)
+        {
+            resent = true;
+            ++resends;
+            continue;
+        }
+        if (unanswered)
+        {
+            fail(*unanswered, error);
             break;
         }
+        connection.answered = true;
+        resent = false;
         request.answerStatus = status;
         if (status != HTTP_STATUS_DENIED)
             break;
@@ -251,6 +293,8 @@ HttpExchange::Wait HttpExchange::Send(HINTERNET handle, const HttpRequest& reque
                                       ULONGLONG deadline, bool& sent, DWORD& error)
 {
     ::ResetEvent(pending.Completed());
+    pending.ResetCourse();
+    const ULONGLONG connectBy = ::GetTickCount64() + ConnectTimeoutMs;
     const BOOL done =
         request.method == HttpRequest::Post
             ? ::HttpSendRequestW(handle, pending.headers.c_str(), static_cast<DWORD>(pending.headers.size()),
@@ -264,7 +308,7 @@ HttpExchange::Wait HttpExchange::Send(HINTERNET handle, const HttpRequest& reque
     error = ::GetLastError();
     if (error != ERROR_IO_PENDING)
         return IsCancelled() ? Wait::Cancelled : Wait::Done;
-    const Wait waited = WaitFor(pending, deadline);
+    const Wait waited = WaitFor(pending, deadline, connectBy);
     if (waited == Wait::Done)
     {
         sent = pending.Result() != 0;
@@ -340,7 +384,7 @@ HttpExchange::ReadOutcome HttpExchange::ReadAnswer(HINTERNET handle, PendingRequ
     return IsCancelled() ? ReadOutcome::Cancelled : ReadOutcome::Whole;
 }
 
-HttpExchange::Wait HttpExchange::WaitFor(PendingRequest& pending, ULONGLONG deadline)
+HttpExchange::Wait HttpExchange::WaitFor(PendingRequest& pending, ULONGLONG deadline, ULONGLONG connectBy)
 {
     const HANDLE events[] = {pending.Completed(), cancelEvent.get()};
     for (;;)
@@ -348,7 +392,14 @@ HttpExchange::Wait HttpExchange::WaitFor(PendingRequest& pending, ULONGLONG dead
         if (IsCancelled())
             return Wait::Cancelled;
         const ULONGLONG now = ::GetTickCount64();
-        const DWORD remaining = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+        ULONGLONG until = deadline;
+        if (connectBy != 0 && !pending.Connected())
+        {
+            if (now >= connectBy)
+                return Wait::NotConnected;
+            until = std::min(until, connectBy);
+        }
+        const DWORD remaining = now >= until ? 0 : static_cast<DWORD>(until - now);
         const DWORD woken = ::WaitForMultipleObjects(2, events, FALSE, remaining);
         if (woken == WAIT_OBJECT_0)
             return Wait::Done;
@@ -358,8 +409,29 @@ HttpExchange::Wait HttpExchange::WaitFor(PendingRequest& pending, ULONGLONG dead
             ::ResetEvent(cancelEvent.get());
             continue;
         }
+        if (woken == WAIT_TIMEOUT && until < deadline)
+            continue;          // the connect bound: made by now, or not
         return Wait::TimedOut; // the deadline, or a wait that failed and would fail again
     }
+}
+
+ExchangeFailureReason HttpExchange::UnansweredReason(const PendingRequest& pending, DWORD error)
+{
+    // Wine tells a receive time-out as a broken connection; the time since sending tells them apart.
+    constexpr ULONGLONG Margin = 500;
+    const bool broken = error == ERROR_INTERNET_CONNECTION_ABORTED ||
+                        error == ERROR_INTERNET_CONNECTION_RESET ||
+                        error == ERROR_HTTP_INVALID_SERVER_RESPONSE;
+    if (!pending.Connected())
+        return error == ERROR_INTERNET_TIMEOUT ? ExchangeFailureReason::NoConnection
+                                               : ExchangeFailureReason::NoAnswer;
+    const ULONGLONG sentAt = pending.SentAt();
+    const bool waitedOut = sentAt != 0 && ::GetTickCount64() - sentAt + Margin >= ReceiveTimeoutMs;
+    if (!pending.AnswerHeadReceived() && (error == ERROR_INTERNET_TIMEOUT || (broken && waitedOut)))
+        return ExchangeFailureReason::NoAnswerInTime;
+    if (!pending.AnswerHeadReceived() && broken)
+        return ExchangeFailureReason::ClosedWithoutAnswer;
+    return ExchangeFailureReason::NoAnswer;
 }
 
 void HttpExchange::CancelExchange() noexcept

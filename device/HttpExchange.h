@@ -30,7 +30,14 @@ namespace OM::Norvatessa
 // asynchronous mode) while the worker waits for it with a deadline: an answer must arrive whole within
 // AnswerTimeLimitMs of sending, however slowly a controller drips it, and a cancel wakes the worker at
 // once. The connect, send and receive time-outs on every connection bound the system's own thread, which
-// under Wine goes on with a closed request until its current call returns.
+// under Wine goes on with a closed request until its current call returns. The system's asynchronous mode
+// ignores the connect time-out, so the exchange bounds the connecting itself: the status callback tells
+// when the connection is made.
+//
+// A controller that closes its connection after every answer may do so a moment after it, so that the
+// next request (the resend with credentials, say) goes out on a connection that is just closing and is
+// answered by a reset. A request that fails so, before any byte of an answer, on a connection that has
+// already served a request, is sent once more: the system opens a fresh connection for it.
 class HttpExchange
 {
 public:
@@ -71,6 +78,7 @@ private:
         Done,
         Cancelled,
         TimedOut,
+        NotConnected, // no connection within ConnectTimeoutMs
     };
     enum class ReadOutcome
     {
@@ -81,10 +89,14 @@ private:
         TooSlow,
     };
 
-    Wait WaitFor(PendingRequest& pending, ULONGLONG deadline);
+    // Waits for the pending call to complete, until `deadline`; with `connectBy` set, also until then for
+    // the connection to be made.
+    Wait WaitFor(PendingRequest& pending, ULONGLONG deadline, ULONGLONG connectBy = 0);
     // Sends the request and waits for the answer's headers; false with `error` set when that failed.
     Wait Send(HINTERNET handle, const HttpRequest& request, PendingRequest& pending, ULONGLONG deadline,
               bool& sent, DWORD& error);
+    // Why a send that got no answer failed, from what the system said and when.
+    static ExchangeFailureReason UnansweredReason(const PendingRequest& pending, DWORD error);
     ReadOutcome ReadAnswer(HINTERNET handle, PendingRequest& pending, ULONGLONG deadline, bool keep,
                            std::size_t& length, DWORD& error);
     bool IsCancelled() const noexcept { return currentRequest.load() == nullptr; }

@@ -38,6 +38,22 @@ public:
     static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID information,
                                         DWORD length);
 
+    // What the system has told of the request's course so far, so that a failure can be told for what it
+    // is. Reset before each send.
+    void ResetCourse() noexcept
+    {
+        connected = false;
+        sentAt = 0;
+        answerHeadReceived = false;
+        answeredBefore = false;
+    }
+    bool Connected() const noexcept { return connected; }
+    // When the request went out (the tick count), 0 while it has not.
+    ULONGLONG SentAt() const noexcept { return sentAt; }
+    bool AnswerHeadReceived() const noexcept { return answerHeadReceived; }
+    // An answer came to an earlier sending within the same call, on the same connection.
+    bool AnsweredBefore() const noexcept { return answeredBefore; }
+
     bool Valid() const noexcept { return completed.valid(); }
     HANDLE Completed() const noexcept { return completed.get(); }
     DWORD Result() const noexcept { return result; }
@@ -60,6 +76,10 @@ private:
     Helpers::UniqueHandle completed; // auto-reset; set by each completion
     std::atomic<DWORD> result{0};
     std::atomic<DWORD> error{0};
+    std::atomic<bool> connected{false}; // a connection is made, or an open one is used
+    std::atomic<ULONGLONG> sentAt{0};
+    std::atomic<bool> answerHeadReceived{false};
+    std::atomic<bool> answeredBefore{false};
 };
 
 } // namespace OM::Norvatessa

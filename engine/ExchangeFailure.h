@@ -20,6 +20,9 @@ enum class ExchangeFailureReason
     AuthorizationFailed, // the credentials prompt could not be shown
     CredentialsRequired, // the controller asks for credentials and none were given
     CredentialsRejected, // the controller refused the credentials given
+    NoConnection,        // the controller did not take the connection within the connect time-out
+    NoAnswerInTime,      // connected and sent, but not a byte of an answer within the receive time-out
+    ClosedWithoutAnswer, // the controller closed the connection before any byte of an answer
 };
 
 // An exchange that failed (progress report kind 5), for the observers to tell the user what happened.

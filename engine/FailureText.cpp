@@ -67,6 +67,13 @@ std::wstring DescribeFailure(const ExchangeFailure& failure)
         return L"Контроллер требует имя и пароль, а они не заданы.";
     case ExchangeFailureReason::CredentialsRejected:
         return L"Контроллер не принял имя и пароль.";
+    case ExchangeFailureReason::NoConnection:
+        return L"Контроллер не принял соединение за 5 с: он выключен, недоступен по сети или его HTTP-служба "
+               L"не отвечает.";
+    case ExchangeFailureReason::NoAnswerInTime:
+        return L"Контроллер принял запрос, но не ответил на него за 5 с.";
+    case ExchangeFailureReason::ClosedWithoutAnswer:
+        return L"Контроллер закрыл соединение, не дав ответа.";
     }
     return WithCode(L"Обмен с контроллером не удался.", failure.systemError);
 }

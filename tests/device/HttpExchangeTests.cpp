@@ -145,10 +145,11 @@ TEST_F(HttpExchangeTest, BrokenAnswersFailWithTheirReasonWithinTheTimeouts)
         ULONGLONG boundMs;
     };
     const DWORD slack = 3000;
-    // Wine reports a receive time-out as a broken connection (12030), Windows as a time-out (12002).
     const Case cases[] = {
-        {"http=refuse", "5 NoAnswer 12029", HttpExchange::ConnectTimeoutMs + slack},
-        {"http=stall", "5 NoAnswer 120", HttpExchange::ReceiveTimeoutMs + slack},
+        {"http=refuse", "5 NoAnswer 12029", slack},
+        {"http=unaccepted", "5 NoConnection", HttpExchange::ConnectTimeoutMs + slack},
+        {"http=stall", "5 NoAnswerInTime", HttpExchange::ReceiveTimeoutMs + slack},
+        {"http=hangup", "5 ClosedWithoutAnswer", slack},
         {"http=cut", "5 AnswerCutOff", slack},
         {"http=huge", "5 AnswerTooLong", slack},
         {"http=drip drip=200", "5 ", HttpExchange::AnswerTimeLimitMs + slack},
@@ -295,4 +296,42 @@ TEST_F(HttpExchangeTest, FiveConfirmedDemandsEndTheLoopWithAnEmptyAnswer)
                                          "4", "3", "4", "0"));
     EXPECT_TRUE(read.answer.empty());
     EXPECT_EQ(read.answerStatus, 401u);
+}
+
+// Answers a demand for credentials from given ones, as the console program does.
+class GivenCredentials final : public AuthorizationPrompt
+{
+public:
+    Outcome Ask(HINTERNET request, int attempt) override
+    {
+        if (attempt > 0)
+            return {Answer::Failed, ExchangeFailureReason::CredentialsRejected};
+        std::wstring login = L"boss";
+        std::wstring password = L"secret";
+        ::InternetSetOptionW(request, INTERNET_OPTION_USERNAME, login.data(),
+                             static_cast<DWORD>(login.size()));
+        ::InternetSetOptionW(request, INTERNET_OPTION_PASSWORD, password.data(),
+                             static_cast<DWORD>(password.size()));
+        return {Answer::Retry};
+    }
+};
+
+TEST_F(HttpExchangeTest, ControllerThatClosesAMomentAfterEveryAnswerIsAnsweredEveryTime)
+{
+    // Each answer says "Connection: close", and the controller closes 15 ms later: every request that
+    // follows within that moment, the resend with credentials above all, meets a reset.
+    GivenCredentials prompt;
+    exchange.SetAuthorizationPrompt(&prompt);
+    for (const char* options : {"http=close", "http=close flag=2 admin=boss:secret"})
+    {
+        const std::uint32_t controller = Add(options);
+        const auto connection = Open(controller);
+        int answered = 0;
+        for (int request = 0; request < 25; ++request)
+        {
+            HttpRequest read = Read();
+            answered += exchange.ExecuteRequest(*connection, read) && read.answerStatus == 200;
+        }
+        EXPECT_EQ(answered, 25) << options << ": " << sink.events.back();
+    }
 }

@@ -29,6 +29,12 @@ std::string ReasonName(ExchangeFailureReason reason)
         return "CredentialsRequired";
     case ExchangeFailureReason::CredentialsRejected:
         return "CredentialsRejected";
+    case ExchangeFailureReason::NoConnection:
+        return "NoConnection";
+    case ExchangeFailureReason::NoAnswerInTime:
+        return "NoAnswerInTime";
+    case ExchangeFailureReason::ClosedWithoutAnswer:
+        return "ClosedWithoutAnswer";
     }
     return "?";
 }

@@ -35,6 +35,9 @@ enum class HttpMode
     OtherAddress,  // the document read names another address
     ChangeOkUpper, // a posted document is answered change="OK" and not applied
     Drip,          // every answer goes out one byte at a time
+    Close,         // every answer says "Connection: close", and the connection closes after it
+    Hangup,        // reads a request, then closes the connection without answering
+    Unaccepted,    // listens but never accepts: a connection attempt is never answered
 };
 
 struct Credentials

@@ -20,7 +20,7 @@ namespace Simulator
 namespace
 {
 
-constexpr std::array<std::pair<HttpMode, const char*>, 11> ModeNames{{
+constexpr std::array<std::pair<HttpMode, const char*>, 14> ModeNames{{
     {HttpMode::Ok, "ok"},
     {HttpMode::Refuse, "refuse"},
     {HttpMode::Stall, "stall"},
@@ -32,6 +32,9 @@ constexpr std::array<std::pair<HttpMode, const char*>, 11> ModeNames{{
     {HttpMode::OtherAddress, "other-address"},
     {HttpMode::ChangeOkUpper, "change-OK"},
     {HttpMode::Drip, "drip"},
+    {HttpMode::Close, "close"},
+    {HttpMode::Hangup, "hangup"},
+    {HttpMode::Unaccepted, "unaccepted"},
 }};
 
 // A huge document is past what a client might read into a 16,000-byte buffer.
@@ -179,8 +182,10 @@ void HttpService::Refresh(std::size_t index)
     const Controller& controller = site.controllers()[index];
     const auto listener = listeners.find(index);
     const bool listens = listener != listeners.end();
-    if (listens == WillListen(controller) && (!listens || (listener->second.address == controller.address &&
-                                                           listener->second.port == controller.httpPort)))
+    if (listens == WillListen(controller) &&
+        (!listens ||
+         (listener->second.address == controller.address && listener->second.port == controller.httpPort &&
+          static_cast<bool>(listener->second.filler) == (controller.httpMode == HttpMode::Unaccepted))))
         return;
     std::string before;
     if (listens)
@@ -220,11 +225,26 @@ std::string HttpService::Listen(std::size_t index)
     at.sin_family = AF_INET;
     at.sin_port = htons(controller.httpPort);
     at.sin_addr.s_addr = htonl(controller.address);
+    const bool accepts = controller.httpMode != HttpMode::Unaccepted;
     if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0 ||
-        ::listen(socket.get(), 64) != 0)
+        ::listen(socket.get(), accepts ? 64 : 0) != 0)
         return std::strerror(errno);
-    loop.Watch(socket.get(), [this, index] { Accept(index); });
-    listeners[index] = Listener{std::move(socket), controller.address, controller.httpPort};
+    FileDescriptor filler;
+    if (accepts)
+        loop.Watch(socket.get(), [this, index] { Accept(index); });
+    else
+    {
+        // With a backlog of 0 the accept queue holds one connection; once this one fills it, the kernel
+        // drops every later connection request unanswered, as a controller that has hung would.
+        filler = FileDescriptor(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        if (!filler)
+            return std::string("socket: ") + std::strerror(errno);
+        if (::connect(filler.get(), reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0 &&
+            errno != EINPROGRESS)
+            return std::string("connect: ") + std::strerror(errno);
+    }
+    listeners[index] =
+        Listener{std::move(socket), std::move(filler), controller.address, controller.httpPort};
     return {};
 }
 
@@ -325,6 +345,15 @@ void HttpService::Serve(std::uint64_t id)
             return;
         }
         ++journal.counts().http;
+        if (reading == HttpReading::Complete &&
+            site.controllers()[connection->controller].httpMode == HttpMode::Hangup)
+        {
+            journal.Write("http " + connection->receivedOn + " " + request.method + " " + request.target +
+                          ": hangs up without answering (http=hangup)");
+            log.Add(connection->receivedOn, request, "-");
+            Close(id);
+            return;
+        }
         if (reading == HttpReading::Complete)
         {
             Send(id, request, AnswerFor(connection->controller, request), {});
@@ -435,7 +464,7 @@ void HttpService::Send(std::uint64_t id, const HttpRequest& request, Answer answ
         outcome = "no answer";
     else
     {
-        answer.close = answer.close || request.WantsClose();
+        answer.close = answer.close || request.WantsClose() || controller.httpMode == HttpMode::Close;
         std::string head =
             "HTTP/1.1 " + std::to_string(answer.status) + " " + StatusText(answer.status) + "\r\n";
         if (!answer.extraHeader.empty())
@@ -526,8 +555,17 @@ void HttpService::Flush(std::uint64_t id)
     loop.Unwatch(descriptor, EventLoop::Readiness::Writable);
     if (!connection->unsent.empty())
         return;
-    if (connection->closeWhenSent)
+    if (!connection->closeWhenSent)
+        return;
+    if (site.controllers()[connection->controller].httpMode != HttpMode::Close || connection->moveWhenSent)
+    {
         Finish(id);
+        return;
+    }
+    // Like a small embedded server, the controller closes a moment after its answer, without reading what
+    // came meanwhile: a request sent on the connection in that moment is answered by a reset.
+    loop.Unwatch(descriptor);
+    loop.At(EventLoop::Clock::now() + std::chrono::milliseconds(15), [this, id] { Close(id); });
 }
 
 void HttpService::Finish(std::uint64_t id)

@@ -52,6 +52,7 @@ private:
     struct Listener
     {
         FileDescriptor socket;
+        FileDescriptor filler; // http=unaccepted: the one connection that fills the accept queue
         std::uint32_t address = 0;
         std::uint16_t port = 0;
         bool starved = false; // out of descriptors for new connections
