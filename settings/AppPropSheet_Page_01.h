@@ -34,8 +34,9 @@ public:
     {
     }
 
-    bool ProcessPageMessage(UINT message, WPARAM, LPARAM, INT_PTR& result)
+    bool ProcessPageMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
     {
+        refusal.Notice(message, wParam, lParam);
         if (message != WM_INITDIALOG)
             return false;
         OnInitDialog();

@@ -30,8 +30,9 @@ public:
     {
     }
 
-    bool ProcessPageMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result)
+    bool ProcessPageMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
     {
+        refusal.Notice(message, wParam, lParam);
         switch (message)
         {
         case WM_INITDIALOG:

@@ -25,4 +25,35 @@ bool SheetRefusal::Refuse(HWND page, int fieldId, const std::wstring& reason)
     return false;
 }
 
+void SheetRefusal::Notice(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_COMMAND:
+        // A field edited, an address control's part included (it tells its parent), a choice or a box
+        // changed: the value the balloon speaks of may be right now.
+        switch (HIWORD(wParam))
+        {
+        case EN_CHANGE:
+        case CBN_SELCHANGE:
+        case BN_CLICKED:
+            Clear();
+        }
+        break;
+    case WM_NOTIFY:
+        // The balloon is a window of its own on top of the sheet: hiding the page leaves it showing.
+        switch (reinterpret_cast<const NMHDR*>(lParam)->code)
+        {
+        case PSN_KILLACTIVE:
+        case PSN_SETACTIVE:
+        case PSN_RESET:
+            Clear();
+        }
+        break;
+    case WM_DESTROY:
+        Clear();
+        break;
+    }
+}
+
 } // namespace OM::Norvatessa

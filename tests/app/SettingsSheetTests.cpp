@@ -202,3 +202,74 @@ TEST_F(SettingsSheetTest, ChangesSurviveARefusedOk)
     EXPECT_EQ(sheet.data.ip, 0xC0A8000Bu);
     EXPECT_EQ(sheet.data.userPassword, L"new");
 }
+
+// A refusal's balloon says what is wrong now: it goes when the user edits the field, leaves the page or
+// closes the sheet, and never stays on top of another page.
+TEST_F(SettingsSheetTest, ARefusalsBalloonGoesWithTheRefusal)
+{
+    struct Case
+    {
+        int page;
+        int field;
+        const wchar_t* refused; // or null for an address of 0
+        const wchar_t* corrected;
+    };
+    const Case cases[] = {
+        {0, IDC_PORT, L"70000", L"8080"},
+        {0, IDC_IP_ADDRESS, nullptr, L"192"},
+        {1, IDC_ADMIN_CONFIRM, L"other", L"new"},
+    };
+    for (const Case& refusal : cases)
+    {
+        // Whether the balloon showed after each step.
+        struct Seen
+        {
+            bool refused = false;
+            bool edited = true;
+            bool refusedAgain = false;
+            bool pageLeft = true;
+            bool closed = true;
+        } seen;
+        Run([this, &refusal, &seen](HWND window, Session&) {
+            const auto shows = [this] {
+                const HWND balloon = sheet.Refusal().Balloon();
+                return balloon != nullptr && ::IsWindowVisible(balloon) != FALSE;
+            };
+            const HWND page = Page(window, refusal.page);
+            const HWND field = ::GetDlgItem(page, refusal.field);
+            const auto refuse = [&] {
+                if (refusal.refused == nullptr)
+                    ::SendMessageW(field, IPM_SETADDRESS, 0, 0);
+                else
+                    Type(page, refusal.field, refusal.refused);
+                Ok(window);
+            };
+            if (refusal.page == 1)
+            {
+                Click(page, IDC_ADMIN_CHANGE_PASSWORD);
+                Type(page, IDC_ADMIN_PASSWORD, L"new");
+            }
+            refuse();
+            seen.refused = shows();
+            // As the user types: into the address control's first part, which tells its parent.
+            const HWND typedInto =
+                refusal.refused == nullptr ? ::FindWindowExW(field, nullptr, L"Edit", nullptr) : field;
+            ::SendMessageW(typedInto, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(refusal.corrected));
+            seen.edited = shows();
+            refuse();
+            seen.refusedAgain = shows();
+            Page(window, 2);
+            seen.pageLeft = shows();
+            Page(window, refusal.page);
+            Ok(window);
+            ::SendMessageW(window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+            seen.closed = shows();
+        });
+        const int what = refusal.field;
+        EXPECT_TRUE(seen.refused) << what;
+        EXPECT_FALSE(seen.edited) << what;
+        EXPECT_TRUE(seen.refusedAgain) << what;
+        EXPECT_FALSE(seen.pageLeft) << what;
+        EXPECT_FALSE(seen.closed) << what;
+    }
+}
