@@ -13,7 +13,8 @@ class Device : public Connection
 {
 public:
     // A controller as discovery found it: its address, port and name; the handles are not open yet.
-    explicit Device(const DiscoveredController& controller) : Connection(controller.address, controller.port)
+    explicit Device(const DiscoveredController& controller)
+        : Connection(controller.address, controller.port), conflict(controller.conflict)
     {
         properties.ip = controller.address;
         properties.tcpPort = controller.port;
@@ -23,6 +24,7 @@ public:
 
     Xml::DeviceProperties properties;
     bool propertiesValid = false; // a read or a write has been applied
+    bool conflict = false;        // the search that found it heard two controllers on its address
 };
 
 } // namespace OM::Norvatessa

@@ -3,6 +3,7 @@
 #include "engine/AddressText.h"
 #include "engine/ProgramSettings.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace OM::Norvatessa
@@ -127,6 +128,10 @@ void DeviceManager::NewSearch()
     searcher.timeoutMs = static_cast<DWORD>(settings.searchTimeout);
     searcher.sendPort = static_cast<u_short>(settings.udpSendPort);
     searcher.recvPort = ReplyPort;
+    searcher.probeRounds = std::max(settings.probeCount, 1);
+    // An adapter setting that names no address names no adapter either: the search says so.
+    searcher.adapterAddress =
+        settings.adapter.empty() ? 0 : ParseAddress(settings.adapter).value_or(INADDR_NONE);
     searcher.Search();
     observers.Broadcast(&Support::OnSearchFinished, false);
 }
@@ -134,15 +139,35 @@ void DeviceManager::NewSearch()
 void DeviceManager::OnSearchBegin()
 {
     devices.ClearDevices();
+    firstReplies.clear();
+    conflicts.clear();
     observers.Broadcast(&Support::OnSearchStarted, false);
 }
 
 void DeviceManager::OnSearchEnd()
 {
     observers.Broadcast(&Support::OnSearchFinished, false);
-    const std::vector<DiscoveredController> found = searcher.Found();
-    for (const DiscoveredController& controller : found)
+    std::vector<DiscoveredController> found = searcher.Found();
+    for (DiscoveredController& controller : found)
+    {
+        controller.conflict = conflicts.contains(controller.address);
         devices.AddDevice(controller);
+    }
+}
+
+void DeviceManager::OnReply(const SearchReply& reply)
+{
+    const auto [first, isNew] = firstReplies.try_emplace(reply.address, reply);
+    if (isNew)
+        observers.Broadcast(&Support::OnControllerFound,
+                            DiscoveredController{reply.address, reply.port, reply.name});
+    else if (AddressConflict::Between(first->second, reply) && conflicts.insert(reply.address).second)
+        observers.Broadcast(&Support::OnAddressConflict, AddressConflict{first->second, reply});
+}
+
+void DeviceManager::OnAdapterProbed(const ProbedAdapter& adapter)
+{
+    observers.Broadcast(&Support::OnAdapterProbed, adapter);
 }
 
 void DeviceManager::OnSocketError(std::int32_t error)

@@ -15,6 +15,8 @@
 #include "helpers/Thread.h"
 
 #include <cstdint>
+#include <map>
+#include <set>
 #include <vector>
 
 namespace OM::Norvatessa
@@ -98,7 +100,9 @@ private:
     void NewSearch();
     void OnSearchBegin() override;
     void OnSearchEnd() override;
+    void OnReply(const SearchReply& reply) override;
     void OnSocketError(std::int32_t error) override;
+    void OnAdapterProbed(const ProbedAdapter& adapter) override;
     void RefuseUnknown(std::uint32_t address, RefusedOperation operation);
 
     DeviceSearcher searcher;
@@ -108,6 +112,9 @@ private:
     PropertyAccess access;
     Helpers::RequestDispatcher<DeviceManager>::Queue requests;
     Helpers::RequestDispatcher<DeviceManager> dispatcher;
+    // The running search's first reply from each address, and the addresses heard in conflict.
+    std::map<std::uint32_t, SearchReply> firstReplies;
+    std::set<std::uint32_t> conflicts;
 };
 
 } // namespace OM::Norvatessa

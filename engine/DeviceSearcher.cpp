@@ -6,6 +6,7 @@
 
 #include <ws2tcpip.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -69,6 +70,41 @@ private:
 
 } // namespace
 
+// The sockets a search probes through, and where each sends the probe in every round.
+class DeviceSearcher::ProbeSenders
+{
+public:
+    struct Sender
+    {
+        UniqueSocket socket;
+        std::vector<sockaddr_in> destinations;
+        std::optional<NetworkAdapter> adapter; // none for the unbound socket
+    };
+
+    std::vector<Sender> senders;
+
+    // Sends one round: each sender to each of its destinations. The first error of each sender, 0 where
+    // all went out.
+    std::vector<int> SendRound() const
+    {
+        std::vector<int> errors;
+        for (const Sender& sender : senders)
+        {
+            int error = 0;
+            for (const sockaddr_in& to : sender.destinations)
+            {
+                if (::sendto(sender.socket.get(), DiscoveryProbe.data(),
+                             static_cast<int>(DiscoveryProbe.size()), 0,
+                             reinterpret_cast<const sockaddr*>(&to), sizeof to) == SOCKET_ERROR &&
+                    error == 0)
+                    error = ::WSAGetLastError();
+            }
+            errors.push_back(error);
+        }
+        return errors;
+    }
+};
+
 DeviceSearcher::DeviceSearcher()
     : DeviceSearcher(UniqueWsaEvent(::WSACreateEvent()), UniqueWsaEvent(::WSACreateEvent()))
 {
@@ -113,26 +149,67 @@ void DeviceSearcher::Search()
     if (IsCancelled())
         return;
 
-    UniqueSocket sender;
+    ProbeSenders probes;
     UniqueSocket receiver;
     // Sockets opened so far are closed before the error is reported; the code is taken first, since
     // closing may change it.
     const auto fail = [&]() {
         const int error = ::WSAGetLastError();
         receiver.reset();
-        sender.reset();
+        probes.senders.clear();
         if (sink)
             sink->OnSocketError(error);
     };
+    const auto broadcastSocket = []() {
+        UniqueSocket socket(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+        const DWORD broadcast = 1;
+        if (socket && ::setsockopt(socket.get(), SOL_SOCKET, SO_BROADCAST,
+                                   reinterpret_cast<const char*>(&broadcast), sizeof broadcast) != 0)
+            socket.reset();
+        return socket;
+    };
 
-    sender.reset(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
-    if (!sender)
+    // The unbound socket carries the probe the system routes, unless the search keeps to one adapter, and
+    // the unicast probes.
+    ProbeSenders::Sender unbound{broadcastSocket(), {}, std::nullopt};
+    if (!unbound.socket)
         return fail();
-    const DWORD broadcast = 1;
-    if (::setsockopt(sender.get(), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&broadcast),
-                     sizeof broadcast) != 0)
-        return fail();
-    const sockaddr_in everybody = Endpoint(INADDR_BROADCAST, sendPort);
+    if (adapterAddress == 0)
+        unbound.destinations.push_back(Endpoint(INADDR_BROADCAST, sendPort));
+    for (const std::uint32_t target : unicastTargets)
+        unbound.destinations.push_back(Endpoint(target, sendPort));
+    probes.senders.push_back(std::move(unbound));
+
+    std::vector<NetworkAdapter> adapters = UpAdapters();
+    if (adapterAddress != 0)
+    {
+        std::erase_if(adapters,
+                      [this](const NetworkAdapter& adapter) { return adapter.address != adapterAddress; });
+        if (adapters.empty())
+        {
+            ::WSASetLastError(WSAEADDRNOTAVAIL);
+            return fail();
+        }
+    }
+    std::vector<ProbedAdapter> probed;
+    for (NetworkAdapter& adapter : adapters)
+    {
+        ProbeSenders::Sender through{broadcastSocket(), {}, adapter};
+        const sockaddr_in own = Endpoint(adapter.address, 0);
+        if (through.socket &&
+            ::bind(through.socket.get(), reinterpret_cast<const sockaddr*>(&own), sizeof own) != 0)
+            through.socket.reset();
+        if (!through.socket)
+        {
+            // One adapter that cannot be used (it went down meanwhile, say) must not cost the others.
+            probed.push_back(ProbedAdapter{std::move(adapter), ::WSAGetLastError()});
+            continue;
+        }
+        through.destinations.push_back(Endpoint(INADDR_BROADCAST, sendPort));
+        if (const std::uint32_t directed = adapter.DirectedBroadcast(); directed != 0)
+            through.destinations.push_back(Endpoint(directed, sendPort));
+        probes.senders.push_back(std::move(through));
+    }
 
     receiver.reset(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
     if (!receiver)
@@ -145,24 +222,34 @@ void DeviceSearcher::Search()
     if (::bind(receiver.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
         return fail();
 
-    if (::sendto(sender.get(), DiscoveryProbe.data(), static_cast<int>(DiscoveryProbe.size()), 0,
-                 reinterpret_cast<const sockaddr*>(&everybody), sizeof everybody) == SOCKET_ERROR)
+    const std::vector<int> errors = probes.SendRound();
+    if (errors.front() != 0 && !probes.senders.front().destinations.empty())
+    {
+        ::WSASetLastError(errors.front());
         return fail();
+    }
+    for (std::size_t index = 1; index < probes.senders.size(); ++index)
+        probed.push_back(ProbedAdapter{*probes.senders[index].adapter, errors[index]});
     if (sink)
+    {
+        for (const ProbedAdapter& adapter : probed)
+            sink->OnAdapterProbed(adapter);
         sink->OnProbeSent();
+    }
     state = 1;
 
-    const Outcome outcome = Receive(receiver);
+    const Outcome outcome = Receive(receiver, probes);
 
     ::shutdown(receiver.get(), SD_RECEIVE);
-    ::shutdown(sender.get(), SD_SEND);
     receiver.reset();
-    sender.reset();
+    for (ProbeSenders::Sender& sender : probes.senders)
+        ::shutdown(sender.socket.get(), SD_SEND);
+    probes.senders.clear();
     if (outcome == Outcome::Completed && sink)
         sink->OnSearchEnd();
 }
 
-DeviceSearcher::Outcome DeviceSearcher::Receive(UniqueSocket& receiver)
+DeviceSearcher::Outcome DeviceSearcher::Receive(UniqueSocket& receiver, ProbeSenders& probes)
 {
     const SOCKET socket = receiver.get();
     // Everything the outstanding receive may write to lives until `outstanding` has ended it.
@@ -174,47 +261,64 @@ DeviceSearcher::Outcome DeviceSearcher::Receive(UniqueSocket& receiver)
 
     const WSAEVENT events[] = {cancelEvent.get(), receiveEvent.get()};
     const SearchDeadline deadline(::GetTickCount(), timeoutMs);
+    const int rounds = std::max(probeRounds, 1);
+    int nextRound = 1; // the first went out before reception began
+    bool posted = false;
     for (;;)
     {
         // Whatever arrives, empty or too long, the search ends at its time: a steady stream of datagrams
         // would otherwise keep every wait from timing out.
-        if (!deadline.IsUnbounded() && deadline.Remaining(::GetTickCount()) == 0)
+        const DWORD now = ::GetTickCount();
+        if (!deadline.IsUnbounded() && deadline.Remaining(now) == 0)
             return Outcome::Completed;
-        WSABUF slice{static_cast<ULONG>(buffer.size()), buffer.data()};
-        flags = 0;
-        fromLength = sizeof from;
-        const HANDLE event = overlapped.hEvent;
-        overlapped = WSAOVERLAPPED{};
-        overlapped.hEvent = event;
-        ::WSAResetEvent(event);
-        if (::WSARecvFrom(socket, &slice, 1, nullptr, &flags, reinterpret_cast<sockaddr*>(&from), &fromLength,
-                          &overlapped, nullptr) != 0)
+        while (deadline.UntilRound(nextRound, rounds, now) == 0)
         {
-            const int error = ::WSAGetLastError();
-            // A long datagram already waiting fails the receive at once; it is gone, and so is the failure.
-            if (error == WSAEMSGSIZE)
-                continue;
-            // Nothing could end a wait for this receive but the deadline or a cancel, so the search ends
-            // now rather than waiting for either.
-            if (error != WSA_IO_PENDING)
-                return Outcome::Failed;
+            probes.SendRound(); // a later round that cannot go out loses only what the first one found
+            ++nextRound;
         }
-        outstanding.Arm();
+        if (!posted)
+        {
+            WSABUF slice{static_cast<ULONG>(buffer.size()), buffer.data()};
+            flags = 0;
+            fromLength = sizeof from;
+            const HANDLE event = overlapped.hEvent;
+            overlapped = WSAOVERLAPPED{};
+            overlapped.hEvent = event;
+            ::WSAResetEvent(event);
+            if (::WSARecvFrom(socket, &slice, 1, nullptr, &flags, reinterpret_cast<sockaddr*>(&from),
+                              &fromLength, &overlapped, nullptr) != 0)
+            {
+                const int error = ::WSAGetLastError();
+                // A long datagram already waiting fails the receive at once; it is gone, and so is the
+                // failure.
+                if (error == WSAEMSGSIZE)
+                    continue;
+                // Nothing could end a wait for this receive but the deadline or a cancel, so the search ends
+                // now rather than waiting for either.
+                if (error != WSA_IO_PENDING)
+                    return Outcome::Failed;
+            }
+            outstanding.Arm();
+            posted = true;
+        }
 
+        const DWORD wait = std::min(deadline.Remaining(::GetTickCount()),
+                                    deadline.UntilRound(nextRound, rounds, ::GetTickCount()));
         DWORD woken;
         do
-            woken = ::WSAWaitForMultipleEvents(2, events, FALSE, deadline.Remaining(::GetTickCount()), TRUE);
+            woken = ::WSAWaitForMultipleEvents(2, events, FALSE, wait, TRUE);
         while (woken == WSA_WAIT_IO_COMPLETION);
         if (woken == WSA_WAIT_EVENT_0)
             return Outcome::Cancelled;
         if (woken == WSA_WAIT_TIMEOUT)
-            return Outcome::Completed;
+            continue; // the end of the search, or the next round
         if (woken != WSA_WAIT_EVENT_0 + 1)
             return Outcome::Failed; // a wait that fails once fails again: going on would spin
 
         DWORD bytes = 0;
         const BOOL received = ::WSAGetOverlappedResult(socket, &overlapped, &bytes, TRUE, &flags);
         outstanding.Disarm();
+        posted = false;
         if (!received && ::WSAGetLastError() == WSAEMSGSIZE)
             continue; // too long for any controller: a stray datagram must not hide the site
         if (!received)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/DiscoveredController.h"
+#include "engine/NetworkAdapters.h"
 #include "engine/SearchReply.h"
 #include "helpers/WinsockHandles.h"
 
@@ -14,8 +15,15 @@
 namespace OM::Norvatessa
 {
 
-// Finds the controllers on the local network: broadcasts one probe datagram, collects the replies that
-// arrive within the search time and reports the course of the search to its sink.
+// Finds the controllers on the local network: broadcasts the probe, collects the replies that arrive
+// within the search time and reports the course of the search to its sink.
+//
+// A limited broadcast leaves through one adapter only, the one the system routes it to, so besides that
+// probe the searcher sends one from every adapter that is up: to 255.255.255.255 from a socket bound to
+// the adapter's address, and to the adapter's directed broadcast. Controllers it has been told of by
+// address get the probe by unicast, which crosses routers. All of that goes out in `probeRounds` rounds
+// over the first half of the search time, since a lossy link loses some probes and replies; every reply
+// arrives on the one receive socket.
 //
 // Who runs what:
 //  - Search runs on the device manager's worker thread and blocks it for the whole search. It uses
@@ -47,8 +55,11 @@ public:
         // A valid reply, before its record is appended to Found().
         virtual void OnReply(const SearchReply& /*reply*/) {}
         // Creating, configuring, binding a socket or sending the probe failed with this Windows Sockets
-        // error; the search ends there.
+        // error; the search ends there. WSAEADDRNOTAVAIL: the search was to go through one adapter, and
+        // no adapter has that address.
         virtual void OnSocketError(std::int32_t /*error*/) {}
+        // Once per search and adapter, as the first round goes out through it.
+        virtual void OnAdapterProbed(const ProbedAdapter& /*adapter*/) {}
 
     protected:
         // The searcher never owns or destroys its sink; non-virtual, so that no destructor takes a slot.
@@ -77,6 +88,12 @@ public:
     // handled is lost: with the default buffer some 270 replies that arrive at once survive, with 1 MiB
     // all of 2000 (bench/discovery).
     int receiveBufferBytes = DefaultReceiveBufferBytes;
+    // Probe rounds per search, at least 1.
+    int probeRounds = 1;
+    // The one adapter to search through, by its address; 0 for every adapter and the system's own choice.
+    std::uint32_t adapterAddress = 0;
+    // Controllers probed by unicast as well, wherever they are.
+    std::vector<std::uint32_t> unicastTargets;
 
     // Worker thread. Runs one search; the outcome reaches the sink. A datagram too long for the receive
     // buffer comes from no controller: it is dropped and reception goes on.
@@ -99,7 +116,9 @@ private:
         Failed
     };
 
-    Outcome Receive(Helpers::UniqueSocket& receiver);
+    class ProbeSenders;
+
+    Outcome Receive(Helpers::UniqueSocket& receiver, ProbeSenders& probes);
     bool IsCancelled() const noexcept;
     void OnDatagram(const std::array<std::uint8_t, 4>& sender, const std::uint8_t* data, std::size_t length);
 

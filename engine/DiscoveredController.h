@@ -12,6 +12,7 @@ struct DiscoveredController
     std::uint32_t address = 0; // IPv4 address of the reply's sender, first dotted number in the top byte
     std::uint16_t port = 0;    // the controller's HTTP port
     std::wstring name;         // possibly empty
+    bool conflict = false;     // replies from this address disagreed: two controllers share it
 };
 
 } // namespace OM::Norvatessa

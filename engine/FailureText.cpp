@@ -1,5 +1,8 @@
 #include "engine/FailureText.h"
 
+#include "engine/AddressText.h"
+#include "engine/ProgramSettings.h"
+
 #include <winsock2.h>
 #include <windows.h>
 #include <wininet.h>
@@ -110,10 +113,45 @@ std::wstring DescribeRefusal(const RequestRefusal& refusal)
 
 std::wstring DescribeSearchFailure(std::int32_t socketError)
 {
+    if (socketError == WSAEADDRNOTAVAIL)
+        return L"Ни у одного сетевого адаптера этого компьютера нет адреса «" + Settings().adapter +
+               L"», через который велено искать (настройка adapter). Поиск не выполнен; исправьте "
+               L"настройку или оставьте её пустой, чтобы искать через все адаптеры.";
     if (socketError == WSAEADDRINUSE || socketError == WSAEACCES)
         return L"Порт UDP 30303, на который приходят ответы контроллеров, занят другой программой (возможно, "
                L"запущена вторая копия этой программы). Закройте её и выполните новый поиск.";
     return WithCode(L"Не удалось разослать запрос поиска по сети.", static_cast<DWORD>(socketError));
+}
+
+std::wstring DescribeProbedAdapter(const ProbedAdapter& probed)
+{
+    std::wstring line = L"Поиск через " + AddressText(probed.adapter.address);
+    if (!probed.adapter.name.empty())
+        line += L" (" + probed.adapter.name + L")";
+    if (probed.error != 0)
+        line += L" не удался (код ошибки " + std::to_wstring(probed.error) + L")";
+    return line;
+}
+
+std::wstring DescribeConflict(const AddressConflict& conflict)
+{
+    const SearchReply& one = conflict.first;
+    const SearchReply& other = conflict.other;
+    std::wstring differences;
+    const auto add = [&differences](const std::wstring& what) {
+        differences += (differences.empty() ? L"" : L", ") + what;
+    };
+    if (one.name != other.name)
+        add(L"имя «" + one.name + L"» и «" + other.name + L"»");
+    if (one.port != other.port)
+        add(L"порт " + std::to_wstring(one.port) + L" и " + std::to_wstring(other.port));
+    const auto digits = [](const SearchReply& reply) {
+        return std::to_wstring(reply.first) + std::to_wstring(reply.second) + std::to_wstring(reply.third);
+    };
+    if (digits(one) != digits(other))
+        add(L"цифры " + digits(one) + L" и " + digits(other));
+    return L"По адресу " + AddressText(one.address) + L" отвечают два контроллера (" + differences +
+           L"). Дайте одному из них другой адрес.";
 }
 
 } // namespace OM::Norvatessa

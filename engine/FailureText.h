@@ -1,6 +1,8 @@
 #pragma once
 
+#include "engine/AddressConflict.h"
 #include "engine/ExchangeFailure.h"
+#include "engine/NetworkAdapters.h"
 #include "engine/RequestRefusal.h"
 
 #include <string>
@@ -16,5 +18,10 @@ std::wstring DescribeFailure(const ExchangeFailure& failure);
 std::wstring DescribeRefusal(const RequestRefusal& refusal);
 // Why a search could not begin, from its Windows Sockets error.
 std::wstring DescribeSearchFailure(std::int32_t socketError);
+
+// The course of a search, for the log: an adapter probed ("Поиск через 192.168.0.5 (Ethernet)"), and two
+// controllers heard on one address, with what differs.
+std::wstring DescribeProbedAdapter(const ProbedAdapter& adapter);
+std::wstring DescribeConflict(const AddressConflict& conflict);
 
 } // namespace OM::Norvatessa

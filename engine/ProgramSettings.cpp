@@ -16,6 +16,8 @@ constexpr wchar_t rootName[] = L"config";
 constexpr wchar_t sendPortKey[] = L"udpSendPort";
 constexpr wchar_t recvPortKey[] = L"udpRecvPort";
 constexpr wchar_t timeoutKey[] = L"searchTimeout";
+constexpr wchar_t probeCountKey[] = L"probeCount";
+constexpr wchar_t adapterKey[] = L"adapter";
 
 // An attribute that is missing, or empty, leaves the setting as it was: a settings file that a first
 // run left without values must not turn the search time into 0 for good.
@@ -64,6 +66,9 @@ bool LoadSettings()
         ReadSetting(document.root, sendPortKey, settings.udpSendPort);
         ReadSetting(document.root, recvPortKey, settings.udpRecvPort);
         ReadSetting(document.root, timeoutKey, settings.searchTimeout);
+        ReadSetting(document.root, probeCountKey, settings.probeCount);
+        if (const std::wstring* adapter = document.root.getAttribute(adapterKey))
+            settings.adapter = *adapter;
     }
     return true;
 }
@@ -80,6 +85,8 @@ bool SaveSettings()
     document.root.setAttribute(sendPortKey, std::to_wstring(settings.udpSendPort));
     document.root.setAttribute(recvPortKey, std::to_wstring(settings.udpRecvPort));
     document.root.setAttribute(timeoutKey, std::to_wstring(settings.searchTimeout));
+    document.root.setAttribute(probeCountKey, std::to_wstring(settings.probeCount));
+    document.root.setAttribute(adapterKey, settings.adapter);
     document.saveToFile(path, false);
     return true;
 }

@@ -6,7 +6,8 @@
 namespace OM::Norvatessa
 {
 
-// The program's own discovery settings, kept in an XML file beside the executable.
+// The program's own discovery settings, kept in an XML file beside the executable. An earlier version
+// of the program reads a file of this one, and ignores what it does not know.
 //
 // One process-wide instance. It is loaded before the main window and the worker exist and written back
 // after both are gone; in between nothing changes it, so the worker reads it without a lock. The values
@@ -16,6 +17,11 @@ struct ProgramSettings
     int32_t udpSendPort = 2860;   // destination port of the discovery probe (its low 16 bits)
     int32_t udpRecvPort = 30303;  // read and written back only: searches always receive on 30303
     int32_t searchTimeout = 5000; // milliseconds, taken as an unsigned count by every search
+    // Probe rounds per search, spread over the first half of the search time; below 1 counts as 1. Where
+    // each controller answers a probe with a chance of 0.7, five rounds find 99.8 % of them.
+    int32_t probeCount = 5;
+    // The address of the one adapter to search through, "A.B.C.D"; empty: every adapter.
+    std::wstring adapter;
 };
 
 ProgramSettings& Settings();

@@ -29,6 +29,12 @@ public:
 
     bool IsUnbounded() const noexcept { return unbounded; }
 
+    // The probe goes out in `rounds` rounds, spread evenly over the first half of the search time from its
+    // start, so that the answers to the last round still arrive. How long from tick `now` until round
+    // `round` (counted from 0) is due: 0 once it is, Unbounded for a round that never comes (past the
+    // last one, or any but the first of an unbounded search).
+    std::uint32_t UntilRound(int round, int rounds, std::uint32_t now) const noexcept;
+
 private:
     std::uint32_t startTick;
     std::uint32_t timeoutMs;

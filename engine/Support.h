@@ -1,6 +1,9 @@
 #pragma once
 
+#include "engine/AddressConflict.h"
+#include "engine/DiscoveredController.h"
 #include "engine/ExchangeFailure.h"
+#include "engine/NetworkAdapters.h"
 #include "engine/RequestRefusal.h"
 #include "xml/DeviceProperties.h"
 
@@ -32,8 +35,9 @@ struct DevicePropertiesResult
 // overrides only what it uses. An observer that owns windows must hand the work over to its own thread
 // by posting window messages, never by sending them (see Helpers::Notifier).
 //
-// The slots keep their order: the last three were added so that no exchange, read, write or search can
-// end without the user learning of it.
+// The slots keep their order: OnExchangeFailed, OnRequestRefused and OnSearchFailed were added so that no
+// exchange, read, write or search can end without the user learning of it; the last three tell the
+// course of a search as it goes.
 class Support
 {
 public:
@@ -56,6 +60,13 @@ public:
     // The search could not begin: a socket could not be made, bound (the reply port is taken) or sent on.
     // It ends with no controller found, which must not pass for an empty site.
     virtual void OnSearchFailed(const std::int32_t& /*socketError*/) {}
+    // While a search runs: the first reply of a controller in this search, so that its row can show at
+    // once. The table is filled at the end of the search, which stays the reference.
+    virtual void OnControllerFound(const DiscoveredController&) {}
+    // While a search runs: replies from one address disagree, once per address and search.
+    virtual void OnAddressConflict(const AddressConflict&) {}
+    // As a search begins: an adapter the probe went out through, or could not (its error).
+    virtual void OnAdapterProbed(const ProbedAdapter&) {}
 
 protected:
     Support() = default;

@@ -83,7 +83,9 @@ TEST_F(DeviceManagerTest, StartSearchesAtOnceAndKeepsOneDeviceForEachAddressInAd
     ASSERT_TRUE(manager.Start());
     ASSERT_TRUE(observer.WaitFor("finished", 2)) << Dump();
 
-    EXPECT_THAT(observer.Events(), ElementsAre("searching", "finished", "finished"));
+    // Each controller is told as its first reply arrives, before the search ends and fills the table.
+    EXPECT_THAT(observer.Events(), ElementsAre("searching", "found 127.0.0.3:80", "found 127.0.0.4:8003",
+                                               "found 127.0.0.2:8001", "finished", "finished"));
     const auto tables = observer.Tables();
     ASSERT_EQ(tables.size(), 2u);
     EXPECT_THAT(tables[0], IsEmpty()) << "the first report comes before the table is filled";
@@ -95,6 +97,34 @@ TEST_F(DeviceManagerTest, StartSearchesAtOnceAndKeepsOneDeviceForEachAddressInAd
     EXPECT_EQ(tables[1][2].name, L"");
     EXPECT_EQ(manager.Stop(), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_FALSE(manager.IsRunning());
+}
+
+TEST_F(DeviceManagerTest, TwoControllersOnOneAddressAreToldAndTheirRowIsMarked)
+{
+    Add("name=First delay=1500"); // 127.0.0.2: too late for the first search
+    const std::uint32_t second = Add("name=Second");
+    StartAndFind();
+    // The second moves onto the first one's address, on another port, which only the controllers allow.
+    DeviceProperties moved = Read(second);
+    moved.ip = 0x7F000002;
+    moved.tcpPort = 81;
+    moved.changed = OM::Xml::PropIp | OM::Xml::PropTcpPort;
+    Write(second, moved);
+    ASSERT_TRUE(observer.WaitFor("properties 127.0.0.2 tag 0")) << Dump();
+    observer.Clear();
+
+    Settings().searchTimeout = 2500;
+    manager.Post(NewSearchRequest{});
+    ASSERT_TRUE(observer.WaitFor("finished", 2)) << Dump();
+    EXPECT_THAT(observer.Events(),
+                ElementsAre("searching", "found 127.0.0.2:81",
+                            "conflict По адресу 127.0.0.2 отвечают два контроллера (имя «Second» и «First», "
+                            "порт 81 и 80). Дайте одному из них другой адрес.",
+                            "finished", "finished"));
+    const auto tables = observer.Tables();
+    ASSERT_EQ(tables.size(), 2u);
+    ASSERT_EQ(tables[1].size(), 1u);
+    EXPECT_TRUE(tables[1][0].conflict);
 }
 
 TEST_F(DeviceManagerTest, SearchThatCannotBeginSaysSoRatherThanFindNothing)

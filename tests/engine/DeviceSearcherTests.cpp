@@ -190,6 +190,33 @@ TEST_F(DeviceSearcherTest, StreamOfEmptyDatagramsDoesNotHoldTheSearchPastItsTime
     EXPECT_LT(took, 3000u) << "the search overran its time while empty datagrams kept arriving";
 }
 
+TEST_F(DeviceSearcherTest, RoundsProbeAgainOverTheFirstHalfOfTheSearchTime)
+{
+    Add("count=2");
+    searcher.timeoutMs = 1200;
+    searcher.probeRounds = 3;
+    const DWORD took = Search();
+
+    EXPECT_THAT(sink.events, ElementsAre("begin", "probe", "reply 127.0.0.2:80", "reply 127.0.0.3:80",
+                                         "reply 127.0.0.2:80", "reply 127.0.0.3:80", "reply 127.0.0.2:80",
+                                         "reply 127.0.0.3:80", "end"));
+    EXPECT_THAT(Stats(), ::testing::HasSubstr(" probes=3 "));
+    EXPECT_GE(took, 1150u) << "rounds must not shorten the search";
+    // The test namespace has its loopback only, which is no adapter to probe through.
+    EXPECT_TRUE(sink.adapters.empty());
+}
+
+TEST_F(DeviceSearcherTest, SearchThroughAnAdapterThatIsNotThereSendsNothing)
+{
+    Add("");
+    searcher.timeoutMs = 500;
+    searcher.adapterAddress = 0xC0A80005; // 192.168.0.5, no adapter's here
+    Search();
+
+    EXPECT_THAT(sink.events, ElementsAre("begin", "error 10049"));
+    EXPECT_THAT(Stats(), ::testing::HasSubstr(" probes=0 "));
+}
+
 TEST_F(DeviceSearcherTest, ZeroSearchTimeEndsAtOnceWithoutWaitingForReplies)
 {
     Add("delay=1000");

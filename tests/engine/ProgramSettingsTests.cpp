@@ -98,8 +98,8 @@ TEST_F(SettingsFile, IsFoundWholeWhenTheExecutablesPathIsLong)
     ASSERT_TRUE(LoadSettings());
     EXPECT_EQ(BytesOf(path), SettingsFileWith(L"<config/>"));
     ASSERT_TRUE(SaveSettings());
-    EXPECT_EQ(BytesOf(path), SettingsFileWith(L"<config searchTimeout=\"5000\" udpRecvPort=\"30303\" "
-                                              L"udpSendPort=\"2860\" />"));
+    EXPECT_EQ(BytesOf(path), SettingsFileWith(L"<config adapter=\"\" probeCount=\"5\" searchTimeout=\"5000\" "
+                                              L"udpRecvPort=\"30303\" udpSendPort=\"2860\" />"));
 }
 
 TEST_F(SettingsFile, FirstRunCreatesAnEmptyRootAndExitWritesTheDefaults)
@@ -114,14 +114,15 @@ TEST_F(SettingsFile, FirstRunCreatesAnEmptyRootAndExitWritesTheDefaults)
 
 TEST_F(SettingsFile, ValuesOfTheFileAreReadAndWrittenBack)
 {
-    WriteBytes(path, SettingsFileWith(
-                         L"<config searchTimeout=\"12000\" udpRecvPort=\"40000\" udpSendPort=\"70000\" />"));
+    const std::wstring root = L"<config adapter=\"192.168.0.5\" probeCount=\"3\" searchTimeout=\"12000\" "
+                              L"udpRecvPort=\"40000\" udpSendPort=\"70000\" />";
+    WriteBytes(path, SettingsFileWith(root));
     ASSERT_TRUE(LoadSettings());
     ExpectSettings(70000, 40000, 12000);
+    EXPECT_EQ(Settings().probeCount, 3);
+    EXPECT_EQ(Settings().adapter, L"192.168.0.5");
     ASSERT_TRUE(SaveSettings());
-    EXPECT_EQ(
-        BytesOf(path),
-        SettingsFileWith(L"<config searchTimeout=\"12000\" udpRecvPort=\"40000\" udpSendPort=\"70000\" />"));
+    EXPECT_EQ(BytesOf(path), SettingsFileWith(root));
 }
 
 TEST_F(SettingsFile, OddValuesAreTakenAsTheyConvert)
@@ -131,8 +132,10 @@ TEST_F(SettingsFile, OddValuesAreTakenAsTheyConvert)
     ASSERT_TRUE(LoadSettings());
     ExpectSettings(0, 7, -1);
     ASSERT_TRUE(SaveSettings());
-    EXPECT_EQ(BytesOf(path),
-              SettingsFileWith(L"<config searchTimeout=\"-1\" udpRecvPort=\"7\" udpSendPort=\"0\" />"));
+    EXPECT_EQ(
+        BytesOf(path),
+        SettingsFileWith(L"<config adapter=\"\" probeCount=\"5\" searchTimeout=\"-1\" udpRecvPort=\"7\" "
+                         L"udpSendPort=\"0\" />"));
 }
 
 // A first run that ended abnormally leaves the empty root behind: the next start must keep the defaults,
@@ -168,6 +171,8 @@ TEST_F(SettingsFile, UnreadableFileKeepsTheDefaultsAndIsLeftAsItIs)
     ExpectSettings(2860, 30303, 1);
     Settings().udpSendPort = 2861;
     ASSERT_TRUE(SaveSettings());
-    EXPECT_EQ(BytesOf(path),
-              SettingsFileWith(L"<config searchTimeout=\"1\" udpRecvPort=\"30303\" udpSendPort=\"2861\" />"));
+    EXPECT_EQ(
+        BytesOf(path),
+        SettingsFileWith(L"<config adapter=\"\" probeCount=\"5\" searchTimeout=\"1\" udpRecvPort=\"30303\" "
+                         L"udpSendPort=\"2861\" />"));
 }

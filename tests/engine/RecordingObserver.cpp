@@ -1,6 +1,7 @@
 #include "tests/engine/RecordingObserver.h"
 
 #include "engine/AddressText.h"
+#include "engine/FailureText.h"
 
 #include <chrono>
 
@@ -78,6 +79,16 @@ void RecordingObserver::OnDeviceProperties(const DevicePropertiesResult& result)
         results.push_back(result);
     }
     Record("properties " + Xml::utf8Text(AddressText(result.address)) + " tag " + std::to_string(result.tag));
+}
+
+void RecordingObserver::OnControllerFound(const DiscoveredController& controller)
+{
+    Record("found " + Xml::utf8Text(AddressText(controller.address)) + ":" + std::to_string(controller.port));
+}
+
+void RecordingObserver::OnAddressConflict(const AddressConflict& conflict)
+{
+    Record("conflict " + Xml::utf8Text(DescribeConflict(conflict)));
 }
 
 void RecordingObserver::OnSearchFinished(const bool&)

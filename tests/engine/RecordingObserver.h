@@ -43,6 +43,9 @@ public:
         Record("search failed " + std::to_string(error));
     }
 
+    void OnControllerFound(const DiscoveredController& controller) override;
+    void OnAddressConflict(const AddressConflict& conflict) override;
+
     // Waits until a line equal to `line` has been recorded `count` times in all; false on time-out.
     bool WaitFor(const std::string& line, std::size_t count = 1, DWORD timeoutMs = 30000);
     std::vector<std::string> Events();

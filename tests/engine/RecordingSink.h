@@ -29,9 +29,11 @@ public:
         replies.push_back(reply);
     }
     void OnSocketError(std::int32_t error) override { events.push_back("error " + std::to_string(error)); }
+    void OnAdapterProbed(const ProbedAdapter& probed) override { adapters.push_back(probed); }
 
     std::vector<std::string> events;
     std::vector<SearchReply> replies;
+    std::vector<ProbedAdapter> adapters;
 };
 
 } // namespace OM::Norvatessa::Testing

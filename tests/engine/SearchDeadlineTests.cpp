@@ -44,3 +44,22 @@ TEST(SearchDeadline, NegativeTimeWaitsWithoutLimitUntilTheFirstDatagram)
     }
     EXPECT_FALSE(SearchDeadline(0, 0x7FFFFFFFu).IsUnbounded());
 }
+
+TEST(SearchDeadline, ProbeRoundsSpreadOverTheFirstHalfOfTheSearchTime)
+{
+    const SearchDeadline deadline(1000, 5000);
+    // Five rounds: at 0, 625, 1250, 1875 and 2500 ms.
+    EXPECT_EQ(deadline.UntilRound(0, 5, 1000), 0u);
+    EXPECT_EQ(deadline.UntilRound(1, 5, 1000), 625u);
+    EXPECT_EQ(deadline.UntilRound(1, 5, 1625), 0u);
+    EXPECT_EQ(deadline.UntilRound(4, 5, 3000), 500u);
+    EXPECT_EQ(deadline.UntilRound(4, 5, 9000), 0u);
+    EXPECT_EQ(deadline.UntilRound(5, 5, 1000), SearchDeadline::Unbounded);
+    // One round is the single probe at the start.
+    EXPECT_EQ(deadline.UntilRound(0, 1, 1000), 0u);
+    EXPECT_EQ(deadline.UntilRound(1, 1, 1000), SearchDeadline::Unbounded);
+    // An unbounded search has nothing to spread its rounds over.
+    const SearchDeadline unbounded(1000, 0xFFFFFFFFu);
+    EXPECT_EQ(unbounded.UntilRound(0, 5, 1000), 0u);
+    EXPECT_EQ(unbounded.UntilRound(1, 5, 1000), SearchDeadline::Unbounded);
+}
