@@ -14,7 +14,8 @@ class Device : public Connection
 public:
     // A controller as discovery found it: its address, port and name; the handles are not open yet.
     explicit Device(const DiscoveredController& controller)
-        : Connection(controller.address, controller.port), conflict(controller.conflict)
+        : Connection(controller.address, controller.port), conflict(controller.conflict),
+          answered(controller.answered)
     {
         properties.ip = controller.address;
         properties.tcpPort = controller.port;
@@ -25,6 +26,7 @@ public:
     Xml::DeviceProperties properties;
     bool propertiesValid = false; // a read or a write has been applied
     bool conflict = false;        // the search that found it heard two controllers on its address
+    bool answered = true;         // false for a controller added by address that did not answer
 };
 
 } // namespace OM::Norvatessa

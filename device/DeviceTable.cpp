@@ -39,8 +39,8 @@ std::size_t DeviceTable::GetDevices(std::vector<DiscoveredController>& controlle
     {
         const Xml::DeviceProperties& properties = device->properties;
         if (properties.changed & (Xml::PropIp | Xml::PropTcpPort))
-            controllers.push_back(
-                DiscoveredController{properties.ip, properties.tcpPort, properties.name, device->conflict});
+            controllers.push_back(DiscoveredController{properties.ip, properties.tcpPort, properties.name,
+                                                       device->conflict, device->answered});
     }
     return controllers.size();
 }

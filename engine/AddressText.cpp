@@ -34,4 +34,30 @@ std::optional<std::uint32_t> ParseAddress(std::wstring_view text)
     return address;
 }
 
+std::optional<ControllerEndpoint> ParseEndpoint(std::wstring_view text, std::uint16_t defaultPort)
+{
+    const std::size_t colon = text.find(L':');
+    const std::optional<std::uint32_t> address = ParseAddress(text.substr(0, colon));
+    if (!address)
+        return std::nullopt;
+    if (colon == std::wstring_view::npos)
+        return ControllerEndpoint{*address, defaultPort};
+    const std::wstring_view digits = text.substr(colon + 1);
+    std::uint32_t port = 0;
+    for (const wchar_t digit : digits)
+    {
+        if (digit < L'0' || digit > L'9' || port > 65535)
+            return std::nullopt;
+        port = port * 10 + static_cast<std::uint32_t>(digit - L'0');
+    }
+    if (digits.empty() || port < 1 || port > 65535)
+        return std::nullopt;
+    return ControllerEndpoint{*address, static_cast<std::uint16_t>(port)};
+}
+
+std::wstring EndpointText(const ControllerEndpoint& endpoint)
+{
+    return AddressText(endpoint.address) + L':' + std::to_wstring(endpoint.port);
+}
+
 } // namespace OM::Norvatessa

@@ -120,6 +120,16 @@ void DeviceManager::HandleRequest(const SetDevicePropertiesRequest& request)
     access.WriteProperties(device, properties);
 }
 
+void DeviceManager::HandleRequest(const AddControllerRequest& request)
+{
+    Device* device = devices.FindDevice(request.address);
+    if (device == nullptr && devices.AddDevice(DiscoveredController{request.address, request.port, {}}))
+        device = devices.FindDevice(request.address);
+    if (device == nullptr)
+        return RefuseUnknown(request.address, RefusedOperation::Read);
+    access.ReadProperties(device, request.requester, request.tag);
+}
+
 void DeviceManager::NewSearch()
 {
     devices.ClearDevices();
@@ -132,6 +142,9 @@ void DeviceManager::NewSearch()
     // An adapter setting that names no address names no adapter either: the search says so.
     searcher.adapterAddress =
         settings.adapter.empty() ? 0 : ParseAddress(settings.adapter).value_or(INADDR_NONE);
+    searcher.unicastTargets.clear();
+    for (const ControllerEndpoint& known : settings.knownControllers)
+        searcher.unicastTargets.push_back(known.address);
     searcher.Search();
     observers.Broadcast(&Support::OnSearchFinished, false);
 }
@@ -147,11 +160,20 @@ void DeviceManager::OnSearchBegin()
 void DeviceManager::OnSearchEnd()
 {
     observers.Broadcast(&Support::OnSearchFinished, false);
-    std::vector<DiscoveredController> found = searcher.Found();
-    for (DiscoveredController& controller : found)
+    // Every round makes every controller answer again: the last reply from each address is the one kept.
+    std::map<std::uint32_t, DiscoveredController> found;
+    for (const DiscoveredController& controller : searcher.Found())
+        found[controller.address] = controller;
+    for (auto& [address, controller] : found)
     {
-        controller.conflict = conflicts.contains(controller.address);
+        controller.conflict = conflicts.contains(address);
         devices.AddDevice(controller);
+    }
+    // A controller added by address keeps its row when it does not answer, so that it can still be opened.
+    for (const ControllerEndpoint& known : Settings().knownControllers)
+    {
+        if (devices.FindDevice(known.address) == nullptr)
+            devices.AddDevice(DiscoveredController{known.address, known.port, {}, false, false});
     }
 }
 

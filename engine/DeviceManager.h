@@ -45,6 +45,7 @@ public:
     using NewSearchRequest = Norvatessa::NewSearchRequest;
     using GetDevicePropertiesRequest = Norvatessa::GetDevicePropertiesRequest;
     using SetDevicePropertiesRequest = Norvatessa::SetDevicePropertiesRequest;
+    using AddControllerRequest = Norvatessa::AddControllerRequest;
 
     // The one manager, made on first use. It is destroyed at process exit, unless its worker is still
     // busy then: the process ends around it rather than free what the worker uses.
@@ -94,6 +95,7 @@ public:
     void HandleRequest(const NewSearchRequest& request);
     void HandleRequest(const GetDevicePropertiesRequest& request);
     void HandleRequest(const SetDevicePropertiesRequest& request);
+    void HandleRequest(const AddControllerRequest& request);
 
 private:
     void Run() override;

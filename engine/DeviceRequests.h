@@ -25,6 +25,16 @@ struct GetDevicePropertiesRequest
     std::int32_t tag = 0;
 };
 
+// Read a controller by its address, one that no search finds (behind a router, say): the manager takes it
+// into its table, unless it is there already, and reads it as GetDevicePropertiesRequest does.
+struct AddControllerRequest
+{
+    std::uint32_t address = 0;
+    std::uint16_t port = 80; // its HTTP port
+    Support* requester = nullptr;
+    std::int32_t tag = 0;
+};
+
 // Write an edited record to one controller, then read it back.
 struct SetDevicePropertiesRequest
 {

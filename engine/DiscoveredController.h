@@ -13,6 +13,7 @@ struct DiscoveredController
     std::uint16_t port = 0;    // the controller's HTTP port
     std::wstring name;         // possibly empty
     bool conflict = false;     // replies from this address disagreed: two controllers share it
+    bool answered = true;      // false for a controller added by address that did not answer the search
 };
 
 } // namespace OM::Norvatessa

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace OM::Norvatessa
 {
 
@@ -18,6 +20,25 @@ constexpr wchar_t recvPortKey[] = L"udpRecvPort";
 constexpr wchar_t timeoutKey[] = L"searchTimeout";
 constexpr wchar_t probeCountKey[] = L"probeCount";
 constexpr wchar_t adapterKey[] = L"adapter";
+constexpr wchar_t knownKey[] = L"knownControllers";
+
+void ReadKnownControllers(const std::wstring& text, ProgramSettings& settings)
+{
+    settings.knownControllers.clear();
+    settings.skippedKnownControllers.clear();
+    std::size_t at = 0;
+    while ((at = text.find_first_not_of(L" \t\r\n", at)) != std::wstring::npos)
+    {
+        const std::size_t end = std::min(text.find_first_of(L" \t\r\n", at), text.size());
+        const std::wstring entry = text.substr(at, end - at);
+        if (const std::optional<ControllerEndpoint> endpoint = ParseEndpoint(entry); !endpoint)
+            settings.skippedKnownControllers.push_back(entry);
+        else if (std::find(settings.knownControllers.begin(), settings.knownControllers.end(), *endpoint) ==
+                 settings.knownControllers.end())
+            settings.knownControllers.push_back(*endpoint);
+        at = end;
+    }
+}
 
 // An attribute that is missing, or empty, leaves the setting as it was: a settings file that a first
 // run left without values must not turn the search time into 0 for good.
@@ -69,6 +90,8 @@ bool LoadSettings()
         ReadSetting(document.root, probeCountKey, settings.probeCount);
         if (const std::wstring* adapter = document.root.getAttribute(adapterKey))
             settings.adapter = *adapter;
+        if (const std::wstring* known = document.root.getAttribute(knownKey))
+            ReadKnownControllers(*known, settings);
     }
     return true;
 }
@@ -87,6 +110,10 @@ bool SaveSettings()
     document.root.setAttribute(timeoutKey, std::to_wstring(settings.searchTimeout));
     document.root.setAttribute(probeCountKey, std::to_wstring(settings.probeCount));
     document.root.setAttribute(adapterKey, settings.adapter);
+    std::wstring known;
+    for (const ControllerEndpoint& endpoint : settings.knownControllers)
+        known += (known.empty() ? L"" : L" ") + EndpointText(endpoint);
+    document.root.setAttribute(knownKey, known);
     document.saveToFile(path, false);
     return true;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "engine/AddressText.h"
+
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace OM::Norvatessa
 {
@@ -22,6 +25,11 @@ struct ProgramSettings
     int32_t probeCount = 5;
     // The address of the one adapter to search through, "A.B.C.D"; empty: every adapter.
     std::wstring adapter;
+    // Controllers added by address ("A.B.C.D:PORT" entries, separated by blanks): every search probes them
+    // by unicast, and one that does not answer keeps its row.
+    std::vector<ControllerEndpoint> knownControllers;
+    // Entries of the file's knownControllers that are no "A.B.C.D:PORT", skipped when it was loaded.
+    std::vector<std::wstring> skippedKnownControllers;
 };
 
 ProgramSettings& Settings();

@@ -127,6 +127,32 @@ TEST_F(DeviceManagerTest, TwoControllersOnOneAddressAreToldAndTheirRowIsMarked)
     EXPECT_TRUE(tables[1][0].conflict);
 }
 
+TEST_F(DeviceManagerTest, ControllersAddedByAddressAreReadAndKeepTheirRowWhenSilent)
+{
+    // Neither answers a search (all their replies are lost), as behind a router; both serve HTTP.
+    const std::uint32_t known = Add("loss=100 port=8080");
+    const std::uint32_t added = Add("loss=100 name=Added");
+    Settings().knownControllers = {{known, 8080}};
+    ASSERT_TRUE(manager.Start());
+    ASSERT_TRUE(observer.WaitFor("finished", 2)) << Dump();
+    Settings().knownControllers.clear();
+    const auto tables = observer.Tables();
+    ASSERT_FALSE(tables.empty());
+    ASSERT_EQ(tables.back().size(), 1u);
+    EXPECT_EQ(tables.back()[0].address, known);
+    EXPECT_EQ(tables.back()[0].port, 8080);
+    EXPECT_FALSE(tables.back()[0].answered);
+    EXPECT_EQ(Read(known).tcpPort, 8080);
+
+    manager.Post(AddControllerRequest{added, 80, &observer, OpenSettings});
+    ASSERT_TRUE(observer.WaitFor("properties 127.0.0.3 tag " + std::to_string(OpenSettings))) << Dump();
+    EXPECT_EQ(observer.Results().back().properties.name, L"Added");
+    // An address where nothing listens is refused in words, not dropped.
+    observer.Clear();
+    manager.Post(AddControllerRequest{0x7F000063, 80, &observer, OpenSettings});
+    ASSERT_TRUE(observer.WaitFor("failed NoAnswer 12029")) << Dump();
+}
+
 TEST_F(DeviceManagerTest, SearchThatCannotBeginSaysSoRatherThanFindNothing)
 {
     const OM::Helpers::UniqueSocket holder = HoldReplyPort();

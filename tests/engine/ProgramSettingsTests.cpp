@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 using namespace OM::Norvatessa;
 
@@ -98,8 +99,10 @@ TEST_F(SettingsFile, IsFoundWholeWhenTheExecutablesPathIsLong)
     ASSERT_TRUE(LoadSettings());
     EXPECT_EQ(BytesOf(path), SettingsFileWith(L"<config/>"));
     ASSERT_TRUE(SaveSettings());
-    EXPECT_EQ(BytesOf(path), SettingsFileWith(L"<config adapter=\"\" probeCount=\"5\" searchTimeout=\"5000\" "
-                                              L"udpRecvPort=\"30303\" udpSendPort=\"2860\" />"));
+    EXPECT_EQ(BytesOf(path),
+              SettingsFileWith(
+                  L"<config adapter=\"\" knownControllers=\"\" probeCount=\"5\" searchTimeout=\"5000\" "
+                  L"udpRecvPort=\"30303\" udpSendPort=\"2860\" />"));
 }
 
 TEST_F(SettingsFile, FirstRunCreatesAnEmptyRootAndExitWritesTheDefaults)
@@ -114,15 +117,26 @@ TEST_F(SettingsFile, FirstRunCreatesAnEmptyRootAndExitWritesTheDefaults)
 
 TEST_F(SettingsFile, ValuesOfTheFileAreReadAndWrittenBack)
 {
-    const std::wstring root = L"<config adapter=\"192.168.0.5\" probeCount=\"3\" searchTimeout=\"12000\" "
-                              L"udpRecvPort=\"40000\" udpSendPort=\"70000\" />";
+    const std::wstring root =
+        L"<config adapter=\"192.168.0.5\" knownControllers=\"10.1.0.7:80 10.1.0.8:8080\" "
+        L"probeCount=\"3\" searchTimeout=\"12000\" udpRecvPort=\"40000\" "
+        L"udpSendPort=\"70000\" />";
     WriteBytes(path, SettingsFileWith(root));
     ASSERT_TRUE(LoadSettings());
     ExpectSettings(70000, 40000, 12000);
     EXPECT_EQ(Settings().probeCount, 3);
     EXPECT_EQ(Settings().adapter, L"192.168.0.5");
+    EXPECT_EQ(Settings().knownControllers,
+              (std::vector<ControllerEndpoint>{{0x0A010007, 80}, {0x0A010008, 8080}}));
     ASSERT_TRUE(SaveSettings());
     EXPECT_EQ(BytesOf(path), SettingsFileWith(root));
+
+    // An entry that is no address is skipped and kept aside for the log; one given twice counts once.
+    WriteBytes(path,
+               SettingsFileWith(L"<config knownControllers=\" 10.1.0.7:80  router 10.1.0.7 10.1.0.9:0\" />"));
+    ASSERT_TRUE(LoadSettings());
+    EXPECT_EQ(Settings().knownControllers, (std::vector<ControllerEndpoint>{{0x0A010007, 80}}));
+    EXPECT_EQ(Settings().skippedKnownControllers, (std::vector<std::wstring>{L"router", L"10.1.0.9:0"}));
 }
 
 TEST_F(SettingsFile, OddValuesAreTakenAsTheyConvert)
@@ -132,10 +146,9 @@ TEST_F(SettingsFile, OddValuesAreTakenAsTheyConvert)
     ASSERT_TRUE(LoadSettings());
     ExpectSettings(0, 7, -1);
     ASSERT_TRUE(SaveSettings());
-    EXPECT_EQ(
-        BytesOf(path),
-        SettingsFileWith(L"<config adapter=\"\" probeCount=\"5\" searchTimeout=\"-1\" udpRecvPort=\"7\" "
-                         L"udpSendPort=\"0\" />"));
+    EXPECT_EQ(BytesOf(path), SettingsFileWith(L"<config adapter=\"\" knownControllers=\"\" probeCount=\"5\" "
+                                              L"searchTimeout=\"-1\" udpRecvPort=\"7\" "
+                                              L"udpSendPort=\"0\" />"));
 }
 
 // A first run that ended abnormally leaves the empty root behind: the next start must keep the defaults,
@@ -171,8 +184,7 @@ TEST_F(SettingsFile, UnreadableFileKeepsTheDefaultsAndIsLeftAsItIs)
     ExpectSettings(2860, 30303, 1);
     Settings().udpSendPort = 2861;
     ASSERT_TRUE(SaveSettings());
-    EXPECT_EQ(
-        BytesOf(path),
-        SettingsFileWith(L"<config adapter=\"\" probeCount=\"5\" searchTimeout=\"1\" udpRecvPort=\"30303\" "
-                         L"udpSendPort=\"2861\" />"));
+    EXPECT_EQ(BytesOf(path), SettingsFileWith(L"<config adapter=\"\" knownControllers=\"\" probeCount=\"5\" "
+                                              L"searchTimeout=\"1\" udpRecvPort=\"30303\" "
+                                              L"udpSendPort=\"2861\" />"));
 }

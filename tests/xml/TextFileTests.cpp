@@ -82,6 +82,7 @@ TEST_F(TextFiles, SavedFilesMatchTheGoldenBytes)
     settings.root.setAttribute(L"searchTimeout", L"5000");
     settings.root.setAttribute(L"probeCount", L"5");
     settings.root.setAttribute(L"adapter", L"");
+    settings.root.setAttribute(L"knownControllers", L"");
     settings.saveToFile(path(L"настройки.config"), false);
     EXPECT_EQ(bytesOf(path(L"настройки.config")), bytesOf(dataFile(L"settings.config")));
 
