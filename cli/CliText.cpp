@@ -87,6 +87,15 @@ std::wstring UsageMessage(std::wstring_view text, std::wstring_view command)
     return message;
 }
 
+std::wstring OutputLost(unsigned long error)
+{
+    std::wstring text = ProgramName;
+    text += L": не удалось записать стандартный вывод (код ошибки ";
+    text += std::to_wstring(error);
+    text += L"), результат команды потерян.";
+    return text;
+}
+
 std::wstring SearchProgress(std::uint32_t seconds)
 {
     return L"Поиск контроллеров... " + std::to_wstring(seconds) + L" с";

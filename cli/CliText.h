@@ -29,6 +29,9 @@ std::wstring BadAddress(std::wstring_view text);
 // "norvatessa-cli: TEXT" and the line that points to the help.
 std::wstring UsageMessage(std::wstring_view text, std::wstring_view command);
 
+// Standard output that could not be written: the command's result is lost.
+std::wstring OutputLost(unsigned long error);
+
 // The search.
 std::wstring SearchProgress(std::uint32_t seconds);
 std::wstring NoneAnswered(std::int32_t timeMs);
