@@ -200,12 +200,6 @@ std::wstring NotADocument(std::wstring_view file)
     return Sentence(L"файл ", file, L" не является документом настроек контроллера.");
 }
 
-std::wstring NotInCodePage(std::wstring_view file)
-{
-    return Sentence(L"Настройки не записаны в файл ", file,
-                    L": они содержат символ, которого нет в кодовой странице Windows этого компьютера.");
-}
-
 std::wstring OtherControllersFile(std::wstring_view file, std::uint32_t fileAddress, std::uint32_t address)
 {
     std::wstring text = Sentence(L"файл ", file, L" содержит настройки контроллера ");

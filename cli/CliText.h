@@ -68,7 +68,6 @@ std::wstring RefusedFileValue(std::wstring_view file, std::wstring_view key, std
 std::wstring FileNotWritten(std::wstring_view file, unsigned long error);
 std::wstring FileNotRead(std::wstring_view file, unsigned long error);
 std::wstring NotADocument(std::wstring_view file);
-std::wstring NotInCodePage(std::wstring_view file);
 std::wstring OtherControllersFile(std::wstring_view file, std::uint32_t fileAddress, std::uint32_t address);
 std::wstring BackedUp(std::uint32_t address, std::wstring_view file);
 std::wstring Restored(std::uint32_t address, std::wstring_view file);

@@ -1,6 +1,7 @@
 // "get", "set", "backup" and "restore" of the real console program against simulated controllers: what
 // each shows, sends and writes, and that a backup restored gives the controller back as it was.
 #include "helpers/ExecutablePath.h"
+#include "helpers/WinsockHandles.h"
 #include "tests/cli/CliSiteTest.h"
 #include "xml/ConfigDocument.h"
 #include "xml/Utf16File.h"
@@ -83,6 +84,26 @@ Settings DocumentAttributes(const std::string& bytes)
     return attributes;
 }
 
+// The body of the controller's answer to GET /config.xml, as its bytes cross the network.
+std::string AnswerBody(std::uint32_t address, std::uint16_t port)
+{
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = ::htonl(address);
+    at.sin_port = ::htons(port);
+    const OM::Helpers::UniqueSocket connection(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!connection || ::connect(connection.get(), reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0)
+        return "cannot connect: error " + std::to_string(::WSAGetLastError());
+    const std::string request = "GET /config.xml HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    ::send(connection.get(), request.data(), static_cast<int>(request.size()), 0);
+    std::string answer;
+    char buffer[4096];
+    for (int received; (received = ::recv(connection.get(), buffer, sizeof buffer, 0)) > 0;)
+        answer.append(buffer, static_cast<std::size_t>(received));
+    const std::size_t head = answer.find("\r\n\r\n");
+    return head == std::string::npos ? "no answer: " + answer : answer.substr(head + 4);
+}
+
 class SettingsCommandTest : public CliSiteTest
 {
 protected:
@@ -157,9 +178,10 @@ TEST_F(SettingsCommandTest, BackupSetAndRestoreGiveTheControllerBackAsItWas)
 
     const CliResult backup = Cli({L"backup", address, file});
     ASSERT_EQ(backup.exitCode, 0u) << backup;
-    // The simulator's document, passwords included, in the controller's code page.
+    // The simulator's document, passwords included, in the controller's code page, byte for byte.
     EXPECT_EQ(DocumentAttributes(ReadBytes(file)), original);
     EXPECT_THAT(ReadBytes(file), HasSubstr("name=\"\xD1\xEA\xEB\xE0\xE4 1\""));
+    EXPECT_EQ(ReadBytes(file), AnswerBody(controller, 8081));
 
     const std::size_t before = Requests().size();
     const CliResult set = Cli({L"set", address, L"name=Новое имя", L"port=8090", L"sensor2=analog",
