@@ -58,6 +58,10 @@ inline constexpr wchar_t SensorType[] = L"Тип датчика — digital (ц�
 inline constexpr wchar_t SensorContact[] =
     L"Контакт датчика — open (нормально разомкнутый) или closed (нормально замкнутый).";
 inline constexpr wchar_t OnOff[] = L"Значение — on или off.";
+inline constexpr wchar_t MacAddress[] =
+    L"MAC-адрес записывается шестью байтами через дефис, например 00-1A-2B-3C-4D-5E.";
+inline constexpr wchar_t ByteValue[] = L"Значение — число от 0 до 255.";
+inline constexpr wchar_t CredentialsPair[] = L"Имя и пароль записываются через двоеточие: ИМЯ:ПАРОЛЬ.";
 std::wstring NotAssignment(std::wstring_view word);
 std::wstring UnknownKey(std::wstring_view key);
 std::wstring RepeatedKey(std::wstring_view key);

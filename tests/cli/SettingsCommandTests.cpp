@@ -67,6 +67,15 @@ std::string ReadBytes(const std::wstring& path)
     return bytes;
 }
 
+void WriteBytes(const std::wstring& path, const std::string& bytes)
+{
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << ::GetLastError();
+    DWORD written = 0;
+    EXPECT_TRUE(::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    ::CloseHandle(file);
+}
+
 // The attributes of the "net" element of a document file in Windows-1251, as UTF-8 key=value pairs.
 Settings DocumentAttributes(const std::string& bytes)
 {
@@ -212,6 +221,42 @@ TEST_F(SettingsCommandTest, BackupSetAndRestoreGiveTheControllerBackAsItWas)
     const CliResult restore = Cli({L"restore", address, file});
     ASSERT_EQ(restore.exitCode, 0u) << restore;
     EXPECT_EQ(Show(controller), original);
+}
+
+TEST_F(SettingsCommandTest, RestoreKeepsWhatTheFileLacksAndRefusesAFileWithAMalformedValue)
+{
+    const std::uint32_t controller =
+        Add("name=Склад mask=255.255.0.0 gate=127.0.0.1 port=8081 flag=3 admin=boss:secret");
+    const Settings original = Show(controller);
+    const std::wstring file = folder.File(L"partial.xml");
+    const auto document = [](const std::string& attributes) {
+        return "<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n<om>\n\t<net " + attributes +
+               " />\n</om>\n";
+    };
+    const ScopedEnvironment user(L"NORVATESSA_USER", L"boss");
+    const ScopedEnvironment password(L"NORVATESSA_PASSWORD", L"secret");
+
+    const std::pair<const char*, const char*> malformed[] = {
+        {"mask", "255.255.255"}, {"mac", "00-1A-2B-3C-4D"}, {"gate", "1.2.3.4.5"},
+        {"sentype", "x"},        {"admin", "boss"},         {"flag", "256"},
+    };
+    for (const auto& [key, value] : malformed)
+    {
+        WriteBytes(file, document(std::string("ip=\"127.0.0.2\" tcp_port=\"8081\" name=\"New\" ") + key +
+                                  "=\"" + value + "\""));
+        const CliResult refused = Cli({L"restore", Wide(controller), file});
+        EXPECT_EQ(refused.exitCode, 2u) << key << "\n" << refused;
+        EXPECT_THAT(refused.err, HasSubstr(std::string("недопустимое значение «") + key + "»")) << refused;
+    }
+    EXPECT_TRUE(Requests("POST").empty());
+    EXPECT_EQ(Show(controller), original);
+
+    WriteBytes(file, document("ip=\"127.0.0.2\" tcp_port=\"8081\" sentype=\"3\""));
+    const CliResult restored = Cli({L"restore", Wide(controller), file});
+    ASSERT_EQ(restored.exitCode, 0u) << restored;
+    Settings expected = original;
+    expected["sentype"] = "3";
+    EXPECT_EQ(Show(controller), expected) << "what the file lacks stays as it was";
 }
 
 TEST_F(SettingsCommandTest, RestoreTakesAnotherControllersFileOnlyWithToAddress)
