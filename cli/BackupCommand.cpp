@@ -2,7 +2,6 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/DocumentFile.h"
-#include "engine/AnsiText.h"
 
 namespace OM::Norvatessa::Cli
 {
@@ -16,17 +15,11 @@ ExitCode RunBackup(const CommandLine& line, Console& console)
 
     GivenCredentialsPrompt prompt(target->credentials);
     ControllerSession session(DeviceManager::Instance(), prompt);
-    const std::optional<Xml::DeviceProperties> properties = SearchAndRead(session, console, *target);
-    if (!properties)
+    if (!SearchAndRead(session, console, *target))
         return ExitCode::Failed;
-    // The document with the passwords, as it would be sent: restoring it must give them back.
-    const std::optional<std::string> bytes = ToThreadAnsi(Xml::writeDeviceProperties(*properties));
-    if (!bytes)
-    {
-        console.err.WriteLine(CliText::NotInCodePage(file));
-        return ExitCode::Failed;
-    }
-    if (const DWORD error = WriteDocumentFile(file, *bytes); error != ERROR_SUCCESS)
+    // The controller's own document, passwords and whatever the program does not know included: a
+    // controller with newer firmware is backed up whole.
+    if (const DWORD error = WriteDocumentFile(file, session.Answer()); error != ERROR_SUCCESS)
     {
         console.err.WriteLine(CliText::FileNotWritten(file, error));
         return ExitCode::Failed;

@@ -87,6 +87,15 @@ std::wstring UsageMessage(std::wstring_view text, std::wstring_view command)
     return message;
 }
 
+std::wstring OutputLost(unsigned long error)
+{
+    std::wstring text = ProgramName;
+    text += L": не удалось записать стандартный вывод (код ошибки ";
+    text += std::to_wstring(error);
+    text += L"), результат команды потерян.";
+    return text;
+}
+
 std::wstring SearchProgress(std::uint32_t seconds)
 {
     return L"Поиск контроллеров... " + std::to_wstring(seconds) + L" с";
@@ -189,12 +198,6 @@ std::wstring FileNotRead(std::wstring_view file, unsigned long error)
 std::wstring NotADocument(std::wstring_view file)
 {
     return Sentence(L"файл ", file, L" не является документом настроек контроллера.");
-}
-
-std::wstring NotInCodePage(std::wstring_view file)
-{
-    return Sentence(L"Настройки не записаны в файл ", file,
-                    L": они содержат символ, которого нет в кодовой странице Windows этого компьютера.");
 }
 
 std::wstring OtherControllersFile(std::wstring_view file, std::uint32_t fileAddress, std::uint32_t address)

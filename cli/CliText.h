@@ -29,6 +29,9 @@ std::wstring BadAddress(std::wstring_view text);
 // "norvatessa-cli: TEXT" and the line that points to the help.
 std::wstring UsageMessage(std::wstring_view text, std::wstring_view command);
 
+// Standard output that could not be written: the command's result is lost.
+std::wstring OutputLost(unsigned long error);
+
 // The search.
 std::wstring SearchProgress(std::uint32_t seconds);
 std::wstring NoneAnswered(std::int32_t timeMs);
@@ -55,6 +58,10 @@ inline constexpr wchar_t SensorType[] = L"Тип датчика — digital (ц�
 inline constexpr wchar_t SensorContact[] =
     L"Контакт датчика — open (нормально разомкнутый) или closed (нормально замкнутый).";
 inline constexpr wchar_t OnOff[] = L"Значение — on или off.";
+inline constexpr wchar_t MacAddress[] =
+    L"MAC-адрес записывается шестью байтами через дефис, например 00-1A-2B-3C-4D-5E.";
+inline constexpr wchar_t ByteValue[] = L"Значение — число от 0 до 255.";
+inline constexpr wchar_t CredentialsPair[] = L"Имя и пароль записываются через двоеточие: ИМЯ:ПАРОЛЬ.";
 std::wstring NotAssignment(std::wstring_view word);
 std::wstring UnknownKey(std::wstring_view key);
 std::wstring RepeatedKey(std::wstring_view key);
@@ -65,7 +72,6 @@ std::wstring RefusedFileValue(std::wstring_view file, std::wstring_view key, std
 std::wstring FileNotWritten(std::wstring_view file, unsigned long error);
 std::wstring FileNotRead(std::wstring_view file, unsigned long error);
 std::wstring NotADocument(std::wstring_view file);
-std::wstring NotInCodePage(std::wstring_view file);
 std::wstring OtherControllersFile(std::wstring_view file, std::uint32_t fileAddress, std::uint32_t address);
 std::wstring BackedUp(std::uint32_t address, std::wstring_view file);
 std::wstring Restored(std::uint32_t address, std::wstring_view file);

@@ -60,9 +60,10 @@ void ConsoleStream::Write(std::wstring_view text)
     {
         const std::wstring_view chunk = text.substr(0, std::min(text.size(), ConsoleChunk));
         DWORD written = 0;
-        if (!::WriteConsoleW(handle, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr) ||
-            written == 0)
-            return;
+        const BOOL wrote =
+            ::WriteConsoleW(handle, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr);
+        if (!wrote || written == 0)
+            return Fail(wrote ? ERROR_WRITE_FAULT : ::GetLastError());
         text.remove_prefix(written);
     }
 }
@@ -79,11 +80,19 @@ void ConsoleStream::WriteBytes(const char* bytes, DWORD length)
     while (length > 0)
     {
         DWORD written = 0;
-        if (!::WriteFile(handle, bytes, length, &written, nullptr) || written == 0)
-            return;
+        const BOOL wrote = ::WriteFile(handle, bytes, length, &written, nullptr);
+        if (!wrote || written == 0)
+            return Fail(wrote ? ERROR_WRITE_FAULT : ::GetLastError());
         bytes += written;
         length -= written;
     }
+}
+
+// A write that returns success without taking a byte has no error code of its own: ERROR_WRITE_FAULT.
+void ConsoleStream::Fail(DWORD error)
+{
+    if (writeError == ERROR_SUCCESS)
+        writeError = error;
 }
 
 } // namespace OM::Norvatessa::Cli

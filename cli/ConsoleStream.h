@@ -9,8 +9,9 @@ namespace OM::Norvatessa::Cli
 
 // One of the program's standard streams. A console gets UTF-16 through WriteConsoleW, so that Cyrillic
 // shows whatever the console's code page; anything else (a file, a pipe) gets UTF-8 with CR LF line ends,
-// as Windows text files have them. A stream that cannot be written swallows the text: a script that
-// closed our output must not make us fail half-way through a write to a controller.
+// as Windows text files have them. A stream that cannot be written swallows the text, so that a lost
+// output never stops a command half-way through a write to a controller; it keeps the first error, and
+// the program ends with it once the command is done.
 class ConsoleStream
 {
 public:
@@ -22,12 +23,16 @@ public:
     void WriteLine(std::wstring_view text);
 
     bool IsConsole() const noexcept { return console; }
+    // The system's error code of the first write that failed, ERROR_SUCCESS while none did.
+    DWORD WriteError() const noexcept { return writeError; }
 
 private:
     void WriteBytes(const char* bytes, DWORD length);
+    void Fail(DWORD error);
 
     HANDLE handle; // owned by the process, never closed here
     bool console = false;
+    DWORD writeError = ERROR_SUCCESS;
 };
 
 // The two streams every command writes to.

@@ -38,6 +38,8 @@ public:
     // Nothing when the read or the write did not succeed; Problems() then says why.
     std::optional<Xml::DeviceProperties> Read(std::uint32_t address);
     std::optional<Written> Write(std::uint32_t address, const Xml::DeviceProperties& properties);
+    // The controller's document of the last successful Read, exactly as it arrived.
+    const std::string& Answer() const noexcept { return received ? received->answer : noAnswer; }
 
     // What went wrong during the last Read or Write, worded as the window program words it.
     const std::vector<std::wstring>& Problems() const noexcept { return problems; }
@@ -62,6 +64,7 @@ private:
     bool writeConfirmed = false; // the manager reads a controller back only once it confirmed a write
     std::vector<std::wstring> problems;
     std::optional<std::wstring> searchFailure;
+    const std::string noAnswer;
 };
 
 } // namespace OM::Norvatessa::Cli

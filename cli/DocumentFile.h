@@ -7,8 +7,8 @@
 namespace OM::Norvatessa::Cli
 {
 
-// A backup file holds a controller's document as bytes, in the workstation's ANSI code page, exactly as
-// the document travels to and from the controller. Both return ERROR_SUCCESS or the system's error code.
+// A backup file holds a controller's document exactly as the controller sent it, in its own code page (the
+// workstation's ANSI code page). Both return ERROR_SUCCESS or the system's error code.
 
 // Replaces the file only once the new one is written whole: a backup that fails half-way leaves the
 // previous one in place.

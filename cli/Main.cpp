@@ -1,5 +1,6 @@
 // The console program's entry point: Windows Sockets in scope, the command line taken apart, one command
 // run on this thread.
+#include "cli/CliText.h"
 #include "cli/CommandLine.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
@@ -43,5 +44,13 @@ int wmain(int argc, wchar_t* argv[])
         console.err.WriteLine(L"norvatessa-cli: не удалось запустить Windows Sockets.");
         return static_cast<int>(ExitCode::Failed);
     }
-    return static_cast<int>(Run(parsed.line, console));
+    ExitCode code = Run(parsed.line, console);
+    // A script must not take a result that never reached it for one that did.
+    if (const DWORD error = console.out.WriteError(); error != ERROR_SUCCESS)
+    {
+        console.err.WriteLine(OM::Norvatessa::CliText::OutputLost(error));
+        if (code == ExitCode::Done)
+            code = ExitCode::Failed;
+    }
+    return static_cast<int>(code);
 }

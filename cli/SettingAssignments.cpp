@@ -16,9 +16,6 @@ namespace OM::Norvatessa::Cli
 namespace
 {
 
-// A value's reason for refusal, or nothing when it was taken.
-using Refusal = std::optional<std::wstring>;
-
 Refusal TakeText(std::optional<std::wstring>& field, const std::wstring& value,
                  std::optional<std::wstring> (*refusal)(std::wstring_view))
 {
@@ -113,8 +110,17 @@ std::optional<std::size_t> InputIndex(const std::wstring& key, const wchar_t* pr
     return static_cast<std::size_t>(digit - L'1');
 }
 
-// Takes one KEY=VALUE into `changes`; nothing when the key is unknown.
-std::optional<Refusal> Take(SettingChanges& changes, const std::wstring& key, const std::wstring& value)
+template <typename Value, typename Field>
+void Apply(const std::optional<Value>& change, Field& field)
+{
+    if (change)
+        field = *change;
+}
+
+} // namespace
+
+std::optional<Refusal> TakeSetting(SettingChanges& changes, const std::wstring& key,
+                                   const std::wstring& value)
 {
     using namespace SettingKeys;
     if (key == Name)
@@ -150,15 +156,6 @@ std::optional<Refusal> Take(SettingChanges& changes, const std::wstring& key, co
     return std::nullopt;
 }
 
-template <typename Value, typename Field>
-void Apply(const std::optional<Value>& change, Field& field)
-{
-    if (change)
-        field = *change;
-}
-
-} // namespace
-
 ParsedSettingChanges ParseSettingChanges(const std::vector<std::wstring>& words)
 {
     ParsedSettingChanges parsed;
@@ -182,7 +179,7 @@ ParsedSettingChanges ParseSettingChanges(const std::vector<std::wstring>& words)
             parsed.error = CliText::RepeatedKey(key);
             return parsed;
         }
-        const std::optional<Refusal> refusal = Take(parsed.changes, key, word.substr(equals + 1));
+        const std::optional<Refusal> refusal = TakeSetting(parsed.changes, key, word.substr(equals + 1));
         if (!refusal)
         {
             parsed.error = CliText::UnknownKey(key);

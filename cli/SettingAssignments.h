@@ -37,6 +37,14 @@ struct ParsedSettingChanges
     std::optional<std::wstring> error; // a usage error: what is wrong with which word
 };
 
+// A value's reason for refusal, or nothing when it was taken.
+using Refusal = std::optional<std::wstring>;
+
+// Takes the value of one key of "set" into `changes`, checked as the settings sheet checks it; nothing
+// when the key is unknown.
+std::optional<Refusal> TakeSetting(SettingChanges& changes, const std::wstring& key,
+                                   const std::wstring& value);
+
 // Reads "KEY=VALUE" words. Refuses an unknown or repeated key and every value the settings sheet would
 // refuse, so that nothing is sent unless every word holds.
 ParsedSettingChanges ParseSettingChanges(const std::vector<std::wstring>& words);

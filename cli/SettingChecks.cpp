@@ -1,8 +1,6 @@
 #include "cli/SettingChecks.h"
 
 #include "cli/CliText.h"
-#include "cli/SettingKeys.h"
-#include "settings/RefusalText.h"
 #include "settings/ValueChecks.h"
 
 namespace OM::Norvatessa::Cli
@@ -40,28 +38,6 @@ std::optional<std::wstring> LoginRefusal(std::wstring_view login)
 std::optional<std::wstring> PasswordRefusal(std::wstring_view password)
 {
     return TextRefusal(Xml::PropertyText::Password, password, LoginLimit, CliText::LoginTooLong);
-}
-
-std::optional<RecordRefusal> RefuseRecord(const Xml::DeviceProperties& properties)
-{
-    using namespace SettingKeys;
-    const std::pair<const wchar_t*, std::optional<std::wstring>> texts[] = {
-        {Name, NameRefusal(properties.name)},
-        {AdminLogin, LoginRefusal(properties.adminName)},
-        {AdminPassword, PasswordRefusal(properties.adminPassword)},
-        {UserLogin, LoginRefusal(properties.userName)},
-        {UserPassword, PasswordRefusal(properties.userPassword)},
-    };
-    for (const auto& [key, reason] : texts)
-    {
-        if (reason)
-            return RecordRefusal{key, *reason};
-    }
-    if (!IsUsableControllerAddress(properties.ip))
-        return RecordRefusal{Ip, RefusalText::Address};
-    if (properties.tcpPort == 0)
-        return RecordRefusal{Port, RefusalText::Port};
-    return std::nullopt;
 }
 
 } // namespace OM::Norvatessa::Cli

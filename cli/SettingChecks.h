@@ -16,12 +16,11 @@ std::optional<std::wstring> NameRefusal(std::wstring_view name);
 std::optional<std::wstring> LoginRefusal(std::wstring_view login);
 std::optional<std::wstring> PasswordRefusal(std::wstring_view password);
 
-// A refused value of a whole record (a restored file): its key and the reason.
+// A refused value of a restored file: its attribute and the reason.
 struct RecordRefusal
 {
     std::wstring key;
     std::wstring reason;
 };
-std::optional<RecordRefusal> RefuseRecord(const Xml::DeviceProperties& properties);
 
 } // namespace OM::Norvatessa::Cli

@@ -55,11 +55,12 @@ bool PropertyAccess::ApplyProperties(Device& device, const DeviceProperties& rec
     return true;
 }
 
-bool PropertyAccess::Read(Device* device, DeviceProperties& record)
+bool PropertyAccess::Read(Device* device, DevicePropertiesResult& result)
 {
     HttpRequest request(PropertiesObject, ReadPropertiesLabel);
     if (!exchange.ExecuteRequest(*device, request))
         return false;
+    DeviceProperties& record = result.properties;
     if (!Xml::readDeviceProperties(request.answer, record))
     {
         Refuse(device->address, RefusedOperation::Read, RefusalReason::AnswerUnreadable,
@@ -72,24 +73,26 @@ bool PropertyAccess::Read(Device* device, DeviceProperties& record)
                AddressText(record.ip));
         return false;
     }
+    result.address = device->address;
+    result.answer = std::move(request.answerBytes);
     return true;
 }
 
 void PropertyAccess::ReadProperties(Device* device, Support* requester, std::int32_t tag)
 {
-    DeviceProperties record;
-    if (device == nullptr || !Read(device, record))
+    DevicePropertiesResult result;
+    result.tag = tag;
+    if (device == nullptr || !Read(device, result))
         return;
-    observers.Notify(requester, &Support::OnDeviceProperties,
-                     DevicePropertiesResult{device->address, record, tag});
+    observers.Notify(requester, &Support::OnDeviceProperties, result);
 }
 
 void PropertyAccess::RefreshProperties(Device* device)
 {
-    DeviceProperties record;
-    if (device == nullptr || !Read(device, record))
+    DevicePropertiesResult result;
+    if (device == nullptr || !Read(device, result))
         return;
-    observers.Broadcast(&Support::OnDeviceProperties, DevicePropertiesResult{device->address, record, 0});
+    observers.Broadcast(&Support::OnDeviceProperties, result);
 }
 
 void PropertyAccess::WriteProperties(Device* device, const DeviceProperties& properties)

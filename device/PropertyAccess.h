@@ -36,7 +36,7 @@ public:
 
 private:
     // The read shared by ReadProperties and RefreshProperties; false when there is no result.
-    bool Read(Device* device, Xml::DeviceProperties& record);
+    bool Read(Device* device, DevicePropertiesResult& result);
     void Refuse(std::uint32_t address, RefusedOperation operation, RefusalReason reason,
                 std::uint32_t httpStatus = 0, std::wstring detail = {});
 

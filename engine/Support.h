@@ -26,6 +26,7 @@ struct DevicePropertiesResult
     std::uint32_t address = 0;
     Xml::DeviceProperties properties;
     std::int32_t tag = 0; // the request's tag for its requester; 0 when broadcast after a write
+    std::string answer{}; // the controller's document exactly as it arrived, in its own code page
 };
 
 // What the device manager tells its observers (DeviceManager::Support).

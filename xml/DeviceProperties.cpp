@@ -3,7 +3,6 @@
 #include "xml/ConfigDocument.h"
 #include "xml/DecimalText.h"
 #include "xml/WhiteSpace.h"
-#include "xml/XmlEntities.h"
 
 #include <algorithm>
 #include <optional>
@@ -233,20 +232,10 @@ bool canCarryTexts(const DeviceProperties& props)
 
 bool canCarryText(PropertyText field, std::wstring_view text)
 {
-    const auto refused = [field](wchar_t character) {
-        return character == L'"' || character == L'\\' || character == L'\0' ||
-               (character == L':' && field != PropertyText::Name);
-    };
-    if (std::any_of(text.begin(), text.end(), refused))
-        return false;
-    // A reference typed as text would come back as the character it stands for.
-    for (const XmlEntity& entity : defaultEntities())
-    {
-        if (text.find(std::wstring_view(entity.reference, static_cast<size_t>(entity.length))) !=
-            std::wstring_view::npos)
-            return false;
-    }
-    return true;
+    return std::none_of(text.begin(), text.end(), [field](wchar_t character) {
+        return character == L'"' || character == L'\\' || character == L'<' || character == L'&' ||
+               character == L'\0' || (character == L':' && field != PropertyText::Name);
+    });
 }
 
 } // namespace OM::Xml

@@ -65,10 +65,12 @@ enum class PropertyText
     Password,
 };
 
-// Whether the document carries `text` unchanged in a field of that kind. It cannot carry a double quote
-// (it ends the value, and lets the rest inject attributes), a backslash (the reader takes it as an escape),
-// an entity reference such as "&lt;" (the reader decodes it), or a zero character (it ends the text);
-// nor a colon in a login or password (the pair would no longer split into two).
+// Whether the document carries `text` unchanged in a field of that kind. The document goes out as the
+// texts are typed, without references, so it cannot carry a double quote (it ends the value, and lets the
+// rest inject attributes), a backslash (the controller takes it as an escape), a "<" (the document is no
+// longer well-formed), an "&" (bare, the same; as the start of any reference, "&lt;" or "&#34;" alike,
+// the controller reads the character it stands for), or a zero character (it ends the text); nor a colon
+// in a login or password (the pair would no longer split into two).
 bool canCarryText(PropertyText field, std::wstring_view text);
 // Whether the document carries every text of the record unchanged.
 bool canCarryTexts(const DeviceProperties& props);

@@ -86,7 +86,7 @@ std::ostream& operator<<(std::ostream& stream, const CliResult& result)
                   << result.err << "\n---";
 }
 
-CliResult RunCli(const std::vector<std::wstring>& arguments, DWORD limitMs)
+CliResult RunCli(const std::vector<std::wstring>& arguments, DWORD limitMs, HANDLE output)
 {
     CliResult result;
     Pipe out;
@@ -107,7 +107,7 @@ CliResult RunCli(const std::vector<std::wstring>& arguments, DWORD limitMs)
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = input.get();
-    startup.hStdOutput = out.write.get();
+    startup.hStdOutput = output != nullptr ? output : out.write.get();
     startup.hStdError = err.write.get();
     PROCESS_INFORMATION started{};
     const ULONGLONG start = ::GetTickCount64();

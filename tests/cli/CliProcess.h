@@ -25,8 +25,9 @@ std::ostream& operator<<(std::ostream& stream, const CliResult& result);
 
 // Runs norvatessa-cli.exe as a script would: its own process with this process's environment, standard
 // output and error through pipes that are read while it runs. A program that runs longer than `limitMs`
-// is ended and fails the test.
-CliResult RunCli(const std::vector<std::wstring>& arguments, DWORD limitMs = 60000);
+// is ended and fails the test. With `output`, the program writes its standard output there instead, and
+// `out` stays empty.
+CliResult RunCli(const std::vector<std::wstring>& arguments, DWORD limitMs = 60000, HANDLE output = nullptr);
 
 // An environment variable, set for the programs started while the object lives, then removed.
 class ScopedEnvironment

@@ -1,4 +1,5 @@
 // "discover" of the real console program against the simulated site, in each of its formats.
+#include "helpers/UniqueHandle.h"
 #include "tests/cli/CliSiteTest.h"
 #include "tests/engine/ReplyPortHolder.h"
 
@@ -83,4 +84,25 @@ TEST_F(DiscoverCommandTest, SearchThatCannotBeginSaysWhy)
     EXPECT_EQ(result.exitCode, 1u) << result;
     EXPECT_EQ(result.out, "");
     EXPECT_THAT(result.err, HasSubstr("Порт UDP 30303"));
+}
+
+// "discover --format csv > file" on a full disk: Linux's full device refuses every write for want of
+// space, as a full disk does.
+TEST_F(DiscoverCommandTest, OutputThatCannotBeWrittenExitsWithOne)
+{
+    AddSite();
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    const OM::Helpers::UniqueFileHandle full(::CreateFileW(L"Z:\\dev\\full", GENERIC_WRITE, FILE_SHARE_WRITE,
+                                                           &inheritable, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(full) << ::GetLastError();
+    const char probe = 'x';
+    DWORD written = 0;
+    ASSERT_FALSE(::WriteFile(full.get(), &probe, 1, &written, nullptr));
+    ASSERT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+
+    const CliResult result = RunCli({L"discover", L"--format", L"csv", L"--time", L"500"}, 60000, full.get());
+    EXPECT_EQ(result.exitCode, 1u) << result;
+    EXPECT_THAT(result.err,
+                HasSubstr("norvatessa-cli: не удалось записать стандартный вывод (код ошибки 112)"))
+        << result;
 }

@@ -1,6 +1,7 @@
 // "get", "set", "backup" and "restore" of the real console program against simulated controllers: what
 // each shows, sends and writes, and that a backup restored gives the controller back as it was.
 #include "helpers/ExecutablePath.h"
+#include "helpers/WinsockHandles.h"
 #include "tests/cli/CliSiteTest.h"
 #include "xml/ConfigDocument.h"
 #include "xml/Utf16File.h"
@@ -66,6 +67,15 @@ std::string ReadBytes(const std::wstring& path)
     return bytes;
 }
 
+void WriteBytes(const std::wstring& path, const std::string& bytes)
+{
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << ::GetLastError();
+    DWORD written = 0;
+    EXPECT_TRUE(::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    ::CloseHandle(file);
+}
+
 // The attributes of the "net" element of a document file in Windows-1251, as UTF-8 key=value pairs.
 Settings DocumentAttributes(const std::string& bytes)
 {
@@ -81,6 +91,26 @@ Settings DocumentAttributes(const std::string& bytes)
     for (const auto& [key, value] : nets.front()->attributes)
         attributes[OM::Xml::utf8Text(key)] = OM::Xml::utf8Text(value);
     return attributes;
+}
+
+// The body of the controller's answer to GET /config.xml, as its bytes cross the network.
+std::string AnswerBody(std::uint32_t address, std::uint16_t port)
+{
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = ::htonl(address);
+    at.sin_port = ::htons(port);
+    const OM::Helpers::UniqueSocket connection(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!connection || ::connect(connection.get(), reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0)
+        return "cannot connect: error " + std::to_string(::WSAGetLastError());
+    const std::string request = "GET /config.xml HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    ::send(connection.get(), request.data(), static_cast<int>(request.size()), 0);
+    std::string answer;
+    char buffer[4096];
+    for (int received; (received = ::recv(connection.get(), buffer, sizeof buffer, 0)) > 0;)
+        answer.append(buffer, static_cast<std::size_t>(received));
+    const std::size_t head = answer.find("\r\n\r\n");
+    return head == std::string::npos ? "no answer: " + answer : answer.substr(head + 4);
 }
 
 class SettingsCommandTest : public CliSiteTest
@@ -157,9 +187,10 @@ TEST_F(SettingsCommandTest, BackupSetAndRestoreGiveTheControllerBackAsItWas)
 
     const CliResult backup = Cli({L"backup", address, file});
     ASSERT_EQ(backup.exitCode, 0u) << backup;
-    // The simulator's document, passwords included, in the controller's code page.
+    // The simulator's document, passwords included, in the controller's code page, byte for byte.
     EXPECT_EQ(DocumentAttributes(ReadBytes(file)), original);
     EXPECT_THAT(ReadBytes(file), HasSubstr("name=\"\xD1\xEA\xEB\xE0\xE4 1\""));
+    EXPECT_EQ(ReadBytes(file), AnswerBody(controller, 8081));
 
     const std::size_t before = Requests().size();
     const CliResult set = Cli({L"set", address, L"name=Новое имя", L"port=8090", L"sensor2=analog",
@@ -190,6 +221,42 @@ TEST_F(SettingsCommandTest, BackupSetAndRestoreGiveTheControllerBackAsItWas)
     const CliResult restore = Cli({L"restore", address, file});
     ASSERT_EQ(restore.exitCode, 0u) << restore;
     EXPECT_EQ(Show(controller), original);
+}
+
+TEST_F(SettingsCommandTest, RestoreKeepsWhatTheFileLacksAndRefusesAFileWithAMalformedValue)
+{
+    const std::uint32_t controller =
+        Add("name=Склад mask=255.255.0.0 gate=127.0.0.1 port=8081 flag=3 admin=boss:secret");
+    const Settings original = Show(controller);
+    const std::wstring file = folder.File(L"partial.xml");
+    const auto document = [](const std::string& attributes) {
+        return "<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n<om>\n\t<net " + attributes +
+               " />\n</om>\n";
+    };
+    const ScopedEnvironment user(L"NORVATESSA_USER", L"boss");
+    const ScopedEnvironment password(L"NORVATESSA_PASSWORD", L"secret");
+
+    const std::pair<const char*, const char*> malformed[] = {
+        {"mask", "255.255.255"}, {"mac", "00-1A-2B-3C-4D"}, {"gate", "1.2.3.4.5"},
+        {"sentype", "x"},        {"admin", "boss"},         {"flag", "256"},
+    };
+    for (const auto& [key, value] : malformed)
+    {
+        WriteBytes(file, document(std::string("ip=\"127.0.0.2\" tcp_port=\"8081\" name=\"New\" ") + key +
+                                  "=\"" + value + "\""));
+        const CliResult refused = Cli({L"restore", Wide(controller), file});
+        EXPECT_EQ(refused.exitCode, 2u) << key << "\n" << refused;
+        EXPECT_THAT(refused.err, HasSubstr(std::string("недопустимое значение «") + key + "»")) << refused;
+    }
+    EXPECT_TRUE(Requests("POST").empty());
+    EXPECT_EQ(Show(controller), original);
+
+    WriteBytes(file, document("ip=\"127.0.0.2\" tcp_port=\"8081\" sentype=\"3\""));
+    const CliResult restored = Cli({L"restore", Wide(controller), file});
+    ASSERT_EQ(restored.exitCode, 0u) << restored;
+    Settings expected = original;
+    expected["sentype"] = "3";
+    EXPECT_EQ(Show(controller), expected) << "what the file lacks stays as it was";
 }
 
 TEST_F(SettingsCommandTest, RestoreTakesAnotherControllersFileOnlyWithToAddress)
