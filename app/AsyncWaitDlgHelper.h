@@ -20,7 +20,8 @@ namespace OM::Norvatessa
 // Every request carries a serial, and a finish marks all requests so far as finished. A dialog is shown
 // only for a request that has not finished yet, and a dialog that appears after its finish (which came
 // while WM_SHOWWAITDLG waited in the queue, or while the window was being created) closes at once. So a
-// finish is never lost, and a dialog never waits for an exchange that has already ended.
+// finish is never lost, and a dialog never waits for an exchange that has already ended. A lock of Cancel
+// that came before the window existed is applied when it appears, for the same reason.
 template <typename Owner, UINT DialogId, UINT ShowMessage, UINT UnitStringId, int Reserved>
 class CAsyncWaitDlgHelper : public WaitDialogSite
 {
@@ -46,6 +47,7 @@ public:
     {
         Helpers::CriticalSectionLock hold(lock);
         pendingWait = false;
+        cancelLocked = false;
         finished = requested;
         if (waitDialog != nullptr)
             ::PostMessageW(waitDialog, WM_WAITDONE, 0, 0);
@@ -55,6 +57,7 @@ public:
     void LockCancel(bool locked)
     {
         Helpers::CriticalSectionLock hold(lock);
+        cancelLocked = locked;
         if (waitDialog != nullptr)
             ::PostMessageW(waitDialog, WM_LOCKCANCEL, locked ? 1 : 0, 0);
     }
@@ -81,6 +84,8 @@ public:
         waitDialog = dialog;
         if (serial <= finished)
             ::PostMessageW(dialog, WM_WAITDONE, 0, 0);
+        else if (cancelLocked)
+            ::PostMessageW(dialog, WM_LOCKCANCEL, 1, 0);
     }
 
     // User-interface thread, from the dialog's WM_DESTROY.
@@ -102,6 +107,7 @@ protected:
     Helpers::CriticalSection lock;
     HWND waitDialog = nullptr;   // the showing dialog's window, or null
     bool pendingWait = false;    // a dialog was requested and no finish has come since
+    bool cancelLocked = false;   // the credentials prompt is open; cleared by a finish
     std::uint64_t requested = 0; // serial of the last request
     std::uint64_t finished = 0;  // every request up to this serial has finished
 

@@ -64,6 +64,8 @@ DWORD DeviceManager::Stop()
     // that could run to its own time limit past the wait.
     if (const HANDLE stop = StopEvent())
         ::SetEvent(stop);
+    // The credentials dialog would hold the worker until the user answers it.
+    SystemAuthorizationDialog::CancelOpen();
     searcher.Cancel();
     exchange.CancelExchange();
     return Thread::Stop();

@@ -61,6 +61,14 @@ protected:
         }
         return false;
     }
+
+    static bool WaitUntilCancelIs(HWND dialog, bool enabled)
+    {
+        const HWND cancel = ::GetDlgItem(dialog, IDCANCEL);
+        for (int tries = 0; tries < 100 && (::IsWindowEnabled(cancel) != FALSE) != enabled; ++tries)
+            ::Sleep(20);
+        return (::IsWindowEnabled(cancel) != FALSE) == enabled;
+    }
 };
 
 } // namespace
@@ -145,6 +153,26 @@ TEST_F(WaitDialogTest, LockedCancelCannotBeUsedButAFailureStillClosesTheDialog)
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
     EXPECT_EQ(Status(), L"Готово");
+
+    // A fast controller's 401 locks Cancel before the dialog exists: the lock holds once it is there, and
+    // the next exchange's dialog starts unlocked.
+    frame->OnExchangeStarted(L"Авторизация");
+    frame->OnAuthorizationRequested(false);
+    AsWorker([&] {
+        HWND dialog = WaitForDialog();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(WaitUntilCancelIs(dialog, false)) << "the early lock was lost";
+        frame->OnExchangeAborted(false);
+        EXPECT_TRUE(WaitForNoDialog());
+
+        frame->OnExchangeStarted(L"Запрос настроек контроллера");
+        dialog = WaitForDialog();
+        ASSERT_NE(dialog, nullptr);
+        ::Sleep(200);
+        EXPECT_TRUE(WaitUntilCancelIs(dialog, true));
+        frame->OnExchangeCompleted(false);
+        EXPECT_TRUE(WaitForNoDialog());
+    });
 }
 
 TEST_F(WaitDialogTest, CancelClosesTheDialogAndAbortsTheExchangeInProgress)

@@ -22,6 +22,10 @@ namespace
 
 using Row = std::vector<std::wstring>;
 
+// The system's credentials dialog is known by its two edits.
+constexpr int CredentialsLoginEdit = 1027;
+constexpr int CredentialsPasswordEdit = 1028;
+
 class ProgramTest : public ControllerSiteTest
 {
 protected:
@@ -158,6 +162,31 @@ TEST_F(ProgramTest, F2AndADoubleClickReadTheSelectedControllerBehindAWaitDialog)
     ASSERT_TRUE(ProgramDriver::Until([&] { return !::IsWindow(sheet); }));
     EXPECT_TRUE(Requests("POST").empty()) << "Cancel sent something";
     Close();
+}
+
+// The controller asks for a password at once, often before the wait dialog exists.
+TEST_F(ProgramTest, CredentialsDialogLocksCancelAndClosingCancelsItPromptly)
+{
+    Add("flag=2");
+    Launch();
+    ASSERT_TRUE(ListShows(1));
+    program.Key(VK_F2);
+    HWND credentials = nullptr;
+    ASSERT_TRUE(ProgramDriver::Until([&] {
+        credentials = program.DialogWith(CredentialsLoginEdit);
+        return credentials != nullptr && ::GetDlgItem(credentials, CredentialsPasswordEdit) != nullptr;
+    }));
+    HWND wait = nullptr;
+    ASSERT_TRUE(
+        ProgramDriver::Until([&] { return (wait = program.DialogWith(IDC_WAIT_DETAIL)) != nullptr; }));
+    EXPECT_TRUE(ProgramDriver::Until([&] { return !::IsWindowEnabled(::GetDlgItem(wait, IDCANCEL)); }, 3000))
+        << "«Отмена» is usable under the credentials dialog";
+
+    // Closing cancels the credentials dialog rather than wait the 10 s for the worker that it holds. On the
+    // test display each window that goes stalls about 2 s, and three go here.
+    const ULONGLONG closed = ::GetTickCount64();
+    Close();
+    EXPECT_LT(::GetTickCount64() - closed, 9000u);
 }
 
 TEST_F(ProgramTest, ControllersThatStallOrFailEndWithWordsNotAStuckDialog)
