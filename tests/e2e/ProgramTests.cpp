@@ -153,11 +153,17 @@ TEST_F(ProgramTest, F2AndADoubleClickReadTheSelectedControllerBehindAWaitDialog)
     ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     ASSERT_TRUE(ProgramDriver::Until([&] { return !::IsWindow(sheet); }));
 
+    // A fast controller's first opening: the sheet comes once the wait dialog has ended, owned by the main
+    // window, which stays disabled under it so that no second double click can open another sheet.
     program.Select(0);
     program.DoubleClickList();
     ASSERT_TRUE(ProgramDriver::Until(
         [&] { return (sheet = program.DialogTitled(L"Настройки контроллера")) != nullptr; }));
     EXPECT_EQ(ProgramDriver::Text(Page(sheet, 0), IDC_SERVER_NAME), L"Первый");
+    EXPECT_EQ(::GetWindow(sheet, GW_OWNER), program.MainWindow());
+    ::Sleep(500);
+    EXPECT_EQ(program.DialogWith(IDC_WAIT_DETAIL), nullptr);
+    EXPECT_FALSE(::IsWindowEnabled(program.MainWindow()));
     ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     ASSERT_TRUE(ProgramDriver::Until([&] { return !::IsWindow(sheet); }));
     EXPECT_TRUE(Requests("POST").empty()) << "Cancel sent something";
