@@ -190,9 +190,30 @@ void CAppView::OnContextMenu(LPARAM position)
         OpenSelected();
 }
 
+void CAppView::HoldSettings(bool hold)
+{
+    settingsHeld = hold;
+    if (!hold && settingsDue && window != nullptr)
+    {
+        settingsDue = false;
+        ::PostMessageW(window, WM_OPENSETTINGS, 0, OpenSettingsTag);
+    }
+}
+
 void CAppView::OnOpenSettings(LPARAM tag)
 {
     if (tag != OpenSettingsTag || !HasSelection())
+        return;
+    // A fast controller's result is dispatched by the wait dialog's own loop: a sheet opened there would
+    // be the dialog's, and the dialog's end would enable the main window under it. It opens once the dialog
+    // has ended, from the main loop.
+    if (settingsHeld)
+    {
+        settingsDue = true;
+        return;
+    }
+    // One sheet at a time: OK in two sheets of one controller would send two writes, the older last.
+    if (sheetOpen)
         return;
     // The settings and the address they belong to are taken together: a later result must not make the
     // edited settings of one controller go to another.
@@ -203,7 +224,11 @@ void CAppView::OnOpenSettings(LPARAM tag)
         address = currentAddress;
         sheet.data = currentProperties;
     }
-    if (sheet.DoModal(::GetActiveWindow()) == IDOK)
+    // Owned by the main window, which stays disabled while the sheet is open.
+    sheetOpen = true;
+    const INT_PTR result = sheet.DoModal(::GetAncestor(window, GA_ROOT));
+    sheetOpen = false;
+    if (result == IDOK)
         DeviceManager::Instance().Post(SetDevicePropertiesRequest{address, sheet.data});
 }
 

@@ -38,6 +38,8 @@ public:
     // Asks for the selected controller's settings; nothing without a selected row.
     void OpenSelected();
     bool HasSelection() const;
+    // While held (a wait dialog runs), a settings sheet that is due waits; the release opens it.
+    void HoldSettings(bool hold);
 
     bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
@@ -72,6 +74,11 @@ private:
     std::uint32_t currentAddress = 0;
     Xml::DeviceProperties currentProperties;
     std::deque<RowUpdate> rowUpdates;
+
+    // User-interface thread only.
+    bool settingsHeld = false; // HoldSettings
+    bool settingsDue = false;  // a sheet was asked for while held
+    bool sheetOpen = false;
 };
 
 } // namespace OM::Norvatessa

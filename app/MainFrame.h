@@ -47,8 +47,9 @@ public:
     void OnIdle() override;
     void UpdateLayout();
 
-    // User-interface thread: the wait dialog's Cancel.
+    // User-interface thread: the wait dialog's Cancel, and the start and the end of its dialogs.
     void CancelExchange();
+    void OnWaitShowing(bool showing) { deviceList.HoldSettings(showing); }
 
     CAppView& DeviceList() noexcept { return deviceList; }
     HWND LogPane() const noexcept { return logPane; }

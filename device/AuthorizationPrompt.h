@@ -37,7 +37,15 @@ protected:
 class SystemAuthorizationDialog final : public AuthorizationPrompt
 {
 public:
+    // How long CancelOpen waits for a dialog that is still on its way up.
+    static constexpr DWORD CancelWaitMs = 1000;
+
+    // The thread that asks (the worker).
     Outcome Ask(HINTERNET request, int attempt) override;
+
+    // Any thread: closes the dialog open in this process as if the user had pressed Cancel, so that the
+    // exchange that asked ends at once; nothing when none is open. The program asks on its one worker.
+    static void CancelOpen();
 };
 
 } // namespace OM::Norvatessa

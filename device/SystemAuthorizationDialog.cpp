@@ -1,14 +1,40 @@
 #include "device/AuthorizationPrompt.h"
 
+#include <atomic>
+#include <cwchar>
+
 namespace OM::Norvatessa
 {
+
+namespace
+{
+
+// The thread inside Ask, or 0: the dialog is one of its windows.
+std::atomic<DWORD> askingThread{0};
+
+BOOL CALLBACK CancelDialog(HWND window, LPARAM cancelled)
+{
+    wchar_t className[8] = {};
+    ::GetClassNameW(window, className, 8);
+    if (std::wcscmp(className, L"#32770") == 0)
+    {
+        // Posted: the dialog's loop runs on the asking thread, and takes it even before it is shown.
+        ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        *reinterpret_cast<bool*>(cancelled) = true;
+    }
+    return TRUE;
+}
+
+} // namespace
 
 AuthorizationPrompt::Outcome SystemAuthorizationDialog::Ask(HINTERNET request, int)
 {
     // The dialog reads the demand from the answer's headers, hence no error code of ours.
     const DWORD flags = FLAGS_ERROR_UI_FILTER_FOR_ERRORS | FLAGS_ERROR_UI_FLAGS_GENERATE_DATA |
                         FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS;
+    askingThread = ::GetCurrentThreadId();
     const DWORD result = ::InternetErrorDlg(::GetDesktopWindow(), request, ERROR_SUCCESS, flags, nullptr);
+    askingThread = 0;
     switch (result)
     {
     case ERROR_INTERNET_FORCE_RETRY:
@@ -19,6 +45,23 @@ AuthorizationPrompt::Outcome SystemAuthorizationDialog::Ask(HINTERNET request, i
         return {Answer::Cancelled};
     default:
         return {Answer::Failed, ExchangeFailureReason::AuthorizationFailed, result};
+    }
+}
+
+void SystemAuthorizationDialog::CancelOpen()
+{
+    // Ask may have begun and its dialog not exist yet: look again for a short while.
+    const ULONGLONG until = ::GetTickCount64() + CancelWaitMs;
+    for (;;)
+    {
+        const DWORD thread = askingThread.load();
+        if (thread == 0)
+            return;
+        bool cancelled = false;
+        ::EnumThreadWindows(thread, &CancelDialog, reinterpret_cast<LPARAM>(&cancelled));
+        if (cancelled || ::GetTickCount64() >= until)
+            return;
+        ::Sleep(10);
     }
 }
 

@@ -60,7 +60,13 @@ bool DeviceManager::Start()
 
 DWORD DeviceManager::Stop()
 {
-    // The stop event also keeps queued requests and new exchanges from starting (see Run and HttpExchange).
+    // The stop event also keeps queued requests and new exchanges from starting (see Run and HttpExchange),
+    // so it is set before the cancels: the worker, freed by a cancel, then finds it set and starts nothing
+    // that could run to its own time limit past the wait.
+    if (const HANDLE stop = StopEvent())
+        ::SetEvent(stop);
+    // The credentials dialog would hold the worker until the user answers it.
+    SystemAuthorizationDialog::CancelOpen();
     searcher.Cancel();
     exchange.CancelExchange();
     return Thread::Stop();

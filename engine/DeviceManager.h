@@ -57,8 +57,9 @@ public:
     // User-interface thread. Begins the worker, which starts with a search. False when a worker of an
     // earlier run still lives or the worker cannot be begun.
     bool Start();
-    // User-interface thread. Cancels a running search and exchange, keeps queued requests from running,
-    // and waits a bounded time for the worker to end (Thread::Stop).
+    // User-interface thread. Signals the stop, then cancels a running search and exchange (an open
+    // credentials dialog as if the user had cancelled it), keeps queued requests from running, and waits a
+    // bounded time for the worker to end (Thread::Stop).
     DWORD Stop();
 
     // Any thread.

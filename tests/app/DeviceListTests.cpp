@@ -85,9 +85,7 @@ TEST_F(DeviceListTest, ResultBetweenAReadAndItsSheetIsWhatTheSheetShowsAndWrites
     std::wstring shownName;
     std::atomic<bool> done{false};
     std::thread user([&] {
-        HWND sheet = nullptr;
-        for (int tries = 0; tries < 500 && !(sheet = FindDialogTitled(L"Настройки контроллера")); ++tries)
-            ::Sleep(20);
+        HWND sheet = WaitForDialogTitled(L"Настройки контроллера");
         if (sheet != nullptr)
         {
             const HWND page = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_INDEXTOHWND, 0, 0));

@@ -7,6 +7,8 @@
 
 #include <gmock/gmock.h>
 
+#include <commctrl.h>
+
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -61,6 +63,53 @@ protected:
         }
         return false;
     }
+
+    static bool WaitUntilCancelIs(HWND dialog, bool enabled)
+    {
+        const HWND cancel = ::GetDlgItem(dialog, IDCANCEL);
+        for (int tries = 0; tries < 100 && (::IsWindowEnabled(cancel) != FALSE) != enabled; ++tries)
+            ::Sleep(20);
+        return (::IsWindowEnabled(cancel) != FALSE) == enabled;
+    }
+};
+
+// Runs `action` once on this thread, from inside the creation of the next dialog window: what the worker
+// does while a dialog is being created.
+class WhileNextDialogIsCreated
+{
+public:
+    explicit WhileNextDialogIsCreated(std::function<void()> action)
+        : hook(::SetWindowsHookExW(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId()))
+    {
+        pending = std::move(action);
+    }
+    ~WhileNextDialogIsCreated()
+    {
+        ::UnhookWindowsHookEx(hook);
+        pending = nullptr;
+    }
+    WhileNextDialogIsCreated(const WhileNextDialogIsCreated&) = delete;
+    WhileNextDialogIsCreated& operator=(const WhileNextDialogIsCreated&) = delete;
+
+    bool Hooked() const { return hook != nullptr; }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        wchar_t className[8] = {};
+        if (code == HCBT_CREATEWND && pending &&
+            ::GetClassNameW(reinterpret_cast<HWND>(wParam), className, 8) != 0 &&
+            std::wstring(className) == L"#32770")
+        {
+            const std::function<void()> action = std::move(pending);
+            pending = nullptr;
+            action();
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static inline std::function<void()> pending;
+    HHOOK hook;
 };
 
 } // namespace
@@ -145,6 +194,84 @@ TEST_F(WaitDialogTest, LockedCancelCannotBeUsedButAFailureStillClosesTheDialog)
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
     EXPECT_EQ(Status(), L"Готово");
+
+    // A fast controller's 401 locks Cancel before the dialog exists: the lock holds once it is there, and
+    // the next exchange's dialog starts unlocked.
+    frame->OnExchangeStarted(L"Авторизация");
+    frame->OnAuthorizationRequested(false);
+    AsWorker([&] {
+        HWND dialog = WaitForDialog();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(WaitUntilCancelIs(dialog, false)) << "the early lock was lost";
+        frame->OnExchangeAborted(false);
+        EXPECT_TRUE(WaitForNoDialog());
+
+        frame->OnExchangeStarted(L"Запрос настроек контроллера");
+        dialog = WaitForDialog();
+        ASSERT_NE(dialog, nullptr);
+        ::Sleep(200);
+        EXPECT_TRUE(WaitUntilCancelIs(dialog, true));
+        frame->OnExchangeCompleted(false);
+        EXPECT_TRUE(WaitForNoDialog());
+    });
+}
+
+// A fast controller's first opening: both exchanges and their result come while the first wait dialog is
+// being created, so its own loop dispatches the result. The sheet must open after that dialog has ended,
+// owned by the main window, which stays disabled under it; and a second opening while it is open shows
+// no second sheet (OK in both would send two writes, the older one last).
+TEST_F(WaitDialogTest, SheetOfAFastFirstOpeningOpensAloneOnceTheWaitDialogHasEnded)
+{
+    constexpr std::uint32_t controller = 0x7F000002;
+    CAppView& list = frame->DeviceList();
+    ASSERT_TRUE(list.Fill({{controller, 80, L"Склад"}}));
+    OM::Xml::DeviceProperties properties;
+    properties.name = L"Склад";
+    properties.ip = controller;
+    properties.tcpPort = 80;
+    const WhileNextDialogIsCreated fastController([&] {
+        frame->OnExchangeCompleted(false);
+        frame->OnExchangeStarted(L"Запрос настроек контроллера");
+        frame->OnExchangeCompleted(false);
+        list.OnDeviceProperties(DevicePropertiesResult{controller, properties, CAppView::OpenSettingsTag});
+    });
+    ASSERT_TRUE(fastController.Hooked());
+
+    bool waitDialogGone = false;
+    HWND owner = nullptr;
+    bool frameEnabled = true;
+    int sheets = 0;
+    std::atomic<bool> done{false};
+    std::thread user([&] {
+        HWND sheet = WaitForDialogTitled(L"Настройки контроллера");
+        if (sheet != nullptr)
+        {
+            waitDialogGone = FindDialogWith(IDC_WAIT_DETAIL) == nullptr;
+            owner = ::GetWindow(sheet, GW_OWNER);
+            ::Sleep(300); // the wait dialog, had it outlived the sheet's opening, would end now
+            frameEnabled = ::IsWindowEnabled(frame->Handle()) != FALSE;
+            // A second opening, as the result of a second double click would bring it.
+            ::PostMessageW(List(), WM_OPENSETTINGS, 0, CAppView::OpenSettingsTag);
+            ::Sleep(500);
+            sheets = CountDialogsTitled(L"Настройки контроллера");
+        }
+        for (int tries = 0; tries < 250 && (sheet = FindDialogTitled(L"Настройки контроллера")); ++tries)
+        {
+            ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+            ::Sleep(20);
+        }
+        done = true;
+    });
+    frame->OnExchangeStarted(L"Авторизация");
+    Until([&] { return done.load(); }, 30000);
+    user.join();
+
+    EXPECT_TRUE(waitDialogGone) << "the sheet opened inside the wait dialog";
+    EXPECT_EQ(owner, frame->Handle());
+    EXPECT_FALSE(frameEnabled) << "the main window was enabled under the sheet";
+    EXPECT_EQ(sheets, 1);
+    EXPECT_TRUE(Until([&] { return ::IsWindowEnabled(frame->Handle()) != FALSE; }, 5000));
+    EXPECT_TRUE(Requests("POST").empty());
 }
 
 TEST_F(WaitDialogTest, CancelClosesTheDialogAndAbortsTheExchangeInProgress)

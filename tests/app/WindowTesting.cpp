@@ -10,12 +10,14 @@ namespace OM::Norvatessa::Testing
 namespace
 {
 
-// A visible dialog of this process with a control of this id, or with this caption.
+// A visible dialog of this process with a control of this id, or with this caption; all of them when
+// `count` is given.
 struct Search
 {
     int controlId;
     const wchar_t* caption;
     HWND found;
+    int* count = nullptr;
 };
 
 BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM parameter)
@@ -33,7 +35,10 @@ BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM parameter)
     if (!matches)
         return TRUE;
     search.found = window;
-    return FALSE;
+    if (search.count == nullptr)
+        return FALSE;
+    ++*search.count;
+    return TRUE;
 }
 
 } // namespace
@@ -82,6 +87,22 @@ HWND FindDialogTitled(const wchar_t* caption)
     Search search{0, caption, nullptr};
     ::EnumWindows(&FindVisibleDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+int CountDialogsTitled(const wchar_t* caption)
+{
+    int count = 0;
+    Search search{0, caption, nullptr, &count};
+    ::EnumWindows(&FindVisibleDialog, reinterpret_cast<LPARAM>(&search));
+    return count;
+}
+
+HWND WaitForDialogTitled(const wchar_t* caption, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    for (DWORD waited = 0; waited < timeoutMs && !(found = FindDialogTitled(caption)); waited += 20)
+        ::Sleep(20);
+    return found;
 }
 
 std::wstring MessageBoxText(HWND box)

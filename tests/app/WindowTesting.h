@@ -20,6 +20,9 @@ void Pump(Ui::MessageLoop& loop, DWORD milliseconds);
 HWND FindDialogWith(int controlId);
 // A visible dialog of this process with this caption (a message box, say), or null.
 HWND FindDialogTitled(const wchar_t* caption);
+int CountDialogsTitled(const wchar_t* caption);
+// Polls for such a dialog from a thread other than the one that runs it; null after `timeoutMs`.
+HWND WaitForDialogTitled(const wchar_t* caption, DWORD timeoutMs = 10000);
 // The text of a message box.
 std::wstring MessageBoxText(HWND box);
 

@@ -22,6 +22,10 @@ namespace
 
 using Row = std::vector<std::wstring>;
 
+// The system's credentials dialog is known by its two edits.
+constexpr int CredentialsLoginEdit = 1027;
+constexpr int CredentialsPasswordEdit = 1028;
+
 class ProgramTest : public ControllerSiteTest
 {
 protected:
@@ -149,15 +153,46 @@ TEST_F(ProgramTest, F2AndADoubleClickReadTheSelectedControllerBehindAWaitDialog)
     ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     ASSERT_TRUE(ProgramDriver::Until([&] { return !::IsWindow(sheet); }));
 
+    // A fast controller's first opening: the sheet comes once the wait dialog has ended, owned by the main
+    // window, which stays disabled under it so that no second double click can open another sheet.
     program.Select(0);
     program.DoubleClickList();
     ASSERT_TRUE(ProgramDriver::Until(
         [&] { return (sheet = program.DialogTitled(L"Настройки контроллера")) != nullptr; }));
     EXPECT_EQ(ProgramDriver::Text(Page(sheet, 0), IDC_SERVER_NAME), L"Первый");
+    EXPECT_EQ(::GetWindow(sheet, GW_OWNER), program.MainWindow());
+    ::Sleep(500);
+    EXPECT_EQ(program.DialogWith(IDC_WAIT_DETAIL), nullptr);
+    EXPECT_FALSE(::IsWindowEnabled(program.MainWindow()));
     ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     ASSERT_TRUE(ProgramDriver::Until([&] { return !::IsWindow(sheet); }));
     EXPECT_TRUE(Requests("POST").empty()) << "Cancel sent something";
     Close();
+}
+
+// The controller asks for a password at once, often before the wait dialog exists.
+TEST_F(ProgramTest, CredentialsDialogLocksCancelAndClosingCancelsItPromptly)
+{
+    Add("flag=2");
+    Launch();
+    ASSERT_TRUE(ListShows(1));
+    program.Key(VK_F2);
+    HWND credentials = nullptr;
+    ASSERT_TRUE(ProgramDriver::Until([&] {
+        credentials = program.DialogWith(CredentialsLoginEdit);
+        return credentials != nullptr && ::GetDlgItem(credentials, CredentialsPasswordEdit) != nullptr;
+    }));
+    HWND wait = nullptr;
+    ASSERT_TRUE(
+        ProgramDriver::Until([&] { return (wait = program.DialogWith(IDC_WAIT_DETAIL)) != nullptr; }));
+    EXPECT_TRUE(ProgramDriver::Until([&] { return !::IsWindowEnabled(::GetDlgItem(wait, IDCANCEL)); }, 3000))
+        << "«Отмена» is usable under the credentials dialog";
+
+    // Closing cancels the credentials dialog rather than wait the 10 s for the worker that it holds. On the
+    // test display each window that goes stalls about 2 s, and three go here.
+    const ULONGLONG closed = ::GetTickCount64();
+    Close();
+    EXPECT_LT(::GetTickCount64() - closed, 9000u);
 }
 
 TEST_F(ProgramTest, ControllersThatStallOrFailEndWithWordsNotAStuckDialog)

@@ -9,7 +9,9 @@
 #include <gmock/gmock.h>
 #include <psapi.h>
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 using namespace OM::Norvatessa;
 using namespace OM::Norvatessa::Testing;
@@ -21,6 +23,46 @@ namespace
 {
 
 constexpr std::int32_t OpenSettings = 32782;
+
+// Stands in for the credentials dialog and holds the worker in it until the request that asks is closed.
+// `onClose` runs on the thread that closes the request, before its close returns: there a test sees what
+// the worker does before the closing thread goes on.
+class PromptHeldUntilClosed final : public AuthorizationPrompt
+{
+public:
+    explicit PromptHeldUntilClosed(std::function<void()> onClose) : onClose(std::move(onClose))
+    {
+        current = this;
+    }
+    ~PromptHeldUntilClosed() { current = nullptr; }
+
+    Outcome Ask(HINTERNET request, int) override
+    {
+        systemCallback = ::InternetSetStatusCallbackW(request, &Callback);
+        ::SetEvent(asked.get());
+        ::WaitForSingleObject(closed.get(), 10000);
+        return {Answer::Cancelled};
+    }
+    bool WaitAsked() { return ::WaitForSingleObject(asked.get(), 10000) == WAIT_OBJECT_0; }
+
+private:
+    static void CALLBACK Callback(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID information,
+                                  DWORD length)
+    {
+        if (status == INTERNET_STATUS_HANDLE_CLOSING && current != nullptr)
+        {
+            ::SetEvent(current->closed.get());
+            current->onClose();
+        }
+        systemCallback(handle, context, status, information, length);
+    }
+
+    static inline PromptHeldUntilClosed* current = nullptr;
+    static inline INTERNET_STATUS_CALLBACK systemCallback = nullptr;
+    std::function<void()> onClose;
+    OM::Helpers::UniqueHandle asked{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    OM::Helpers::UniqueHandle closed{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
 
 class DeviceManagerTest : public ControllerSiteTest
 {
@@ -364,6 +406,30 @@ TEST_F(DeviceManagerTest, StopDuringAnExchangeEndsWithinTheTimeoutsAndRunsNothin
     EXPECT_FALSE(manager.IsRunning());
     for (const HttpRecord& request : Requests())
         EXPECT_NE(request.controller, Text(healthy) + ":80") << "the queued read ran after the stop";
+}
+
+// The cancel frees the worker, which goes on to the next queued request at once: the stop must already
+// be signalled then, or that request's exchange begins and may run to its own limit, past Stop's wait.
+TEST_F(DeviceManagerTest, StopIsSignalledBeforeItsCancelFreesTheWorker)
+{
+    const std::uint32_t asking = Add("flag=2");
+    const std::uint32_t queued = Add("");
+    PromptHeldUntilClosed prompt([&] {
+        // The worker either begins the queued read or ends; the close waits to see which.
+        for (int tries = 0; tries < 300 && manager.IsRunning() && observer.Count("started Авторизация") < 2;
+             ++tries)
+            ::Sleep(10);
+    });
+    manager.SetAuthorizationPrompt(&prompt);
+    StartAndFind();
+    manager.Post(GetDevicePropertiesRequest{asking, &observer, OpenSettings});
+    manager.Post(GetDevicePropertiesRequest{queued, &observer, OpenSettings});
+    ASSERT_TRUE(prompt.WaitAsked()) << Dump();
+
+    EXPECT_EQ(manager.Stop(), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(observer.Count("started Авторизация"), 1u) << Dump();
+    for (const HttpRecord& request : Requests())
+        EXPECT_NE(request.controller, Text(queued) + ":80") << "the queued read began after the stop";
 }
 
 TEST_F(DeviceManagerTest, TwoHundredReadWriteCyclesKeepHandlesAndMemorySteady)
