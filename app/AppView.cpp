@@ -28,7 +28,10 @@ struct Column
     const wchar_t* title;
     int width;
 };
-constexpr Column Columns[] = {{L"Имя сервера", 350}, {L"IP адрес", 100}, {L"Порт", 100}};
+constexpr Column Columns[] = {
+    {L"Имя сервера", 350}, {L"IP адрес", 100}, {L"Порт", 100}, {L"Примечание", 260}};
+constexpr wchar_t ConflictNote[] = L"Два контроллера на этом адресе";
+constexpr wchar_t SilentNote[] = L"Не отвечает";
 
 constexpr int ImageWidth = 20;
 constexpr COLORREF ImageMask = RGB(0xFF, 0x00, 0xFF);
@@ -59,6 +62,9 @@ HWND CAppView::Create(HWND frame)
     // The list destroys its image list with itself.
     ::SendMessageW(window, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.release()));
     AddColumns();
+    // Read before the worker starts, which alone changes the list from then on.
+    for (const ControllerEndpoint& known : Settings().knownControllers)
+        addedAddresses.insert(known.address);
     return window;
 }
 
@@ -118,21 +124,7 @@ bool CAppView::Fill(const std::vector<DiscoveredController>& controllers)
     ::SendMessageW(window, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(window, LVM_SETITEMCOUNT, controllers.size(), LVSICF_NOINVALIDATEALL);
     for (const DiscoveredController& controller : controllers)
-    {
-        const std::wstring name = controller.name.empty() ? OldFirmwareName : controller.name;
-        LVITEMW item{};
-        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-        item.iItem = static_cast<int>(::SendMessageW(window, LVM_GETITEMCOUNT, 0, 0));
-        item.pszText = const_cast<wchar_t*>(name.c_str());
-        item.iImage = 0;
-        item.lParam = static_cast<LPARAM>(controller.address);
-        const int row =
-            static_cast<int>(::SendMessageW(window, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-        if (row < 0)
-            continue;
-        SetCell(row, 1, AddressText(controller.address));
-        SetCell(row, 2, std::to_wstring(controller.port));
-    }
+        InsertRow(RowCount(), controller);
     ::SendMessageW(window, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(window, nullptr, TRUE);
     ::SetFocus(window);
@@ -142,6 +134,60 @@ bool CAppView::Fill(const std::vector<DiscoveredController>& controllers)
     if (!::SendMessageW(window, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state)))
         return false;
     return ::SendMessageW(window, LVM_ENSUREVISIBLE, 0, FALSE) != 0;
+}
+
+int CAppView::InsertRow(int position, const DiscoveredController& controller)
+{
+    const std::wstring name = controller.name.empty() ? OldFirmwareName : controller.name;
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = position;
+    item.pszText = const_cast<wchar_t*>(name.c_str());
+    item.iImage = 0;
+    item.lParam = static_cast<LPARAM>(controller.address);
+    const int row =
+        static_cast<int>(::SendMessageW(window, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row < 0)
+        return row;
+    SetCell(row, 1, AddressText(controller.address));
+    SetCell(row, 2, std::to_wstring(controller.port));
+    if (controller.conflict || !controller.answered)
+        SetCell(row, 3, controller.conflict ? ConflictNote : SilentNote);
+    return row;
+}
+
+void CAppView::ShowFound(const DiscoveredController& controller)
+{
+    // Rows are in address order: the first row past the controller's address is where it goes.
+    int low = 0;
+    int high = RowCount();
+    while (low < high)
+    {
+        const int middle = (low + high) / 2;
+        const std::uint32_t address = RowAddress(middle);
+        if (address == controller.address)
+            return;
+        if (address < controller.address)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    InsertRow(low, controller);
+}
+
+int CAppView::RowCount() const
+{
+    return static_cast<int>(::SendMessageW(window, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::uint32_t CAppView::RowAddress(int row) const
+{
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    return ::SendMessageW(window, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))
+               ? static_cast<std::uint32_t>(item.lParam)
+               : 0u;
 }
 
 void CAppView::DeleteAll()
@@ -164,13 +210,7 @@ void CAppView::OpenSelected()
     const int row = SelectedRow();
     if (row < 0)
         return;
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    const auto address = ::SendMessageW(window, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))
-                             ? static_cast<std::uint32_t>(item.lParam)
-                             : 0u;
-    DeviceManager::Instance().Post(GetDevicePropertiesRequest{address, this, OpenSettingsTag});
+    DeviceManager::Instance().Post(GetDevicePropertiesRequest{RowAddress(row), this, OpenSettingsTag});
 }
 
 void CAppView::OnContextMenu(LPARAM position)
@@ -184,10 +224,49 @@ void CAppView::OnContextMenu(LPARAM position)
         return;
     const int x = static_cast<short>(LOWORD(position));
     const int y = static_cast<short>(HIWORD(position));
+    ::EnableMenuItem(popup, ID_FORGET_CONTROLLER,
+                     MF_BYCOMMAND |
+                         (addedAddresses.contains(RowAddress(SelectedRow())) ? MF_ENABLED : MF_GRAYED));
     const UINT chosen =
         static_cast<UINT>(::TrackPopupMenu(popup, TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0, window, nullptr));
     if (chosen == ID_CONTROLLER_SETTINGS)
         OpenSelected();
+    else if (chosen == ID_FORGET_CONTROLLER)
+        ForgetSelected();
+}
+
+void CAppView::AddByAddress(std::uint32_t address, std::uint16_t port)
+{
+    DeviceManager::Instance().Post(AddControllerRequest{address, port, this, AddedTag, true});
+}
+
+void CAppView::OnAdded()
+{
+    DiscoveredController added;
+    {
+        Helpers::CriticalSectionLock hold(lock);
+        added = DiscoveredController{currentAddress, currentProperties.tcpPort, currentProperties.name};
+    }
+    addedAddresses.insert(added.address);
+    ShowFound(added);
+    const int row = FindRow(added.address);
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(window, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    ::SendMessageW(window, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
+void CAppView::ForgetSelected()
+{
+    const int row = SelectedRow();
+    const std::uint32_t address = RowAddress(row);
+    if (row < 0 || addedAddresses.erase(address) == 0)
+        return;
+    DeviceManager::Instance().Post(ForgetControllerRequest{address});
+    // A row that only the address kept goes with it; one that the search found stays.
+    if (CellText(row, 3) == SilentNote)
+        ::SendMessageW(window, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
 }
 
 void CAppView::HoldSettings(bool hold)
@@ -202,6 +281,8 @@ void CAppView::HoldSettings(bool hold)
 
 void CAppView::OnOpenSettings(LPARAM tag)
 {
+    if (tag == AddedTag)
+        return OnAdded();
     if (tag != OpenSettingsTag || !HasSelection())
         return;
     // A fast controller's result is dispatched by the wait dialog's own loop: a sheet opened there would
@@ -266,14 +347,10 @@ void CAppView::OnUpdateRows()
 
 int CAppView::FindRow(std::uint32_t address) const
 {
-    const int count = static_cast<int>(::SendMessageW(window, LVM_GETITEMCOUNT, 0, 0));
+    const int count = RowCount();
     for (int row = 0; row < count; ++row)
     {
-        LVITEMW item{};
-        item.mask = LVIF_PARAM;
-        item.iItem = row;
-        if (::SendMessageW(window, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) &&
-            static_cast<std::uint32_t>(item.lParam) == address)
+        if (RowAddress(row) == address)
             return row;
     }
     return -1;
@@ -285,6 +362,17 @@ void CAppView::SetCell(int row, int column, const std::wstring& text)
     item.iSubItem = column;
     item.pszText = const_cast<wchar_t*>(text.c_str());
     ::SendMessageW(window, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+std::wstring CAppView::CellText(int row, int column) const
+{
+    wchar_t text[256] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = static_cast<int>(std::size(text));
+    ::SendMessageW(window, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
 }
 
 void CAppView::OnDeviceAddressChanged(const AddressChange& change)

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,9 +36,16 @@ public:
     // view.
     bool Fill(const std::vector<DiscoveredController>& controllers);
     void DeleteAll();
+    // While a search runs: shows a controller as soon as it answers, in address order, unless its row is
+    // there already. The end of the search fills the list anew.
+    void ShowFound(const DiscoveredController& controller);
+    int RowCount() const;
     // Asks for the selected controller's settings; nothing without a selected row.
     void OpenSelected();
     bool HasSelection() const;
+    // Reads a controller by its address; once it answers, it gets its row and every later search probes
+    // it (the settings' knownControllers).
+    void AddByAddress(std::uint32_t address, std::uint16_t port);
     // While held (a wait dialog runs), a settings sheet that is due waits; the release opens it.
     void HoldSettings(bool hold);
 
@@ -49,6 +57,8 @@ public:
 
     // The tag of "Настройка...": a result with it opens the settings sheet.
     static constexpr std::int32_t OpenSettingsTag = 32782;
+    // The tag of "Добавить по адресу...": a result with it adds the controller's row.
+    static constexpr std::int32_t AddedTag = 32790;
 
 private:
     // A row's new texts after a write, applied on the user-interface thread in arrival order.
@@ -62,12 +72,18 @@ private:
 
     void OnContextMenu(LPARAM position);
     void OnOpenSettings(LPARAM tag);
+    void OnAdded();
+    void ForgetSelected();
     void OnAddressChanged(std::uint32_t oldAddress, std::uint32_t newAddress);
     void OnUpdateRows();
 
     int SelectedRow() const;
     int FindRow(std::uint32_t address) const;
     void SetCell(int row, int column, const std::wstring& text);
+    std::wstring CellText(int row, int column) const;
+    // Inserts the controller's row at `position`; its index, or -1.
+    int InsertRow(int position, const DiscoveredController& controller);
+    std::uint32_t RowAddress(int row) const;
     void AddColumns();
 
     Helpers::CriticalSection lock; // guards the three fields below
@@ -79,6 +95,7 @@ private:
     bool settingsHeld = false; // HoldSettings
     bool settingsDue = false;  // a sheet was asked for while held
     bool sheetOpen = false;
+    std::set<std::uint32_t> addedAddresses; // the knownControllers, as this window has seen them
 };
 
 } // namespace OM::Norvatessa

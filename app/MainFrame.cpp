@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/AboutDlg.h"
+#include "app/AddControllerDlg.h"
 #include "app/Help.h"
 #include "engine/AddressText.h"
 #include "engine/FailureText.h"
@@ -23,6 +24,8 @@ constexpr int LogPaneId = 1;
 constexpr int LogPaneLines = 5;
 
 constexpr wchar_t SearchingText[] = L"Поиск контроллеров...";
+constexpr wchar_t NothingFoundText[] = L"Контроллеры не найдены";
+constexpr wchar_t SearchFailedText[] = L"Поиск не удался";
 constexpr wchar_t BusyText[] = L"Ожидание ответа контроллера...";
 constexpr wchar_t ProblemCaption[] = L"Ошибка";
 
@@ -104,6 +107,9 @@ bool CMainFrame::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_SEARCHSTARTED:
         OnSearchStartedMessage();
         return true;
+    case WM_LIVEROWS:
+        OnLiveRows();
+        return true;
     case WM_SEARCHFINISHED:
         OnSearchFinishedMessage();
         return true;
@@ -126,6 +132,7 @@ LRESULT CMainFrame::OnCreate()
     UIAddToolBar(toolBar);
     UIAddCommand(ID_NEW_SEARCH, InMenu | InToolBar);
     UIAddCommand(ID_CONTROLLER_SETTINGS, InMenu | InToolBar);
+    UIAddCommand(ID_ADD_CONTROLLER, InMenu);
     if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
     {
         loop->AddMessageFilter(this);
@@ -214,6 +221,9 @@ void CMainFrame::OnCommand(UINT id)
     case ID_CONTROLLER_SETTINGS:
         deviceList.OpenSelected();
         break;
+    case ID_ADD_CONTROLLER:
+        OnAddController();
+        break;
     case ID_REFRESH:
         ::SetWindowTextW(logPane, L"");
         break;
@@ -231,6 +241,13 @@ void CMainFrame::OnCommand(UINT id)
     }
 }
 
+void CMainFrame::OnAddController()
+{
+    CAddControllerDlg dialog;
+    if (dialog.Run(window))
+        deviceList.AddByAddress(dialog.address, dialog.port);
+}
+
 void CMainFrame::OnNewSearch()
 {
     deviceList.DeleteAll();
@@ -243,18 +260,24 @@ void CMainFrame::OnSearchStartedMessage()
     ::EnableWindow(deviceList.Handle(), FALSE);
     UIEnable(ID_NEW_SEARCH, false);
     UIEnable(ID_CONTROLLER_SETTINGS, false);
+    UIEnable(ID_ADD_CONTROLLER, false);
 }
 
 void CMainFrame::OnSearchFinishedMessage()
 {
-    SetStatus(Ui::LoadResourceString(IDS_READY));
     ::EnableWindow(deviceList.Handle(), TRUE);
     UIEnable(ID_NEW_SEARCH, true);
+    UIEnable(ID_ADD_CONTROLLER, true);
     std::vector<DiscoveredController> controllers;
+    bool failed = false;
     {
         Helpers::CriticalSectionLock hold(queueLock);
         controllers = foundControllers;
+        failed = searchFailed;
     }
+    SetStatus(failed                ? std::wstring(SearchFailedText)
+              : controllers.empty() ? std::wstring(NothingFoundText)
+                                    : Ui::LoadResourceString(IDS_READY));
     UIEnable(ID_CONTROLLER_SETTINGS, deviceList.Fill(controllers));
 }
 
@@ -275,6 +298,20 @@ void CMainFrame::OnFlushLog()
     ::SendMessageW(logPane, EM_SETSEL, static_cast<WPARAM>(end), end);
     ::SendMessageW(logPane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     ::HideCaret(logPane);
+}
+
+void CMainFrame::OnLiveRows()
+{
+    std::vector<DiscoveredController> found;
+    {
+        Helpers::CriticalSectionLock hold(queueLock);
+        found.swap(liveControllers);
+    }
+    if (found.empty())
+        return;
+    for (const DiscoveredController& controller : found)
+        deviceList.ShowFound(controller);
+    SetStatus(SearchingText + std::wstring(L" найдено ") + std::to_wstring(deviceList.RowCount()));
 }
 
 void CMainFrame::OnShowProblems()
@@ -362,6 +399,13 @@ void CMainFrame::OnSearchFinished(const bool&)
             for (const DiscoveredController& controller : foundControllers)
                 logQueue.push_back(L"DeviceFound at " + ControllerUrl(controller));
         }
+        // The manager reports the end twice, before the table is filled and once it is: the second says
+        // whether anything answered.
+        else if (!searchFailed && searchEnded)
+        {
+            logQueue.push_back(DescribeNothingFound(adaptersProbed));
+        }
+        searchEnded = true;
     }
     ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
     ::PostMessageW(window, WM_SEARCHFINISHED, 0, 0);
@@ -372,6 +416,10 @@ void CMainFrame::OnSearchStarted(const bool&)
     {
         Helpers::CriticalSectionLock hold(queueLock);
         logQueue.push_back(SearchingText);
+        liveControllers.clear();
+        adaptersProbed = 0;
+        searchFailed = false;
+        searchEnded = false;
     }
     ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
     ::PostMessageW(window, WM_SEARCHSTARTED, 0, 0);
@@ -393,7 +441,42 @@ void CMainFrame::OnRequestRefused(const RequestRefusal& refusal)
 
 void CMainFrame::OnSearchFailed(const std::int32_t& socketError)
 {
-    Report(L"Поиск контроллеров не удался:\n" + DescribeSearchFailure(socketError));
+    const std::wstring why = DescribeSearchFailure(socketError);
+    {
+        Helpers::CriticalSectionLock hold(queueLock);
+        searchFailed = true;
+        logQueue.push_back(L"Поиск контроллеров не удался: " + why);
+    }
+    ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
+    Report(L"Поиск контроллеров не удался:\n" + why);
+}
+
+void CMainFrame::OnControllerFound(const DiscoveredController& controller)
+{
+    {
+        Helpers::CriticalSectionLock hold(queueLock);
+        liveControllers.push_back(controller);
+    }
+    ::PostMessageW(window, WM_LIVEROWS, 0, 0);
+}
+
+void CMainFrame::OnAddressConflict(const AddressConflict& conflict)
+{
+    {
+        Helpers::CriticalSectionLock hold(queueLock);
+        logQueue.push_back(DescribeConflict(conflict));
+    }
+    ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
+}
+
+void CMainFrame::OnAdapterProbed(const ProbedAdapter& adapter)
+{
+    {
+        Helpers::CriticalSectionLock hold(queueLock);
+        logQueue.push_back(DescribeProbedAdapter(adapter));
+        adaptersProbed += adapter.error == 0;
+    }
+    ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
 }
 
 } // namespace OM::Norvatessa

@@ -65,6 +65,9 @@ public:
     void OnExchangeFailed(const ExchangeFailure& failure) override;
     void OnRequestRefused(const RequestRefusal& refusal) override;
     void OnSearchFailed(const std::int32_t& socketError) override;
+    void OnControllerFound(const DiscoveredController& controller) override;
+    void OnAddressConflict(const AddressConflict& conflict) override;
+    void OnAdapterProbed(const ProbedAdapter& adapter) override;
 
     static constexpr wchar_t WaitCaption[] = L"Ожидание ответа контроллера";
 
@@ -73,9 +76,11 @@ private:
     void OnDestroy();
     void OnCommand(UINT id);
     void OnNewSearch();
+    void OnAddController();
     void OnSearchStartedMessage();
     void OnSearchFinishedMessage();
     void OnFlushLog();
+    void OnLiveRows();
     void OnShowProblems();
     void SetStatus(const std::wstring& text);
     void EndExchange();
@@ -86,10 +91,14 @@ private:
     HWND logPane = nullptr;
     HACCEL accelerators = nullptr; // loaded from the module, freed with it
 
-    Helpers::CriticalSection queueLock; // guards the three fields below
+    Helpers::CriticalSection queueLock; // guards the fields below up to `problems`
     std::deque<std::wstring> logQueue;
     std::vector<DiscoveredController> foundControllers;
-    std::deque<std::wstring> problems; // what went wrong, waiting to be told
+    std::vector<DiscoveredController> liveControllers; // found by the running search, not yet shown
+    std::size_t adaptersProbed = 0;                    // by the running search
+    bool searchFailed = false;                         // the running search could not begin
+    bool searchEnded = false;                          // its first end report has come
+    std::deque<std::wstring> problems;                 // what went wrong, waiting to be told
 
     bool tellingProblems = false; // a message box about problems is open
 };

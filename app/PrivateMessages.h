@@ -15,6 +15,7 @@ constexpr UINT WM_BUSYSTATUS = WM_USER + 124;    // wParam 1: waiting for a cont
 constexpr UINT WM_SEARCHSTARTED = WM_USER + 125; //
 constexpr UINT WM_SEARCHFINISHED = WM_USER + 126;
 constexpr UINT WM_SHOWPROBLEMS = WM_USER + 127; // tell the user what failed (the problem queue)
+constexpr UINT WM_LIVEROWS = WM_USER + 128;     // show the controllers found so far by the running search
 
 // To the device list.
 constexpr UINT WM_OPENSETTINGS = WM_USER + 1;   // lParam: the tag of the result

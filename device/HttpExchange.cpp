@@ -137,6 +137,13 @@ bool HttpExchange::Exchange(Connection& connection, HttpRequest& request, bool r
     }
     ::ResetEvent(cancelEvent.get());
     currentRequest.store(handle);
+    // A stop that came after the check above found no request to cancel: this one must not run either.
+    if (IsStopping())
+    {
+        if (const HINTERNET mine = currentRequest.exchange(nullptr))
+            ::InternetCloseHandle(mine);
+        return false;
+    }
     if (report)
         Report(connection, request, ExchangeStarted);
 
@@ -224,6 +231,13 @@ bool HttpExchange::Exchange(Connection& connection, HttpRequest& request, bool r
             fail(ExchangeFailureReason::AnswerCutOff, error);
         if (drained != ReadOutcome::Whole)
             break;
+        // A cancel or a stop while the demand was read must not open the credentials dialog, which
+        // nothing would close then.
+        if (IsCancelled() || IsStopping())
+        {
+            userCancelled = true;
+            break;
+        }
         if (report)
             Report(connection, request, AuthorizationRequested);
         const AuthorizationPrompt::Outcome asked = prompt->Ask(handle, retries);

@@ -78,13 +78,14 @@ bool PropertyAccess::Read(Device* device, DevicePropertiesResult& result)
     return true;
 }
 
-void PropertyAccess::ReadProperties(Device* device, Support* requester, std::int32_t tag)
+bool PropertyAccess::ReadProperties(Device* device, Support* requester, std::int32_t tag)
 {
     DevicePropertiesResult result;
     result.tag = tag;
     if (device == nullptr || !Read(device, result))
-        return;
+        return false;
     observers.Notify(requester, &Support::OnDeviceProperties, result);
+    return true;
 }
 
 void PropertyAccess::RefreshProperties(Device* device)

@@ -22,8 +22,9 @@ public:
     {
     }
 
-    // Reads the controller; the result goes to `requester` alone, if it is still registered.
-    void ReadProperties(Device* device, Support* requester, std::int32_t tag);
+    // Reads the controller; the result goes to `requester` alone, if it is still registered. True when there
+    // was a result.
+    bool ReadProperties(Device* device, Support* requester, std::int32_t tag);
     // Reads the controller; the result is broadcast with tag 0.
     void RefreshProperties(Device* device);
     // Sends the record (every value, whatever its marks), checks the controller's answer, follows an

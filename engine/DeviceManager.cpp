@@ -133,7 +133,17 @@ void DeviceManager::HandleRequest(const AddControllerRequest& request)
         device = devices.FindDevice(request.address);
     if (device == nullptr)
         return RefuseUnknown(request.address, RefusedOperation::Read);
-    access.ReadProperties(device, request.requester, request.tag);
+    const bool read = access.ReadProperties(device, request.requester, request.tag);
+    std::vector<ControllerEndpoint>& known = Settings().knownControllers;
+    const ControllerEndpoint endpoint{request.address, device->port};
+    if (read && request.remember && std::find(known.begin(), known.end(), endpoint) == known.end())
+        known.push_back(endpoint);
+}
+
+void DeviceManager::HandleRequest(const ForgetControllerRequest& request)
+{
+    std::erase_if(Settings().knownControllers,
+                  [&request](const ControllerEndpoint& known) { return known.address == request.address; });
 }
 
 void DeviceManager::NewSearch()

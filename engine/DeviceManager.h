@@ -33,7 +33,8 @@ namespace OM::Norvatessa
 //    notification, so every observer call, including the observers' calls of GetDevices and FindDevice.
 //  - A program without the worker (the console program) may call HandleRequest, GetDevices and
 //    ClearDevices on its one thread instead; it must never Start the worker as well.
-// The device table has no lock: while the worker runs, only the worker touches it.
+// The device table has no lock: while the worker runs, only the worker touches it. The same holds for the
+// settings' knownControllers, which requests change.
 class DeviceManager final : public Helpers::Thread, public DeviceSearcher::NotificationSink
 {
 public:
@@ -46,6 +47,7 @@ public:
     using GetDevicePropertiesRequest = Norvatessa::GetDevicePropertiesRequest;
     using SetDevicePropertiesRequest = Norvatessa::SetDevicePropertiesRequest;
     using AddControllerRequest = Norvatessa::AddControllerRequest;
+    using ForgetControllerRequest = Norvatessa::ForgetControllerRequest;
 
     // The one manager, made on first use. It is destroyed at process exit, unless its worker is still
     // busy then: the process ends around it rather than free what the worker uses.
@@ -97,6 +99,7 @@ public:
     void HandleRequest(const GetDevicePropertiesRequest& request);
     void HandleRequest(const SetDevicePropertiesRequest& request);
     void HandleRequest(const AddControllerRequest& request);
+    void HandleRequest(const ForgetControllerRequest& request);
 
 private:
     void Run() override;

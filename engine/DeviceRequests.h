@@ -33,6 +33,14 @@ struct AddControllerRequest
     std::uint16_t port = 80; // its HTTP port
     Support* requester = nullptr;
     std::int32_t tag = 0;
+    // Once read, the controller joins the settings' knownControllers: every later search probes it.
+    bool remember = false;
+};
+
+// No longer probe a controller added by address (knownControllers).
+struct ForgetControllerRequest
+{
+    std::uint32_t address = 0;
 };
 
 // Write an edited record to one controller, then read it back.

@@ -154,4 +154,16 @@ std::wstring DescribeConflict(const AddressConflict& conflict)
            L"). Дайте одному из них другой адрес.";
 }
 
+std::wstring DescribeNothingFound(std::size_t adaptersProbed)
+{
+    const std::wstring adapters = adaptersProbed == 0
+                                      ? L"на адрес 255.255.255.255"
+                                      : L"на адрес 255.255.255.255 и через адаптеры (" +
+                                            std::to_wstring(adaptersProbed) + L", строки «Поиск через» выше)";
+    return L"Ни один контроллер не ответил. Запрос поиска ушёл " + adapters +
+           L". Проверьте: брандмауэр этого компьютера должен пропускать входящие пакеты UDP на порт 30303; "
+           L"сетевой кабель и адаптер; контроллер в другой подсети, за маршрутизатором, широковещательный "
+           L"запрос не слышит — добавьте его по адресу (Контроллер → Добавить по адресу...).";
+}
+
 } // namespace OM::Norvatessa

@@ -23,5 +23,8 @@ std::wstring DescribeSearchFailure(std::int32_t socketError);
 // controllers heard on one address, with what differs.
 std::wstring DescribeProbedAdapter(const ProbedAdapter& adapter);
 std::wstring DescribeConflict(const AddressConflict& conflict);
+// A search that ran to its end and that no controller answered: what was probed, and what to check.
+// `adaptersProbed` counts the adapters the probe went out through besides the system's own choice.
+std::wstring DescribeNothingFound(std::size_t adaptersProbed);
 
 } // namespace OM::Norvatessa

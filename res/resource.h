@@ -11,6 +11,7 @@
 #define IDD_WAIT 205
 #define IDB_CONTROLLER 206 // device list image, magenta is transparent
 #define IDD_SENSORS_PAGE 207
+#define IDD_ADD_CONTROLLER 208
 
 // Strings
 #define IDS_APP_TITLE 128
@@ -31,6 +32,8 @@
 #define ID_LIST_PLACEHOLDER 32777 // the never shown popup 0 of IDR_LIST_MENU
 #define ID_CONTROLLER_SETTINGS 32782
 #define ID_HELP_FILE 32784
+#define ID_ADD_CONTROLLER 32790
+#define ID_FORGET_CONTROLLER 32791
 #define ID_NEW_SEARCH 57600
 #define ID_OPEN 57601
 #define ID_SAVE 57603
@@ -93,6 +96,10 @@
 // IDD_WAIT
 #define IDC_WAIT_MESSAGE 1010
 #define IDC_WAIT_DETAIL 1011
+
+// IDD_ADD_CONTROLLER
+#define IDC_ADD_ADDRESS 1200
+#define IDC_ADD_PORT 1201
 
 // IDD_ABOUTBOX
 #define IDC_ABOUT_NAME 1100

@@ -15,6 +15,7 @@ void FrameTest::SetUp()
     Ui::Module::Instance().AddMessageLoop(&loop);
     Settings().searchTimeout = 500;
     Settings().udpSendPort = 2860;
+    Settings().knownControllers.clear();
 }
 
 void FrameTest::TearDown()
@@ -41,7 +42,9 @@ bool FrameTest::WaitForList(int rows, DWORD timeoutMs)
     return Until(
         [&] {
             return RowCount(List()) == rows && Log().find(L"Готово\r\n") != std::wstring::npos &&
-                   ::IsWindowEnabled(List()) && Status() == L"Готово" && frame->UIIsEnabled(ID_NEW_SEARCH);
+                   ::IsWindowEnabled(List()) &&
+                   Status() == (rows == 0 ? L"Контроллеры не найдены" : L"Готово") &&
+                   frame->UIIsEnabled(ID_NEW_SEARCH);
         },
         timeoutMs);
 }

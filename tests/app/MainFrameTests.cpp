@@ -2,9 +2,12 @@
 #include "tests/app/FrameTest.h"
 
 #include "res/resource.h"
+#include "engine/ProgramSettings.h"
 #include "ui/ControlText.h"
 
 #include <gmock/gmock.h>
+
+#include <commctrl.h>
 
 #include <atomic>
 #include <thread>
@@ -35,7 +38,10 @@ TEST_F(MainFrameTest, CommandsAreOffDuringASearchAndFollowTheListAfterIt)
     Add("count=2");
     Settings().searchTimeout = 1500;
     Open();
-    ASSERT_TRUE(Until([&] { return Status() == L"Поиск контроллеров..."; }));
+    // Each controller shows as its first reply arrives, long before the search ends; the list stays off.
+    ASSERT_TRUE(Until([&] { return Status() == L"Поиск контроллеров... найдено 2"; }));
+    EXPECT_EQ(RowCount(List()), 2);
+    EXPECT_EQ(CellText(List(), 1, 1), L"127.0.0.3");
     EXPECT_FALSE(::IsWindowEnabled(List()));
     EXPECT_FALSE(ToolBarButtonEnabled(ID_NEW_SEARCH));
     EXPECT_FALSE(ToolBarButtonEnabled(ID_CONTROLLER_SETTINGS));
@@ -86,13 +92,56 @@ TEST_F(MainFrameTest, NewSearchEmptiesTheListAndFindsTheSiteAsItIsNow)
     ASSERT_TRUE(WaitForList(3));
     EXPECT_EQ(CellText(List(), 2, 0), L"Пост 3");
 
-    // A search that finds nothing leaves the list empty and only the new search enabled.
+    // A search that finds nothing leaves the list empty and only the new search enabled, and says what to
+    // check.
     ASSERT_EQ(simulator.Command("reset"), "ok");
     NewSearch();
     ASSERT_TRUE(WaitForList(0));
+    EXPECT_THAT(Log(),
+                HasSubstr(L"Ни один контроллер не ответил. Запрос поиска ушёл на адрес 255.255.255.255."));
     Pump(loop, 100);
     EXPECT_TRUE(ToolBarButtonEnabled(ID_NEW_SEARCH));
     EXPECT_FALSE(ToolBarButtonEnabled(ID_CONTROLLER_SETTINGS));
+}
+
+TEST_F(MainFrameTest, ControllerAddedByAddressIsListedAndKeptByEverySearch)
+{
+    // It never answers a search, as behind a router; it serves HTTP.
+    Add("loss=100 name=Behind");
+    Settings().searchTimeout = 800;
+    Open();
+    ASSERT_TRUE(WaitForList(0));
+
+    std::atomic<int> refusedOpen{0};
+    std::thread user([&] {
+        HWND dialog = WaitForDialogTitled(L"Добавить по адресу");
+        if (dialog == nullptr)
+            return;
+        const HWND address = ::GetDlgItem(dialog, IDC_ADD_ADDRESS);
+        const HWND port = ::GetDlgItem(dialog, IDC_ADD_PORT);
+        // A blank address, then a port out of range: each refused, the dialog stays.
+        ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        refusedOpen += ::IsWindowVisible(dialog) != FALSE;
+        ::SendMessageW(address, IPM_SETADDRESS, 0, 0x7F000002);
+        ::SendMessageW(port, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"70000"));
+        ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        refusedOpen += ::IsWindowVisible(dialog) != FALSE;
+        ::SendMessageW(port, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"80"));
+        ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    Command(ID_ADD_CONTROLLER);
+    user.join();
+    EXPECT_EQ(refusedOpen.load(), 2);
+    ASSERT_TRUE(Until([&] { return RowCount(List()) == 1; }));
+    EXPECT_EQ(CellText(List(), 0, 0), L"Behind");
+    EXPECT_EQ(CellText(List(), 0, 1), L"127.0.0.2");
+
+    // Remembered: the next search probes it and keeps its row, marked, though it does not answer.
+    NewSearch();
+    ASSERT_TRUE(WaitForList(1));
+    EXPECT_EQ(CellText(List(), 0, 1), L"127.0.0.2");
+    EXPECT_EQ(CellText(List(), 0, 3), L"Не отвечает");
+    EXPECT_EQ(Settings().knownControllers, (std::vector<ControllerEndpoint>{{0x7F000002, 80}}));
 }
 
 TEST_F(MainFrameTest, LogKeepsEveryLineOfALargeSite)

@@ -141,6 +141,22 @@ TEST_F(DeviceManagerTest, StartSearchesAtOnceAndKeepsOneDeviceForEachAddressInAd
     EXPECT_FALSE(manager.IsRunning());
 }
 
+TEST_F(DeviceManagerTest, LossySiteIsFoundWholeWithTheDefaultRounds)
+{
+    // Each controller answers a given probe with a chance of 0.7; the seed makes the losses repeatable.
+    ASSERT_EQ(simulator.Command("reset 7"), "ok");
+    Add("count=30 loss=30 spread=100");
+    ASSERT_EQ(Settings().probeCount, 5);
+    Settings().searchTimeout = 1500;
+    ASSERT_TRUE(manager.Start());
+    ASSERT_TRUE(observer.WaitFor("finished", 2)) << Dump();
+    const auto tables = observer.Tables();
+    ASSERT_EQ(tables.size(), 2u);
+    const std::string stats = simulator.Command("stats");
+    EXPECT_EQ(tables[1].size(), 30u) << stats;
+    EXPECT_THAT(stats, ::testing::HasSubstr(" probes=5 "));
+}
+
 TEST_F(DeviceManagerTest, TwoControllersOnOneAddressAreToldAndTheirRowIsMarked)
 {
     Add("name=First delay=1500"); // 127.0.0.2: too late for the first search
