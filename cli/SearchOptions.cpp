@@ -1,6 +1,7 @@
 #include "cli/SearchOptions.h"
 
 #include "cli/CliText.h"
+#include "settings/ValueChecks.h"
 
 namespace OM::Norvatessa::Cli
 {
@@ -10,7 +11,6 @@ namespace
 
 constexpr std::int32_t LongestSearchTimeMs = 600000;
 constexpr std::int32_t MostProbes = 20;
-constexpr std::uint32_t LimitedBroadcast = 0xFFFFFFFF;
 
 // A decimal number of `minimum` to `maximum`, digits only; nothing otherwise.
 std::optional<std::int32_t> Number(const std::wstring& text, std::int32_t minimum, std::int32_t maximum)
@@ -27,11 +27,6 @@ std::optional<std::int32_t> Number(const std::wstring& text, std::int32_t minimu
     if (number < minimum || number > maximum)
         return std::nullopt;
     return number;
-}
-
-bool IsHost(std::uint32_t address)
-{
-    return address != 0 && address != LimitedBroadcast;
 }
 
 } // namespace
@@ -57,7 +52,7 @@ SearchChoice ChooseSearch(const CommandLine& line)
     if (const std::optional<std::wstring> adapter = line.Value(L"--adapter"))
     {
         options.adapter = ParseAddress(*adapter);
-        if (!options.adapter || !IsHost(*options.adapter))
+        if (!options.adapter || !IsUsableControllerAddress(*options.adapter))
             return {options, CliText::BadAdapter(*adapter)};
     }
     for (const std::wstring& added : line.Values(L"--add"))
@@ -82,7 +77,7 @@ void ApplySearchOptions(const SearchOptions& options)
 std::optional<ControllerEndpoint> HostEndpoint(std::wstring_view text)
 {
     const std::optional<ControllerEndpoint> endpoint = ParseEndpoint(text);
-    if (!endpoint || !IsHost(endpoint->address))
+    if (!endpoint || !IsUsableControllerAddress(endpoint->address))
         return std::nullopt;
     return endpoint;
 }
