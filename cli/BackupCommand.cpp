@@ -15,7 +15,7 @@ ExitCode RunBackup(const CommandLine& line, Console& console)
 
     GivenCredentialsPrompt prompt(target->credentials);
     ControllerSession session(DeviceManager::Instance(), prompt);
-    if (!SearchAndRead(session, console, *target))
+    if (!FindAndRead(session, console, *target))
         return ExitCode::Failed;
     // The controller's own document, passwords and whatever the program does not know included: a
     // controller with newer firmware is backed up whole.

@@ -72,6 +72,26 @@ std::wstring BadAddress(std::wstring_view text)
     return Sentence(L"", text, L" — не адрес контроллера: нужны четыре числа от 0 до 255 через точку.");
 }
 
+std::wstring BadEndpoint(std::wstring_view text)
+{
+    return Sentence(L"", text,
+                    L" — не адрес контроллера: нужны адрес A.B.C.D (не 0.0.0.0 и не 255.255.255.255) и после "
+                    L"двоеточия порт от 1 до 65535.");
+}
+
+std::wstring BadAdapter(std::wstring_view text)
+{
+    return Sentence(L"недопустимое значение ", text,
+                    L" параметра --adapter: нужен адрес адаптера A.B.C.D, не 0.0.0.0 и не 255.255.255.255.");
+}
+
+std::wstring BadAdded(std::wstring_view text)
+{
+    return Sentence(L"недопустимое значение ", text,
+                    L" параметра --add: нужен адрес A.B.C.D или A.B.C.D:ПОРТ, порт от 1 до 65535, адрес не "
+                    L"0.0.0.0 и не 255.255.255.255.");
+}
+
 std::wstring UsageMessage(std::wstring_view text, std::wstring_view command)
 {
     std::wstring message = ProgramName;
@@ -104,6 +124,32 @@ std::wstring SearchProgress(std::uint32_t seconds)
 std::wstring NoneAnswered(std::int32_t timeMs)
 {
     return L"Ни один контроллер не ответил за " + std::to_wstring(timeMs) + L" мс.";
+}
+
+std::wstring ProbesSent(std::int32_t rounds, bool systemBroadcast, const std::vector<std::uint32_t>& added)
+{
+    // "1 раз", "2 раза", "5 раз", "12 раз", "22 раза".
+    const bool few = rounds % 10 >= 2 && rounds % 10 <= 4 && (rounds % 100 < 12 || rounds % 100 > 14);
+    std::wstring text = L"Запрос поиска отправлен " + std::to_wstring(rounds) + (few ? L" раза" : L" раз");
+    std::wstring addresses;
+    for (const std::uint32_t address : added)
+        addresses += (addresses.empty() ? L"" : L", ") + AddressText(address);
+    if (systemBroadcast)
+        text += L": на 255.255.255.255 через адаптер, который выбрала система";
+    if (!added.empty())
+    {
+        text += systemBroadcast ? L", и " : L": ";
+        text += added.size() == 1 ? L"по адресу " : L"по адресам ";
+        text += addresses;
+    }
+    text += L".";
+    return text;
+}
+
+std::wstring AddedNotAnswered(std::uint32_t address, std::uint16_t port)
+{
+    return L"Контроллер " + EndpointText(ControllerEndpoint{address, port}) +
+           L", заданный параметром --add, не ответил на поиск.";
 }
 
 std::wstring NotFound(std::uint32_t address, std::int32_t timeMs)

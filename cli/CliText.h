@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace OM::Norvatessa::CliText
 {
@@ -16,6 +17,7 @@ inline constexpr wchar_t ProgramName[] = L"norvatessa-cli";
 inline constexpr wchar_t NoCommand[] = L"не задана команда.";
 inline constexpr wchar_t MissingOperands[] = L"не хватает аргументов.";
 inline constexpr wchar_t BadTime[] = L"время поиска (--time) — число миллисекунд от 1 до 600000.";
+inline constexpr wchar_t BadProbes[] = L"число запросов поиска (--probes) — от 1 до 20.";
 inline constexpr wchar_t PasswordWithoutUser[] =
     L"пароль задан без имени пользователя (--user или переменная NORVATESSA_USER).";
 std::wstring UnknownCommand(std::wstring_view command);
@@ -26,6 +28,9 @@ std::wstring RepeatedOption(std::wstring_view option);
 std::wstring BadChoice(std::wstring_view option, std::wstring_view value, std::wstring_view choices);
 std::wstring ExtraOperand(std::wstring_view operand);
 std::wstring BadAddress(std::wstring_view text);
+std::wstring BadEndpoint(std::wstring_view text);
+std::wstring BadAdapter(std::wstring_view text);
+std::wstring BadAdded(std::wstring_view text);
 // "norvatessa-cli: TEXT" and the line that points to the help.
 std::wstring UsageMessage(std::wstring_view text, std::wstring_view command);
 
@@ -35,6 +40,14 @@ std::wstring OutputLost(unsigned long error);
 // The search.
 std::wstring SearchProgress(std::uint32_t seconds);
 std::wstring NoneAnswered(std::int32_t timeMs);
+// What the search sent besides the probes through each adapter: the broadcast the system routes (unless
+// the search keeps to one adapter) and the probes to the addresses added.
+std::wstring ProbesSent(std::int32_t rounds, bool systemBroadcast, const std::vector<std::uint32_t>& added);
+inline constexpr wchar_t NoAnswerAdvice[] =
+    L"Проверьте, что брандмауэр пропускает входящие ответы по UDP на порт 30303, что кабель подключён, а "
+    L"адаптер включён. Контроллер в другой подсети можно назвать параметром --add АДРЕС[:ПОРТ] или указать "
+    L"команде адресом АДРЕС:ПОРТ.";
+std::wstring AddedNotAnswered(std::uint32_t address, std::uint16_t port);
 std::wstring NotFound(std::uint32_t address, std::int32_t timeMs);
 
 // Reading and writing settings.

@@ -18,6 +18,7 @@ struct OptionSyntax
     const wchar_t* name;
     bool takesValue;
     std::vector<std::wstring> choices; // empty: any value
+    bool repeatable = false;
 };
 
 struct CommandSyntax
@@ -31,22 +32,30 @@ struct CommandSyntax
 const OptionSyntax Time{L"--time", true, {}};
 const OptionSyntax User{L"--user", true, {}};
 const OptionSyntax Password{L"--password", true, {}};
+const OptionSyntax Probes{L"--probes", true, {}};
+const OptionSyntax Adapter{L"--adapter", true, {}};
+const OptionSyntax AddAddress{L"--add", true, {}, true};
 
 const std::vector<CommandSyntax>& Commands()
 {
     static const std::vector<CommandSyntax> commands = {
-        {L"discover", 0, 0, {Time, {L"--format", true, {L"table", L"csv", L"json"}}}},
+        {L"discover",
+         0,
+         0,
+         {Time, Probes, Adapter, AddAddress, {L"--format", true, {L"table", L"csv", L"json"}}}},
         {L"get",
          1,
          1,
          {Time,
+          Probes,
+          Adapter,
           User,
           Password,
           {L"--format", true, {L"text", L"json", L"xml"}},
           {L"--show-passwords", false, {}}}},
-        {L"set", 1, Unlimited, {Time, User, Password}},
-        {L"backup", 2, 2, {Time, User, Password}},
-        {L"restore", 2, 2, {Time, User, Password, {L"--to-address", false, {}}}},
+        {L"set", 1, Unlimited, {Time, Probes, Adapter, User, Password}},
+        {L"backup", 2, 2, {Time, Probes, Adapter, User, Password}},
+        {L"restore", 2, 2, {Time, Probes, Adapter, User, Password, {L"--to-address", false, {}}}},
     };
     return commands;
 }
@@ -137,9 +146,9 @@ std::optional<UsageError> ParseWords(const CommandSyntax& syntax, int argc, cons
         if (!option->choices.empty() &&
             std::find(option->choices.begin(), option->choices.end(), value) == option->choices.end())
             return UsageError{CliText::BadChoice(name, value, Joined(option->choices)), syntax.name};
-        if (line.options.count(name) != 0)
+        if (line.options.count(name) != 0 && !option->repeatable)
             return UsageError{CliText::RepeatedOption(name), syntax.name};
-        line.options[name] = value;
+        line.options[name].push_back(value);
     }
     return std::nullopt;
 }
@@ -151,7 +160,13 @@ std::optional<std::wstring> CommandLine::Value(const std::wstring& option) const
     const auto found = options.find(option);
     if (found == options.end())
         return std::nullopt;
-    return found->second;
+    return found->second.front();
+}
+
+std::vector<std::wstring> CommandLine::Values(const std::wstring& option) const
+{
+    const auto found = options.find(option);
+    return found == options.end() ? std::vector<std::wstring>{} : found->second;
 }
 
 ParsedCommandLine ParseCommandLine(int argc, const wchar_t* const argv[])

@@ -4,18 +4,9 @@
 #include "cli/RecordComparison.h"
 #include "cli/SearchProgress.h"
 #include "engine/AddressText.h"
-#include "engine/ProgramSettings.h"
 
 namespace OM::Norvatessa::Cli
 {
-
-namespace
-{
-
-constexpr std::int32_t DefaultSearchTimeMs = 5000;
-constexpr std::int32_t LongestSearchTimeMs = 600000;
-
-} // namespace
 
 ExitCode TellUsage(Console& console, std::wstring_view text, std::wstring_view command)
 {
@@ -39,29 +30,10 @@ ExitCode TellProblems(Console& console, const std::vector<std::wstring>& problem
     return ExitCode::Failed;
 }
 
-std::optional<std::int32_t> SearchTime(const CommandLine& line)
-{
-    const std::optional<std::wstring> text = line.Value(L"--time");
-    if (!text)
-        return DefaultSearchTimeMs;
-    if (text->empty() || text->size() > 6)
-        return std::nullopt;
-    std::int32_t milliseconds = 0;
-    for (const wchar_t digit : *text)
-    {
-        if (digit < L'0' || digit > L'9')
-            return std::nullopt;
-        milliseconds = milliseconds * 10 + (digit - L'0');
-    }
-    if (milliseconds < 1 || milliseconds > LongestSearchTimeMs)
-        return std::nullopt;
-    return milliseconds;
-}
-
 std::vector<DiscoveredController> SearchSite(ControllerSession& session, Console& console,
-                                             std::int32_t searchTimeMs)
+                                             const SearchOptions& options)
 {
-    Settings().searchTimeout = searchTimeMs;
+    ApplySearchOptions(options);
     std::vector<DiscoveredController> found;
     {
         const SearchProgress progress(console.err);
@@ -75,20 +47,35 @@ std::vector<DiscoveredController> SearchSite(ControllerSession& session, Console
 std::optional<ControllerTarget> ReadTarget(const CommandLine& line, Console& console)
 {
     ControllerTarget target;
-    const std::optional<std::uint32_t> address = ParseAddress(line.operands.at(0));
-    if (!address)
+    const std::wstring& operand = line.operands.at(0);
+    if (operand.find(L':') != std::wstring::npos)
     {
-        TellUsage(console, CliText::BadAddress(line.operands[0]), line.command);
+        const std::optional<ControllerEndpoint> endpoint = HostEndpoint(operand);
+        if (!endpoint)
+        {
+            TellUsage(console, CliText::BadEndpoint(operand), line.command);
+            return std::nullopt;
+        }
+        target.address = endpoint->address;
+        target.port = endpoint->port;
+    }
+    else
+    {
+        const std::optional<std::uint32_t> address = ParseAddress(operand);
+        if (!address)
+        {
+            TellUsage(console, CliText::BadAddress(operand), line.command);
+            return std::nullopt;
+        }
+        target.address = *address;
+    }
+    SearchChoice search = ChooseSearch(line);
+    if (search.error)
+    {
+        TellUsage(console, *search.error, line.command);
         return std::nullopt;
     }
-    target.address = *address;
-    const std::optional<std::int32_t> time = SearchTime(line);
-    if (!time)
-    {
-        TellUsage(console, CliText::BadTime, line.command);
-        return std::nullopt;
-    }
-    target.searchTimeMs = *time;
+    target.search = std::move(search.options);
     CredentialsChoice choice = ChooseCredentials(line);
     if (choice.error)
     {
@@ -99,18 +86,26 @@ std::optional<ControllerTarget> ReadTarget(const CommandLine& line, Console& con
     return target;
 }
 
-std::optional<Xml::DeviceProperties> SearchAndRead(ControllerSession& session, Console& console,
-                                                   const ControllerTarget& target)
+std::optional<Xml::DeviceProperties> FindAndRead(ControllerSession& session, Console& console,
+                                                 const ControllerTarget& target)
 {
-    SearchSite(session, console, target.searchTimeMs);
-    if (session.SearchFailure())
-        return std::nullopt;
-    if (!session.Knows(target.address))
+    std::optional<Xml::DeviceProperties> properties;
+    if (target.port)
     {
-        console.err.WriteLine(CliText::NotFound(target.address, target.searchTimeMs));
-        return std::nullopt;
+        properties = session.ReadAt(ControllerEndpoint{target.address, *target.port});
     }
-    std::optional<Xml::DeviceProperties> properties = session.Read(target.address);
+    else
+    {
+        SearchSite(session, console, target.search);
+        if (session.SearchFailure())
+            return std::nullopt;
+        if (!session.Knows(target.address))
+        {
+            console.err.WriteLine(CliText::NotFound(target.address, target.search.timeMs));
+            return std::nullopt;
+        }
+        properties = session.Read(target.address);
+    }
     if (!properties)
         TellProblems(console, session.Problems());
     return properties;

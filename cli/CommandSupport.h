@@ -5,6 +5,7 @@
 #include "cli/ControllerSession.h"
 #include "cli/Credentials.h"
 #include "cli/ExitCode.h"
+#include "cli/SearchOptions.h"
 
 #include <cstdint>
 #include <optional>
@@ -22,31 +23,30 @@ ExitCode TellRefused(Console& console, std::wstring_view text);
 // Tells every problem of a failed read or write; always Failed.
 ExitCode TellProblems(Console& console, const std::vector<std::wstring>& problems);
 
-// The search time of --time, 5000 ms when it is not given; nothing when it is not a number of
-// milliseconds from 1 to 600000.
-std::optional<std::int32_t> SearchTime(const CommandLine& line);
-
-// One search of the whole site, with the progress line on a console. A search that could not begin is
-// told on the error stream, and finds nothing.
+// One search of the site as the options say, with the progress line on a console. A search that could
+// not begin is told on the error stream, and finds nothing.
 std::vector<DiscoveredController> SearchSite(ControllerSession& session, Console& console,
-                                             std::int32_t searchTimeMs);
+                                             const SearchOptions& options);
 
 // What a command that works on one controller takes from its command line: the controller's address
-// (the first operand), the search time and the credentials.
+// (the first operand, "A.B.C.D" or "A.B.C.D:PORT"), how to search for it and the credentials.
 struct ControllerTarget
 {
     std::uint32_t address = 0;
-    std::int32_t searchTimeMs = 0;
+    // Given with the address: the controller is reached there at once, without a search, which would not
+    // find it behind a router anyway.
+    std::optional<std::uint16_t> port;
+    SearchOptions search;
     std::optional<Credentials> credentials;
 };
 
 // Nothing, once the usage error has been told, when the command line does not give a target.
 std::optional<ControllerTarget> ReadTarget(const CommandLine& line, Console& console);
 
-// Searches the site and reads the controller's settings; nothing, once the user has been told why, when
-// it did not answer the search or the read.
-std::optional<Xml::DeviceProperties> SearchAndRead(ControllerSession& session, Console& console,
-                                                   const ControllerTarget& target);
+// Searches the site unless the target gives the port, and reads the controller's settings; nothing, once
+// the user has been told why, when it did not answer the search or the read.
+std::optional<Xml::DeviceProperties> FindAndRead(ControllerSession& session, Console& console,
+                                                 const ControllerTarget& target);
 
 // Writes the record, then compares the settings the controller reads back with what was sent, so that a
 // controller which confirms a change it did not make is caught. The address it answers at afterwards;

@@ -67,7 +67,8 @@ std::wstring Table(const std::vector<DiscoveredController>& controllers)
 
 std::wstring Csv(const std::vector<DiscoveredController>& controllers)
 {
-    std::wstring csv = L"address,port,name\n";
+    // New columns go last, so that a script reading the first ones by position keeps working.
+    std::wstring csv = L"address,port,name,conflict,answered\n";
     for (const DiscoveredController& controller : controllers)
     {
         csv += AddressText(controller.address);
@@ -75,6 +76,8 @@ std::wstring Csv(const std::vector<DiscoveredController>& controllers)
         csv += std::to_wstring(controller.port);
         csv += L',';
         csv += CsvField(controller.name);
+        csv += controller.conflict ? L",yes" : L",no";
+        csv += controller.answered ? L",yes" : L",no";
         csv += L'\n';
     }
     return csv;
@@ -94,6 +97,10 @@ std::wstring Json(const std::vector<DiscoveredController>& controllers)
         json += std::to_wstring(controller.port);
         json += L", \"name\": ";
         json += JsonString(controller.name);
+        json += L", \"conflict\": ";
+        json += JsonBool(controller.conflict);
+        json += L", \"answered\": ";
+        json += JsonBool(controller.answered);
         json += index + 1 < controllers.size() ? L"},\n" : L"}\n";
     }
     json += L"]\n";

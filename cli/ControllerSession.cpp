@@ -32,6 +32,8 @@ ControllerSession::~ControllerSession()
 std::vector<DiscoveredController> ControllerSession::Search()
 {
     searchFailure.reset();
+    conflicts.clear();
+    probedAdapters.clear();
     manager.HandleRequest(NewSearchRequest{});
     std::vector<DiscoveredController> found;
     manager.GetDevices(found);
@@ -42,6 +44,18 @@ std::optional<Xml::DeviceProperties> ControllerSession::Read(std::uint32_t addre
 {
     Begin(ReadTag);
     manager.HandleRequest(GetDevicePropertiesRequest{address, this, ReadTag});
+    return ReadResult();
+}
+
+std::optional<Xml::DeviceProperties> ControllerSession::ReadAt(const ControllerEndpoint& endpoint)
+{
+    Begin(ReadTag);
+    manager.HandleRequest(AddControllerRequest{endpoint.address, endpoint.port, this, ReadTag});
+    return ReadResult();
+}
+
+std::optional<Xml::DeviceProperties> ControllerSession::ReadResult() const
+{
     if (!problems.empty() || !received)
         return std::nullopt;
     return received->properties;
@@ -105,6 +119,16 @@ void ControllerSession::OnRequestRefused(const RequestRefusal& refusal)
 void ControllerSession::OnSearchFailed(const std::int32_t& socketError)
 {
     searchFailure = DescribeSearchFailure(socketError);
+}
+
+void ControllerSession::OnAddressConflict(const AddressConflict& conflict)
+{
+    conflicts.push_back(DescribeConflict(conflict));
+}
+
+void ControllerSession::OnAdapterProbed(const ProbedAdapter& adapter)
+{
+    probedAdapters.push_back(adapter);
 }
 
 } // namespace OM::Norvatessa::Cli

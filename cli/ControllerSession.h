@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/AuthorizationPrompt.h"
+#include "engine/AddressText.h"
 #include "engine/DeviceManager.h"
 #include "xml/DeviceProperties.h"
 
@@ -31,12 +32,18 @@ public:
     ControllerSession(const ControllerSession&) = delete;
     ControllerSession& operator=(const ControllerSession&) = delete;
 
-    // One whole search, for Settings().searchTimeout; the controllers that answered, in address order.
+    // One whole search as Settings() says; the controllers that answered, in address order, and those
+    // added by address that did not (`answered` false).
     std::vector<DiscoveredController> Search();
     bool Knows(std::uint32_t address) const { return manager.FindDevice(address) != nullptr; }
+    // Of the last search: the conflicts heard, worded for the user, and the adapters probed through.
+    const std::vector<std::wstring>& Conflicts() const noexcept { return conflicts; }
+    const std::vector<ProbedAdapter>& ProbedAdapters() const noexcept { return probedAdapters; }
 
     // Nothing when the read or the write did not succeed; Problems() then says why.
     std::optional<Xml::DeviceProperties> Read(std::uint32_t address);
+    // Reads a controller that no search has found, at its address and port; it joins the table.
+    std::optional<Xml::DeviceProperties> ReadAt(const ControllerEndpoint& endpoint);
     std::optional<Written> Write(std::uint32_t address, const Xml::DeviceProperties& properties);
     // The controller's document of the last successful Read, exactly as it arrived.
     const std::string& Answer() const noexcept { return received ? received->answer : noAnswer; }
@@ -54,8 +61,11 @@ private:
     void OnExchangeFailed(const ExchangeFailure& failure) override;
     void OnRequestRefused(const RequestRefusal& refusal) override;
     void OnSearchFailed(const std::int32_t& socketError) override;
+    void OnAddressConflict(const AddressConflict& conflict) override;
+    void OnAdapterProbed(const ProbedAdapter& adapter) override;
 
     void Begin(std::int32_t tag);
+    std::optional<Xml::DeviceProperties> ReadResult() const;
 
     DeviceManager& manager;
     std::int32_t expectedTag = 0; // of the result the request in progress waits for
@@ -64,6 +74,8 @@ private:
     bool writeConfirmed = false; // the manager reads a controller back only once it confirmed a write
     std::vector<std::wstring> problems;
     std::optional<std::wstring> searchFailure;
+    std::vector<std::wstring> conflicts;
+    std::vector<ProbedAdapter> probedAdapters;
     const std::string noAnswer;
 };
 

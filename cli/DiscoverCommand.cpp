@@ -2,15 +2,37 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/ControllerListing.h"
+#include "engine/FailureText.h"
+
+#include <algorithm>
 
 namespace OM::Norvatessa::Cli
 {
 
+namespace
+{
+
+// Nothing answered: what went out, and what to check. A silent controller behind a firewall looks the
+// same as no controller at all, so the user learns where the probes went.
+void TellNoAnswer(Console& console, const ControllerSession& session, const SearchOptions& options)
+{
+    console.err.WriteLine(CliText::NoneAnswered(options.timeMs));
+    std::vector<std::uint32_t> added;
+    for (const ControllerEndpoint& endpoint : options.added)
+        added.push_back(endpoint.address);
+    console.err.WriteLine(CliText::ProbesSent(options.probes, !options.adapter, added));
+    for (const ProbedAdapter& adapter : session.ProbedAdapters())
+        console.err.WriteLine(DescribeProbedAdapter(adapter));
+    console.err.WriteLine(CliText::NoAnswerAdvice);
+}
+
+} // namespace
+
 ExitCode RunDiscover(const CommandLine& line, Console& console)
 {
-    const std::optional<std::int32_t> time = SearchTime(line);
-    if (!time)
-        return TellUsage(console, CliText::BadTime, line.command);
+    const SearchChoice search = ChooseSearch(line);
+    if (search.error)
+        return TellUsage(console, *search.error, line.command);
     const std::wstring format = line.Value(L"--format").value_or(L"table");
     const ListingFormat listing = format == L"csv"    ? ListingFormat::Csv
                                   : format == L"json" ? ListingFormat::Json
@@ -19,13 +41,22 @@ ExitCode RunDiscover(const CommandLine& line, Console& console)
     // Discovery asks for no credentials, but the session wants a prompt all the same.
     GivenCredentialsPrompt prompt(std::nullopt);
     ControllerSession session(DeviceManager::Instance(), prompt);
-    const std::vector<DiscoveredController> found = SearchSite(session, console, *time);
+    const std::vector<DiscoveredController> found = SearchSite(session, console, search.options);
     if (session.SearchFailure())
         return ExitCode::Failed;
     console.out.Write(ControllerListing(found, listing));
-    if (found.empty())
+    // The notes go to the error stream, so that standard output stays the listing alone in every format.
+    for (const std::wstring& conflict : session.Conflicts())
+        console.err.WriteLine(conflict);
+    for (const DiscoveredController& controller : found)
     {
-        console.err.WriteLine(CliText::NoneAnswered(*time));
+        if (!controller.answered)
+            console.err.WriteLine(CliText::AddedNotAnswered(controller.address, controller.port));
+    }
+    if (std::none_of(found.begin(), found.end(),
+                     [](const DiscoveredController& controller) { return controller.answered; }))
+    {
+        TellNoAnswer(console, session, search.options);
         return ExitCode::Failed;
     }
     return ExitCode::Done;

@@ -17,7 +17,7 @@ ExitCode RunGet(const CommandLine& line, Console& console)
 
     GivenCredentialsPrompt prompt(target->credentials);
     ControllerSession session(DeviceManager::Instance(), prompt);
-    const std::optional<Xml::DeviceProperties> properties = SearchAndRead(session, console, *target);
+    const std::optional<Xml::DeviceProperties> properties = FindAndRead(session, console, *target);
     if (!properties)
         return ExitCode::Failed;
     console.out.Write(PropertiesListing(*properties, listing, line.Has(L"--show-passwords")));

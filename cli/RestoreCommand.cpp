@@ -40,7 +40,7 @@ ExitCode RunRestore(const CommandLine& line, Console& console)
 
     GivenCredentialsPrompt prompt(target->credentials);
     ControllerSession session(DeviceManager::Instance(), prompt);
-    const std::optional<Xml::DeviceProperties> current = SearchAndRead(session, console, *target);
+    const std::optional<Xml::DeviceProperties> current = FindAndRead(session, console, *target);
     if (!current)
         return ExitCode::Failed;
     const Xml::DeviceProperties restored = ApplySettingChanges(*current, changes);

@@ -19,7 +19,7 @@ ExitCode RunSet(const CommandLine& line, Console& console)
 
     GivenCredentialsPrompt prompt(target->credentials);
     ControllerSession session(DeviceManager::Instance(), prompt);
-    const std::optional<Xml::DeviceProperties> original = SearchAndRead(session, console, *target);
+    const std::optional<Xml::DeviceProperties> original = FindAndRead(session, console, *target);
     if (!original)
         return ExitCode::Failed;
     const Xml::DeviceProperties edited = ApplySettingChanges(*original, parsed.changes);

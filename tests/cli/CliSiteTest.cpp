@@ -13,6 +13,14 @@ CliResult CliSiteTest::Cli(std::vector<std::wstring> arguments)
     return RunCli(arguments);
 }
 
+int CliSiteTest::ProbesHeard()
+{
+    const std::string stats = simulator.Command("stats");
+    const std::size_t at = stats.find(" probes=");
+    EXPECT_NE(at, std::string::npos) << stats;
+    return at == std::string::npos ? -1 : std::stoi(stats.substr(at + 8));
+}
+
 std::wstring CliSiteTest::Wide(std::uint32_t address)
 {
     return AddressText(address);

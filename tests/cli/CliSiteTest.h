@@ -20,6 +20,9 @@ protected:
     // Runs one command with the short search.
     static CliResult Cli(std::vector<std::wstring> arguments);
 
+    // How many probes reached the simulated site since the test began.
+    int ProbesHeard();
+
     static std::wstring Wide(std::uint32_t address);
     static std::string Utf8(const wchar_t* text);
 };

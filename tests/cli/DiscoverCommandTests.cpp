@@ -5,8 +5,13 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+
 using namespace OM::Norvatessa::Testing;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
 
 namespace
 {
@@ -43,11 +48,11 @@ TEST_F(DiscoverCommandTest, CsvQuotesAsRfc4180Wants)
     AddSite();
     const CliResult result = Cli({L"discover", L"--format", L"csv"});
     EXPECT_EQ(result.exitCode, 0u) << result;
-    EXPECT_EQ(result.out, "address,port,name\r\n"
-                          "127.0.0.2,80,Склад 1\r\n"
-                          "127.0.0.3,80,Склад 2\r\n"
-                          "127.0.0.4,8080,\"Hall, \"\"A\"\"\"\r\n"
-                          "127.0.0.5,8003,\r\n");
+    EXPECT_EQ(result.out, "address,port,name,conflict,answered\r\n"
+                          "127.0.0.2,80,Склад 1,no,yes\r\n"
+                          "127.0.0.3,80,Склад 2,no,yes\r\n"
+                          "127.0.0.4,8080,\"Hall, \"\"A\"\"\",no,yes\r\n"
+                          "127.0.0.5,8003,,no,yes\r\n");
 }
 
 TEST_F(DiscoverCommandTest, JsonEscapesTheNamesAndWritesThemAsUtf8)
@@ -56,10 +61,14 @@ TEST_F(DiscoverCommandTest, JsonEscapesTheNamesAndWritesThemAsUtf8)
     const CliResult result = Cli({L"discover", L"--format=json"});
     EXPECT_EQ(result.exitCode, 0u) << result;
     EXPECT_EQ(result.out, "[\r\n"
-                          "  {\"address\": \"127.0.0.2\", \"port\": 80, \"name\": \"Склад 1\"},\r\n"
-                          "  {\"address\": \"127.0.0.3\", \"port\": 80, \"name\": \"Склад 2\"},\r\n"
-                          "  {\"address\": \"127.0.0.4\", \"port\": 8080, \"name\": \"Hall, \\\"A\\\"\"},\r\n"
-                          "  {\"address\": \"127.0.0.5\", \"port\": 8003, \"name\": \"\"}\r\n"
+                          "  {\"address\": \"127.0.0.2\", \"port\": 80, \"name\": \"Склад 1\", "
+                          "\"conflict\": false, \"answered\": true},\r\n"
+                          "  {\"address\": \"127.0.0.3\", \"port\": 80, \"name\": \"Склад 2\", "
+                          "\"conflict\": false, \"answered\": true},\r\n"
+                          "  {\"address\": \"127.0.0.4\", \"port\": 8080, \"name\": \"Hall, \\\"A\\\"\", "
+                          "\"conflict\": false, \"answered\": true},\r\n"
+                          "  {\"address\": \"127.0.0.5\", \"port\": 8003, \"name\": \"\", "
+                          "\"conflict\": false, \"answered\": true}\r\n"
                           "]\r\n");
 }
 
@@ -68,10 +77,75 @@ TEST_F(DiscoverCommandTest, SiteWithoutAnswersExitsWithOneAfterTheSearchTimeGive
     const CliResult result = RunCli({L"discover", L"--format", L"json", L"--time", L"1500"});
     EXPECT_EQ(result.exitCode, 1u) << result;
     EXPECT_EQ(result.out, "[]\r\n");
-    EXPECT_THAT(result.err, HasSubstr("Ни один контроллер не ответил за 1500 мс."));
+    EXPECT_THAT(result.err, HasSubstr("Ни один контроллер не ответил за 1500 мс.\r\n"
+                                      "Запрос поиска отправлен 5 раз: на 255.255.255.255 через адаптер, "
+                                      "который выбрала система.\r\n"));
+    EXPECT_THAT(result.err, HasSubstr("брандмауэр пропускает входящие ответы по UDP на порт 30303"));
+    EXPECT_THAT(result.err,
+                HasSubstr("параметром --add АДРЕС[:ПОРТ] или указать команде адресом АДРЕС:ПОРТ"));
     // The default search would take 5 s: the time given is the one searched.
     EXPECT_GE(result.elapsedMs, 1500u) << result;
     EXPECT_LT(result.elapsedMs, 4500u) << result;
+
+    // A controller added by address that does not answer either keeps its row, marked; still nothing
+    // answered.
+    const CliResult added =
+        Cli({L"discover", L"--format", L"csv", L"--add", L"127.0.0.50:8080", L"--probes=2"});
+    EXPECT_EQ(added.exitCode, 1u) << added;
+    EXPECT_EQ(added.out, "address,port,name,conflict,answered\r\n"
+                         "127.0.0.50,8080,,no,no\r\n");
+    EXPECT_THAT(added.err,
+                HasSubstr("Контроллер 127.0.0.50:8080, заданный параметром --add, не ответил на поиск."));
+    EXPECT_THAT(added.err, HasSubstr("отправлен 2 раза: на 255.255.255.255 через адаптер, который выбрала "
+                                     "система, и по адресу 127.0.0.50."));
+}
+
+TEST_F(DiscoverCommandTest, ControllersAddedByAddressAreProbedThereAndListedWhenSilent)
+{
+    Add("name=Heard");
+    // Its broadcast replies are all lost, as behind a router; it still serves HTTP.
+    Add("name=Lost loss=100 port=8080");
+    const CliResult result = Cli({L"discover", L"--format", L"csv", L"--probes", L"2", L"--add",
+                                  L"127.0.0.3:8080", L"--add", L"127.0.0.50"});
+    EXPECT_EQ(result.exitCode, 0u) << result;
+    EXPECT_THAT(result.out, HasSubstr("127.0.0.2,80,Heard,no,yes\r\n"));
+    // Whether a controller answers a probe sent to its own address is the site's affair; either way its row
+    // is there, with its port.
+    EXPECT_THAT(result.out, HasSubstr("\r\n127.0.0.3,8080,"));
+    EXPECT_THAT(result.out, HasSubstr("\r\n127.0.0.50,80,,no,no\r\n"));
+    EXPECT_THAT(result.err, HasSubstr("Контроллер 127.0.0.50:80, заданный параметром --add, не ответил"));
+    // Two rounds, each the broadcast and a probe to each address added.
+    EXPECT_EQ(ProbesHeard(), 6);
+}
+
+// Two controllers on one address (a new one left at the factory address, say): both rows fall into one,
+// which every format marks.
+TEST_F(DiscoverCommandTest, AddressConflictIsMarkedAndToldUnderTheListing)
+{
+    Add("name=First");
+    const std::uint32_t second = Add("name=Second");
+    // The second moves onto the first one's address, on another port, which only the controllers allow; no
+    // search is made for a controller given with its port, so none sees the first one in the way.
+    const CliResult moved = Cli({L"set", Wide(second) + L":80", L"ip=127.0.0.2", L"port=81"});
+    ASSERT_EQ(moved.exitCode, 0u) << moved;
+    const std::string told = "По адресу 127.0.0.2 отвечают два контроллера (";
+
+    const CliResult csv = Cli({L"discover", L"--format", L"csv"});
+    EXPECT_EQ(csv.exitCode, 0u) << csv;
+    EXPECT_THAT(csv.out, StartsWith("address,port,name,conflict,answered\r\n127.0.0.2,8"));
+    EXPECT_THAT(csv.out, EndsWith(",yes,yes\r\n"));
+    EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 2) << "one row for the address";
+    EXPECT_THAT(csv.err, HasSubstr(told));
+
+    const CliResult json = Cli({L"discover", L"--format", L"json"});
+    EXPECT_EQ(json.exitCode, 0u) << json;
+    EXPECT_THAT(json.out, HasSubstr("\"conflict\": true, \"answered\": true}"));
+    EXPECT_THAT(json.err, HasSubstr(told));
+
+    const CliResult table = Cli({L"discover"});
+    EXPECT_EQ(table.exitCode, 0u) << table;
+    EXPECT_THAT(table.out, Not(HasSubstr(told)));
+    EXPECT_THAT(table.err, HasSubstr(told + "имя «"));
 }
 
 // Another program holds the reply port: the search cannot begin, which must not read as an empty site.
@@ -84,6 +158,17 @@ TEST_F(DiscoverCommandTest, SearchThatCannotBeginSaysWhy)
     EXPECT_EQ(result.exitCode, 1u) << result;
     EXPECT_EQ(result.out, "");
     EXPECT_THAT(result.err, HasSubstr("Порт UDP 30303"));
+}
+
+// An adapter that is not there: the search fails in the engine's words, and nothing goes out elsewhere.
+TEST_F(DiscoverCommandTest, SearchThroughAnAdapterThatIsNotThereFailsAndSendsNothing)
+{
+    AddSite();
+    const CliResult result = Cli({L"discover", L"--adapter", L"10.9.8.7", L"--add", L"127.0.0.2"});
+    EXPECT_EQ(result.exitCode, 1u) << result;
+    EXPECT_EQ(result.out, "");
+    EXPECT_THAT(result.err, HasSubstr("нет адреса «10.9.8.7», через который велено искать"));
+    EXPECT_EQ(ProbesHeard(), 0);
 }
 
 // "discover --format csv > file" on a full disk: Linux's full device refuses every write for want of

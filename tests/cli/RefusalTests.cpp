@@ -79,7 +79,32 @@ TEST_F(RefusalTest, CommandLinesThatCannotBeReadExitWithTwoAndPointToTheHelp)
         EXPECT_EQ(result.exitCode, 2u) << result;
         EXPECT_THAT(result.err, HasSubstr("norvatessa-cli: ")) << result;
     }
+    // The search options and the addresses with a port, each refused for what it is.
+    const std::pair<std::vector<std::wstring>, std::string> refused[] = {
+        {{L"discover", L"--probes", L"0"}, "(--probes) — от 1 до 20"},
+        {{L"discover", L"--probes", L"21"}, "(--probes) — от 1 до 20"},
+        {{L"get", Wide(controller), L"--probes", L"x"}, "(--probes) — от 1 до 20"},
+        {{L"discover", L"--adapter", L"127.0.0"}, "«127.0.0» параметра --adapter"},
+        {{L"discover", L"--adapter", L"0.0.0.0"}, "«0.0.0.0» параметра --adapter"},
+        {{L"discover", L"--add", L"127.0.0.2:0"}, "«127.0.0.2:0» параметра --add"},
+        {{L"discover", L"--add", L"127.0.0.2:65536"}, "«127.0.0.2:65536» параметра --add"},
+        {{L"discover", L"--add", L"127.0.0.2", L"--add", L"0.0.0.0"}, "«0.0.0.0» параметра --add"},
+        {{L"discover", L"--add", L"255.255.255.255:80"}, "«255.255.255.255:80» параметра --add"},
+        {{L"discover", L"--add", L"127.0.0.2:"}, "«127.0.0.2:» параметра --add"},
+        {{L"get", Wide(controller) + L":0"}, "«127.0.0.2:0» — не адрес контроллера"},
+        {{L"get", L"0.0.0.0:80"}, "«0.0.0.0:80» — не адрес контроллера"},
+        {{L"set", L"255.255.255.255:80", L"buzzer=on"}, "«255.255.255.255:80» — не адрес контроллера"},
+        {{L"backup", Wide(controller) + L":80x", L"Z:\\nowhere\\backup.xml"}, "и после двоеточия порт"},
+        {{L"get", Wide(controller), L"--add", Wide(controller)}, "неизвестный параметр «--add»"},
+    };
+    for (const auto& [line, said] : refused)
+    {
+        const CliResult result = RunCli(line);
+        EXPECT_EQ(result.exitCode, 2u) << result;
+        EXPECT_THAT(result.err, HasSubstr(said)) << result;
+    }
     EXPECT_TRUE(Requests().empty());
+    EXPECT_EQ(ProbesHeard(), 0);
 
     for (const wchar_t* command : {L"discover", L"get", L"set", L"backup", L"restore"})
     {

@@ -292,3 +292,26 @@ TEST_F(SettingsCommandTest, SetOfTheAddressFollowsTheControllerToItsNewAddress)
     EXPECT_EQ(Show(0x7F000032).at("name"), "Переезд");
     EXPECT_EQ(Requests().back().controller, "127.0.0.50:80") << "the check reads from the new address";
 }
+
+// A controller behind a router answers no search: given with its port it is read at once, and written.
+TEST_F(SettingsCommandTest, ControllerGivenWithItsPortIsReachedWithoutASearch)
+{
+    const std::uint32_t controller = Add("name=За%20роутером port=8081 loss=100");
+    const std::wstring endpoint = Wide(controller) + L":8081";
+    // Without --time: a search would last the default 5 s.
+    const CliResult got = RunCli({L"get", endpoint, L"--format", L"json"});
+    EXPECT_EQ(got.exitCode, 0u) << got;
+    EXPECT_THAT(got.out, HasSubstr("\"name\": \"За роутером\""));
+    EXPECT_LT(got.elapsedMs, 4000u) << got;
+
+    const CliResult set = RunCli({L"set", endpoint, L"buzzer=on"});
+    EXPECT_EQ(set.exitCode, 0u) << set;
+    EXPECT_THAT(set.out, HasSubstr("Настройки контроллера 127.0.0.2 изменены."));
+    EXPECT_EQ(Show(controller).at("flag"), "1");
+
+    // The wrong port: the exchange fails, and the command says so.
+    const CliResult wrong = RunCli({L"get", Wide(controller) + L":8082"});
+    EXPECT_EQ(wrong.exitCode, 1u) << wrong;
+    EXPECT_THAT(wrong.err, HasSubstr("Контроллер 127.0.0.2")) << wrong;
+    EXPECT_EQ(ProbesHeard(), 0);
+}
