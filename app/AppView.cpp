@@ -2,6 +2,7 @@
 
 #include "app/PrivateMessages.h"
 #include "engine/AddressText.h"
+#include "engine/ProgramSettings.h"
 #include "res/resource.h"
 #include "settings/AppPropSheet.h"
 #include "ui/Dpi.h"
@@ -156,7 +157,17 @@ int CAppView::InsertRow(int position, const DiscoveredController& controller)
     return row;
 }
 
-void CAppView::ShowFound(const DiscoveredController& controller)
+void CAppView::ShowFound(const std::vector<DiscoveredController>& controllers)
+{
+    // Painting row by row would take seconds for a burst of answers.
+    ::SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+    for (const DiscoveredController& controller : controllers)
+        ShowOneFound(controller);
+    ::SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(window, nullptr, TRUE);
+}
+
+void CAppView::ShowOneFound(const DiscoveredController& controller)
 {
     // Rows are in address order: the first row past the controller's address is where it goes.
     int low = 0;
@@ -248,7 +259,7 @@ void CAppView::OnAdded()
         added = DiscoveredController{currentAddress, currentProperties.tcpPort, currentProperties.name};
     }
     addedAddresses.insert(added.address);
-    ShowFound(added);
+    ShowOneFound(added);
     const int row = FindRow(added.address);
     LVITEMW state{};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;

@@ -38,7 +38,7 @@ public:
     void DeleteAll();
     // While a search runs: shows a controller as soon as it answers, in address order, unless its row is
     // there already. The end of the search fills the list anew.
-    void ShowFound(const DiscoveredController& controller);
+    void ShowFound(const std::vector<DiscoveredController>& controllers);
     int RowCount() const;
     // Asks for the selected controller's settings; nothing without a selected row.
     void OpenSelected();
@@ -81,6 +81,7 @@ private:
     int FindRow(std::uint32_t address) const;
     void SetCell(int row, int column, const std::wstring& text);
     std::wstring CellText(int row, int column) const;
+    void ShowOneFound(const DiscoveredController& controller);
     // Inserts the controller's row at `position`; its index, or -1.
     int InsertRow(int position, const DiscoveredController& controller);
     std::uint32_t RowAddress(int row) const;

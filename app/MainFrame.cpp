@@ -309,8 +309,7 @@ void CMainFrame::OnLiveRows()
     }
     if (found.empty())
         return;
-    for (const DiscoveredController& controller : found)
-        deviceList.ShowFound(controller);
+    deviceList.ShowFound(found);
     SetStatus(SearchingText + std::wstring(L" найдено ") + std::to_wstring(deviceList.RowCount()));
 }
 
@@ -453,11 +452,15 @@ void CMainFrame::OnSearchFailed(const std::int32_t& socketError)
 
 void CMainFrame::OnControllerFound(const DiscoveredController& controller)
 {
+    bool first = false;
     {
         Helpers::CriticalSectionLock hold(queueLock);
+        first = liveControllers.empty();
         liveControllers.push_back(controller);
     }
-    ::PostMessageW(window, WM_LIVEROWS, 0, 0);
+    // One message drains every controller queued until it is handled: a large site answers in a burst.
+    if (first)
+        ::PostMessageW(window, WM_LIVEROWS, 0, 0);
 }
 
 void CMainFrame::OnAddressConflict(const AddressConflict& conflict)

@@ -264,14 +264,21 @@ DeviceSearcher::Outcome DeviceSearcher::Receive(UniqueSocket& receiver, ProbeSen
     const int rounds = std::max(probeRounds, 1);
     int nextRound = 1; // the first went out before reception began
     bool posted = false;
+    // Replies that arrived in time but wait in the socket's buffer still count: at its time the search
+    // takes what is already there, for DrainMs at most, and nothing that comes later.
+    constexpr DWORD DrainMs = 250;
+    std::optional<DWORD> drainStart;
     for (;;)
     {
         // Whatever arrives, empty or too long, the search ends at its time: a steady stream of datagrams
         // would otherwise keep every wait from timing out.
         const DWORD now = ::GetTickCount();
-        if (!deadline.IsUnbounded() && deadline.Remaining(now) == 0)
+        const bool over = !deadline.IsUnbounded() && deadline.Remaining(now) == 0;
+        if (over && !drainStart)
+            drainStart = now;
+        if (over && now - *drainStart >= DrainMs)
             return Outcome::Completed;
-        while (deadline.UntilRound(nextRound, rounds, now) == 0)
+        while (!over && deadline.UntilRound(nextRound, rounds, now) == 0)
         {
             probes.SendRound(); // a later round that cannot go out loses only what the first one found
             ++nextRound;
@@ -302,14 +309,17 @@ DeviceSearcher::Outcome DeviceSearcher::Receive(UniqueSocket& receiver, ProbeSen
             posted = true;
         }
 
-        const DWORD wait = std::min(deadline.Remaining(::GetTickCount()),
-                                    deadline.UntilRound(nextRound, rounds, ::GetTickCount()));
+        const DWORD wait = over ? 0
+                                : std::min(deadline.Remaining(::GetTickCount()),
+                                           deadline.UntilRound(nextRound, rounds, ::GetTickCount()));
         DWORD woken;
         do
             woken = ::WSAWaitForMultipleEvents(2, events, FALSE, wait, TRUE);
         while (woken == WSA_WAIT_IO_COMPLETION);
         if (woken == WSA_WAIT_EVENT_0)
             return Outcome::Cancelled;
+        if (woken == WSA_WAIT_TIMEOUT && over)
+            return Outcome::Completed; // nothing more is waiting
         if (woken == WSA_WAIT_TIMEOUT)
             continue; // the end of the search, or the next round
         if (woken != WSA_WAIT_EVENT_0 + 1)
@@ -326,13 +336,12 @@ DeviceSearcher::Outcome DeviceSearcher::Receive(UniqueSocket& receiver, ProbeSen
         if (bytes == 0)
             continue;
 
-        const DWORD handledAt = ::GetTickCount();
         std::array<std::uint8_t, 4> senderBytes{};
         static_assert(sizeof from.sin_addr == senderBytes.size());
         std::memcpy(senderBytes.data(), &from.sin_addr, senderBytes.size());
         OnDatagram(senderBytes, reinterpret_cast<const std::uint8_t*>(buffer.data()), bytes);
-        if (deadline.EndsWithDatagramAt(handledAt))
-            return Outcome::Completed;
+        if (deadline.IsUnbounded())
+            return Outcome::Completed; // the first datagram with bytes ends an unbounded search
     }
 }
 

@@ -148,7 +148,7 @@ TEST_F(MainFrameTest, LogKeepsEveryLineOfALargeSite)
 {
     Add("count=1000 spread=400");
     Open();
-    ASSERT_TRUE(WaitForList(1000, 60000));
+    ASSERT_TRUE(WaitForList(1000, 60000)) << RowCount(List()) << " rows";
     const std::wstring last = L"DeviceFound at http://" + CellText(List(), 999, 1) + L":80\r\n";
     EXPECT_THAT(Log(), HasSubstr(last));
     EXPECT_EQ(Count(Log(), L"DeviceFound at"), 1000);
