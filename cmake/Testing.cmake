@@ -36,12 +36,25 @@ if(WIN32)
     norvatessa_fixture(wine REQUIRES netns display)
 endif()
 
-# norvatessa_add_test(TARGET [DISPLAY] [NETWORK] [TIMEOUT seconds] [RESOURCE_LOCK names...] [ARGS args...])
+# The segments and the router around the test namespace, with a controller simulator in each segment and
+# behind the router (tools/testenv/topology.sh lays them out and gives these control addresses). The
+# simulators are the same program as the loopback one; tests reach them through these variables. The
+# fixture itself is tests/testenv/CMakeLists.txt's, where the simulator's path is known.
+set(NORVATESSA_TOPOLOGY_ENVIRONMENT
+    NORVATESSA_SEGMENT_A_CONTROL=198.18.1.2:47380
+    NORVATESSA_SEGMENT_B_CONTROL=198.18.2.2:47380
+    NORVATESSA_ROUTED_CONTROL=198.18.4.2:47380)
+
+# norvatessa_add_test(TARGET [DISPLAY] [NETWORK] [TOPOLOGY] [TIMEOUT seconds] [RESOURCE_LOCK names...]
+#                     [ARGS args...])
 #   DISPLAY: the program opens windows on the virtual display (Windows build).
 #   NETWORK: a native program that needs the private namespace (Windows programs always run in it).
+#   TOPOLOGY: a Windows program that needs the segments and the router, and their simulators; it gets
+#     the variables of NORVATESSA_TOPOLOGY_ENVIRONMENT. Their scenarios are shared: such programs hold
+#     the lock "topology" and should leave the simulators empty (reset) when they end.
 #   RESOURCE_LOCK: names of shared resources, such as a fixed UDP port, that tests must not use at once.
 function(norvatessa_add_test target)
-    cmake_parse_arguments(PARSE_ARGV 1 arg "DISPLAY;NETWORK" "TIMEOUT" "RESOURCE_LOCK;ARGS")
+    cmake_parse_arguments(PARSE_ARGV 1 arg "DISPLAY;NETWORK;TOPOLOGY" "TIMEOUT" "RESOURCE_LOCK;ARGS")
     if(NOT arg_TIMEOUT)
         set(arg_TIMEOUT 120)
     endif()
@@ -51,7 +64,12 @@ function(norvatessa_add_test target)
         list(APPEND fixtures wine)
         if(arg_DISPLAY)
             list(APPEND fixtures display)
-            set_tests_properties(${target} PROPERTIES ENVIRONMENT TESTENV_DISPLAY=1)
+            set_property(TEST ${target} APPEND PROPERTY ENVIRONMENT TESTENV_DISPLAY=1)
+        endif()
+        if(arg_TOPOLOGY)
+            list(APPEND fixtures topology)
+            list(APPEND arg_RESOURCE_LOCK topology)
+            set_property(TEST ${target} APPEND PROPERTY ENVIRONMENT ${NORVATESSA_TOPOLOGY_ENVIRONMENT})
         endif()
     elseif(arg_NETWORK)
         add_test(NAME ${target} COMMAND ${TESTENV} ${TESTENV_STATE} run -- $<TARGET_FILE:${target}> ${arg_ARGS})
