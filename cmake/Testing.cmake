@@ -36,6 +36,9 @@ if(WIN32)
     norvatessa_fixture(wine REQUIRES netns display)
 endif()
 
+# The loopback simulator's control connection in the test namespace (its fixture: tests/engine).
+set(NORVATESSA_LOOPBACK_CONTROL 127.0.0.1:47380)
+
 # The segments and the router around the test namespace, with a controller simulator in each segment and
 # behind the router (tools/testenv/topology.sh lays them out and gives these control addresses). The
 # simulators are the same program as the loopback one; tests reach them through these variables. The

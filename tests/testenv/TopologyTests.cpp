@@ -1,7 +1,7 @@
 // Proves the topology fixture (tools/testenv/topology.sh) as a Windows program under Wine sees it: two
 // segments on adapters of their own, reached by a probe sent from each adapter's address, and a network
 // behind a router, reached by unicast only. The simulators of the segments and of the routed network
-// answer the probe; the loopback simulator of the namespace is not involved.
+// answer the probe; the loopback simulator of the namespace answers only what comes in by the loopback.
 #include "engine/DiscoveryReply.h"
 #include "helpers/WinsockHandles.h"
 #include "tests/engine/SimulatorClient.h"
@@ -175,14 +175,16 @@ std::string Describe(const std::map<ULONG, int>& replies)
     return replies.empty() ? "no replies" : text;
 }
 
-// The three simulators of the topology, empty at the start and again at the end of a test.
+// The three simulators of the topology and the loopback one, empty at the start and again at the end of
+// a test.
 class TopologyTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(winsock.ok());
-        for (const char* variable : {SegmentASimulator, SegmentBSimulator, RoutedSimulator})
+        for (const char* variable :
+             {LoopbackSimulator, SegmentASimulator, SegmentBSimulator, RoutedSimulator})
         {
             SimulatorClient& simulator = simulators[variable];
             ASSERT_EQ(simulator.Connect(variable), "");
@@ -221,6 +223,7 @@ const ULONG TopologyMask = 0xFFFE0000;
 
 TEST_F(TopologyTest, EachAdapterReachesItsSegmentAndOnlyUnicastCrossesTheRouter)
 {
+    ASSERT_EQ(Simulator(LoopbackSimulator).Command("add"), "ok 1 127.0.0.2 127.0.0.2");
     ASSERT_EQ(Simulator(SegmentASimulator).Command("add count=2"), "ok 2 198.18.1.16 198.18.1.17");
     ASSERT_EQ(Simulator(SegmentBSimulator).Command("add count=3"), "ok 3 198.18.2.16 198.18.2.18");
     ASSERT_EQ(Simulator(RoutedSimulator).Command("add count=2"), "ok 2 198.18.4.16 198.18.4.17");
@@ -251,8 +254,8 @@ TEST_F(TopologyTest, EachAdapterReachesItsSegmentAndOnlyUnicastCrossesTheRouter)
     EXPECT_TRUE(loopbackListed);
 
     // A probe from each adapter's address, to the limited and to the directed broadcast: both segments
-    // answer, each controller once per probe, and nothing comes from behind the router. (The namespace
-    // hears its own broadcasts too: a loopback simulator with controllers would answer all four.)
+    // answer, each controller once per probe, and nothing comes from behind the router. The namespace
+    // hears its own broadcasts too, by the adapter they left by: the loopback simulator leaves them.
     std::vector<UniqueSocket> senders;
     for (const Adapter* adapter : {ethA, ethB})
     {
@@ -267,18 +270,16 @@ TEST_F(TopologyTest, EachAdapterReachesItsSegmentAndOnlyUnicastCrossesTheRouter)
     EXPECT_TRUE(Senders(fromEachAdapter, Routed, Mask24).empty()) << Describe(fromEachAdapter);
     for (const auto& [sender, count] : fromEachAdapter)
     {
-        if ((sender & TopologyMask) == Topology)
-        {
-            EXPECT_EQ(count, 2) << Text(sender);
-        }
+        EXPECT_EQ(sender & TopologyMask, Topology) << Text(sender);
+        EXPECT_EQ(count, 2) << Text(sender);
     }
 
-    // An unbound probe to the limited broadcast follows the namespace's host route onto the loopback and
-    // reaches no segment.
+    // An unbound probe to the limited broadcast follows the namespace's host route onto the loopback: the
+    // loopback simulator answers it, and no segment gets it.
     const UniqueSocket unbound = BroadcastSocket(INADDR_ANY);
     ASSERT_TRUE(SendProbe(unbound.get(), INADDR_BROADCAST)) << ::WSAGetLastError();
     const std::map<ULONG, int> fromUnbound = Collect(receiver.get());
-    EXPECT_TRUE(Senders(fromUnbound, Topology, TopologyMask).empty()) << Describe(fromUnbound);
+    EXPECT_EQ(fromUnbound, (std::map<ULONG, int>{{INADDR_LOOPBACK + 1, 1}})) << Describe(fromUnbound);
 
     // Behind the router: a probe to one controller's address is answered by that controller only, and its
     // configuration service is reached over TCP.

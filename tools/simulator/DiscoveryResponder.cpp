@@ -4,6 +4,7 @@
 #include "ReplyFormat.h"
 
 #include <arpa/inet.h>
+#include <net/if.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -71,6 +72,15 @@ std::string DiscoveryResponder::Open(std::uint16_t probePort, std::uint16_t repl
     return {};
 }
 
+std::string DiscoveryResponder::OnlyVia(const std::string& interfaceName)
+{
+    onlyInterface = ::if_nametoindex(interfaceName.c_str());
+    if (onlyInterface == 0)
+        return "no interface " + interfaceName + ": " + std::strerror(errno);
+    onlyInterfaceName = interfaceName;
+    return {};
+}
+
 void DiscoveryResponder::OnReadable()
 {
     std::vector<char> buffer(65536);
@@ -95,6 +105,7 @@ void DiscoveryResponder::OnReadable()
         return;
     }
     std::uint32_t destination = INADDR_BROADCAST;
+    unsigned arrival = 0;
     for (cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr; header = CMSG_NXTHDR(&message, header))
     {
         if (header->cmsg_level == IPPROTO_IP && header->cmsg_type == IP_PKTINFO)
@@ -102,7 +113,17 @@ void DiscoveryResponder::OnReadable()
             in_pktinfo information{};
             std::memcpy(&information, CMSG_DATA(header), sizeof information);
             destination = ntohl(information.ipi_addr.s_addr);
+            arrival = static_cast<unsigned>(information.ipi_ifindex);
         }
+    }
+    // Not counted anywhere: the probe was meant for another network, as if it had never come here.
+    if (onlyInterface != 0 && arrival != onlyInterface)
+    {
+        char name[IF_NAMESIZE] = "?";
+        ::if_indextoname(arrival, name);
+        journal.Write("probe from " + Describe(from) + " to " + FormatAddress(destination) + " came in by " +
+                      name + ", not " + onlyInterfaceName + ": unanswered");
+        return;
     }
     Answer(from, destination);
 }

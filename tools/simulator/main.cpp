@@ -1,8 +1,9 @@
 // A site full of Norvatessa controllers on the loopback network, for testing the configurator without
 // hardware. It is a native Linux program that runs inside the test network namespace; it never ships.
 //
-//   norvatessa-simulator [--control ADDRESS:PORT] [--first-address A.B.C.D/N] [--probe-port N]
-//                        [--reply-port N] [--seed N] [--ready-file PATH] [--add "OPTIONS"]...
+//   norvatessa-simulator [--control ADDRESS:PORT] [--first-address A.B.C.D/N] [--interface NAME]
+//                        [--probe-port N] [--reply-port N] [--seed N] [--ready-file PATH]
+//                        [--add "OPTIONS"]...
 //
 // One thread runs everything (EventLoop): the discovery responder, the controllers' configuration
 // services and the control connection. Each controller answers from its own address, 127.0.0.2 upwards
@@ -38,7 +39,8 @@ int Usage(const std::string& problem)
 {
     std::cerr << "norvatessa-simulator: " << problem << "\n"
               << "usage: norvatessa-simulator [--control ADDRESS:PORT] [--first-address A.B.C.D/N]"
-                 " [--probe-port N] [--reply-port N] [--seed N] [--ready-file PATH] [--add OPTIONS]...\n";
+                 " [--interface NAME] [--probe-port N] [--reply-port N] [--seed N] [--ready-file PATH]"
+                 " [--add OPTIONS]...\n";
     return 2;
 }
 
@@ -84,6 +86,7 @@ int main(int argc, char** argv)
     unsigned seed = 1;
     Simulator::SiteNetwork network;
     std::string readyFile;
+    std::string probeInterface;
     std::vector<std::string> additions;
 
     for (int i = 1; i < argc; ++i)
@@ -110,6 +113,8 @@ int main(int argc, char** argv)
             seed = static_cast<unsigned>(std::strtoul(value.c_str(), nullptr, 10));
         else if (option == "--ready-file")
             readyFile = value;
+        else if (option == "--interface")
+            probeInterface = value;
         else if (option == "--add")
             additions.push_back(value);
         else
@@ -126,6 +131,11 @@ int main(int argc, char** argv)
 
     if (const std::string error = responder.Open(probePort, replyPort); !error.empty())
         return Usage(error);
+    if (!probeInterface.empty())
+    {
+        if (const std::string error = responder.OnlyVia(probeInterface); !error.empty())
+            return Usage(error);
+    }
     if (const std::string error = server.Open(control); !error.empty())
         return Usage(error);
     for (const std::string& addition : additions)
