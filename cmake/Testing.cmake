@@ -36,22 +36,50 @@ if(WIN32)
     norvatessa_fixture(wine REQUIRES netns display)
 endif()
 
-# norvatessa_add_test(TARGET [DISPLAY] [NETWORK] [TIMEOUT seconds] [RESOURCE_LOCK names...] [ARGS args...])
+# The loopback simulator's control connection in the test namespace (its fixture: tests/engine).
+set(NORVATESSA_LOOPBACK_CONTROL 127.0.0.1:47380)
+
+# The segments and the router around the test namespace, with a controller simulator in each segment and
+# behind the router (tools/testenv/topology.sh lays them out and gives these control addresses). The
+# simulators are the same program as the loopback one; tests reach them through these variables.
+#
+# The topology is up only while a test that asks for it runs (tools/testenv/topology run), not for the
+# whole run as a fixture: its adapters would show in every search of the namespace, and the searching
+# tests expect the loopback alone. Such a test therefore holds the locks of the searching tests too.
+set(TOPOLOGY ${CMAKE_SOURCE_DIR}/tools/testenv/topology)
+set(NORVATESSA_TOPOLOGY_ENVIRONMENT
+    NORVATESSA_SEGMENT_A_CONTROL=198.18.1.2:47380
+    NORVATESSA_SEGMENT_B_CONTROL=198.18.2.2:47380
+    NORVATESSA_ROUTED_CONTROL=198.18.4.2:47380)
+
+# norvatessa_add_test(TARGET [DISPLAY] [NETWORK] [TOPOLOGY] [TIMEOUT seconds] [RESOURCE_LOCK names...]
+#                     [ARGS args...])
 #   DISPLAY: the program opens windows on the virtual display (Windows build).
 #   NETWORK: a native program that needs the private namespace (Windows programs always run in it).
+#   TOPOLOGY: a Windows program that needs the segments and the router, and their simulators; it gets
+#     the variables of NORVATESSA_TOPOLOGY_ENVIRONMENT, and holds the locks topology, udp30303 and
+#     simulator.
 #   RESOURCE_LOCK: names of shared resources, such as a fixed UDP port, that tests must not use at once.
 function(norvatessa_add_test target)
-    cmake_parse_arguments(PARSE_ARGV 1 arg "DISPLAY;NETWORK" "TIMEOUT" "RESOURCE_LOCK;ARGS")
+    cmake_parse_arguments(PARSE_ARGV 1 arg "DISPLAY;NETWORK;TOPOLOGY" "TIMEOUT" "RESOURCE_LOCK;ARGS")
     if(NOT arg_TIMEOUT)
         set(arg_TIMEOUT 120)
     endif()
     set(fixtures "")
-    if(WIN32)
+    if(WIN32 AND arg_TOPOLOGY)
+        add_test(NAME ${target}
+            COMMAND ${TOPOLOGY} ${TESTENV_STATE} run ${NORVATESSA_SIMULATOR}
+                    -- ${TESTENV} ${TESTENV_STATE} run -- $<TARGET_FILE:${target}> ${arg_ARGS})
+        list(APPEND arg_RESOURCE_LOCK topology udp30303 simulator)
+        set_property(TEST ${target} APPEND PROPERTY ENVIRONMENT ${NORVATESSA_TOPOLOGY_ENVIRONMENT})
+    elseif(WIN32)
         add_test(NAME ${target} COMMAND ${target} ${arg_ARGS})
+    endif()
+    if(WIN32)
         list(APPEND fixtures wine)
         if(arg_DISPLAY)
             list(APPEND fixtures display)
-            set_tests_properties(${target} PROPERTIES ENVIRONMENT TESTENV_DISPLAY=1)
+            set_property(TEST ${target} APPEND PROPERTY ENVIRONMENT TESTENV_DISPLAY=1)
         endif()
     elseif(arg_NETWORK)
         add_test(NAME ${target} COMMAND ${TESTENV} ${TESTENV_STATE} run -- $<TARGET_FILE:${target}> ${arg_ARGS})

@@ -20,6 +20,25 @@ void SimulatedSiteTest::TearDown()
 {
     if (HasFailure())
         std::cout << "The simulator's journal of this test:\n" << simulator.Journal() << Stats() << "\n";
+    for (auto& [variable, segment] : segments)
+    {
+        if (HasFailure())
+            std::cout << "The journal of " << variable << ":\n"
+                      << segment.Journal() << segment.Command("stats") << "\n";
+        segment.Command("reset");
+    }
+}
+
+SimulatorClient& SimulatedSiteTest::Segment(const char* variable)
+{
+    const auto [place, added] = segments.try_emplace(variable);
+    if (added)
+    {
+        const std::string error = place->second.Connect(variable);
+        EXPECT_EQ(error, "");
+        EXPECT_EQ(place->second.Command("reset"), "ok");
+    }
+    return place->second;
 }
 
 void SimulatedSiteTest::Add(const std::string& options)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 namespace OM::Norvatessa::Testing
@@ -27,11 +28,16 @@ protected:
     // Runs one search; returns how long it took in milliseconds.
     DWORD Search();
     std::string Stats() { return simulator.Command("stats"); }
+    // The simulator of a segment or of the network behind the router (SegmentASimulator, ...), for tests
+    // declared with TOPOLOGY: connected and reset on first use, reset again when the test ends (so that
+    // the next test's search finds nothing there), its journal printed when the test fails.
+    SimulatorClient& Segment(const char* variable);
 
     Helpers::WinsockSession winsock;
     SimulatorClient simulator;
     RecordingSink sink;
     DeviceSearcher searcher;
+    std::map<std::string, SimulatorClient> segments;
 };
 
 } // namespace OM::Norvatessa::Testing

@@ -7,12 +7,12 @@
 namespace OM::Norvatessa::Testing
 {
 
-std::string SimulatorClient::Connect()
+std::string SimulatorClient::Connect(const char* variable)
 {
-    const char* control = std::getenv("NORVATESSA_SIMULATOR_CONTROL");
+    const char* control = std::getenv(variable);
     if (control == nullptr)
-        return "NORVATESSA_SIMULATOR_CONTROL is not set: ctest and bench/run start the simulator "
-               "and set it";
+        return std::string(variable) + " is not set: ctest and bench/run start the simulator and set it (the "
+                                       "segments' and the routed one with the topology fixture)";
     const std::string text = control;
     const std::size_t colon = text.rfind(':');
     sockaddr_in at{};

@@ -69,12 +69,13 @@ struct Controller
     {
     }
 
-    // In 127.0.0.0/8, host order: the replies come from it, and its configuration service listens on it.
+    // In the site's network, host order: the replies come from it, and its configuration service listens
+    // on it.
     std::uint32_t address = 0;
     std::string name; // the bytes sent, in Windows-1251 unless given raw
     std::uint16_t httpPort = 80;
 
-    std::uint32_t mask = 0xFF000000;
+    std::uint32_t mask = 0xFF000000; // the site's network gives both
     std::uint32_t gateway = 0x7F000001;
     MacAddress mac{0x00, 0x1A, 0x2B, 0, 0, 0};
     std::uint8_t sensorTypes = 0;     // one bit per input

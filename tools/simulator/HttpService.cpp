@@ -116,13 +116,13 @@ HttpService::Answer Document(const Controller& controller, std::string_view chan
     return Document(controller, change, NetAttributesOf(controller));
 }
 
-// Where a controller may move: its own loopback address, which is neither the workstation's nor one that
-// looks like a network or broadcast address.
-std::string MoveProblem(std::uint32_t address)
+// Where a controller may move: an address of the site's network that is local here, which is neither the
+// workstation's nor the network's own addresses.
+std::string MoveProblem(std::uint32_t address, const SiteNetwork& network)
 {
-    if (address >> 24 != 127)
-        return "outside 127.0.0.0/8, where the simulator cannot listen";
-    if (address == 0x7F000000 || address == 0x7F000001 || address == 0x7FFFFFFF)
+    if (!network.Contains(address))
+        return "outside " + network.Describe() + ", where the simulator cannot listen";
+    if (!network.Assignable(address))
         return "not a controller's address";
     return {};
 }
@@ -437,7 +437,7 @@ HttpService::Answer HttpService::AnswerPost(std::size_t index, const HttpRequest
     if (moves)
     {
         const std::string to = Endpoint(changed->address, changed->httpPort);
-        std::string problem = MoveProblem(changed->address);
+        std::string problem = MoveProblem(changed->address, site.network());
         if (site.Holder(changed->address, changed->httpPort, index))
             problem = "another controller is there";
         if (!problem.empty())

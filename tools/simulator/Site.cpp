@@ -22,10 +22,12 @@ std::string Site::Add(std::string_view options, std::string& added)
     for (long i = 0; i < settings.count(); ++i)
     {
         const std::uint32_t address = NextAddress();
-        if (address > 0x7FFFFFFE)
-            return refuse("no addresses left in 127.0.0.0/8");
+        if (!where.Assignable(address))
+            return refuse("no addresses left in " + where.Describe());
         const std::size_t ordinal = all.size() + batch.size() + 1;
         Controller controller(address);
+        controller.mask = where.mask();
+        controller.gateway = where.gateway();
         controller.name = "Controller " + std::to_string(ordinal);
         if (std::string error = settings.ApplyTo(controller, ordinal); !error.empty())
             return refuse(error);
@@ -56,7 +58,7 @@ std::string Site::Set(std::size_t index, std::string_view options)
 void Site::Reset()
 {
     all.clear();
-    lastAddress = 0x7F000001;
+    lastAddress = where.first - 1;
     ++resets;
 }
 

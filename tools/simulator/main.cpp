@@ -1,12 +1,14 @@
 // A site full of Norvatessa controllers on the loopback network, for testing the configurator without
 // hardware. It is a native Linux program that runs inside the test network namespace; it never ships.
 //
-//   norvatessa-simulator [--control ADDRESS:PORT] [--probe-port N] [--reply-port N] [--seed N]
-//                        [--ready-file PATH] [--add "OPTIONS"]...
+//   norvatessa-simulator [--control ADDRESS:PORT] [--first-address A.B.C.D/N] [--interface NAME]
+//                        [--probe-port N] [--reply-port N] [--seed N] [--ready-file PATH]
+//                        [--add "OPTIONS"]...
 //
 // One thread runs everything (EventLoop): the discovery responder, the controllers' configuration
-// services and the control connection. Each controller answers from its own address in 127.0.0.0/8. What the
-// simulator does goes to standard output, one line per event. See README.md for the control commands and the
+// services and the control connection. Each controller answers from its own address, 127.0.0.2 upwards
+// in 127.0.0.0/8 unless --first-address says otherwise. What the simulator does goes to standard output,
+// one line per event. See README.md for the control commands and the
 // controller options.
 #include "AddressText.h"
 #include "ControlServer.h"
@@ -15,6 +17,7 @@
 #include "HttpService.h"
 #include "Journal.h"
 #include "Site.h"
+#include "SiteNetwork.h"
 
 #include <arpa/inet.h>
 #include <sys/resource.h>
@@ -24,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -34,8 +38,9 @@ namespace
 int Usage(const std::string& problem)
 {
     std::cerr << "norvatessa-simulator: " << problem << "\n"
-              << "usage: norvatessa-simulator [--control ADDRESS:PORT] [--probe-port N] [--reply-port N]"
-                 " [--seed N] [--ready-file PATH] [--add OPTIONS]...\n";
+              << "usage: norvatessa-simulator [--control ADDRESS:PORT] [--first-address A.B.C.D/N]"
+                 " [--interface NAME] [--probe-port N] [--reply-port N] [--seed N] [--ready-file PATH]"
+                 " [--add OPTIONS]...\n";
     return 2;
 }
 
@@ -79,7 +84,9 @@ int main(int argc, char** argv)
     uint16_t probePort = 2860;
     uint16_t replyPort = 30303;
     unsigned seed = 1;
+    Simulator::SiteNetwork network;
     std::string readyFile;
+    std::string probeInterface;
     std::vector<std::string> additions;
 
     for (int i = 1; i < argc; ++i)
@@ -92,12 +99,22 @@ int main(int argc, char** argv)
             continue;
         if (option == "--probe-port" && ParsePort(value, probePort))
             continue;
+        if (option == "--first-address")
+        {
+            const std::optional<Simulator::SiteNetwork> parsed = Simulator::SiteNetwork::Parse(value);
+            if (!parsed)
+                return Usage("bad first address " + value + " (A.B.C.D/N)");
+            network = *parsed;
+            continue;
+        }
         if (option == "--reply-port" && ParsePort(value, replyPort))
             continue;
         if (option == "--seed")
             seed = static_cast<unsigned>(std::strtoul(value.c_str(), nullptr, 10));
         else if (option == "--ready-file")
             readyFile = value;
+        else if (option == "--interface")
+            probeInterface = value;
         else if (option == "--add")
             additions.push_back(value);
         else
@@ -105,7 +122,7 @@ int main(int argc, char** argv)
     }
 
     Simulator::EventLoop loop;
-    Simulator::Site site;
+    Simulator::Site site(network);
     Simulator::Journal journal(std::cout);
     Simulator::DiscoveryResponder responder(loop, site, journal);
     Simulator::HttpService http(loop, site, journal);
@@ -114,6 +131,11 @@ int main(int argc, char** argv)
 
     if (const std::string error = responder.Open(probePort, replyPort); !error.empty())
         return Usage(error);
+    if (!probeInterface.empty())
+    {
+        if (const std::string error = responder.OnlyVia(probeInterface); !error.empty())
+            return Usage(error);
+    }
     if (const std::string error = server.Open(control); !error.empty())
         return Usage(error);
     for (const std::string& addition : additions)
@@ -124,7 +146,8 @@ int main(int argc, char** argv)
     journal.Write("listening: probes on port " + std::to_string(probePort) + ", replies to port " +
                   std::to_string(replyPort) + ", control on " +
                   Simulator::FormatAddress(ntohl(control.sin_addr.s_addr)) + ":" +
-                  std::to_string(ntohs(control.sin_port)));
+                  std::to_string(ntohs(control.sin_port)) + ", controllers from " +
+                  Simulator::FormatAddress(network.first) + " in " + network.Describe());
 
     // The ready file, holding the process id, appears whole and only once both sockets listen.
     if (!readyFile.empty())
