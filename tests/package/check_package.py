@@ -3,7 +3,7 @@
 the installer are made of.
 
   check_package.py help CHM CHMLS HELP_SOURCE_DIR REPOSITORY
-  check_package.py archive ZIP PROGRAM HELP README SETUP VERSION
+  check_package.py archive ZIP PROGRAM CLI HELP README SETUP VERSION
 
 Every check that fails is printed; the exit code is the number of failures (at most 100), 0 when all
 passed. The closing line says how many checks passed and failed.
@@ -303,8 +303,9 @@ def check_help(checks, chm, chmls, source_dir, repository):
 # The zip and the installer
 
 
-def check_archive(checks, archive, program, help_file, readme, setup, version):
-    expected = {"norvatessa.exe": program, "norvatessa.chm": help_file, "readme.txt": readme}
+def check_archive(checks, archive, program, cli, help_file, readme, setup, version):
+    expected = {"norvatessa.exe": program, "norvatessa-cli.exe": cli, "norvatessa.chm": help_file,
+                "readme.txt": readme}
     with zipfile.ZipFile(archive) as opened:
         names = sorted(opened.namelist())
         checks.expect(names == sorted(expected), f"the zip holds exactly {sorted(expected)}, not {names}")
@@ -328,7 +329,8 @@ def check_archive(checks, archive, program, help_file, readme, setup, version):
                   f"readme.txt lines end in CR LF ({bare_line_feeds} bare LF, {bare_returns} bare CR)")
     checks.expect("@" not in text, "readme.txt has no placeholder left")
     checks.expect(f"версия {version}" in text, f"readme.txt names version {version}")
-    for needed in ("norvatessa.exe", "norvatessa.config", "UDP 30303", "searchTimeout", "/AllUsers"):
+    for needed in ("norvatessa.exe", "norvatessa-cli.exe --help", "norvatessa.config", "UDP 30303",
+                   "profile=any", "searchTimeout", "/AllUsers"):
         checks.expect(needed in text, f"readme.txt mentions {needed}")
 
     # wine64 runs only 64-bit installers, and the program is 64-bit: so is the installer.
@@ -347,9 +349,8 @@ def main(argv):
     checks = Checks()
     if len(argv) == 6 and argv[1] == "help":
         check_help(checks, Path(argv[2]), argv[3], Path(argv[4]), Path(argv[5]))
-    elif len(argv) == 8 and argv[1] == "archive":
-        check_archive(checks, Path(argv[2]), Path(argv[3]), Path(argv[4]), Path(argv[5]), Path(argv[6]),
-                      argv[7])
+    elif len(argv) == 9 and argv[1] == "archive":
+        check_archive(checks, *[Path(argument) for argument in argv[2:8]], argv[8])
     else:
         print(__doc__.strip().splitlines()[2:4], file=sys.stderr)
         return 2
