@@ -132,11 +132,22 @@ def system_records(data):
 def c_string_fragments(source):
     """The wide string literals of a C++ source, adjacent literals joined, with their escapes resolved.
     A literal interrupted by an expression (`L"a" + x + L"b"`) gives two fragments; comments and
-    character literals are skipped."""
+    character literals are skipped. A raw literal (`LR"(...)"`, a page of usage text) gives one fragment
+    per line."""
     escapes = {"n": "\n", "t": "\t", "r": "\r", '"': '"', "\\": "\\", "'": "'", "0": "\0"}
     fragments, current, position, joinable = [], None, 0, False
     while position < len(source):
-        if source.startswith("//", position):
+        raw = re.match(r'LR"([^(\s]*)\(', source[position:])
+        if raw:
+            start = position + raw.end()
+            end = source.find(")" + raw.group(1) + '"', start)
+            end = len(source) if end < 0 else end
+            if current is not None:
+                fragments.append(current)
+            fragments.extend(source[start:end].splitlines())
+            current, joinable = None, False
+            position = end + len(raw.group(1)) + 2
+        elif source.startswith("//", position):
             position = source.find("\n", position)
             position = len(source) if position < 0 else position
         elif source.startswith("/*", position):
@@ -170,8 +181,9 @@ def c_string_fragments(source):
 
 
 # The program's own words that the help must quote exactly: its refusals, failures, the missing help
-# file, the log and status texts, the wait steps and the about box. A fragment counts when it holds a
-# Cyrillic word; the bits between the words of a composed message (", ", ":\n") do not.
+# file, the log and status texts, the wait steps and the about box; and the console program's messages,
+# listings and usage pages. A fragment counts when it holds a Cyrillic word; the bits between the words of
+# a composed message (", ", ":\n") do not.
 QUOTED_SOURCES = [
     "settings/RefusalText.h",
     "engine/FailureText.cpp",
@@ -180,6 +192,12 @@ QUOTED_SOURCES = [
     "app/AppView.cpp",
     "app/AboutDlg.cpp",
     "device/ExchangeLabels.h",
+    "cli/CliText.h",
+    "cli/CliText.cpp",
+    "cli/HelpText.cpp",
+    "cli/Main.cpp",
+    "cli/ControllerListing.cpp",
+    "cli/PropertiesListing.cpp",
 ]
 
 
