@@ -61,11 +61,12 @@ Installation ForTheUser()
             menu.empty() ? L"" : menu + L"\\" + LinkName};
 }
 
-// Given with /D; without blanks, which Wine would quote on the installer's command line.
+// Given with /D; without blanks, which Wine would quote on the installer's command line. In Cyrillic, as a
+// Russian site names its folders: the path reaches the files, the registry and the firewall rules intact.
 Installation ForAllUsers()
 {
     const std::wstring menu = KnownFolder(FOLDERID_CommonPrograms);
-    return {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, L"C:\\NorvatessaAllUsers",
+    return {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, L"C:\\Норватесса_для_всех",
             menu.empty() ? L"" : menu + L"\\" + LinkName};
 }
 
