@@ -59,6 +59,7 @@ Var FolderGiven
 Var RadioCurrentUser
 Var RadioAllUsers
 Var FinishText
+Var FirewallAllowed ; 1 while every rule asked for was added
 
 !define MUI_ABORTWARNING
 !define MUI_UNABORTWARNING
@@ -68,8 +69,10 @@ Var FinishText
 Page custom ModePage ModePageLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-; Set by the install section: what it could do about the firewall depends on the mode.
+; Set by the install section: what it could do about the firewall depends on the mode. Above the readme
+; box the text has room for seven short lines.
 !define MUI_FINISHPAGE_TEXT "$FinishText"
+!define MUI_FINISHPAGE_TEXT_LARGE
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\readme.txt"
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "Показать readme.txt"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
@@ -104,6 +107,7 @@ VIAddVersionKey /LANG=${LANG_RUSSIAN} "LegalCopyright" "© ${PUBLISHER}"
     !insertmacro FirewallRequest 'delete rule name="${RULE}" program="${PROGRAM}"'
     !insertmacro FirewallRequest 'add rule name="${RULE}" dir=in action=allow program="${PROGRAM}" protocol=UDP profile=any'
     ${If} $0 != 0
+        StrCpy $FirewallAllowed 0
         DetailPrint "Правило брандмауэра «${RULE}» не добавлено (код $0): добавьте его вручную, см. справку."
     ${EndIf}
 !macroend
@@ -249,11 +253,17 @@ Section "${PRODUCT}" SectionProgram
     WriteUninstaller "$INSTDIR\uninstall.exe"
 
     ${If} $Mode == AllUsers
+        StrCpy $FirewallAllowed 1
         !insertmacro AllowThroughFirewall "${FIREWALL_RULE}" "$INSTDIR\norvatessa.exe"
         !insertmacro AllowThroughFirewall "${FIREWALL_RULE_CLI}" "$INSTDIR\norvatessa-cli.exe"
-        StrCpy $FinishText "${PRODUCT} установлена для всех пользователей. Запустите её из меню «Пуск».$\r$\n$\r$\nВ брандмауэр Windows добавлены правила «${FIREWALL_RULE}» и «${FIREWALL_RULE_CLI}»: они пропускают ответы контроллеров в сети любого типа."
+    ${EndIf}
+    ${If} $Mode == AllUsers
+    ${AndIf} $FirewallAllowed == 1
+        StrCpy $FinishText "${PRODUCT} установлена для всех пользователей. Запустите её из меню «Пуск».$\r$\n$\r$\nБрандмауэр Windows пропускает ответы контроллеров обеим программам в сети любого типа."
+    ${ElseIf} $Mode == AllUsers
+        StrCpy $FinishText "${PRODUCT} установлена для всех пользователей. Запустите её из меню «Пуск».$\r$\n$\r$\nПравила брандмауэра Windows добавить не удалось. Если список контроллеров останется пустым, см. справку, раздел «Контроллеры не найдены»."
     ${Else}
-        StrCpy $FinishText "${PRODUCT} установлена для вас. Запустите её из меню «Пуск».$\r$\n$\r$\nБез прав администратора установщик не может разрешить программе принимать ответы контроллеров в брандмауэре Windows. Если список контроллеров останется пустым, откройте справку, раздел «Контроллеры не найдены»: там написано, как разрешить программу."
+        StrCpy $FinishText "${PRODUCT} установлена для вас. Запустите её из меню «Пуск».$\r$\n$\r$\nБез прав администратора брандмауэр Windows не настроен. Если список контроллеров останется пустым, см. справку, раздел «Контроллеры не найдены»."
     ${EndIf}
 
     CreateShortcut "${SHORTCUT}" "$INSTDIR\norvatessa.exe" "" "$INSTDIR\norvatessa.exe" 0 SW_SHOWNORMAL "" "Поиск и настройка контроллеров Norvatessa в локальной сети"
