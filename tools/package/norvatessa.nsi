@@ -257,13 +257,15 @@ Section "${PRODUCT}" SectionProgram
         !insertmacro AllowThroughFirewall "${FIREWALL_RULE}" "$INSTDIR\norvatessa.exe"
         !insertmacro AllowThroughFirewall "${FIREWALL_RULE_CLI}" "$INSTDIR\norvatessa-cli.exe"
     ${EndIf}
+    !define FOR_ALL "${PRODUCT} установлена для всех пользователей. Запустите её из меню «Пуск».$\r$\n$\r$\n"
+    !define SEE_HELP "Если список контроллеров останется пустым, см. справку, раздел «Контроллеры не найдены»."
     ${If} $Mode == AllUsers
     ${AndIf} $FirewallAllowed == 1
-        StrCpy $FinishText "${PRODUCT} установлена для всех пользователей. Запустите её из меню «Пуск».$\r$\n$\r$\nБрандмауэр Windows пропускает ответы контроллеров обеим программам в сети любого типа."
+        StrCpy $FinishText "${FOR_ALL}Брандмауэр Windows пропускает ответы контроллеров обеим программам в сети любого типа."
     ${ElseIf} $Mode == AllUsers
-        StrCpy $FinishText "${PRODUCT} установлена для всех пользователей. Запустите её из меню «Пуск».$\r$\n$\r$\nПравила брандмауэра Windows добавить не удалось. Если список контроллеров останется пустым, см. справку, раздел «Контроллеры не найдены»."
+        StrCpy $FinishText "${FOR_ALL}Правила брандмауэра Windows добавить не удалось. ${SEE_HELP}"
     ${Else}
-        StrCpy $FinishText "${PRODUCT} установлена для вас. Запустите её из меню «Пуск».$\r$\n$\r$\nБез прав администратора брандмауэр Windows не настроен. Если список контроллеров останется пустым, см. справку, раздел «Контроллеры не найдены»."
+        StrCpy $FinishText "${PRODUCT} установлена для вас. Запустите её из меню «Пуск».$\r$\n$\r$\nБез прав администратора брандмауэр Windows не настроен. ${SEE_HELP}"
     ${EndIf}
 
     CreateShortcut "${SHORTCUT}" "$INSTDIR\norvatessa.exe" "" "$INSTDIR\norvatessa.exe" 0 SW_SHOWNORMAL "" "Поиск и настройка контроллеров Norvatessa в локальной сети"
