@@ -1,5 +1,7 @@
 #include "tests/package/InstallerSupport.h"
 
+#include "helpers/UniqueHandle.h"
+
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -98,6 +100,13 @@ std::wstring LinkTarget(const std::wstring& link)
     return target;
 }
 
+std::wstring SystemFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
+}
+
 namespace
 {
 
@@ -168,12 +177,36 @@ void DeleteKey(HKEY root, const std::wstring& key)
     ::RegDeleteTreeW(root, key.c_str());
 }
 
-Process::Process(const std::wstring& commandLine, const std::wstring& folder)
+bool SetRegistryString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value)
+{
+    HKEY handle = nullptr;
+    if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | View, nullptr, &handle,
+                          nullptr) != ERROR_SUCCESS)
+        return false;
+    const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    const bool set = ::RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                      bytes) == ERROR_SUCCESS;
+    ::RegCloseKey(handle);
+    return set;
+}
+
+void DeleteRegistryValue(HKEY root, const std::wstring& key, const wchar_t* name)
+{
+    ::RegDeleteKeyValueW(root, key.c_str(), name);
+}
+
+Process::Process(const std::wstring& commandLine, const std::wstring& folder, HANDLE output)
 {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    if (output != nullptr)
+    {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+    }
     std::wstring line = commandLine; // CreateProcessW may write into it
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
                           folder.empty() ? nullptr : folder.c_str(), &startup, &information))
         information = PROCESS_INFORMATION{};
 }
@@ -216,6 +249,28 @@ std::optional<DWORD> RunToEnd(const std::wstring& commandLine, std::chrono::mill
     if (!process.Started() || !process.WaitForExit(limit))
         return std::nullopt;
     return process.ExitCode();
+}
+
+std::optional<FinishedRun> RunForOutput(const std::wstring& commandLine, std::chrono::milliseconds limit)
+{
+    wchar_t folder[MAX_PATH] = {};
+    wchar_t path[MAX_PATH] = {};
+    if (::GetTempPathW(MAX_PATH, folder) == 0 || ::GetTempFileNameW(folder, L"out", 0, path) == 0)
+        return std::nullopt;
+    std::optional<FinishedRun> run;
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    Helpers::UniqueFileHandle output(::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                                   CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr));
+    if (output)
+    {
+        Process process(commandLine, {}, output.get());
+        // Only the program holds the file open now, so that its bytes are all there when it ends.
+        output.reset();
+        if (process.Started() && process.WaitForExit(limit))
+            run = FinishedRun{*process.ExitCode(), FileBytes(path).value_or("")};
+    }
+    ::DeleteFileW(path);
+    return run;
 }
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit)

@@ -33,19 +33,25 @@ std::optional<std::string> FileBytes(const std::wstring& path);
 bool RemoveFolder(const std::wstring& path);
 // The program a shell link starts; empty when the link cannot be read.
 std::wstring LinkTarget(const std::wstring& link);
+// The system folder (C:\windows\system32), where the installer finds the system's programs.
+std::wstring SystemFolder();
 
 // Values under HKEY root\key in the 64-bit registry.
 bool KeyExists(HKEY root, const std::wstring& key);
 std::optional<std::wstring> RegistryString(HKEY root, const std::wstring& key, const wchar_t* name);
 std::optional<DWORD> RegistryNumber(HKEY root, const std::wstring& key, const wchar_t* name);
 void DeleteKey(HKEY root, const std::wstring& key);
+bool SetRegistryString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value);
+void DeleteRegistryValue(HKEY root, const std::wstring& key, const wchar_t* name);
 
 // A started program; the destructor ends it if it still runs.
 class Process
 {
 public:
-    // Starts `commandLine` (the program's path first, quoted); check Started().
-    explicit Process(const std::wstring& commandLine, const std::wstring& folder = {});
+    // Starts `commandLine` (the program's path first, quoted); check Started(). With `output`, an
+    // inheritable handle, the program's standard output and error go there.
+    explicit Process(const std::wstring& commandLine, const std::wstring& folder = {},
+                     HANDLE output = nullptr);
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
@@ -64,6 +70,14 @@ private:
 
 // Runs `commandLine` to its end; its exit code, or nothing when it could not start or ran past `limit`.
 std::optional<DWORD> RunToEnd(const std::wstring& commandLine, std::chrono::milliseconds limit);
+
+struct FinishedRun
+{
+    DWORD exitCode;
+    std::string output; // standard output and error, as written
+};
+// The same, keeping what the program wrote.
+std::optional<FinishedRun> RunForOutput(const std::wstring& commandLine, std::chrono::milliseconds limit);
 
 // Checks `condition` every 50 ms until it holds or `limit` has passed; whether it held.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit);

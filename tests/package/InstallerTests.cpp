@@ -1,6 +1,7 @@
 // The installer as a site engineer uses it: a silent install for the user and one for all users, what
-// they leave on the machine, the installed program finding its help file (and saying so when it is gone),
-// and a silent uninstall that takes everything away again.
+// they leave on the machine, both installed programs running (the window program finding its help file
+// and saying so when it is gone), what they ask of the firewall, and a silent uninstall that takes
+// everything away again.
 #include "tests/package/InstallerSupport.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +28,11 @@ constexpr wchar_t MissingHelpCaption[] = L"Ошибка";
 constexpr wchar_t MissingHelpText[] = L"Файл справки не найден.";
 constexpr UINT HelpCommand = 32784; // ID_HELP_FILE, the menu item and F1
 constexpr DWORD ClosedExitCode = 1; // the main window's message loop ends with 1
+constexpr char ConsoleUsage[] = "Использование: norvatessa-cli.exe КОМАНДА";
+constexpr wchar_t FirewallRule[] = L"Norvatessa настройка (norvatessa.exe)";
+constexpr wchar_t ConsoleFirewallRule[] = L"Norvatessa настройка (norvatessa-cli.exe)";
+constexpr wchar_t WineOverridesKey[] = L"Software\\Wine\\DllOverrides";
+constexpr wchar_t FirewallLogVariable[] = L"NORVATESSA_FIREWALL_LOG";
 
 // Wine now and then takes ten seconds to start a process; the limits leave room for that.
 constexpr auto RunLimit = 120s;
@@ -55,11 +61,12 @@ Installation ForTheUser()
             menu.empty() ? L"" : menu + L"\\" + LinkName};
 }
 
-// Given with /D; without blanks, which Wine would quote on the installer's command line.
+// Given with /D; without blanks, which Wine would quote on the installer's command line. In Cyrillic, as a
+// Russian site names its folders: the path reaches the files, the registry and the firewall rules intact.
 Installation ForAllUsers()
 {
     const std::wstring menu = KnownFolder(FOLDERID_CommonPrograms);
-    return {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, L"C:\\NorvatessaAllUsers",
+    return {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, L"C:\\Норватесса_для_всех",
             menu.empty() ? L"" : menu + L"\\" + LinkName};
 }
 
@@ -72,6 +79,74 @@ std::wstring SetupCommand(const std::wstring& arguments)
 {
     return Quoted(WinePath(NORVATESSA_SETUP)) + L" " + arguments;
 }
+
+// The test's netsh.exe in the system folder, where the installer calls it, for as long as this object
+// lives: the installer's firewall requests are recorded, not made. Wine runs its own built-in netsh in
+// place of a file there unless its DLL overrides prefer the file ("native").
+class FirewallStandIn
+{
+public:
+    FirewallStandIn()
+        : system(SystemFolder() + L"\\netsh.exe"), saved(system + L".before-tests"),
+          log(TemporaryFolder() + L"norvatessa-firewall.log")
+    {
+        // A run that ended before it could put the system's program back left it saved: keep that copy.
+        if (!FileExists(saved))
+            ::CopyFileW(system.c_str(), saved.c_str(), TRUE);
+        ::DeleteFileW(log.c_str());
+        installed = FileExists(saved) &&
+                    ::CopyFileW(WinePath(NORVATESSA_FIREWALL_STAND_IN).c_str(), system.c_str(), FALSE) &&
+                    SetRegistryString(HKEY_CURRENT_USER, WineOverridesKey, L"netsh.exe", L"native") &&
+                    ::SetEnvironmentVariableW(FirewallLogVariable, log.c_str());
+    }
+
+    ~FirewallStandIn()
+    {
+        ::SetEnvironmentVariableW(FirewallLogVariable, nullptr);
+        DeleteRegistryValue(HKEY_CURRENT_USER, WineOverridesKey, L"netsh.exe");
+        if (::CopyFileW(saved.c_str(), system.c_str(), FALSE))
+            ::DeleteFileW(saved.c_str());
+        ::DeleteFileW(log.c_str());
+    }
+
+    FirewallStandIn(const FirewallStandIn&) = delete;
+    FirewallStandIn& operator=(const FirewallStandIn&) = delete;
+
+    bool Installed() const { return installed; }
+
+    // The command lines of the requests made since the last call, in order.
+    std::vector<std::wstring> TakeRequests()
+    {
+        const std::string bytes = FileBytes(log).value_or("");
+        ::DeleteFileW(log.c_str());
+        std::cout << "netsh was asked " << (bytes.empty() ? "nothing\n" : ":\n" + bytes);
+        const std::wstring text = FromUtf8(bytes.c_str());
+        std::vector<std::wstring> requests;
+        for (std::size_t start = 0, end; (end = text.find(L'\n', start)) != std::wstring::npos;
+             start = end + 1)
+            requests.push_back(text.substr(start, end - start));
+        return requests;
+    }
+
+    // A request as the installer must make it: the system's netsh with `arguments`.
+    std::wstring Request(const std::wstring& arguments) const
+    {
+        return L"\"" + system + L"\" advfirewall firewall " + arguments;
+    }
+
+private:
+    static std::wstring TemporaryFolder()
+    {
+        wchar_t folder[MAX_PATH] = {};
+        const DWORD length = ::GetTempPathW(MAX_PATH, folder); // with a closing backslash
+        return std::wstring(folder, length < MAX_PATH ? length : 0);
+    }
+
+    std::wstring system;
+    std::wstring saved;
+    std::wstring log;
+    bool installed = false;
+};
 
 // For messages: the text in UTF-8.
 std::string Printable(const std::wstring& text)
@@ -149,6 +224,7 @@ protected:
         const std::wstring& folder = installation.folder;
         const std::pair<const wchar_t*, const char*> copies[] = {
             {L"norvatessa.exe", NORVATESSA_PROGRAM},
+            {L"norvatessa-cli.exe", NORVATESSA_CLI},
             {L"norvatessa.chm", NORVATESSA_HELP},
             {L"readme.txt", NORVATESSA_README},
         };
@@ -194,7 +270,44 @@ protected:
 
         EXPECT_FALSE(KeyExists(installation.otherRoot, UninstallKey))
             << "the installation wrote the uninstall entry of the other kind too";
+
+        const std::optional<FinishedRun> help =
+            RunForOutput(Quoted(folder + L"\\norvatessa-cli.exe") + L" --help", RunLimit);
+        ASSERT_TRUE(help.has_value()) << "the installed console program did not run to its end";
+        EXPECT_EQ(help->exitCode, 0u);
+        EXPECT_NE(help->output.find(ConsoleUsage), std::string::npos)
+            << "the installed console program printed no usage:\n"
+            << help->output;
     }
+
+    // The inbound rules of an installation for all users: one per program, every profile, UDP; a rule
+    // left by an earlier installation into the same folder goes first.
+    std::vector<std::wstring> FirewallRulesAdded(const std::wstring& folder) const
+    {
+        std::vector<std::wstring> requests;
+        for (const auto& [rule, program] : {std::pair{FirewallRule, L"norvatessa.exe"},
+                                            std::pair{ConsoleFirewallRule, L"norvatessa-cli.exe"}})
+        {
+            const std::wstring named = L"name=\"" + std::wstring(rule) + L"\"";
+            const std::wstring path = L"program=\"" + folder + L"\\" + program + L"\"";
+            requests.push_back(firewall.Request(L"delete rule " + named + L" " + path));
+            requests.push_back(firewall.Request(L"add rule " + named + L" dir=in action=allow " + path +
+                                                L" protocol=UDP profile=any"));
+        }
+        return requests;
+    }
+
+    std::vector<std::wstring> FirewallRulesRemoved(const std::wstring& folder) const
+    {
+        return {
+            firewall.Request(L"delete rule name=\"" + std::wstring(FirewallRule) + L"\" program=\"" + folder +
+                             L"\\norvatessa.exe\""),
+            firewall.Request(L"delete rule name=\"" + std::wstring(ConsoleFirewallRule) + L"\" program=\"" +
+                             folder + L"\\norvatessa-cli.exe\""),
+        };
+    }
+
+    FirewallStandIn firewall;
 
     // The uninstall command that Windows runs for a silent uninstall takes everything away again.
     static void UninstallAndExpectGone(const Installation& installation)
@@ -291,19 +404,26 @@ TEST_F(Installer, ForTheUserTheProgramFindsItsHelpAndUninstallLeavesNothing)
 {
     const Installation installation = ForTheUser();
     ASSERT_FALSE(installation.folder.empty() || installation.link.empty()) << "no user folders";
+    ASSERT_TRUE(firewall.Installed()) << "the firewall stand-in is not in place";
     ASSERT_NO_FATAL_FAILURE(Install(L"/S"));
+    // Without administrator rights there is no rule to add: the finish page and the help say so.
+    EXPECT_EQ(firewall.TakeRequests(), std::vector<std::wstring>{}) << "the install asked the firewall";
     ASSERT_NO_FATAL_FAILURE(ExpectInstalled(installation));
     ASSERT_NO_FATAL_FAILURE(ExpectProgramFindsItsHelp(installation.folder));
     UninstallAndExpectGone(installation);
+    EXPECT_EQ(firewall.TakeRequests(), std::vector<std::wstring>{}) << "the uninstall asked the firewall";
 }
 
 TEST_F(Installer, ForAllUsersIntoAGivenFolderUsesTheMachineEntriesAndUninstallLeavesNothing)
 {
     const Installation installation = ForAllUsers();
     ASSERT_FALSE(installation.link.empty()) << "no common Start-menu folder";
+    ASSERT_TRUE(firewall.Installed()) << "the firewall stand-in is not in place";
     ASSERT_NO_FATAL_FAILURE(Install(L"/S /AllUsers /D=" + installation.folder));
+    EXPECT_EQ(firewall.TakeRequests(), FirewallRulesAdded(installation.folder));
     ASSERT_NO_FATAL_FAILURE(ExpectInstalled(installation));
     UninstallAndExpectGone(installation);
+    EXPECT_EQ(firewall.TakeRequests(), FirewallRulesRemoved(installation.folder));
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 the installer are made of.
 
   check_package.py help CHM CHMLS HELP_SOURCE_DIR REPOSITORY
-  check_package.py archive ZIP PROGRAM HELP README SETUP VERSION
+  check_package.py archive ZIP PROGRAM CLI HELP README SETUP VERSION
 
 Every check that fails is printed; the exit code is the number of failures (at most 100), 0 when all
 passed. The closing line says how many checks passed and failed.
@@ -132,11 +132,22 @@ def system_records(data):
 def c_string_fragments(source):
     """The wide string literals of a C++ source, adjacent literals joined, with their escapes resolved.
     A literal interrupted by an expression (`L"a" + x + L"b"`) gives two fragments; comments and
-    character literals are skipped."""
+    character literals are skipped. A raw literal (`LR"(...)"`, a page of usage text) gives one fragment
+    per line."""
     escapes = {"n": "\n", "t": "\t", "r": "\r", '"': '"', "\\": "\\", "'": "'", "0": "\0"}
     fragments, current, position, joinable = [], None, 0, False
     while position < len(source):
-        if source.startswith("//", position):
+        raw = re.match(r'LR"([^(\s]*)\(', source[position:])
+        if raw:
+            start = position + raw.end()
+            end = source.find(")" + raw.group(1) + '"', start)
+            end = len(source) if end < 0 else end
+            if current is not None:
+                fragments.append(current)
+            fragments.extend(source[start:end].splitlines())
+            current, joinable = None, False
+            position = end + len(raw.group(1)) + 2
+        elif source.startswith("//", position):
             position = source.find("\n", position)
             position = len(source) if position < 0 else position
         elif source.startswith("/*", position):
@@ -170,8 +181,9 @@ def c_string_fragments(source):
 
 
 # The program's own words that the help must quote exactly: its refusals, failures, the missing help
-# file, the log and status texts, the wait steps and the about box. A fragment counts when it holds a
-# Cyrillic word; the bits between the words of a composed message (", ", ":\n") do not.
+# file, the log and status texts, the wait steps and the about box; and the console program's messages,
+# listings and usage pages. A fragment counts when it holds a Cyrillic word; the bits between the words of
+# a composed message (", ", ":\n") do not.
 QUOTED_SOURCES = [
     "settings/RefusalText.h",
     "engine/FailureText.cpp",
@@ -180,6 +192,12 @@ QUOTED_SOURCES = [
     "app/AppView.cpp",
     "app/AboutDlg.cpp",
     "device/ExchangeLabels.h",
+    "cli/CliText.h",
+    "cli/CliText.cpp",
+    "cli/HelpText.cpp",
+    "cli/Main.cpp",
+    "cli/ControllerListing.cpp",
+    "cli/PropertiesListing.cpp",
 ]
 
 
@@ -303,8 +321,9 @@ def check_help(checks, chm, chmls, source_dir, repository):
 # The zip and the installer
 
 
-def check_archive(checks, archive, program, help_file, readme, setup, version):
-    expected = {"norvatessa.exe": program, "norvatessa.chm": help_file, "readme.txt": readme}
+def check_archive(checks, archive, program, cli, help_file, readme, setup, version):
+    expected = {"norvatessa.exe": program, "norvatessa-cli.exe": cli, "norvatessa.chm": help_file,
+                "readme.txt": readme}
     with zipfile.ZipFile(archive) as opened:
         names = sorted(opened.namelist())
         checks.expect(names == sorted(expected), f"the zip holds exactly {sorted(expected)}, not {names}")
@@ -328,7 +347,8 @@ def check_archive(checks, archive, program, help_file, readme, setup, version):
                   f"readme.txt lines end in CR LF ({bare_line_feeds} bare LF, {bare_returns} bare CR)")
     checks.expect("@" not in text, "readme.txt has no placeholder left")
     checks.expect(f"версия {version}" in text, f"readme.txt names version {version}")
-    for needed in ("norvatessa.exe", "norvatessa.config", "UDP 30303", "searchTimeout", "/AllUsers"):
+    for needed in ("norvatessa.exe", "norvatessa-cli.exe --help", "norvatessa.config", "UDP 30303",
+                   "profile=any", "searchTimeout", "/AllUsers"):
         checks.expect(needed in text, f"readme.txt mentions {needed}")
 
     # wine64 runs only 64-bit installers, and the program is 64-bit: so is the installer.
@@ -347,9 +367,8 @@ def main(argv):
     checks = Checks()
     if len(argv) == 6 and argv[1] == "help":
         check_help(checks, Path(argv[2]), argv[3], Path(argv[4]), Path(argv[5]))
-    elif len(argv) == 8 and argv[1] == "archive":
-        check_archive(checks, Path(argv[2]), Path(argv[3]), Path(argv[4]), Path(argv[5]), Path(argv[6]),
-                      argv[7])
+    elif len(argv) == 9 and argv[1] == "archive":
+        check_archive(checks, *[Path(argument) for argument in argv[2:8]], argv[8])
     else:
         print(__doc__.strip().splitlines()[2:4], file=sys.stderr)
         return 2

@@ -1,9 +1,12 @@
-; The installer of Norvatessa настройка: 64-bit, Unicode, in Russian. It installs the program, its help
-; file and the readme for the current user (no administrator rights) or for all users of the computer,
-; with a Start-menu entry, an uninstaller and the uninstall entry in the registry.
+; The installer of Norvatessa настройка: 64-bit, Unicode, in Russian. It installs the window program, the
+; console program, the help file and the readme for the current user (no administrator rights) or for
+; all users of the computer, with a Start-menu entry, an uninstaller and the uninstall entry in the
+; registry. For all users it also lets the controllers' replies through Windows Firewall (see
+; AllowThroughFirewall); for the current user it cannot, and its finish page says so.
 ;
 ; Built by tools/package/CMakeLists.txt:
-;   makensis -INPUTCHARSET UTF8 -DVERSION=x.y.z -DPROGRAM=... -DHELP=... -DREADME=... -DOUTFILE=... norvatessa.nsi
+;   makensis -INPUTCHARSET UTF8 -DVERSION=x.y.z -DPROGRAM=... -DCLI=... -DHELP=... -DREADME=... -DOUTFILE=...
+;            norvatessa.nsi
 ;
 ; The installer's command line:
 ;   /S             silent
@@ -14,8 +17,8 @@
 ; The uninstaller (uninstall.exe in the folder) takes /S; it finds out by itself which installation it
 ; belongs to.
 
-!ifndef VERSION | PROGRAM | HELP | README | OUTFILE
-    !error "VERSION, PROGRAM, HELP, README and OUTFILE must be defined with -D"
+!ifndef VERSION | PROGRAM | CLI | HELP | README | OUTFILE
+    !error "VERSION, PROGRAM, CLI, HELP, README and OUTFILE must be defined with -D"
 !endif
 
 Unicode true
@@ -38,6 +41,9 @@ SetCompressor /SOLID lzma
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 !define MAIN_WINDOW_CLASS "NorvatessaMainFrame"
 !define ERROR_ELEVATION_REQUIRED 740
+; The inbound firewall rules of an installation for all users, one per program, named after it.
+!define FIREWALL_RULE "Norvatessa настройка (norvatessa.exe)"
+!define FIREWALL_RULE_CLI "Norvatessa настройка (norvatessa-cli.exe)"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -52,6 +58,8 @@ Var IsAdmin
 Var FolderGiven
 Var RadioCurrentUser
 Var RadioAllUsers
+Var FinishText
+Var FirewallAllowed ; 1 while every rule asked for was added
 
 !define MUI_ABORTWARNING
 !define MUI_UNABORTWARNING
@@ -61,7 +69,10 @@ Var RadioAllUsers
 Page custom ModePage ModePageLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_TEXT "${PRODUCT} установлена. Запустите её из меню «Пуск».$\r$\n$\r$\nЧтобы программа находила контроллеры, брандмауэр должен пропускать входящие пакеты UDP на порт 30303."
+; Set by the install section: what it could do about the firewall depends on the mode. Above the readme
+; box the text has room for seven short lines.
+!define MUI_FINISHPAGE_TEXT "$FinishText"
+!define MUI_FINISHPAGE_TEXT_LARGE
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\readme.txt"
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "Показать readme.txt"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
@@ -80,6 +91,30 @@ VIAddVersionKey /LANG=${LANG_RUSSIAN} "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "FileDescription" "Установка ${PRODUCT}"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "LegalCopyright" "© ${PUBLISHER}"
+
+; The controllers answer a search on UDP port 30303 of this computer. Windows asks once whether to let a
+; program receive, and that answer covers one kind of network only; a controllers' network without
+; internet is usually classed as public, and the replies are dropped there. A rule per program for every
+; profile lets them through. Earlier rules of the same name and program go first, so that installing again
+; does not add a second pair; removing one that is not there fails harmlessly.
+!macro FirewallRequest ARGUMENTS
+    DetailPrint `netsh advfirewall firewall ${ARGUMENTS}`
+    nsExec::ExecToLog '"$SYSDIR\netsh.exe" advfirewall firewall ${ARGUMENTS}'
+    Pop $0
+!macroend
+
+!macro AllowThroughFirewall RULE PROGRAM
+    !insertmacro FirewallRequest 'delete rule name="${RULE}" program="${PROGRAM}"'
+    !insertmacro FirewallRequest 'add rule name="${RULE}" dir=in action=allow program="${PROGRAM}" protocol=UDP profile=any'
+    ${If} $0 != 0
+        StrCpy $FirewallAllowed 0
+        DetailPrint "Правило брандмауэра «${RULE}» не добавлено (код $0): добавьте его вручную, см. справку."
+    ${EndIf}
+!macroend
+
+!macro RemoveFromFirewall RULE PROGRAM
+    !insertmacro FirewallRequest 'delete rule name="${RULE}" program="${PROGRAM}"'
+!macroend
 
 ; Whether this process may write to Program Files and HKLM.
 !macro FindAdmin
@@ -212,9 +247,26 @@ Section "${PRODUCT}" SectionProgram
     Call WaitForProgramClosed
     SetOutPath "$INSTDIR"
     File "/oname=norvatessa.exe" "${PROGRAM}"
+    File "/oname=norvatessa-cli.exe" "${CLI}"
     File "/oname=norvatessa.chm" "${HELP}"
     File "/oname=readme.txt" "${README}"
     WriteUninstaller "$INSTDIR\uninstall.exe"
+
+    ${If} $Mode == AllUsers
+        StrCpy $FirewallAllowed 1
+        !insertmacro AllowThroughFirewall "${FIREWALL_RULE}" "$INSTDIR\norvatessa.exe"
+        !insertmacro AllowThroughFirewall "${FIREWALL_RULE_CLI}" "$INSTDIR\norvatessa-cli.exe"
+    ${EndIf}
+    !define FOR_ALL "${PRODUCT} установлена для всех пользователей. Запустите её из меню «Пуск».$\r$\n$\r$\n"
+    !define SEE_HELP "Если список контроллеров останется пустым, см. справку, раздел «Контроллеры не найдены»."
+    ${If} $Mode == AllUsers
+    ${AndIf} $FirewallAllowed == 1
+        StrCpy $FinishText "${FOR_ALL}Брандмауэр Windows пропускает ответы контроллеров обеим программам в сети любого типа."
+    ${ElseIf} $Mode == AllUsers
+        StrCpy $FinishText "${FOR_ALL}Правила брандмауэра Windows добавить не удалось. ${SEE_HELP}"
+    ${Else}
+        StrCpy $FinishText "${PRODUCT} установлена для вас. Запустите её из меню «Пуск».$\r$\n$\r$\nБез прав администратора брандмауэр Windows не настроен. ${SEE_HELP}"
+    ${EndIf}
 
     CreateShortcut "${SHORTCUT}" "$INSTDIR\norvatessa.exe" "" "$INSTDIR\norvatessa.exe" 0 SW_SHOWNORMAL "" "Поиск и настройка контроллеров Norvatessa в локальной сети"
 
@@ -261,7 +313,12 @@ FunctionEnd
 
 Section "Uninstall"
     Call un.WaitForProgramClosed
+    ${If} $Mode == AllUsers
+        !insertmacro RemoveFromFirewall "${FIREWALL_RULE}" "$INSTDIR\norvatessa.exe"
+        !insertmacro RemoveFromFirewall "${FIREWALL_RULE_CLI}" "$INSTDIR\norvatessa-cli.exe"
+    ${EndIf}
     Delete "$INSTDIR\norvatessa.exe"
+    Delete "$INSTDIR\norvatessa-cli.exe"
     Delete "$INSTDIR\norvatessa.chm"
     Delete "$INSTDIR\readme.txt"
     ; The settings file that the program writes beside itself.
