@@ -16,23 +16,6 @@ constexpr wchar_t PortHeader[] = L"Порт";
 constexpr wchar_t NameHeader[] = L"Имя";
 constexpr std::size_t ColumnGap = 2;
 
-// A field as RFC 4180 wants it: quoted, with its quotes doubled, when it holds a separator, a quote or a
-// line break.
-std::wstring CsvField(const std::wstring& text)
-{
-    if (text.find_first_of(L",\"\r\n") == std::wstring::npos)
-        return text;
-    std::wstring field = L"\"";
-    for (const wchar_t character : text)
-    {
-        if (character == L'"')
-            field += L'"';
-        field += character;
-    }
-    field += L'"';
-    return field;
-}
-
 std::wstring Padded(const std::wstring& text, std::size_t width)
 {
     std::wstring padded = text;
@@ -108,6 +91,21 @@ std::wstring Json(const std::vector<DiscoveredController>& controllers)
 }
 
 } // namespace
+
+std::wstring CsvField(const std::wstring& text)
+{
+    if (text.find_first_of(L",\"\r\n") == std::wstring::npos)
+        return text;
+    std::wstring field = L"\"";
+    for (const wchar_t character : text)
+    {
+        if (character == L'"')
+            field += L'"';
+        field += character;
+    }
+    field += L'"';
+    return field;
+}
 
 std::wstring ControllerListing(const std::vector<DiscoveredController>& controllers, ListingFormat format)
 {
