@@ -42,6 +42,13 @@ const OptionSyntax CredentialsFile{L"--credentials", true, {}};
 const OptionSyntax StopOnError{L"--stop-on-error", false, {}};
 const OptionSyntax OutcomeFormat{L"--format", true, {L"text", L"json"}};
 
+// The options of a command that talks to controllers, with its own.
+std::vector<OptionSyntax> ControllerOptions(std::vector<OptionSyntax> own)
+{
+    own.insert(own.begin(), {Time, Probes, Adapter, User, Password, CredentialsFile, StopOnError});
+    return own;
+}
+
 const std::vector<CommandSyntax>& Commands()
 {
     static const std::vector<CommandSyntax> commands = {
@@ -49,50 +56,14 @@ const std::vector<CommandSyntax>& Commands()
          0,
          0,
          {Time, Probes, Adapter, AddAddress, {L"--format", true, {L"table", L"csv", L"json"}}}},
-        {L"get",
-         0,
-         Unlimited,
-         {Time,
-          Probes,
-          Adapter,
-          User,
-          Password,
-          All,
-          From,
-          CredentialsFile,
-          StopOnError,
-          {L"--format", true, {L"text", L"json", L"xml", L"csv"}},
-          {L"--show-passwords", false, {}}}},
-        {L"set",
-         1,
-         Unlimited,
-         {Time, Probes, Adapter, User, Password, All, From, CredentialsFile, StopOnError, OutcomeFormat}},
-        {L"backup",
-         1,
-         Unlimited,
-         {Time,
-          Probes,
-          Adapter,
-          User,
-          Password,
-          All,
-          From,
-          CredentialsFile,
-          StopOnError,
-          OutcomeFormat,
-          {L"--force", false, {}}}},
-        {L"restore",
-         1,
-         Unlimited,
-         {Time,
-          Probes,
-          Adapter,
-          User,
-          Password,
-          CredentialsFile,
-          StopOnError,
-          OutcomeFormat,
-          {L"--to-address", false, {}}}},
+        {L"get", 0, Unlimited,
+         ControllerOptions({All,
+                            From,
+                            {L"--format", true, {L"text", L"json", L"xml", L"csv"}},
+                            {L"--show-passwords", false, {}}})},
+        {L"set", 1, Unlimited, ControllerOptions({All, From, OutcomeFormat})},
+        {L"backup", 1, Unlimited, ControllerOptions({All, From, OutcomeFormat, {L"--force", false, {}}})},
+        {L"restore", 1, Unlimited, ControllerOptions({OutcomeFormat, {L"--to-address", false, {}}})},
     };
     return commands;
 }

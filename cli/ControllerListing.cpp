@@ -68,13 +68,10 @@ std::wstring Csv(const std::vector<DiscoveredController>& controllers)
 
 std::wstring Json(const std::vector<DiscoveredController>& controllers)
 {
-    if (controllers.empty())
-        return L"[]\n";
-    std::wstring json = L"[\n";
-    for (std::size_t index = 0; index < controllers.size(); ++index)
+    std::vector<std::wstring> objects;
+    for (const DiscoveredController& controller : controllers)
     {
-        const DiscoveredController& controller = controllers[index];
-        json += L"  {\"address\": ";
+        std::wstring json = L"{\"address\": ";
         json += JsonString(AddressText(controller.address));
         json += L", \"port\": ";
         json += std::to_wstring(controller.port);
@@ -84,10 +81,10 @@ std::wstring Json(const std::vector<DiscoveredController>& controllers)
         json += JsonBool(controller.conflict);
         json += L", \"answered\": ";
         json += JsonBool(controller.answered);
-        json += index + 1 < controllers.size() ? L"},\n" : L"}\n";
+        json += L'}';
+        objects.push_back(std::move(json));
     }
-    json += L"]\n";
-    return json;
+    return JsonArray(objects);
 }
 
 } // namespace

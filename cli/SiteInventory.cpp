@@ -1,6 +1,7 @@
 #include "cli/SiteInventory.h"
 
 #include "cli/ControllerListing.h"
+#include "cli/JsonText.h"
 #include "cli/PropertiesListing.h"
 #include "cli/SettingKeys.h"
 #include "engine/AddressText.h"
@@ -64,27 +65,14 @@ std::wstring InventoryCsv(const std::vector<InventoryRow>& rows, bool showPasswo
 
 std::wstring InventoryJson(const std::vector<InventoryRow>& rows, bool showPasswords)
 {
-    if (rows.empty())
-        return L"[]\n";
-    std::wstring json = L"[\n";
-    for (std::size_t index = 0; index < rows.size(); ++index)
+    std::vector<std::wstring> objects;
+    for (const InventoryRow& row : rows)
     {
-        // Each object as "get" writes it, indented one step further inside the array.
-        const std::wstring object =
-            PropertiesListing(rows[index].properties, PropertiesFormat::Json, showPasswords);
-        std::size_t start = 0;
-        while (start < object.size())
-        {
-            const std::size_t end = object.find(L'\n', start);
-            json += L"  " + object.substr(start, end - start);
-            start = end + 1;
-            if (start < object.size())
-                json += L'\n';
-        }
-        json += index + 1 < rows.size() ? L",\n" : L"\n";
+        std::wstring object = PropertiesListing(row.properties, PropertiesFormat::Json, showPasswords);
+        object.pop_back(); // its line feed: the array ends the line
+        objects.push_back(std::move(object));
     }
-    json += L"]\n";
-    return json;
+    return JsonArray(objects);
 }
 
 } // namespace OM::Norvatessa::Cli

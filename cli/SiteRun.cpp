@@ -67,24 +67,20 @@ const wchar_t* ResultWord(Result result)
 
 std::wstring JsonOutcomes(const std::vector<ControllerOutcome>& outcomes)
 {
-    if (outcomes.empty())
-        return L"[]\n";
-    std::wstring json = L"[\n";
-    for (std::size_t index = 0; index < outcomes.size(); ++index)
+    std::vector<std::wstring> objects;
+    for (const ControllerOutcome& outcome : outcomes)
     {
-        const ControllerOutcome& outcome = outcomes[index];
-        json += L"  {\"address\": " + JsonString(AddressText(outcome.address));
+        std::wstring json = L"{\"address\": " + JsonString(AddressText(outcome.address));
         json += L", \"result\": \"";
         json += ResultWord(outcome.result);
         json += L"\", \"changed\": ";
         json += JsonBool(outcome.changed);
         if (!outcome.file.empty())
             json += L", \"file\": " + JsonString(outcome.file);
-        json += L", \"message\": " + JsonString(outcome.text);
-        json += index + 1 < outcomes.size() ? L"},\n" : L"}\n";
+        json += L", \"message\": " + JsonString(outcome.text) + L'}';
+        objects.push_back(std::move(json));
     }
-    json += L"]\n";
-    return json;
+    return JsonArray(objects);
 }
 
 } // namespace
