@@ -136,7 +136,11 @@ ExitCode RunRestoreSite(const CommandLine& line, Console& console)
 
 ExitCode RunRestore(const CommandLine& line, Console& console)
 {
-    if (line.operands.size() != 2 || !IsTargetText(line.operands[0]))
+    // "restore ADDRESS FILE" names one controller; an address mistyped there is told as one, not taken
+    // for a file.
+    const bool oneController = line.operands.size() == 2 &&
+                               line.operands[0].find_first_not_of(L"0123456789.:") == std::wstring::npos;
+    if (!oneController)
         return RunRestoreSite(line, console);
     const std::optional<ControllerTarget> target = ReadTarget(line, console);
     if (!target)

@@ -127,7 +127,7 @@ ExitCode SiteRun::Run(const Action& action)
     {
         const std::vector<DiscoveredController> found = SearchSite(session, console, search);
         if (session.SearchFailure())
-            return ExitCode::Failed;
+            return Ended();
         for (const std::wstring& conflict : session.Conflicts())
             console.err.WriteLine(conflict);
         if (targets.all)
@@ -140,7 +140,7 @@ ExitCode SiteRun::Run(const Action& action)
             if (targets.targets.empty())
             {
                 console.err.WriteLine(CliText::NoneAnswered(search.timeMs));
-                return ExitCode::Failed;
+                return Ended();
             }
         }
     }
@@ -172,6 +172,14 @@ ExitCode SiteRun::Run(const Action& action)
         return outcome.result == Result::Done;
     });
     return allDone ? ExitCode::Done : ExitCode::Failed;
+}
+
+ExitCode SiteRun::Ended()
+{
+    // A script reading the outcomes gets a list even when no controller was tried.
+    if (json)
+        console.out.Write(JsonOutcomes(outcomes));
+    return ExitCode::Failed;
 }
 
 void SiteRun::Tell(const ControllerOutcome& outcome)

@@ -84,6 +84,8 @@ private:
     }
 
     bool NeedsSearch() const;
+    // Ends a run that tried no controller: the search failed or found none.
+    ExitCode Ended();
     void Tell(const ControllerOutcome& outcome);
     void TellSummary();
 

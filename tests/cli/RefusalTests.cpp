@@ -101,6 +101,7 @@ TEST_F(RefusalTest, CommandLinesThatCannotBeReadExitWithTwoAndPointToTheHelp)
         {{L"set", L"--from", L"Z:\\nowhere\\list.txt", L"mac=AB-CD"}, "ключ «mac» задаётся только одному"},
         {{L"get", Wide(controller), L"127.0.0.3", Wide(controller)}, "контроллер 127.0.0.2 задан дважды"},
         {{L"get", L"--all", Wide(controller)}, "или параметром --all, или адресами"},
+        {{L"restore", L"127.0.0", L"Z:\\nowhere\\backup.xml"}, "«127.0.0» — не адрес контроллера"},
         {{L"backup", L"--from", L"Z:\\nowhere\\list.txt", L"Z:\\nowhere"},
          "Не удалось прочитать файл «Z:\\nowhere\\list.txt»"},
         {{L"set", Wide(controller), L"buzzer=on", L"--credentials", L"Z:\\nowhere\\login.txt"},
