@@ -1,13 +1,73 @@
+#include "cli/BackupFolder.h"
 #include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/DocumentFile.h"
+#include "cli/SiteRun.h"
 
 namespace OM::Norvatessa::Cli
 {
 
+namespace
+{
+
+ControllerOutcome BackUpOne(ControllerSession& session, const SiteTarget& target, const std::wstring& folder,
+                            bool replace, std::int32_t searchMs)
+{
+    const std::wstring file = BackupFileName(folder, target.address);
+    ControllerOutcome outcome{target.address, ControllerOutcome::Result::Failed};
+    outcome.file = file;
+    // A backup already there may be the only copy of a site as it was: it is not read over by mistake.
+    if (!replace && ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES)
+    {
+        outcome.text = CliText::FileExists(file);
+        return outcome;
+    }
+    std::vector<std::wstring> problems;
+    if (!ReadController(session, target, searchMs, problems))
+    {
+        ControllerOutcome failed = SiteRun::Failure(target.address, problems, session.Unanswered());
+        failed.file = file;
+        return failed;
+    }
+    const DWORD error =
+        replace ? WriteDocumentFile(file, session.Answer()) : WriteNewDocumentFile(file, session.Answer());
+    if (error == ERROR_FILE_EXISTS)
+        outcome.text = CliText::FileExists(file);
+    else if (error != ERROR_SUCCESS)
+        outcome.text = CliText::FileNotWritten(file, error);
+    else
+        outcome = ControllerOutcome{target.address, ControllerOutcome::Result::Done,
+                                    CliText::BackedUp(target.address, file), file};
+    return outcome;
+}
+
+ExitCode RunBackupSite(const CommandLine& line, Console& console)
+{
+    const std::wstring& folder = line.operands.back();
+    std::optional<SiteTargets> targets = ReadSiteTargets(
+        line, console, std::vector<std::wstring>(line.operands.begin(), line.operands.end() - 1));
+    if (!targets)
+        return ExitCode::BadUsage;
+    std::optional<SiteRun> run = SiteRun::Prepare(line, console, std::move(*targets));
+    if (!run)
+        return ExitCode::BadUsage;
+    if (const DWORD error = PrepareBackupFolder(folder); error != ERROR_SUCCESS)
+        return TellRefused(console, CliText::FolderNotWritable(folder, error));
+    const bool replace = line.Has(L"--force");
+    return run->Run([&](ControllerSession& session, const SiteTarget& target) {
+        return BackUpOne(session, target, folder, replace, run->SearchMs());
+    });
+}
+
+} // namespace
+
 ExitCode RunBackup(const CommandLine& line, Console& console)
 {
+    if (NamesSite(line, line.operands.size() - 1))
+        return RunBackupSite(line, console);
+    if (line.operands.size() < 2)
+        return TellUsage(console, CliText::MissingOperands, line.command);
     const std::optional<ControllerTarget> target = ReadTarget(line, console);
     if (!target)
         return ExitCode::BadUsage;

@@ -269,4 +269,95 @@ std::wstring Restored(std::uint32_t address, std::wstring_view file)
                     L".");
 }
 
+std::wstring RepeatedTarget(std::uint32_t address)
+{
+    return L"контроллер " + AddressText(address) + L" задан дважды.";
+}
+
+std::wstring OneControllerKey(std::wstring_view key)
+{
+    return Sentence(L"ключ ", key,
+                    L" задаётся только одному контроллеру: у каждого контроллера своё значение.");
+}
+
+std::wstring BadListLine(std::wstring_view file, std::size_t line)
+{
+    return Sentence(L"в файле ", file,
+                    L" строка " + std::to_wstring(line) +
+                        L" — не адрес контроллера A.B.C.D или A.B.C.D:ПОРТ.");
+}
+
+std::wstring BadCredentialsLine(std::wstring_view file, std::size_t line)
+{
+    return Sentence(L"в файле ", file,
+                    L" строка " + std::to_wstring(line) + L" — не запись вида A.B.C.D,ИМЯ,ПАРОЛЬ.");
+}
+
+std::wstring RepeatedCredentials(std::wstring_view file, std::uint32_t address)
+{
+    return Sentence(L"в файле ", file,
+                    L" имя и пароль контроллера " + AddressText(address) + L" заданы дважды.");
+}
+
+std::wstring EmptyList(std::wstring_view file)
+{
+    return Sentence(L"в файле ", file, L" нет ни одного адреса контроллера.");
+}
+
+std::wstring NoBackupFiles(std::wstring_view folder)
+{
+    return Sentence(L"в папке ", folder, L" нет файлов *.xml.");
+}
+
+std::wstring FileWithoutAddress(std::wstring_view file)
+{
+    return Sentence(L"в файле ", file,
+                    L" нет адреса контроллера (ip): неизвестно, в какой контроллер его записать.");
+}
+
+std::wstring RepeatedFileAddress(std::wstring_view file, std::wstring_view other, std::uint32_t address)
+{
+    std::wstring text = Sentence(L"файлы ", file, L" и ");
+    text += Quoted(other);
+    text += L" содержат настройки одного контроллера ";
+    text += AddressText(address);
+    text += L".";
+    return text;
+}
+
+std::wstring FolderNotWritable(std::wstring_view folder, unsigned long error)
+{
+    return Sentence(L"не удалось создать папку ", folder,
+                    L" или записать в неё файл (код ошибки " + std::to_wstring(error) + L").");
+}
+
+std::wstring FileExists(std::wstring_view file)
+{
+    return Sentence(L"Файл ", file, L" уже есть; чтобы заменить его, добавьте --force.");
+}
+
+std::wstring ControllerRead(std::uint32_t address)
+{
+    return L"Настройки контроллера " + AddressText(address) + L" прочитаны.";
+}
+
+std::wstring SiteProgress(std::size_t number, std::size_t count, std::uint32_t address)
+{
+    return L"Контроллер " + std::to_wstring(number) + L" из " + std::to_wstring(count) + L": " +
+           AddressText(address);
+}
+
+std::wstring SiteSummary(std::size_t done, std::size_t count, std::size_t unanswered, std::size_t failed,
+                         std::size_t skipped)
+{
+    std::wstring text = L"Готово: " + std::to_wstring(done) + L" из " + std::to_wstring(count);
+    if (unanswered > 0)
+        text += L"; не ответили: " + std::to_wstring(unanswered);
+    if (failed > 0)
+        text += L"; с ошибкой: " + std::to_wstring(failed);
+    if (skipped > 0)
+        text += L"; не обработаны после ошибки: " + std::to_wstring(skipped);
+    return text;
+}
+
 } // namespace OM::Norvatessa::CliText

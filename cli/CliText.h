@@ -89,4 +89,27 @@ std::wstring OtherControllersFile(std::wstring_view file, std::uint32_t fileAddr
 std::wstring BackedUp(std::uint32_t address, std::wstring_view file);
 std::wstring Restored(std::uint32_t address, std::wstring_view file);
 
+// Commands on many controllers.
+inline constexpr wchar_t TargetsTwice[] =
+    L"контроллеры задаются или параметром --all, или адресами и параметром --from.";
+inline constexpr wchar_t ToAddressWithFiles[] =
+    L"параметр --to-address задаётся только с одним адресом и одним файлом.";
+std::wstring RepeatedTarget(std::uint32_t address);
+std::wstring OneControllerKey(std::wstring_view key);
+std::wstring BadListLine(std::wstring_view file, std::size_t line);
+std::wstring BadCredentialsLine(std::wstring_view file, std::size_t line);
+std::wstring RepeatedCredentials(std::wstring_view file, std::uint32_t address);
+std::wstring EmptyList(std::wstring_view file);
+std::wstring NoBackupFiles(std::wstring_view folder);
+std::wstring FileWithoutAddress(std::wstring_view file);
+std::wstring RepeatedFileAddress(std::wstring_view file, std::wstring_view other, std::uint32_t address);
+std::wstring FolderNotWritable(std::wstring_view folder, unsigned long error);
+std::wstring FileExists(std::wstring_view file);
+std::wstring ControllerRead(std::uint32_t address);
+// "Контроллер 37 из 300: 192.168.0.54", the progress line on a console.
+std::wstring SiteProgress(std::size_t number, std::size_t count, std::uint32_t address);
+// "Готово: 297 из 300; не ответили: 3", and the other counts that are not zero.
+std::wstring SiteSummary(std::size_t done, std::size_t count, std::size_t unanswered, std::size_t failed,
+                         std::size_t skipped);
+
 } // namespace OM::Norvatessa::CliText

@@ -35,6 +35,19 @@ const OptionSyntax Password{L"--password", true, {}};
 const OptionSyntax Probes{L"--probes", true, {}};
 const OptionSyntax Adapter{L"--adapter", true, {}};
 const OptionSyntax AddAddress{L"--add", true, {}, true};
+// Many controllers in one command.
+const OptionSyntax All{L"--all", false, {}};
+const OptionSyntax From{L"--from", true, {}};
+const OptionSyntax CredentialsFile{L"--credentials", true, {}};
+const OptionSyntax StopOnError{L"--stop-on-error", false, {}};
+const OptionSyntax OutcomeFormat{L"--format", true, {L"text", L"json"}};
+
+// The options of a command that talks to controllers, with its own.
+std::vector<OptionSyntax> ControllerOptions(std::vector<OptionSyntax> own)
+{
+    own.insert(own.begin(), {Time, Probes, Adapter, User, Password, CredentialsFile, StopOnError});
+    return own;
+}
 
 const std::vector<CommandSyntax>& Commands()
 {
@@ -43,19 +56,14 @@ const std::vector<CommandSyntax>& Commands()
          0,
          0,
          {Time, Probes, Adapter, AddAddress, {L"--format", true, {L"table", L"csv", L"json"}}}},
-        {L"get",
-         1,
-         1,
-         {Time,
-          Probes,
-          Adapter,
-          User,
-          Password,
-          {L"--format", true, {L"text", L"json", L"xml"}},
-          {L"--show-passwords", false, {}}}},
-        {L"set", 1, Unlimited, {Time, Probes, Adapter, User, Password}},
-        {L"backup", 2, 2, {Time, Probes, Adapter, User, Password}},
-        {L"restore", 2, 2, {Time, Probes, Adapter, User, Password, {L"--to-address", false, {}}}},
+        {L"get", 0, Unlimited,
+         ControllerOptions({All,
+                            From,
+                            {L"--format", true, {L"text", L"json", L"xml", L"csv"}},
+                            {L"--show-passwords", false, {}}})},
+        {L"set", 1, Unlimited, ControllerOptions({All, From, OutcomeFormat})},
+        {L"backup", 1, Unlimited, ControllerOptions({All, From, OutcomeFormat, {L"--force", false, {}}})},
+        {L"restore", 1, Unlimited, ControllerOptions({OutcomeFormat, {L"--to-address", false, {}}})},
     };
     return commands;
 }

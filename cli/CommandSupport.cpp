@@ -1,6 +1,7 @@
 #include "cli/CommandSupport.h"
 
 #include "cli/CliText.h"
+#include "cli/CredentialsBook.h"
 #include "cli/RecordComparison.h"
 #include "cli/SearchProgress.h"
 #include "engine/AddressText.h"
@@ -46,29 +47,12 @@ std::vector<DiscoveredController> SearchSite(ControllerSession& session, Console
 
 std::optional<ControllerTarget> ReadTarget(const CommandLine& line, Console& console)
 {
+    const std::optional<SiteTarget> operand = ReadTargetOperand(line.operands.at(0), line, console);
+    if (!operand)
+        return std::nullopt;
     ControllerTarget target;
-    const std::wstring& operand = line.operands.at(0);
-    if (operand.find(L':') != std::wstring::npos)
-    {
-        const std::optional<ControllerEndpoint> endpoint = HostEndpoint(operand);
-        if (!endpoint)
-        {
-            TellUsage(console, CliText::BadEndpoint(operand), line.command);
-            return std::nullopt;
-        }
-        target.address = endpoint->address;
-        target.port = endpoint->port;
-    }
-    else
-    {
-        const std::optional<std::uint32_t> address = ParseAddress(operand);
-        if (!address)
-        {
-            TellUsage(console, CliText::BadAddress(operand), line.command);
-            return std::nullopt;
-        }
-        target.address = *address;
-    }
+    target.address = operand->address;
+    target.port = operand->port;
     SearchChoice search = ChooseSearch(line);
     if (search.error)
     {
@@ -76,57 +60,66 @@ std::optional<ControllerTarget> ReadTarget(const CommandLine& line, Console& con
         return std::nullopt;
     }
     target.search = std::move(search.options);
-    CredentialsChoice choice = ChooseCredentials(line);
-    if (choice.error)
+    const std::optional<CredentialsBook> book = CredentialsBook::Read(line, console);
+    if (!book)
+        return std::nullopt;
+    target.credentials = book->For(target.address);
+    return target;
+}
+
+std::optional<Xml::DeviceProperties> ReadController(ControllerSession& session, const SiteTarget& target,
+                                                    std::int32_t searchMs,
+                                                    std::vector<std::wstring>& problems)
+{
+    if (!target.port && !session.Knows(target.address))
     {
-        TellUsage(console, *choice.error, line.command);
+        problems = {CliText::NotFound(target.address, searchMs)};
         return std::nullopt;
     }
-    target.credentials = std::move(choice.credentials);
-    return target;
+    std::optional<Xml::DeviceProperties> properties =
+        target.port ? session.ReadAt(ControllerEndpoint{target.address, *target.port})
+                    : session.Read(target.address);
+    if (!properties)
+        problems = session.Problems();
+    return properties;
 }
 
 std::optional<Xml::DeviceProperties> FindAndRead(ControllerSession& session, Console& console,
                                                  const ControllerTarget& target)
 {
-    std::optional<Xml::DeviceProperties> properties;
-    if (target.port)
-    {
-        properties = session.ReadAt(ControllerEndpoint{target.address, *target.port});
-    }
-    else
+    if (!target.port)
     {
         SearchSite(session, console, target.search);
         if (session.SearchFailure())
             return std::nullopt;
-        if (!session.Knows(target.address))
-        {
-            console.err.WriteLine(CliText::NotFound(target.address, target.search.timeMs));
-            return std::nullopt;
-        }
-        properties = session.Read(target.address);
     }
+    std::vector<std::wstring> problems;
+    std::optional<Xml::DeviceProperties> properties =
+        ReadController(session, SiteTarget{target.address, target.port}, target.search.timeMs, problems);
     if (!properties)
-        TellProblems(console, session.Problems());
+        TellProblems(console, problems);
     return properties;
+}
+
+CheckedWrite WriteChecked(ControllerSession& session, std::uint32_t address,
+                          const Xml::DeviceProperties& record)
+{
+    const std::optional<ControllerSession::Written> written = session.Write(address, record);
+    if (!written)
+        return {std::nullopt, session.Problems()};
+    const std::wstring differing = DifferingKeys(record, written->properties);
+    if (!differing.empty())
+        return {std::nullopt, {CliText::ReadBackDiffers(written->address, differing)}};
+    return {written->address, {}};
 }
 
 std::optional<std::uint32_t> WriteAndVerify(ControllerSession& session, Console& console,
                                             std::uint32_t address, const Xml::DeviceProperties& record)
 {
-    const std::optional<ControllerSession::Written> written = session.Write(address, record);
-    if (!written)
-    {
-        TellProblems(console, session.Problems());
-        return std::nullopt;
-    }
-    const std::wstring differing = DifferingKeys(record, written->properties);
-    if (!differing.empty())
-    {
-        console.err.WriteLine(CliText::ReadBackDiffers(written->address, differing));
-        return std::nullopt;
-    }
-    return written->address;
+    const CheckedWrite written = WriteChecked(session, address, record);
+    if (!written.address)
+        TellProblems(console, written.problems);
+    return written.address;
 }
 
 } // namespace OM::Norvatessa::Cli

@@ -6,6 +6,7 @@
 #include "cli/Credentials.h"
 #include "cli/ExitCode.h"
 #include "cli/SearchOptions.h"
+#include "cli/SiteTargets.h"
 
 #include <cstdint>
 #include <optional>
@@ -47,6 +48,21 @@ std::optional<ControllerTarget> ReadTarget(const CommandLine& line, Console& con
 // the user has been told why, when it did not answer the search or the read.
 std::optional<Xml::DeviceProperties> FindAndRead(ControllerSession& session, Console& console,
                                                  const ControllerTarget& target);
+
+// Reads a controller of a site that has been searched already, or at its port; nothing when it did not
+// answer the search or the read, and `problems` says why.
+std::optional<Xml::DeviceProperties> ReadController(ControllerSession& session, const SiteTarget& target,
+                                                    std::int32_t searchMs,
+                                                    std::vector<std::wstring>& problems);
+
+// A write checked by reading back: the address the controller answers at afterwards, or the problems.
+struct CheckedWrite
+{
+    std::optional<std::uint32_t> address;
+    std::vector<std::wstring> problems;
+};
+CheckedWrite WriteChecked(ControllerSession& session, std::uint32_t address,
+                          const Xml::DeviceProperties& record);
 
 // Writes the record, then compares the settings the controller reads back with what was sent, so that a
 // controller which confirms a change it did not make is caught. The address it answers at afterwards;

@@ -23,6 +23,8 @@ public:
     void WriteLine(std::wstring_view text);
 
     bool IsConsole() const noexcept { return console; }
+    // A file on disk, which a spreadsheet may open: a listing there starts with a byte-order mark.
+    bool IsFile() const noexcept { return ::GetFileType(handle) == FILE_TYPE_DISK; }
     // The system's error code of the first write that failed, ERROR_SUCCESS while none did.
     DWORD WriteError() const noexcept { return writeError; }
 

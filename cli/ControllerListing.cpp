@@ -16,23 +16,6 @@ constexpr wchar_t PortHeader[] = L"Порт";
 constexpr wchar_t NameHeader[] = L"Имя";
 constexpr std::size_t ColumnGap = 2;
 
-// A field as RFC 4180 wants it: quoted, with its quotes doubled, when it holds a separator, a quote or a
-// line break.
-std::wstring CsvField(const std::wstring& text)
-{
-    if (text.find_first_of(L",\"\r\n") == std::wstring::npos)
-        return text;
-    std::wstring field = L"\"";
-    for (const wchar_t character : text)
-    {
-        if (character == L'"')
-            field += L'"';
-        field += character;
-    }
-    field += L'"';
-    return field;
-}
-
 std::wstring Padded(const std::wstring& text, std::size_t width)
 {
     std::wstring padded = text;
@@ -85,13 +68,10 @@ std::wstring Csv(const std::vector<DiscoveredController>& controllers)
 
 std::wstring Json(const std::vector<DiscoveredController>& controllers)
 {
-    if (controllers.empty())
-        return L"[]\n";
-    std::wstring json = L"[\n";
-    for (std::size_t index = 0; index < controllers.size(); ++index)
+    std::vector<std::wstring> objects;
+    for (const DiscoveredController& controller : controllers)
     {
-        const DiscoveredController& controller = controllers[index];
-        json += L"  {\"address\": ";
+        std::wstring json = L"{\"address\": ";
         json += JsonString(AddressText(controller.address));
         json += L", \"port\": ";
         json += std::to_wstring(controller.port);
@@ -101,13 +81,28 @@ std::wstring Json(const std::vector<DiscoveredController>& controllers)
         json += JsonBool(controller.conflict);
         json += L", \"answered\": ";
         json += JsonBool(controller.answered);
-        json += index + 1 < controllers.size() ? L"},\n" : L"}\n";
+        json += L'}';
+        objects.push_back(std::move(json));
     }
-    json += L"]\n";
-    return json;
+    return JsonArray(objects);
 }
 
 } // namespace
+
+std::wstring CsvField(const std::wstring& text)
+{
+    if (text.find_first_of(L",\"\r\n") == std::wstring::npos)
+        return text;
+    std::wstring field = L"\"";
+    for (const wchar_t character : text)
+    {
+        if (character == L'"')
+            field += L'"';
+        field += character;
+    }
+    field += L'"';
+    return field;
+}
 
 std::wstring ControllerListing(const std::vector<DiscoveredController>& controllers, ListingFormat format)
 {

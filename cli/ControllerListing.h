@@ -22,4 +22,8 @@ enum class ListingFormat
 // nothing (table).
 std::wstring ControllerListing(const std::vector<DiscoveredController>& controllers, ListingFormat format);
 
+// A field as RFC 4180 wants it: quoted, with its quotes doubled, when it holds a separator, a quote or a
+// line break.
+std::wstring CsvField(const std::wstring& text);
+
 } // namespace OM::Norvatessa::Cli

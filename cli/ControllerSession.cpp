@@ -79,6 +79,7 @@ void ControllerSession::Begin(std::int32_t tag)
     received.reset();
     movedTo.reset();
     writeConfirmed = false;
+    unanswered = false;
     problems.clear();
 }
 
@@ -106,6 +107,19 @@ void ControllerSession::OnExchangeStarted(const std::wstring& label)
 
 void ControllerSession::OnExchangeFailed(const ExchangeFailure& failure)
 {
+    switch (failure.reason)
+    {
+    case ExchangeFailureReason::NotConnected:
+    case ExchangeFailureReason::NoAnswer:
+    case ExchangeFailureReason::AnswerTooSlow:
+    case ExchangeFailureReason::NoConnection:
+    case ExchangeFailureReason::NoAnswerInTime:
+    case ExchangeFailureReason::ClosedWithoutAnswer:
+        unanswered = true;
+        break;
+    default:
+        break;
+    }
     problems.push_back(CliText::ControllerProblem(failure.address, failure.label, DescribeFailure(failure)));
 }
 

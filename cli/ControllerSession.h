@@ -50,6 +50,11 @@ public:
 
     // What went wrong during the last Read or Write, worded as the window program words it.
     const std::vector<std::wstring>& Problems() const noexcept { return problems; }
+    // Whether the last Read or Write failed because the controller did not take the connection or did
+    // not answer, rather than answering with a refusal.
+    bool Unanswered() const noexcept { return unanswered; }
+    // Whether the controller confirmed the last Write, even when its check failed afterwards.
+    bool WriteConfirmed() const noexcept { return writeConfirmed; }
     // Why the last search could not begin, or nothing when it ran.
     const std::optional<std::wstring>& SearchFailure() const noexcept { return searchFailure; }
 
@@ -72,6 +77,7 @@ private:
     std::optional<DevicePropertiesResult> received;
     std::optional<std::uint32_t> movedTo;
     bool writeConfirmed = false; // the manager reads a controller back only once it confirmed a write
+    bool unanswered = false;
     std::vector<std::wstring> problems;
     std::optional<std::wstring> searchFailure;
     std::vector<std::wstring> conflicts;

@@ -37,6 +37,8 @@ public:
     }
 
     Outcome Ask(HINTERNET request, int attempt) override;
+    // The credentials for the controllers that follow: on a site each may have its own.
+    void Use(std::optional<Credentials> next) { credentials = std::move(next); }
 
 private:
     std::optional<Credentials> credentials;

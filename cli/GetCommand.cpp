@@ -1,12 +1,62 @@
+#include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/PropertiesListing.h"
+#include "cli/SiteInventory.h"
+#include "cli/SiteRun.h"
 
 namespace OM::Norvatessa::Cli
 {
 
+namespace
+{
+
+// "get" on a site: the inventory on standard output, the outcome lines on the error stream.
+ExitCode RunGetSite(const CommandLine& line, Console& console)
+{
+    if (line.Value(L"--format") == L"xml")
+        return TellUsage(console, CliText::BadChoice(L"--format", L"xml", L"csv, json"), line.command);
+    std::optional<SiteTargets> targets = ReadSiteTargets(line, console, line.operands);
+    if (!targets)
+        return ExitCode::BadUsage;
+    std::optional<SiteRun> run = SiteRun::Prepare(line, console, std::move(*targets));
+    if (!run)
+        return ExitCode::BadUsage;
+    run->KeepOutputForListing();
+    std::vector<InventoryRow> rows;
+    const ExitCode code = run->Run([&](ControllerSession& session, const SiteTarget& target) {
+        std::vector<std::wstring> problems;
+        std::optional<Xml::DeviceProperties> properties =
+            ReadController(session, target, run->SearchMs(), problems);
+        if (!properties)
+            return SiteRun::Failure(target.address, problems, session.Unanswered());
+        rows.push_back(InventoryRow{target.address, std::move(*properties)});
+        return ControllerOutcome{target.address, ControllerOutcome::Result::Done,
+                                 CliText::ControllerRead(target.address)};
+    });
+    const bool showPasswords = line.Has(L"--show-passwords");
+    if (line.Value(L"--format") == L"json")
+    {
+        console.out.Write(InventoryJson(rows, showPasswords));
+    }
+    else
+    {
+        // A spreadsheet opens a file with the mark as UTF-8, and one without it in the ANSI code page.
+        if (console.out.IsFile())
+            console.out.Write(L"\xFEFF");
+        console.out.Write(InventoryCsv(rows, showPasswords));
+    }
+    return code;
+}
+
+} // namespace
+
 ExitCode RunGet(const CommandLine& line, Console& console)
 {
+    if (NamesSite(line, line.operands.size()) || line.Value(L"--format") == L"csv")
+        return RunGetSite(line, console);
+    if (line.operands.empty())
+        return TellUsage(console, CliText::MissingOperands, line.command);
     const std::optional<ControllerTarget> target = ReadTarget(line, console);
     if (!target)
         return ExitCode::BadUsage;

@@ -44,4 +44,29 @@ std::wstring JsonString(std::wstring_view text)
     return literal;
 }
 
+std::wstring JsonArray(const std::vector<std::wstring>& values)
+{
+    if (values.empty())
+        return L"[]\n";
+    std::wstring json = L"[";
+    for (std::size_t index = 0; index < values.size(); ++index)
+    {
+        json += index == 0 ? L"\n" : L",\n";
+        const std::wstring& value = values[index];
+        for (std::size_t start = 0; start < value.size();)
+        {
+            std::size_t end = value.find(L'\n', start);
+            if (end == std::wstring::npos)
+                end = value.size();
+            json += L"  ";
+            json.append(value, start, end - start);
+            start = end + 1;
+            if (start < value.size())
+                json += L'\n';
+        }
+    }
+    json += L"\n]\n";
+    return json;
+}
+
 } // namespace OM::Norvatessa::Cli

@@ -3,30 +3,155 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/DocumentFile.h"
+#include "cli/SiteRun.h"
 #include "engine/AnsiText.h"
+
+#include <algorithm>
+#include <map>
 
 namespace OM::Norvatessa::Cli
 {
 
+namespace
+{
+
+// A backup file read and checked whole: what it gives back to which controller.
+struct RestoreFile
+{
+    std::wstring path;
+    SettingChanges changes;
+};
+
+// Nothing, once the user has been told why, when the file cannot be read or holds a malformed value.
+std::optional<SettingChanges> ReadRestoreFile(const std::wstring& file, Console& console)
+{
+    std::string bytes;
+    if (const DWORD error = ReadDocumentFile(file, bytes); error != ERROR_SUCCESS)
+        return TellRefused(console, CliText::FileNotRead(file, error)), std::nullopt;
+    std::optional<BackupSettings> fromFile = ReadBackupSettings(FromThreadAnsi(bytes));
+    if (!fromFile)
+        return TellRefused(console, CliText::NotADocument(file)), std::nullopt;
+    if (fromFile->refusal)
+        return TellRefused(console, CliText::RefusedFileValue(file, fromFile->refusal->key,
+                                                              fromFile->refusal->reason)),
+               std::nullopt;
+    return fromFile->changes;
+}
+
+// The files of the operands: each file named, and the *.xml files of each folder named, in name order.
+std::vector<std::wstring> BackupFiles(const std::vector<std::wstring>& operands, Console& console)
+{
+    std::vector<std::wstring> files;
+    for (const std::wstring& operand : operands)
+    {
+        const DWORD attributes = ::GetFileAttributesW(operand.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        {
+            files.push_back(operand);
+            continue;
+        }
+        std::wstring folder = operand;
+        if (folder.back() != L'\\' && folder.back() != L'/')
+            folder += L'\\';
+        std::vector<std::wstring> found;
+        WIN32_FIND_DATAW entry{};
+        const HANDLE search = ::FindFirstFileW((folder + L"*.xml").c_str(), &entry);
+        if (search != INVALID_HANDLE_VALUE)
+        {
+            do
+            {
+                if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+                    found.push_back(folder + entry.cFileName);
+            } while (::FindNextFileW(search, &entry));
+            ::FindClose(search);
+        }
+        if (found.empty())
+        {
+            TellRefused(console, CliText::NoBackupFiles(operand));
+            return {};
+        }
+        std::sort(found.begin(), found.end());
+        files.insert(files.end(), found.begin(), found.end());
+    }
+    return files;
+}
+
+ExitCode RunRestoreSite(const CommandLine& line, Console& console)
+{
+    if (line.Has(L"--to-address"))
+        return TellUsage(console, CliText::ToAddressWithFiles, line.command);
+    const std::vector<std::wstring> paths = BackupFiles(line.operands, console);
+    if (paths.empty())
+        return ExitCode::BadUsage;
+    // Every file is read and checked before the search, so that a refused one sends nothing.
+    std::map<std::uint32_t, RestoreFile> files;
+    SiteTargets site;
+    for (const std::wstring& path : paths)
+    {
+        std::optional<SettingChanges> changes = ReadRestoreFile(path, console);
+        if (!changes)
+            return ExitCode::BadUsage;
+        // The file's address names its controller, which keeps it.
+        if (!changes->ip)
+            return TellRefused(console, CliText::FileWithoutAddress(path));
+        const std::uint32_t address = *changes->ip;
+        changes->ip.reset();
+        const auto [known, added] = files.emplace(address, RestoreFile{path, std::move(*changes)});
+        if (!added)
+            return TellRefused(console, CliText::RepeatedFileAddress(known->second.path, path, address));
+        site.targets.push_back(SiteTarget{address, std::nullopt});
+    }
+    std::optional<SiteRun> run = SiteRun::Prepare(line, console, std::move(site));
+    if (!run)
+        return ExitCode::BadUsage;
+    return run->Run([&](ControllerSession& session, const SiteTarget& target) {
+        const RestoreFile& file = files.at(target.address);
+        std::vector<std::wstring> problems;
+        const std::optional<Xml::DeviceProperties> current =
+            ReadController(session, target, run->SearchMs(), problems);
+        ControllerOutcome outcome;
+        if (!current)
+        {
+            outcome = SiteRun::Failure(target.address, problems, session.Unanswered());
+        }
+        else if (const CheckedWrite written =
+                     WriteChecked(session, target.address, ApplySettingChanges(*current, file.changes));
+                 !written.address)
+        {
+            outcome = SiteRun::Failure(target.address, written.problems, session.Unanswered());
+            outcome.changed = session.WriteConfirmed();
+        }
+        else
+        {
+            outcome = ControllerOutcome{target.address, ControllerOutcome::Result::Done,
+                                        CliText::Restored(target.address, file.path)};
+            outcome.changed = true;
+        }
+        outcome.file = file.path;
+        return outcome;
+    });
+}
+
+} // namespace
+
 ExitCode RunRestore(const CommandLine& line, Console& console)
 {
+    // "restore ADDRESS FILE" names one controller; an address mistyped there is told as one, not taken
+    // for a file.
+    const bool oneController = line.operands.size() == 2 &&
+                               line.operands[0].find_first_not_of(L"0123456789.:") == std::wstring::npos;
+    if (!oneController)
+        return RunRestoreSite(line, console);
     const std::optional<ControllerTarget> target = ReadTarget(line, console);
     if (!target)
         return ExitCode::BadUsage;
     const std::wstring& file = line.operands.at(1);
     const bool toAddress = line.Has(L"--to-address");
 
-    // The file is read and checked whole before the search, so that a refused one sends nothing.
-    std::string bytes;
-    if (const DWORD error = ReadDocumentFile(file, bytes); error != ERROR_SUCCESS)
-        return TellRefused(console, CliText::FileNotRead(file, error));
-    std::optional<BackupSettings> fromFile = ReadBackupSettings(FromThreadAnsi(bytes));
+    std::optional<SettingChanges> fromFile = ReadRestoreFile(file, console);
     if (!fromFile)
-        return TellRefused(console, CliText::NotADocument(file));
-    if (fromFile->refusal)
-        return TellRefused(
-            console, CliText::RefusedFileValue(file, fromFile->refusal->key, fromFile->refusal->reason));
-    SettingChanges& changes = fromFile->changes;
+        return ExitCode::BadUsage;
+    SettingChanges& changes = *fromFile;
     // A file without an address claims no other controller.
     if (changes.ip && *changes.ip != target->address)
     {

@@ -2,33 +2,97 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/SettingAssignments.h"
+#include "cli/SettingKeys.h"
+#include "cli/SiteRun.h"
+
+#include <algorithm>
 
 namespace OM::Norvatessa::Cli
 {
 
+namespace
+{
+
+// The keys whose value must differ from one controller to the next: given to many, they would make
+// twins on the network.
+std::optional<const wchar_t*> OneControllerKey(const SettingChanges& changes)
+{
+    if (changes.ip)
+        return SettingKeys::Ip;
+    if (changes.macTail)
+        return SettingKeys::Mac;
+    if (changes.name)
+        return SettingKeys::Name;
+    return std::nullopt;
+}
+
+ControllerOutcome SetOne(ControllerSession& session, const SiteTarget& target, const SettingChanges& changes,
+                         std::int32_t searchMs)
+{
+    std::vector<std::wstring> problems;
+    const std::optional<Xml::DeviceProperties> original = ReadController(session, target, searchMs, problems);
+    if (!original)
+        return SiteRun::Failure(target.address, problems, session.Unanswered());
+    const CheckedWrite written =
+        WriteChecked(session, target.address, ApplySettingChanges(*original, changes));
+    if (!written.address)
+    {
+        ControllerOutcome failed = SiteRun::Failure(target.address, written.problems, session.Unanswered());
+        failed.changed = session.WriteConfirmed();
+        return failed;
+    }
+    ControllerOutcome done{target.address, ControllerOutcome::Result::Done, CliText::Changed(target.address)};
+    done.changed = true;
+    return done;
+}
+
+} // namespace
+
 ExitCode RunSet(const CommandLine& line, Console& console)
 {
-    const std::optional<ControllerTarget> target = ReadTarget(line, console);
-    if (!target)
-        return ExitCode::BadUsage;
-    // Every word is checked before the search, so that a refused one sends nothing at all.
-    const ParsedSettingChanges parsed =
-        ParseSettingChanges(std::vector<std::wstring>(line.operands.begin() + 1, line.operands.end()));
+    // The addresses come first, the changes after them.
+    const auto firstChange = std::find_if_not(line.operands.begin(), line.operands.end(), IsTargetText);
+    const std::vector<std::wstring> addresses(line.operands.begin(), firstChange);
+    const std::vector<std::wstring> words(firstChange, line.operands.end());
+    if (!NamesSite(line, addresses.size()))
+    {
+        const std::optional<ControllerTarget> target = ReadTarget(line, console);
+        if (!target)
+            return ExitCode::BadUsage;
+        // Every word is checked before the search, so that a refused one sends nothing at all.
+        const ParsedSettingChanges parsed =
+            ParseSettingChanges(std::vector<std::wstring>(line.operands.begin() + 1, line.operands.end()));
+        if (parsed.error)
+            return TellUsage(console, *parsed.error, line.command);
+
+        GivenCredentialsPrompt prompt(target->credentials);
+        ControllerSession session(DeviceManager::Instance(), prompt);
+        const std::optional<Xml::DeviceProperties> original = FindAndRead(session, console, *target);
+        if (!original)
+            return ExitCode::Failed;
+        const Xml::DeviceProperties edited = ApplySettingChanges(*original, parsed.changes);
+        const std::optional<std::uint32_t> now = WriteAndVerify(session, console, target->address, edited);
+        if (!now)
+            return ExitCode::Failed;
+        console.out.WriteLine(*now == target->address ? CliText::Changed(target->address)
+                                                      : CliText::Moved(target->address, *now));
+        return ExitCode::Done;
+    }
+
+    const ParsedSettingChanges parsed = ParseSettingChanges(words);
     if (parsed.error)
         return TellUsage(console, *parsed.error, line.command);
-
-    GivenCredentialsPrompt prompt(target->credentials);
-    ControllerSession session(DeviceManager::Instance(), prompt);
-    const std::optional<Xml::DeviceProperties> original = FindAndRead(session, console, *target);
-    if (!original)
-        return ExitCode::Failed;
-    const Xml::DeviceProperties edited = ApplySettingChanges(*original, parsed.changes);
-    const std::optional<std::uint32_t> now = WriteAndVerify(session, console, target->address, edited);
-    if (!now)
-        return ExitCode::Failed;
-    console.out.WriteLine(*now == target->address ? CliText::Changed(target->address)
-                                                  : CliText::Moved(target->address, *now));
-    return ExitCode::Done;
+    if (const std::optional<const wchar_t*> key = OneControllerKey(parsed.changes))
+        return TellUsage(console, CliText::OneControllerKey(*key), line.command);
+    std::optional<SiteTargets> targets = ReadSiteTargets(line, console, addresses);
+    if (!targets)
+        return ExitCode::BadUsage;
+    std::optional<SiteRun> run = SiteRun::Prepare(line, console, std::move(*targets));
+    if (!run)
+        return ExitCode::BadUsage;
+    return run->Run([&](ControllerSession& session, const SiteTarget& target) {
+        return SetOne(session, target, parsed.changes, run->SearchMs());
+    });
 }
 
 } // namespace OM::Norvatessa::Cli

@@ -1,10 +1,41 @@
 #include "tests/cli/CliSiteTest.h"
 
 #include "engine/AddressText.h"
+#include "helpers/ExecutablePath.h"
 #include "xml/Utf16File.h"
 
 namespace OM::Norvatessa::Testing
 {
+
+TemporaryFolder::TemporaryFolder()
+{
+    const std::wstring program = OM::Helpers::ExecutablePath();
+    path = program.substr(0, program.find_last_of(L'\\') + 1) + L"cli-backups-" +
+           std::to_wstring(::GetCurrentProcessId());
+    EXPECT_TRUE(::CreateDirectoryW(path.c_str(), nullptr)) << ::GetLastError();
+}
+
+TemporaryFolder::~TemporaryFolder()
+{
+    for (const std::wstring& file : files)
+        ::DeleteFileW(file.c_str());
+    ::RemoveDirectoryW(path.c_str());
+}
+
+std::wstring TemporaryFolder::File(const std::wstring& name)
+{
+    files.push_back(path + L"\\" + name);
+    return files.back();
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes)
+{
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << ::GetLastError();
+    DWORD written = 0;
+    EXPECT_TRUE(::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    ::CloseHandle(file);
+}
 
 CliResult CliSiteTest::Cli(std::vector<std::wstring> arguments)
 {

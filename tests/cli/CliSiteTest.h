@@ -10,6 +10,27 @@
 namespace OM::Norvatessa::Testing
 {
 
+// A folder beside the test program, removed with what it holds. Wine's TEMP may name a folder its prefix
+// lacks; and Wine names files in the build machine's locale, which may have no Cyrillic.
+class TemporaryFolder
+{
+public:
+    TemporaryFolder();
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    // A file in the folder, removed with it.
+    std::wstring File(const std::wstring& name);
+    const std::wstring& Path() const noexcept { return path; }
+
+private:
+    std::wstring path;
+    std::vector<std::wstring> files;
+};
+
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+
 // The console program against a simulated site that starts empty for every test.
 class CliSiteTest : public ControllerSiteTest
 {

@@ -8,6 +8,7 @@
 using namespace OM::Norvatessa;
 using namespace OM::Norvatessa::Testing;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 namespace
 {
@@ -82,4 +83,48 @@ TEST_F(ExchangeFailureTest, StalledControllerEndsWithinTheTimeoutsAndGetsNoWrite
         EXPECT_LT(result.elapsedMs, bound) << result;
     }
     EXPECT_TRUE(Requests("POST").empty());
+}
+
+TEST_F(ExchangeFailureTest, SetOnASiteTriesEveryControllerAndSaysWhichWereChanged)
+{
+    const std::uint32_t plain = Add("");
+    const std::uint32_t guarded = Add("flag=2 admin=boss:secret");
+    const std::uint32_t stalled = Add("http=stall");
+    const std::uint32_t refusing = Add("flag=2 admin=boss:secret");
+    TemporaryFolder folder;
+    const std::wstring credentials = folder.File(L"credentials.txt");
+    WriteBytes(credentials, "127.0.0.3,boss,secret\r\n127.0.0.5,boss,guess\r\n");
+
+    const CliResult result =
+        Cli({L"set", L"--all", L"sensor1=analog", L"--credentials", credentials, L"--format", L"json"});
+    EXPECT_EQ(result.exitCode, 1u) << result;
+    EXPECT_THAT(result.err, HasSubstr("Настройки контроллера 127.0.0.2 изменены.\r\n"
+                                      "Настройки контроллера 127.0.0.3 изменены.\r\n"
+                                      "Контроллер 127.0.0.4, Авторизация: "));
+    EXPECT_THAT(result.err,
+                HasSubstr("\r\nКонтроллер 127.0.0.5, Авторизация: Контроллер не принял имя и пароль.\r\n"
+                          "Готово: 2 из 4; не ответили: 1; с ошибкой: 1\r\n"));
+    EXPECT_THAT(result.out,
+                HasSubstr("{\"address\": \"127.0.0.3\", \"result\": \"done\", \"changed\": true, "
+                          "\"message\": \"Настройки контроллера 127.0.0.3 изменены.\"},\r\n"
+                          "  {\"address\": \"127.0.0.4\", \"result\": \"unanswered\", \"changed\": false"));
+    EXPECT_THAT(result.out,
+                HasSubstr("{\"address\": \"127.0.0.5\", \"result\": \"failed\", \"changed\": false"));
+    for (const std::string* said : {&result.out, &result.err})
+    {
+        EXPECT_THAT(*said, Not(HasSubstr("secret")));
+        EXPECT_THAT(*said, Not(HasSubstr("guess")));
+    }
+    for (const std::uint32_t changed : {plain, guarded})
+        EXPECT_EQ(Show(changed).at("sentype"), "1");
+    for (const std::uint32_t unchanged : {stalled, refusing})
+        EXPECT_EQ(Show(unchanged).at("sentype"), "0");
+
+    // Stopped at the first failure, the controllers after it are left as they are.
+    const CliResult stopped = Cli({L"set", Wide(refusing), Wide(plain), L"buzzer=on", L"--credentials",
+                                   credentials, L"--stop-on-error"});
+    EXPECT_EQ(stopped.exitCode, 1u) << stopped;
+    EXPECT_THAT(stopped.out, HasSubstr("Готово: 0 из 2; с ошибкой: 1; не обработаны после ошибки: 1"))
+        << stopped;
+    EXPECT_EQ(Show(plain).at("flag"), "0");
 }

@@ -96,6 +96,16 @@ TEST_F(RefusalTest, CommandLinesThatCannotBeReadExitWithTwoAndPointToTheHelp)
         {{L"set", L"255.255.255.255:80", L"buzzer=on"}, "«255.255.255.255:80» — не адрес контроллера"},
         {{L"backup", Wide(controller) + L":80x", L"Z:\\nowhere\\backup.xml"}, "и после двоеточия порт"},
         {{L"get", Wide(controller), L"--add", Wide(controller)}, "неизвестный параметр «--add»"},
+        {{L"set", L"--all", L"name=Склад"}, "ключ «name» задаётся только одному контроллеру"},
+        {{L"set", Wide(controller), L"127.0.0.3", L"ip=127.0.0.9"}, "ключ «ip» задаётся только одному"},
+        {{L"set", L"--from", L"Z:\\nowhere\\list.txt", L"mac=AB-CD"}, "ключ «mac» задаётся только одному"},
+        {{L"get", Wide(controller), L"127.0.0.3", Wide(controller)}, "контроллер 127.0.0.2 задан дважды"},
+        {{L"get", L"--all", Wide(controller)}, "или параметром --all, или адресами"},
+        {{L"restore", L"127.0.0", L"Z:\\nowhere\\backup.xml"}, "«127.0.0» — не адрес контроллера"},
+        {{L"backup", L"--from", L"Z:\\nowhere\\list.txt", L"Z:\\nowhere"},
+         "Не удалось прочитать файл «Z:\\nowhere\\list.txt»"},
+        {{L"set", Wide(controller), L"buzzer=on", L"--credentials", L"Z:\\nowhere\\login.txt"},
+         "Не удалось прочитать файл «Z:\\nowhere\\login.txt»"},
     };
     for (const auto& [line, said] : refused)
     {

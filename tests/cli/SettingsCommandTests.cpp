@@ -1,6 +1,6 @@
 // "get", "set", "backup" and "restore" of the real console program against simulated controllers: what
 // each shows, sends and writes, and that a backup restored gives the controller back as it was.
-#include "helpers/ExecutablePath.h"
+#include "helpers/UniqueHandle.h"
 #include "helpers/WinsockHandles.h"
 #include "tests/cli/CliSiteTest.h"
 #include "xml/ConfigDocument.h"
@@ -20,38 +20,6 @@ namespace
 
 using Settings = std::map<std::string, std::string>;
 
-// A folder beside the test program, removed with what it holds. Wine's TEMP may name a folder its prefix
-// lacks; and Wine names files in the build machine's locale, which may have no Cyrillic.
-class TemporaryFolder
-{
-public:
-    TemporaryFolder()
-    {
-        const std::wstring program = OM::Helpers::ExecutablePath();
-        path = program.substr(0, program.find_last_of(L'\\') + 1) + L"cli-backups-" +
-               std::to_wstring(::GetCurrentProcessId());
-        EXPECT_TRUE(::CreateDirectoryW(path.c_str(), nullptr)) << ::GetLastError();
-    }
-    ~TemporaryFolder()
-    {
-        for (const std::wstring& file : files)
-            ::DeleteFileW(file.c_str());
-        ::RemoveDirectoryW(path.c_str());
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    std::wstring File(const std::wstring& name)
-    {
-        files.push_back(path + L"\\" + name);
-        return files.back();
-    }
-
-private:
-    std::wstring path;
-    std::vector<std::wstring> files;
-};
-
 std::string ReadBytes(const std::wstring& path)
 {
     std::string bytes;
@@ -65,15 +33,6 @@ std::string ReadBytes(const std::wstring& path)
         bytes.append(buffer, read);
     ::CloseHandle(file);
     return bytes;
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes)
-{
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << ::GetLastError();
-    DWORD written = 0;
-    EXPECT_TRUE(::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-    ::CloseHandle(file);
 }
 
 // The attributes of the "net" element of a document file in Windows-1251, as UTF-8 key=value pairs.
@@ -314,4 +273,145 @@ TEST_F(SettingsCommandTest, ControllerGivenWithItsPortIsReachedWithoutASearch)
     EXPECT_EQ(wrong.exitCode, 1u) << wrong;
     EXPECT_THAT(wrong.err, HasSubstr("Контроллер 127.0.0.2")) << wrong;
     EXPECT_EQ(ProbesHeard(), 0);
+}
+
+TEST_F(SettingsCommandTest, WholeSiteIsListedBackedUpAndPutBackAfterOneSearch)
+{
+    const std::uint32_t first = Add("name=Склад%20№1 sentype=5 seninv=3 flag=1 admin=boss:secret");
+    const std::uint32_t unnamed = Add("name=");
+    const std::uint32_t gate = Add("name=Ворота,%20север port=8081");
+    const std::uint32_t site[] = {first, unnamed, gate};
+    std::map<std::uint32_t, Settings> original;
+    for (const std::uint32_t controller : site)
+        original[controller] = Show(controller);
+
+    // Written to a file, the listing opens in a spreadsheet as UTF-8.
+    const std::wstring listing = folder.File(L"site.csv");
+    {
+        SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+        const OM::Helpers::UniqueFileHandle file(::CreateFileW(
+            listing.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS, 0, nullptr));
+        const CliResult csv =
+            RunCli({L"get", L"--all", L"--format", L"csv", L"--time", L"500"}, 60000, file.get());
+        EXPECT_EQ(csv.exitCode, 0u) << csv;
+        EXPECT_THAT(csv.err, HasSubstr("Готово: 3 из 3")) << csv;
+    }
+    const auto repeated = [](const std::string& word, int times) {
+        std::string text;
+        for (int count = 0; count < times; ++count)
+            text += word + ",";
+        return text;
+    };
+    EXPECT_EQ(ReadBytes(listing),
+              "\xEF\xBB\xBF"
+              "address,port,name,mask,gateway,mac,sensor1,sensor2,sensor3,sensor4,sensor5,sensor6,sensor7,"
+              "sensor8,contact1,contact2,contact3,contact4,contact5,contact6,contact7,contact8,buzzer,"
+              "ask-password,admin-login,user-login\r\n"
+              "127.0.0.2,80,Склад №1,255.0.0.0,127.0.0.1,00-1A-2B-00-00-02,analog,digital,analog," +
+                  repeated("digital", 5) + "open,open," + repeated("closed", 6) +
+                  "on,off,boss,user\r\n"
+                  "127.0.0.3,80,,255.0.0.0,127.0.0.1,00-1A-2B-00-00-03," +
+                  repeated("digital", 8) + repeated("closed", 8) +
+                  "off,off,admin,user\r\n"
+                  "127.0.0.4,8081,\"Ворота, север\",255.0.0.0,127.0.0.1,00-1A-2B-00-00-04," +
+                  repeated("digital", 8) + repeated("closed", 8) + "off,off,admin,user\r\n");
+    const int probesBefore = ProbesHeard();
+    const CliResult json = Cli({L"get", Wide(gate), Wide(first), L"--format", L"json", L"--show-passwords"});
+    EXPECT_EQ(json.exitCode, 0u) << json;
+    const int probesOfTwo = ProbesHeard() - probesBefore;
+    ASSERT_EQ(Cli({L"get", Wide(gate)}).exitCode, 0u);
+    EXPECT_EQ(ProbesHeard() - probesBefore - probesOfTwo, probesOfTwo)
+        << "one search serves every controller";
+    EXPECT_EQ(json.out.rfind("[\r\n  {\r\n    \"name\": \"Ворота, север\",\r\n", 0), 0u) << json;
+    EXPECT_THAT(json.out,
+                HasSubstr("    \"admin\": {\"login\": \"boss\", \"password\": \"secret\"},\r\n"
+                          "    \"user\": {\"login\": \"user\", \"password\": \"user\"}\r\n  }\r\n]\r\n"));
+
+    // One file per controller, named after its address, the controller's document byte for byte.
+    const CliResult backup = Cli({L"backup", L"--all", folder.Path()});
+    ASSERT_EQ(backup.exitCode, 0u) << backup;
+    std::map<std::uint32_t, std::wstring> files;
+    for (const std::uint32_t controller : site)
+    {
+        files[controller] = folder.File(Wide(controller) + L".xml");
+        EXPECT_EQ(ReadBytes(files[controller]), AnswerBody(controller, controller == gate ? 8081 : 80));
+        EXPECT_THAT(backup.out, HasSubstr("Настройки контроллера " + Text(controller) +
+                                          " сохранены в файл «" + Utf8(files[controller].c_str()) + "»."));
+    }
+    EXPECT_THAT(backup.out, HasSubstr("Готово: 3 из 3\r\n"));
+    // A backup already there is never written over, unless --force says so.
+    Set(unnamed, "name=Новое");
+    const CliResult again = Cli({L"backup", Wide(unnamed), Wide(first), folder.Path()});
+    EXPECT_EQ(again.exitCode, 1u) << again;
+    EXPECT_THAT(again.out, HasSubstr("Файл «" + Utf8(files[unnamed].c_str()) + "» уже есть")) << again;
+    EXPECT_EQ(DocumentAttributes(ReadBytes(files[unnamed])), original[unnamed]);
+    const CliResult forced = Cli({L"backup", Wide(unnamed), L"--force", Wide(first), folder.Path()});
+    EXPECT_EQ(forced.exitCode, 0u) << forced;
+    EXPECT_EQ(DocumentAttributes(ReadBytes(files[unnamed])).at("name"), "Новое");
+    Set(unnamed, "name=");
+    ASSERT_EQ(Cli({L"backup", L"--force", L"--from", listing, folder.Path()}).exitCode, 0u);
+
+    Set(first, "name=Другое sentype=0 flag=0");
+    Set(unnamed, "name=Без%20имени seninv=255");
+    Set(gate, "sentype=255 gate=127.0.0.9");
+    const CliResult restore = Cli({L"restore", folder.Path()});
+    ASSERT_EQ(restore.exitCode, 0u) << restore;
+    for (const std::uint32_t controller : site)
+    {
+        EXPECT_EQ(Show(controller), original[controller]);
+        EXPECT_THAT(restore.out,
+                    HasSubstr("Настройки контроллера " + Text(controller) + " восстановлены из файла «" +
+                              Utf8(files[controller].c_str()) + "»."));
+    }
+    EXPECT_THAT(restore.out, HasSubstr("Готово: 3 из 3\r\n"));
+}
+
+TEST_F(SettingsCommandTest, SiteCommandsRefuseBadFilesBeforeSendingAnything)
+{
+    const std::uint32_t controller = Add("name=Склад");
+    const std::wstring list = folder.File(L"list.txt");
+    WriteBytes(list, "127.0.0.2\r\nсклад\r\n");
+    const std::wstring credentials = folder.File(L"credentials.txt");
+    WriteBytes(credentials, "127.0.0.2,boss,secret\r\n127.0.0.3;boss;topsecret\r\n");
+    const std::wstring twice = folder.File(L"twice.txt");
+    WriteBytes(twice, "127.0.0.2,boss,secret\r\n127.0.0.2,boss,other\r\n");
+    const std::wstring plain = folder.File(L"plain.txt");
+    WriteBytes(plain, "");
+    const auto document = [](const std::string& attributes) {
+        return "<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n<om>\n\t<net " + attributes +
+               " />\n</om>\n";
+    };
+    const std::wstring anonymous = folder.File(L"anonymous.xml");
+    WriteBytes(anonymous, document("name=\"Склад\" sentype=\"3\""));
+    const std::wstring same = folder.File(L"same.xml");
+    WriteBytes(same, document("ip=\"127.0.0.2\" sentype=\"1\""));
+    const std::wstring again = folder.File(L"again.xml");
+    WriteBytes(again, document("ip=\"127.0.0.2\" sentype=\"2\""));
+
+    const std::pair<std::vector<std::wstring>, std::string> refused[] = {
+        {{L"get", L"--from", list}, "«" + Utf8(list.c_str()) + "» строка 2 — не адрес контроллера"},
+        {{L"get", Wide(controller), L"--credentials", credentials},
+         "«" + Utf8(credentials.c_str()) + "» строка 2"},
+        {{L"get", L"--all", L"--credentials", twice}, "контроллера 127.0.0.2 заданы дважды"},
+        {{L"backup", L"--all", plain + L"\\site"},
+         "не удалось создать папку «" + Utf8(plain.c_str()) + "\\site»"},
+        {{L"restore", same, anonymous}, "в файле «" + Utf8(anonymous.c_str()) + "» нет адреса контроллера"},
+        {{L"restore", same, again}, "«" + Utf8(same.c_str()) + "» и «" + Utf8(again.c_str()) + "» содержат"},
+    };
+    for (const auto& [line, said] : refused)
+    {
+        const CliResult result = Cli(line);
+        EXPECT_EQ(result.exitCode, 2u) << result;
+        EXPECT_THAT(result.err, HasSubstr(said)) << result;
+        EXPECT_THAT(result.err, Not(HasSubstr("secret"))) << result;
+    }
+    EXPECT_TRUE(Requests().empty());
+    EXPECT_EQ(ProbesHeard(), 0);
+
+    // The listing of "discover" names controllers by its first column, under its header.
+    const std::wstring found = folder.File(L"found.csv");
+    WriteBytes(found, "address,port,name,conflict,answered\r\n127.0.0.2,80,Склад,no,yes\r\n");
+    const CliResult listed = Cli({L"get", L"--from", found, L"--format", L"csv"});
+    EXPECT_EQ(listed.exitCode, 0u) << listed;
+    EXPECT_THAT(listed.out, HasSubstr("\r\n127.0.0.2,80,Склад,")) << listed;
 }

@@ -85,7 +85,8 @@ struct Controller
     std::uint8_t flags = 0;
 
     HttpMode httpMode = HttpMode::Ok;
-    int dripMs = 50; // between the bytes of an answer in the Drip mode
+    int dripMs = 50;  // between the bytes of an answer in the Drip mode
+    int answerMs = 0; // from a request to its answer, in every mode that answers: a slow controller
 
     std::array<char, 3> digits{'1', '2', '3'};
     ReplyKind kind = ReplyKind::Reply;

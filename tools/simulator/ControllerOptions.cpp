@@ -165,6 +165,8 @@ std::string ControllerOptions::Read(std::string_view words, bool adding)
             setting(&Controller::httpMode, *HttpModeFromName(value));
         else if (key == "drip" && (parsed = number(1, 60000)))
             setting(&Controller::dripMs, *parsed);
+        else if (key == "answer-delay" && (parsed = number(0, 60000)))
+            setting(&Controller::answerMs, *parsed);
         else if (key == "name" && (text = PercentDecoded(value)))
         {
             // {n} is the controller's number on the site; the name is in Windows-1251 once that is in.

@@ -492,8 +492,22 @@ void HttpService::Send(std::uint64_t id, const HttpRequest& request, Answer answ
                   request.method + " " + request.target + " [" + JoinedHeaders(request) + "] body " +
                   std::to_string(request.body.size()) + " bytes: " + outcome);
     log.Add(connection.receivedOn, request, answer.status == 0 ? "-" : std::to_string(answer.status));
-    if (answer.status != 0)
-        Flush(id);
+    if (answer.status == 0)
+        return;
+    if (controller.answerMs > 0 && !connection.dripScheduled)
+    {
+        // A slow controller: the answer waits, held back like a drip, and then goes out as it would.
+        connection.dripScheduled = true;
+        loop.At(EventLoop::Clock::now() + std::chrono::milliseconds(controller.answerMs), [this, id] {
+            if (Connection* waiting = Find(id))
+            {
+                waiting->dripScheduled = false;
+                Flush(id);
+            }
+        });
+        return;
+    }
+    Flush(id);
 }
 
 void HttpService::Flush(std::uint64_t id)

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "xml/DeviceProperties.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace OM::Norvatessa::Cli
+{
+
+// One controller of "get" on a site: where it answered, and what it holds.
+struct InventoryRow
+{
+    std::uint32_t address = 0;
+    Xml::DeviceProperties properties;
+};
+
+// The site's settings, one row per controller, ending in a line feed. CSV: one header line whose columns
+// are the keys of "set" (address, port, name, mask, gateway, mac, sensor1…8, contact1…8, buzzer,
+// ask-password, admin-login, user-login, and the two passwords last with `showPasswords`), RFC 4180 quoting.
+// JSON: an array of the objects "get --format json" shows.
+std::wstring InventoryCsv(const std::vector<InventoryRow>& rows, bool showPasswords);
+std::wstring InventoryJson(const std::vector<InventoryRow>& rows, bool showPasswords);
+
+} // namespace OM::Norvatessa::Cli

@@ -1,0 +1,203 @@
+#include "cli/SiteRun.h"
+
+#include "cli/CliText.h"
+#include "cli/CommandSupport.h"
+#include "cli/JsonText.h"
+#include "engine/AddressText.h"
+
+#include <algorithm>
+
+namespace OM::Norvatessa::Cli
+{
+
+namespace
+{
+
+using Result = ControllerOutcome::Result;
+
+// The line "Контроллер 37 из 300: 192.168.0.54" on a console, drawn over itself; cleared before any other
+// line is written, so that the outcome lines never run into it. Logs and pipes get none of it.
+class ProgressLine
+{
+public:
+    explicit ProgressLine(ConsoleStream& stream) : stream(stream) {}
+    ~ProgressLine() { Clear(); }
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+
+    void Show(const std::wstring& text)
+    {
+        if (!stream.IsConsole())
+            return;
+        std::wstring line = L"\r" + text;
+        if (text.size() < drawn)
+            line.append(drawn - text.size(), L' ');
+        stream.Write(line);
+        drawn = text.size();
+    }
+
+    void Clear()
+    {
+        if (drawn == 0)
+            return;
+        stream.Write(L"\r" + std::wstring(drawn, L' ') + L"\r");
+        drawn = 0;
+    }
+
+private:
+    ConsoleStream& stream;
+    std::size_t drawn = 0;
+};
+
+const wchar_t* ResultWord(Result result)
+{
+    switch (result)
+    {
+    case Result::Done:
+        return L"done";
+    case Result::Unanswered:
+        return L"unanswered";
+    case Result::Failed:
+        return L"failed";
+    case Result::Skipped:
+        return L"skipped";
+    }
+    return L"";
+}
+
+std::wstring JsonOutcomes(const std::vector<ControllerOutcome>& outcomes)
+{
+    std::vector<std::wstring> objects;
+    for (const ControllerOutcome& outcome : outcomes)
+    {
+        std::wstring json = L"{\"address\": " + JsonString(AddressText(outcome.address));
+        json += L", \"result\": \"";
+        json += ResultWord(outcome.result);
+        json += L"\", \"changed\": ";
+        json += JsonBool(outcome.changed);
+        if (!outcome.file.empty())
+            json += L", \"file\": " + JsonString(outcome.file);
+        json += L", \"message\": " + JsonString(outcome.text) + L'}';
+        objects.push_back(std::move(json));
+    }
+    return JsonArray(objects);
+}
+
+} // namespace
+
+std::optional<SiteRun> SiteRun::Prepare(const CommandLine& line, Console& console, SiteTargets targets)
+{
+    SearchChoice search = ChooseSearch(line);
+    if (search.error)
+        return TellUsage(console, *search.error, line.command), std::nullopt;
+    std::optional<CredentialsBook> credentials = CredentialsBook::Read(line, console);
+    if (!credentials)
+        return std::nullopt;
+    SiteRun run(console, std::move(targets), std::move(search.options), std::move(*credentials));
+    run.stopOnError = line.Has(L"--stop-on-error");
+    run.json = line.Value(L"--format") == L"json";
+    return run;
+}
+
+ControllerOutcome SiteRun::Failure(std::uint32_t address, const std::vector<std::wstring>& problems,
+                                   bool unanswered)
+{
+    ControllerOutcome outcome{address, unanswered ? Result::Unanswered : Result::Failed};
+    for (const std::wstring& problem : problems)
+    {
+        if (!outcome.text.empty())
+            outcome.text += L' ';
+        outcome.text += problem;
+    }
+    std::replace(outcome.text.begin(), outcome.text.end(), L'\n', L' ');
+    return outcome;
+}
+
+bool SiteRun::NeedsSearch() const
+{
+    return targets.all || std::any_of(targets.targets.begin(), targets.targets.end(),
+                                      [](const SiteTarget& target) { return !target.port; });
+}
+
+ExitCode SiteRun::Run(const Action& action)
+{
+    GivenCredentialsPrompt prompt(std::nullopt);
+    ControllerSession session(DeviceManager::Instance(), prompt);
+    if (NeedsSearch())
+    {
+        const std::vector<DiscoveredController> found = SearchSite(session, console, search);
+        if (session.SearchFailure())
+            return Ended();
+        for (const std::wstring& conflict : session.Conflicts())
+            console.err.WriteLine(conflict);
+        if (targets.all)
+        {
+            for (const DiscoveredController& controller : found)
+            {
+                if (controller.answered)
+                    targets.targets.push_back(SiteTarget{controller.address, std::nullopt});
+            }
+            if (targets.targets.empty())
+            {
+                console.err.WriteLine(CliText::NoneAnswered(search.timeMs));
+                return Ended();
+            }
+        }
+    }
+
+    ProgressLine progress(console.err);
+    const std::size_t count = targets.targets.size();
+    bool stopped = false;
+    for (std::size_t index = 0; index < count; ++index)
+    {
+        const SiteTarget& target = targets.targets[index];
+        if (stopped)
+        {
+            outcomes.push_back(ControllerOutcome{target.address, Result::Skipped});
+            continue;
+        }
+        progress.Show(CliText::SiteProgress(index + 1, count, target.address));
+        prompt.Use(credentials.For(target.address));
+        ControllerOutcome outcome = action(session, target);
+        outcome.address = target.address;
+        progress.Clear();
+        Tell(outcome);
+        stopped = stopOnError && outcome.result != Result::Done;
+        outcomes.push_back(std::move(outcome));
+    }
+    TellSummary();
+    if (json)
+        console.out.Write(JsonOutcomes(outcomes));
+    const bool allDone = std::all_of(outcomes.begin(), outcomes.end(), [](const ControllerOutcome& outcome) {
+        return outcome.result == Result::Done;
+    });
+    return allDone ? ExitCode::Done : ExitCode::Failed;
+}
+
+ExitCode SiteRun::Ended()
+{
+    // A script reading the outcomes gets a list even when no controller was tried.
+    if (json)
+        console.out.Write(JsonOutcomes(outcomes));
+    return ExitCode::Failed;
+}
+
+void SiteRun::Tell(const ControllerOutcome& outcome)
+{
+    ConsoleStream& stream = linesToError || json ? console.err : console.out;
+    stream.WriteLine(outcome.text);
+}
+
+void SiteRun::TellSummary()
+{
+    const auto counted = [this](Result result) {
+        return static_cast<std::size_t>(
+            std::count_if(outcomes.begin(), outcomes.end(),
+                          [result](const ControllerOutcome& outcome) { return outcome.result == result; }));
+    };
+    ConsoleStream& stream = linesToError || json ? console.err : console.out;
+    stream.WriteLine(CliText::SiteSummary(counted(Result::Done), outcomes.size(), counted(Result::Unanswered),
+                                          counted(Result::Failed), counted(Result::Skipped)));
+}
+
+} // namespace OM::Norvatessa::Cli

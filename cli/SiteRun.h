@@ -1,0 +1,102 @@
+#pragma once
+
+#include "cli/CommandLine.h"
+#include "cli/ConsoleStream.h"
+#include "cli/ControllerSession.h"
+#include "cli/CredentialsBook.h"
+#include "cli/ExitCode.h"
+#include "cli/SearchOptions.h"
+#include "cli/SiteTargets.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace OM::Norvatessa::Cli
+{
+
+// What became of one controller of a site.
+struct ControllerOutcome
+{
+    enum class Result
+    {
+        Done,
+        Unanswered, // it did not answer the search, the connection or the request
+        Failed,     // it answered with a refusal, or its check failed
+        Skipped,    // not tried: --stop-on-error stopped at an earlier controller
+    };
+
+    ControllerOutcome() = default;
+    ControllerOutcome(std::uint32_t address, Result result, std::wstring text = {}, std::wstring file = {})
+        : address(address), result(result), text(std::move(text)), file(std::move(file))
+    {
+    }
+
+    std::uint32_t address = 0;
+    Result result = Result::Done;
+    std::wstring text;    // the outcome line: what was done, or why not, in the window program's words
+    std::wstring file;    // of a backup or a restore
+    bool changed = false; // the controller took a write (also when its check failed afterwards)
+};
+
+// One command run on every controller of a site, after one search, one controller after the other:
+//
+//   - the search runs once, unless every target gives its port; with --all its controllers are the targets;
+//   - each controller gets its own credentials, and on a console the progress line
+//     "Контроллер 37 из 300: 192.168.0.54" on standard error while it is being read or written;
+//   - each gets its outcome line, and the run ends with the summary ("Готово: 297 из 300; не ответили: 3");
+//     with --format json standard output is the list of outcomes instead, and the lines go to the error
+//     stream, as they always do for "get", whose standard output is the inventory;
+//   - every target is tried, unless --stop-on-error stops at the first that fails.
+class SiteRun
+{
+public:
+    // The work on one controller, which the session holds the credentials of already.
+    using Action = std::function<ControllerOutcome(ControllerSession&, const SiteTarget&)>;
+
+    // Nothing, once the user has been told why, when the search options or the credentials are refused.
+    static std::optional<SiteRun> Prepare(const CommandLine& line, Console& console, SiteTargets targets);
+
+    // Standard output is the command's listing: the outcome lines go to the error stream, and --format
+    // names the listing's format, not the outcomes'.
+    void KeepOutputForListing()
+    {
+        linesToError = true;
+        json = false;
+    }
+
+    // Done when every controller succeeded, Failed otherwise or when the search found none.
+    ExitCode Run(const Action& action);
+    const std::vector<ControllerOutcome>& Outcomes() const noexcept { return outcomes; }
+    std::int32_t SearchMs() const noexcept { return search.timeMs; }
+
+    // The outcome of a controller that did not answer the read or the write: the problems on one line.
+    static ControllerOutcome Failure(std::uint32_t address, const std::vector<std::wstring>& problems,
+                                     bool unanswered);
+
+private:
+    SiteRun(Console& console, SiteTargets targets, SearchOptions search, CredentialsBook credentials)
+        : console(console), targets(std::move(targets)), search(std::move(search)),
+          credentials(std::move(credentials))
+    {
+    }
+
+    bool NeedsSearch() const;
+    // Ends a run that tried no controller: the search failed or found none.
+    ExitCode Ended();
+    void Tell(const ControllerOutcome& outcome);
+    void TellSummary();
+
+    Console& console;
+    SiteTargets targets;
+    SearchOptions search;
+    CredentialsBook credentials;
+    bool stopOnError = false;
+    bool json = false;
+    bool linesToError = false;
+    std::vector<ControllerOutcome> outcomes;
+};
+
+} // namespace OM::Norvatessa::Cli
