@@ -11,6 +11,11 @@
 #include "ui/UiHandles.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <cwchar>
+#include <utility>
 
 namespace OM::Norvatessa
 {
@@ -19,7 +24,7 @@ namespace
 {
 
 constexpr DWORD ListStyle =
-    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER;
+    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | LVS_REPORT | LVS_SINGLESEL;
 constexpr int ListId = 1;
 constexpr wchar_t OldFirmwareName[] = L"Старая прошивка";
 
@@ -36,6 +41,60 @@ constexpr wchar_t SilentNote[] = L"Не отвечает";
 
 constexpr int ImageWidth = 20;
 constexpr COLORREF ImageMask = RGB(0xFF, 0x00, 0xFF);
+
+std::wstring ShownName(const DiscoveredController& controller)
+{
+    return controller.name.empty() ? OldFirmwareName : controller.name;
+}
+
+std::wstring Note(const DiscoveredController& controller)
+{
+    return controller.conflict ? ConflictNote : !controller.answered ? SilentNote : L"";
+}
+
+// Names and notes in the workstation's own collation, as its other programs sort them.
+int CompareText(const std::wstring& first, const std::wstring& second)
+{
+    return ::CompareStringW(LOCALE_USER_DEFAULT, 0, first.c_str(), static_cast<int>(first.size()),
+                            second.c_str(), static_cast<int>(second.size())) -
+           CSTR_EQUAL;
+}
+
+template <typename Number>
+int CompareNumbers(Number first, Number second)
+{
+    return first < second ? -1 : first > second ? 1 : 0;
+}
+
+// Puts text on the clipboard as Unicode; the clipboard owns the memory once it has taken it.
+bool PutOnClipboard(HWND owner, const std::wstring& text)
+{
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory == nullptr)
+        return false;
+    if (void* data = ::GlobalLock(memory))
+    {
+        std::memcpy(data, text.c_str(), bytes);
+        ::GlobalUnlock(memory);
+    }
+    else
+    {
+        ::GlobalFree(memory);
+        return false;
+    }
+    if (!::OpenClipboard(owner))
+    {
+        ::GlobalFree(memory);
+        return false;
+    }
+    ::EmptyClipboard();
+    const bool taken = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    ::CloseClipboard();
+    if (!taken)
+        ::GlobalFree(memory);
+    return taken;
+}
 
 } // namespace
 
@@ -126,6 +185,8 @@ bool CAppView::Fill(const std::vector<DiscoveredController>& controllers)
     ::SendMessageW(window, LVM_SETITEMCOUNT, controllers.size(), LVSICF_NOINVALIDATEALL);
     for (const DiscoveredController& controller : controllers)
         InsertRow(RowCount(), controller);
+    if (sortColumn >= 0)
+        SortRows();
     ::SendMessageW(window, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(window, nullptr, TRUE);
     ::SetFocus(window);
@@ -139,7 +200,7 @@ bool CAppView::Fill(const std::vector<DiscoveredController>& controllers)
 
 int CAppView::InsertRow(int position, const DiscoveredController& controller)
 {
-    const std::wstring name = controller.name.empty() ? OldFirmwareName : controller.name;
+    const std::wstring name = ShownName(controller);
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = position;
@@ -152,8 +213,8 @@ int CAppView::InsertRow(int position, const DiscoveredController& controller)
         return row;
     SetCell(row, 1, AddressText(controller.address));
     SetCell(row, 2, std::to_wstring(controller.port));
-    if (controller.conflict || !controller.answered)
-        SetCell(row, 3, controller.conflict ? ConflictNote : SilentNote);
+    if (const std::wstring note = Note(controller); !note.empty())
+        SetCell(row, 3, note);
     return row;
 }
 
@@ -169,9 +230,27 @@ void CAppView::ShowFound(const std::vector<DiscoveredController>& controllers)
 
 void CAppView::ShowOneFound(const DiscoveredController& controller)
 {
-    // Rows are in address order: the first row past the controller's address is where it goes.
     int low = 0;
     int high = RowCount();
+    if (sortColumn >= 0)
+    {
+        if (FindRow(controller.address) >= 0)
+            return;
+        // In the chosen order: the first row that goes after the controller is where it goes.
+        const RowKey key{ShownName(controller), controller.address, controller.port, Note(controller),
+                         controller.address};
+        while (low < high)
+        {
+            const int middle = (low + high) / 2;
+            if (Compare(KeyOf(middle), key) <= 0)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        InsertRow(low, controller);
+        return;
+    }
+    // Rows are in address order: the first row past the controller's address is where it goes.
     while (low < high)
     {
         const int middle = (low + high) / 2;
@@ -233,17 +312,151 @@ void CAppView::OnContextMenu(LPARAM position)
     const HMENU popup = menu ? ::GetSubMenu(menu.get(), 1) : nullptr;
     if (popup == nullptr)
         return;
-    const int x = static_cast<short>(LOWORD(position));
-    const int y = static_cast<short>(HIWORD(position));
+    POINT at{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+    // From the keyboard (Shift+F10, the menu key) the menu opens at the selected row.
+    if (position == -1)
+    {
+        RECT row{};
+        row.left = LVIR_LABEL;
+        ::SendMessageW(window, LVM_GETITEMRECT, static_cast<WPARAM>(SelectedRow()),
+                       reinterpret_cast<LPARAM>(&row));
+        at = POINT{row.left, row.bottom};
+        ::ClientToScreen(window, &at);
+    }
     ::EnableMenuItem(popup, ID_FORGET_CONTROLLER,
                      MF_BYCOMMAND |
                          (addedAddresses.contains(RowAddress(SelectedRow())) ? MF_ENABLED : MF_GRAYED));
-    const UINT chosen =
-        static_cast<UINT>(::TrackPopupMenu(popup, TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0, window, nullptr));
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenu(popup, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, window, nullptr));
     if (chosen == ID_CONTROLLER_SETTINGS)
         OpenSelected();
+    else if (chosen == ID_COPY)
+        CopySelected();
+    else if (chosen == ID_OPEN_WEB_PAGE)
+        OpenSelectedWebPage();
     else if (chosen == ID_FORGET_CONTROLLER)
         ForgetSelected();
+}
+
+bool CAppView::CopySelected()
+{
+    const int row = SelectedRow();
+    return row >= 0 &&
+           PutOnClipboard(window, CellText(row, 0) + L"\t" + CellText(row, 1) + L"\t" + CellText(row, 2));
+}
+
+std::wstring CAppView::SelectedWebPage() const
+{
+    const int row = SelectedRow();
+    return row < 0 ? std::wstring() : L"http://" + CellText(row, 1) + L":" + CellText(row, 2) + L"/";
+}
+
+void CAppView::OpenSelectedWebPage()
+{
+    // The workstation's browser: whatever opens http addresses there.
+    if (const std::wstring page = SelectedWebPage(); !page.empty())
+        ::ShellExecuteW(window, L"open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CAppView::SortBy(int column)
+{
+    if (column < 0 || column >= static_cast<int>(std::size(Columns)))
+        return;
+    sortAscending = column != sortColumn || !sortAscending;
+    sortColumn = column;
+    SortRows();
+    ShowSortArrow();
+    const int selected = SelectedRow();
+    if (selected >= 0)
+        ::SendMessageW(window, LVM_ENSUREVISIBLE, static_cast<WPARAM>(selected), FALSE);
+}
+
+CAppView::RowKey CAppView::KeyOf(int row) const
+{
+    const std::uint32_t rowAddress = RowAddress(row);
+    return RowKey{CellText(row, 0), ParseAddress(CellText(row, 1)).value_or(rowAddress),
+                  static_cast<std::uint16_t>(std::wcstoul(CellText(row, 2).c_str(), nullptr, 10)),
+                  CellText(row, 3), rowAddress};
+}
+
+int CAppView::Compare(const RowKey& first, const RowKey& second) const
+{
+    int order = 0;
+    switch (sortColumn)
+    {
+    case 0:
+        order = CompareText(first.name, second.name);
+        break;
+    case 2:
+        order = CompareNumbers(first.port, second.port);
+        break;
+    case 3:
+        order = CompareText(first.note, second.note);
+        break;
+    default:
+        break;
+    }
+    // Rows alike in the column go by address, then port and name, so that the order is the same each time.
+    if (order == 0)
+        order = CompareNumbers(first.address, second.address);
+    if (order == 0)
+        order = CompareNumbers(first.port, second.port);
+    if (order == 0)
+        order = CompareText(first.name, second.name);
+    return sortAscending ? order : -order;
+}
+
+int CALLBACK CAppView::CompareSortedRows(LPARAM first, LPARAM second, LPARAM context)
+{
+    const auto& [view, keys] =
+        *reinterpret_cast<const std::pair<const CAppView*, std::vector<RowKey>*>*>(context);
+    const int order =
+        view->Compare((*keys)[static_cast<std::size_t>(first)], (*keys)[static_cast<std::size_t>(second)]);
+    // Rows alike in everything keep their places.
+    return order != 0 ? order : CompareNumbers(first, second);
+}
+
+void CAppView::SortRows()
+{
+    // The list hands the comparison only the rows' lParams, which hold the addresses that rows are found
+    // by: during the sort each holds the index of its row's key instead, and its address again after it.
+    const int count = RowCount();
+    std::vector<RowKey> keys;
+    keys.reserve(static_cast<std::size_t>(count));
+    for (int row = 0; row < count; ++row)
+    {
+        keys.push_back(KeyOf(row));
+        SetRowAddress(row, static_cast<std::uint32_t>(row));
+    }
+    std::pair<const CAppView*, std::vector<RowKey>*> context{this, &keys};
+    ::SendMessageW(window, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&context),
+                   reinterpret_cast<LPARAM>(&CompareSortedRows));
+    for (int row = 0; row < count; ++row)
+        SetRowAddress(row, keys[RowAddress(row)].rowAddress);
+}
+
+void CAppView::ShowSortArrow()
+{
+    const HWND header = reinterpret_cast<HWND>(::SendMessageW(window, LVM_GETHEADER, 0, 0));
+    for (int column = 0; column < static_cast<int>(std::size(Columns)); ++column)
+    {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        ::SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (column == sortColumn)
+            item.fmt |= sortAscending ? HDF_SORTUP : HDF_SORTDOWN;
+        ::SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void CAppView::SetRowAddress(int row, std::uint32_t address)
+{
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    item.lParam = static_cast<LPARAM>(address);
+    ::SendMessageW(window, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 void CAppView::AddByAddress(std::uint32_t address, std::uint16_t port)
@@ -329,12 +542,10 @@ void CAppView::OnAddressChanged(std::uint32_t oldAddress, std::uint32_t newAddre
     const int row = FindRow(oldAddress);
     if (row < 0)
         return;
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    item.lParam = static_cast<LPARAM>(newAddress);
-    ::SendMessageW(window, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    SetRowAddress(row, newAddress);
     SetCell(row, 1, AddressText(newAddress));
+    if (sortColumn >= 0)
+        SortRows();
 }
 
 void CAppView::OnUpdateRows()
@@ -354,6 +565,8 @@ void CAppView::OnUpdateRows()
         SetCell(row, 1, AddressText(update.ip));
         SetCell(row, 2, std::to_wstring(update.port));
     }
+    if (sortColumn >= 0 && !updates.empty())
+        SortRows();
 }
 
 int CAppView::FindRow(std::uint32_t address) const

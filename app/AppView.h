@@ -32,12 +32,12 @@ public:
 
     // User-interface thread.
     HWND Create(HWND frame);
-    // Lists the controllers in their order and selects the first row; true when it is selected and in
-    // view.
+    // Lists the controllers in their order, or in the chosen column's, and selects the first row; true
+    // when it is selected and in view.
     bool Fill(const std::vector<DiscoveredController>& controllers);
     void DeleteAll();
-    // While a search runs: shows a controller as soon as it answers, in address order, unless its row is
-    // there already. The end of the search fills the list anew.
+    // While a search runs: shows a controller as soon as it answers, in address order or at its place in
+    // the chosen column's, unless its row is there already. The end of the search fills the list anew.
     void ShowFound(const std::vector<DiscoveredController>& controllers);
     int RowCount() const;
     // Asks for the selected controller's settings; nothing without a selected row.
@@ -46,6 +46,14 @@ public:
     // Reads a controller by its address; once it answers, it gets its row and every later search probes
     // it (the settings' knownControllers).
     void AddByAddress(std::uint32_t address, std::uint16_t port);
+    // A click on a column's header (0 to 3): sorts the rows by it, and the same column again reverses
+    // the order. The rows keep it through updates, new rows and new searches.
+    void SortBy(int column);
+    // The selected row as "name<Tab>address<Tab>port" on the clipboard; false without a selection.
+    bool CopySelected();
+    // The selected controller's own web page, "http://ADDRESS:PORT/"; empty without a selection.
+    std::wstring SelectedWebPage() const;
+    void OpenSelectedWebPage();
     // While held (a wait dialog runs), a settings sheet that is due waits; the release opens it.
     void HoldSettings(bool hold);
 
@@ -70,6 +78,17 @@ private:
         std::uint16_t port;
     };
 
+    // What a row is sorted by, read from its cells as the user sees them, and the address it is found by.
+    struct RowKey
+    {
+        std::wstring name;
+        std::uint32_t address;
+        std::uint16_t port;
+        std::wstring note;
+        std::uint32_t rowAddress;
+    };
+    static int CALLBACK CompareSortedRows(LPARAM first, LPARAM second, LPARAM keys);
+
     void OnContextMenu(LPARAM position);
     void OnOpenSettings(LPARAM tag);
     void OnAdded();
@@ -86,6 +105,12 @@ private:
     int InsertRow(int position, const DiscoveredController& controller);
     std::uint32_t RowAddress(int row) const;
     void AddColumns();
+    RowKey KeyOf(int row) const;
+    // Negative when `first` goes before `second` in the chosen order.
+    int Compare(const RowKey& first, const RowKey& second) const;
+    void SortRows();
+    void ShowSortArrow();
+    void SetRowAddress(int row, std::uint32_t address);
 
     Helpers::CriticalSection lock; // guards the three fields below
     std::uint32_t currentAddress = 0;
@@ -97,6 +122,8 @@ private:
     bool settingsDue = false;  // a sheet was asked for while held
     bool sheetOpen = false;
     std::set<std::uint32_t> addedAddresses; // the knownControllers, as this window has seen them
+    int sortColumn = -1;                    // none: the rows are in address order
+    bool sortAscending = true;
 };
 
 } // namespace OM::Norvatessa

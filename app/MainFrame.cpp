@@ -89,7 +89,12 @@ bool CMainFrame::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
         const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
         if (header.code == LVN_ITEMCHANGED && header.hwndFrom == deviceList.Handle())
         {
-            UIEnable(ID_CONTROLLER_SETTINGS, deviceList.HasSelection());
+            EnableRowCommands(deviceList.HasSelection());
+            return true;
+        }
+        if (header.code == LVN_COLUMNCLICK && header.hwndFrom == deviceList.Handle())
+        {
+            deviceList.SortBy(reinterpret_cast<NMLISTVIEW*>(lParam)->iSubItem);
             return true;
         }
         break;
@@ -132,6 +137,8 @@ LRESULT CMainFrame::OnCreate()
     UIAddToolBar(toolBar);
     UIAddCommand(ID_NEW_SEARCH, InMenu | InToolBar);
     UIAddCommand(ID_CONTROLLER_SETTINGS, InMenu | InToolBar);
+    UIAddCommand(ID_COPY, InMenu);
+    UIAddCommand(ID_OPEN_WEB_PAGE, InMenu);
     UIAddCommand(ID_ADD_CONTROLLER, InMenu);
     if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
     {
@@ -221,6 +228,16 @@ void CMainFrame::OnCommand(UINT id)
     case ID_CONTROLLER_SETTINGS:
         deviceList.OpenSelected();
         break;
+    case ID_COPY:
+        // Ctrl+C in the log copies its selected text, as it would without the accelerator.
+        if (::GetFocus() == logPane)
+            ::SendMessageW(logPane, WM_COPY, 0, 0);
+        else
+            deviceList.CopySelected();
+        break;
+    case ID_OPEN_WEB_PAGE:
+        deviceList.OpenSelectedWebPage();
+        break;
     case ID_ADD_CONTROLLER:
         OnAddController();
         break;
@@ -259,7 +276,7 @@ void CMainFrame::OnSearchStartedMessage()
     SetStatus(SearchingText);
     ::EnableWindow(deviceList.Handle(), FALSE);
     UIEnable(ID_NEW_SEARCH, false);
-    UIEnable(ID_CONTROLLER_SETTINGS, false);
+    EnableRowCommands(false);
     UIEnable(ID_ADD_CONTROLLER, false);
 }
 
@@ -278,7 +295,14 @@ void CMainFrame::OnSearchFinishedMessage()
     SetStatus(failed                ? std::wstring(SearchFailedText)
               : controllers.empty() ? std::wstring(NothingFoundText)
                                     : Ui::LoadResourceString(IDS_READY));
-    UIEnable(ID_CONTROLLER_SETTINGS, deviceList.Fill(controllers));
+    EnableRowCommands(deviceList.Fill(controllers));
+}
+
+void CMainFrame::EnableRowCommands(bool enable)
+{
+    UIEnable(ID_CONTROLLER_SETTINGS, enable);
+    UIEnable(ID_COPY, enable);
+    UIEnable(ID_OPEN_WEB_PAGE, enable);
 }
 
 void CMainFrame::OnFlushLog()

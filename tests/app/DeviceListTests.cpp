@@ -38,7 +38,39 @@ protected:
         ::SendMessageW(List(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
         return item.lParam;
     }
+
+    // A click on a column's header, as the mouse makes it.
+    void ClickHeader(int column)
+    {
+        const HWND header = Header();
+        RECT box{};
+        ::SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&box));
+        const LPARAM at = MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+        ::SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::SendMessageW(header, WM_LBUTTONUP, 0, at);
+        Pump(loop, 50);
+    }
+
+    HWND Header() { return reinterpret_cast<HWND>(::SendMessageW(List(), LVM_GETHEADER, 0, 0)); }
+
+    int SortArrow(int column)
+    {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        ::SendMessageW(Header(), HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+        return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+    }
+
+    std::vector<std::wstring> Column(int column)
+    {
+        std::vector<std::wstring> texts;
+        for (int row = 0; row < RowCount(List()); ++row)
+            texts.push_back(CellText(List(), row, column));
+        return texts;
+    }
 };
+
+using Texts = std::vector<std::wstring>;
 
 constexpr std::uint32_t First = 0x7F000002;
 constexpr std::uint32_t Second = 0x7F000003;
@@ -69,6 +101,53 @@ TEST_F(DeviceListTest, UpdatesAndMovesTouchOnlyTheFirstRowOfAnAddress)
     EXPECT_EQ(CellText(List(), 0, 1), L"127.0.10.10");
     EXPECT_EQ(ItemData(1), static_cast<LPARAM>(First));
     EXPECT_EQ(CellText(List(), 1, 1), L"127.0.0.2");
+}
+
+TEST_F(DeviceListTest, HeaderClickSortsAndTheOrderHoldsThroughUpdatesLiveRowsAndSearches)
+{
+    Open();
+    ASSERT_TRUE(WaitForList(0));
+    CAppView& list = frame->DeviceList();
+    constexpr std::uint32_t Ninth = 0x7F000009;
+    constexpr std::uint32_t Tenth = 0x7F00000A;
+    ASSERT_TRUE(list.Fill({{Tenth, 8080, L"в"}, {First, 443, L"Б"}, {Ninth, 80, L"а"}}));
+
+    // Addresses and ports by their numbers, not their texts; the second click reverses.
+    ClickHeader(1);
+    EXPECT_EQ(Column(1), (Texts{L"127.0.0.2", L"127.0.0.9", L"127.0.0.10"}));
+    EXPECT_EQ(SortArrow(1), HDF_SORTUP);
+    ClickHeader(1);
+    EXPECT_EQ(Column(1), (Texts{L"127.0.0.10", L"127.0.0.9", L"127.0.0.2"}));
+    EXPECT_EQ(SortArrow(1), HDF_SORTDOWN);
+    // Rows found by their addresses still, and each in its place as it comes or moves.
+    list.ShowFound({{0x7F000005, 80, L"г"}, {Ninth, 80, L"а"}});
+    EXPECT_EQ(Column(1), (Texts{L"127.0.0.10", L"127.0.0.9", L"127.0.0.5", L"127.0.0.2"}));
+    list.OnDeviceAddressChanged(AddressChange{First, 0x7F00000B});
+    Pump(loop, 200);
+    EXPECT_EQ(Column(1), (Texts{L"127.0.0.11", L"127.0.0.10", L"127.0.0.9", L"127.0.0.5"}));
+    EXPECT_EQ(ItemData(0), 0x7F00000B);
+    EXPECT_EQ(ItemData(3), 0x7F000005);
+    ClickHeader(2);
+    EXPECT_EQ(Column(2), (Texts{L"80", L"80", L"443", L"8080"}));
+    EXPECT_EQ(SortArrow(1), 0);
+
+    // Names in the workstation's collation: lower and upper case together, not by code.
+    ClickHeader(0);
+    EXPECT_EQ(Column(0), (Texts{L"а", L"Б", L"в", L"г"}));
+    EXPECT_EQ(SortArrow(0), HDF_SORTUP);
+    list.OnDeviceProperties(DevicePropertiesResult{Ninth, Properties(L"д", Ninth, 80), 0});
+    Pump(loop, 200);
+    EXPECT_EQ(Column(0), (Texts{L"Б", L"в", L"г", L"д"}));
+
+    // A new search's list comes in the chosen order, its first row selected.
+    ASSERT_TRUE(list.Fill({{Tenth, 80, L"я"}, {First, 80, L""}, {Ninth, 80, L"ю"}}));
+    EXPECT_EQ(Column(0), (Texts{L"Старая прошивка", L"ю", L"я"}));
+    EXPECT_EQ(::SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+    DiscoveredController conflict{Tenth, 80, L"я", true};
+    DiscoveredController silent{First, 80, L"ю", false, false};
+    ASSERT_TRUE(list.Fill({silent, conflict, {Ninth, 80, L"э"}}));
+    ClickHeader(3);
+    EXPECT_EQ(Column(3), (Texts{L"", L"Два контроллера на этом адресе", L"Не отвечает"}));
 }
 
 // A result for another controller arrives between the read that opens the sheet and the sheet itself:
