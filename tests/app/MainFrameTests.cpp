@@ -149,6 +149,8 @@ TEST_F(MainFrameTest, ControllerAddedByAddressIsListedAndKeptByEverySearch)
 TEST_F(MainFrameTest, LogKeepsEveryLineOfALargeSite)
 {
     Add("count=1000 spread=400");
+    // Five rounds make each of them answer five times: the search gets the time a site this large needs.
+    Settings().searchTimeout = 3000;
     Open();
     ASSERT_TRUE(WaitForList(1000, 60000)) << RowCount(List()) << " rows";
     const std::wstring last = L"DeviceFound at http://" + CellText(List(), 999, 1) + L":80\r\n";

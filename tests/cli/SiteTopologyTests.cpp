@@ -1,0 +1,103 @@
+// A workstation on two segments, each behind an adapter of its own, and a network behind a router that
+// no broadcast reaches (tools/testenv/topology): the window program's engine and the console program
+// must find every controller of both segments in one search, and reach the routed one by its address.
+#include "engine/AddressText.h"
+#include "engine/DeviceManager.h"
+#include "engine/ProgramSettings.h"
+#include "helpers/WinsockHandles.h"
+#include "tests/cli/CliProcess.h"
+#include "tests/engine/RecordingObserver.h"
+#include "tests/engine/SimulatorClient.h"
+
+#include <gmock/gmock.h>
+
+#include <set>
+
+using namespace OM::Norvatessa;
+using namespace OM::Norvatessa::Testing;
+using ::testing::HasSubstr;
+
+namespace
+{
+
+constexpr std::uint32_t SegmentA = 0xC6120110; // 198.18.1.16, the first controller of segment a
+constexpr std::uint32_t SegmentB = 0xC6120210;
+constexpr std::uint32_t Routed = 0xC6120410; // behind the router
+
+class SiteTopologyTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (auto& [simulator, variable] :
+             {std::pair{&loopback, LoopbackSimulator}, std::pair{&a, SegmentASimulator},
+              std::pair{&b, SegmentBSimulator}, std::pair{&c, RoutedSimulator}})
+        {
+            ASSERT_EQ(simulator->Connect(variable), "") << variable;
+            ASSERT_EQ(simulator->Command("reset"), "ok") << variable;
+        }
+        ASSERT_THAT(a.Command("add count=20 name=A%20{n}"), HasSubstr("ok 20"));
+        ASSERT_THAT(b.Command("add count=20 name=B%20{n}"), HasSubstr("ok 20"));
+        ASSERT_THAT(c.Command("add count=2 name=Routed%20{n}"), HasSubstr("ok 2"));
+        Settings() = ProgramSettings();
+        Settings().searchTimeout = 1500;
+    }
+
+    OM::Helpers::WinsockSession winsock;
+    SimulatorClient loopback, a, b, c;
+};
+
+std::set<std::uint32_t> Addresses(const std::vector<DiscoveredController>& table)
+{
+    std::set<std::uint32_t> addresses;
+    for (const DiscoveredController& controller : table)
+        addresses.insert(controller.address);
+    return addresses;
+}
+
+} // namespace
+
+TEST_F(SiteTopologyTest, OneSearchFindsBothSegmentsAndTheRoutedControllerByItsAddress)
+{
+    Settings().knownControllers = {{Routed, 80}};
+    DeviceManager manager;
+    RecordingObserver observer(manager);
+    ASSERT_TRUE(manager.Start());
+    ASSERT_TRUE(observer.WaitFor("finished", 2));
+    const auto tables = observer.Tables();
+    ASSERT_EQ(tables.size(), 2u);
+    const std::set<std::uint32_t> found = Addresses(tables[1]);
+    EXPECT_EQ(found.size(), 41u);
+    for (std::uint32_t offset = 0; offset < 20; ++offset)
+    {
+        EXPECT_TRUE(found.contains(SegmentA + offset)) << AddressText(SegmentA + offset);
+        EXPECT_TRUE(found.contains(SegmentB + offset)) << AddressText(SegmentB + offset);
+    }
+    // The unicast probe crosses the router, and so does HTTP; its neighbour, not named, is not found.
+    EXPECT_TRUE(found.contains(Routed));
+    EXPECT_FALSE(found.contains(Routed + 1));
+    EXPECT_THAT(c.Command("stats"), HasSubstr(" probes=5 "));
+
+    manager.Post(AddControllerRequest{Routed + 1, 80, &observer, 7});
+    ASSERT_TRUE(observer.WaitFor("properties " + OM::Xml::utf8Text(AddressText(Routed + 1)) + " tag 7"));
+    EXPECT_EQ(observer.Results().back().properties.name, L"Routed 2");
+    manager.Stop();
+    Settings() = ProgramSettings();
+}
+
+TEST_F(SiteTopologyTest, ConsoleProgramFindsBothSegmentsAndReachesTheRoutedControllerDirectly)
+{
+    const CliResult listed =
+        RunCli({L"discover", L"--time", L"1500", L"--format", L"csv", L"--add", L"198.18.4.16"});
+    EXPECT_EQ(listed.exitCode, 0u) << listed;
+    for (const char* row :
+         {"198.18.1.16,80,A 1,no,yes", "198.18.1.35,80,A 20,no,yes", "198.18.2.16,80,B 1,no,yes",
+          "198.18.2.35,80,B 20,no,yes", "198.18.4.16,80,Routed 1,no,yes"})
+        EXPECT_THAT(listed.out, HasSubstr(row)) << listed;
+
+    const CliResult read = RunCli({L"get", L"198.18.4.17:80"});
+    EXPECT_EQ(read.exitCode, 0u) << read;
+    EXPECT_THAT(read.out, HasSubstr("Routed 2")) << read;
+    // The five rounds of discover probe it; get goes straight there.
+    EXPECT_THAT(c.Command("stats"), HasSubstr(" probes=5 "));
+}
