@@ -1,7 +1,7 @@
 #include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "cli/DocumentFile.h"
+#include "settings/DocumentFile.h"
 
 namespace OM::Norvatessa::Cli
 {
@@ -19,7 +19,8 @@ ExitCode RunBackup(const CommandLine& line, Console& console)
         return ExitCode::Failed;
     // The controller's own document, passwords and whatever the program does not know included: a
     // controller with newer firmware is backed up whole.
-    if (const DWORD error = WriteDocumentFile(file, session.Answer()); error != ERROR_SUCCESS)
+    if (const DWORD error = ControllerSettings::WriteDocumentFile(file, session.Answer());
+        error != ERROR_SUCCESS)
     {
         console.err.WriteLine(CliText::FileNotWritten(file, error));
         return ExitCode::Failed;

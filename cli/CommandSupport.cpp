@@ -1,7 +1,7 @@
 #include "cli/CommandSupport.h"
 
 #include "cli/CliText.h"
-#include "cli/RecordComparison.h"
+#include "settings/RecordComparison.h"
 #include "cli/SearchProgress.h"
 #include "engine/AddressText.h"
 
@@ -120,7 +120,7 @@ std::optional<std::uint32_t> WriteAndVerify(ControllerSession& session, Console&
         TellProblems(console, session.Problems());
         return std::nullopt;
     }
-    const std::wstring differing = DifferingKeys(record, written->properties);
+    const std::wstring differing = ControllerSettings::DifferingKeys(record, written->properties);
     if (!differing.empty())
     {
         console.err.WriteLine(CliText::ReadBackDiffers(written->address, differing));

@@ -1,8 +1,8 @@
-#include "cli/BackupSettings.h"
+#include "settings/BackupSettings.h"
 #include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "cli/DocumentFile.h"
+#include "settings/DocumentFile.h"
 #include "engine/AnsiText.h"
 
 namespace OM::Norvatessa::Cli
@@ -18,15 +18,16 @@ ExitCode RunRestore(const CommandLine& line, Console& console)
 
     // The file is read and checked whole before the search, so that a refused one sends nothing.
     std::string bytes;
-    if (const DWORD error = ReadDocumentFile(file, bytes); error != ERROR_SUCCESS)
+    if (const DWORD error = ControllerSettings::ReadDocumentFile(file, bytes); error != ERROR_SUCCESS)
         return TellRefused(console, CliText::FileNotRead(file, error));
-    std::optional<BackupSettings> fromFile = ReadBackupSettings(FromThreadAnsi(bytes));
+    std::optional<ControllerSettings::BackupSettings> fromFile =
+        ControllerSettings::ReadBackupSettings(FromThreadAnsi(bytes));
     if (!fromFile)
         return TellRefused(console, CliText::NotADocument(file));
     if (fromFile->refusal)
         return TellRefused(
             console, CliText::RefusedFileValue(file, fromFile->refusal->key, fromFile->refusal->reason));
-    SettingChanges& changes = fromFile->changes;
+    ControllerSettings::SettingChanges& changes = fromFile->changes;
     // A file without an address claims no other controller.
     if (changes.ip && *changes.ip != target->address)
     {
@@ -43,7 +44,7 @@ ExitCode RunRestore(const CommandLine& line, Console& console)
     const std::optional<Xml::DeviceProperties> current = FindAndRead(session, console, *target);
     if (!current)
         return ExitCode::Failed;
-    const Xml::DeviceProperties restored = ApplySettingChanges(*current, changes);
+    const Xml::DeviceProperties restored = ControllerSettings::ApplySettingChanges(*current, changes);
     if (!WriteAndVerify(session, console, target->address, restored))
         return ExitCode::Failed;
     console.out.WriteLine(CliText::Restored(target->address, file));

@@ -1,7 +1,7 @@
 #include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "cli/SettingAssignments.h"
+#include "settings/SettingAssignments.h"
 
 namespace OM::Norvatessa::Cli
 {
@@ -12,8 +12,8 @@ ExitCode RunSet(const CommandLine& line, Console& console)
     if (!target)
         return ExitCode::BadUsage;
     // Every word is checked before the search, so that a refused one sends nothing at all.
-    const ParsedSettingChanges parsed =
-        ParseSettingChanges(std::vector<std::wstring>(line.operands.begin() + 1, line.operands.end()));
+    const ControllerSettings::ParsedSettingChanges parsed = ControllerSettings::ParseSettingChanges(
+        std::vector<std::wstring>(line.operands.begin() + 1, line.operands.end()));
     if (parsed.error)
         return TellUsage(console, *parsed.error, line.command);
 
@@ -22,7 +22,7 @@ ExitCode RunSet(const CommandLine& line, Console& console)
     const std::optional<Xml::DeviceProperties> original = FindAndRead(session, console, *target);
     if (!original)
         return ExitCode::Failed;
-    const Xml::DeviceProperties edited = ApplySettingChanges(*original, parsed.changes);
+    const Xml::DeviceProperties edited = ControllerSettings::ApplySettingChanges(*original, parsed.changes);
     const std::optional<std::uint32_t> now = WriteAndVerify(session, console, target->address, edited);
     if (!now)
         return ExitCode::Failed;

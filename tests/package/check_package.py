@@ -186,6 +186,8 @@ def c_string_fragments(source):
 # a composed message (", ", ":\n") do not.
 QUOTED_SOURCES = [
     "settings/RefusalText.h",
+    "settings/SettingText.h",
+    "settings/SettingText.cpp",
     "engine/FailureText.cpp",
     "app/Help.cpp",
     "app/MainFrame.cpp",
