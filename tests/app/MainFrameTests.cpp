@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 using namespace OM::Norvatessa;
@@ -29,6 +30,35 @@ int Count(const std::wstring& text, const std::wstring& part)
     for (std::size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1))
         ++count;
     return count;
+}
+
+std::wstring ClipboardText()
+{
+    std::wstring text;
+    if (!::OpenClipboard(nullptr))
+        return L"(the clipboard did not open)";
+    if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT))
+    {
+        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data)))
+        {
+            text = chars;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+void PutOnClipboard(const std::wstring& text)
+{
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    std::memcpy(::GlobalLock(memory), text.c_str(), bytes);
+    ::GlobalUnlock(memory);
+    ::OpenClipboard(nullptr);
+    ::EmptyClipboard();
+    ::SetClipboardData(CF_UNICODETEXT, memory);
+    ::CloseClipboard();
 }
 
 } // namespace
@@ -104,6 +134,30 @@ TEST_F(MainFrameTest, NewSearchEmptiesTheListAndFindsTheSiteAsItIsNow)
     Pump(loop, 100);
     EXPECT_TRUE(ToolBarButtonEnabled(ID_NEW_SEARCH));
     EXPECT_FALSE(ToolBarButtonEnabled(ID_CONTROLLER_SETTINGS));
+}
+
+TEST_F(MainFrameTest, CopyAndWebPageTakeTheSelectedRowAndAreOffWithoutOne)
+{
+    Add("name=Склад port=8080");
+    Open();
+    ASSERT_TRUE(WaitForList(1));
+    EXPECT_TRUE(MenuItemEnabled(0, ID_COPY));
+    EXPECT_TRUE(MenuItemEnabled(0, ID_OPEN_WEB_PAGE));
+    PutOnClipboard(L"прежнее");
+    PressKey(loop, frame->Handle(), 'C', true);
+    EXPECT_EQ(ClipboardText(), L"Склад\t127.0.0.2\t8080");
+    EXPECT_EQ(frame->DeviceList().SelectedWebPage(), L"http://127.0.0.2:8080/");
+
+    LVITEMW none{};
+    none.stateMask = LVIS_SELECTED;
+    ::SendMessageW(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    Pump(loop, 100);
+    EXPECT_FALSE(MenuItemEnabled(0, ID_COPY));
+    EXPECT_FALSE(MenuItemEnabled(0, ID_OPEN_WEB_PAGE));
+    EXPECT_EQ(frame->DeviceList().SelectedWebPage(), L"");
+    PutOnClipboard(L"прежнее");
+    Command(ID_COPY);
+    EXPECT_EQ(ClipboardText(), L"прежнее");
 }
 
 TEST_F(MainFrameTest, ControllerAddedByAddressIsListedAndKeptByEverySearch)
