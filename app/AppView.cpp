@@ -1,10 +1,12 @@
 #include "app/AppView.h"
 
+#include "app/ControllerFiles.h"
 #include "app/PrivateMessages.h"
 #include "engine/AddressText.h"
 #include "engine/ProgramSettings.h"
 #include "res/resource.h"
 #include "settings/AppPropSheet.h"
+#include "settings/RecordComparison.h"
 #include "ui/Dpi.h"
 #include "ui/ImageLists.h"
 #include "ui/Module.h"
@@ -64,6 +66,15 @@ template <typename Number>
 int CompareNumbers(Number first, Number second)
 {
     return first < second ? -1 : first > second ? 1 : 0;
+}
+
+// A file name from the controller's name, its address when the name has nothing a file name may hold.
+std::wstring SuggestedFileName(const std::wstring& name, const std::wstring& address)
+{
+    std::wstring file;
+    for (const wchar_t character : name)
+        file += std::wcschr(L"\\/:*?\"<>|", character) != nullptr || character < L' ' ? L'_' : character;
+    return (file.find_first_not_of(L"_ .") == std::wstring::npos ? address : file) + L".xml";
 }
 
 // Puts text on the clipboard as Unicode; the clipboard owns the memory once it has taken it.
@@ -156,6 +167,13 @@ bool CAppView::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         DeviceManager::Instance().Remove(this);
         return false;
     case WM_LBUTTONDBLCLK:
+        OpenSelected();
+        result = 0;
+        return true;
+    case WM_KEYDOWN:
+        // Enter opens the selected controller, as a double click does.
+        if (wParam != VK_RETURN)
+            return false;
         OpenSelected();
         result = 0;
         return true;
@@ -334,6 +352,10 @@ void CAppView::OnContextMenu(LPARAM position)
         CopySelected();
     else if (chosen == ID_OPEN_WEB_PAGE)
         OpenSelectedWebPage();
+    else if (chosen == ID_SAVE_SETTINGS)
+        SaveSelectedSettings();
+    else if (chosen == ID_LOAD_SETTINGS)
+        LoadSelectedSettings();
     else if (chosen == ID_FORGET_CONTROLLER)
         ForgetSelected();
 }
@@ -356,6 +378,92 @@ void CAppView::OpenSelectedWebPage()
     // The workstation's browser: whatever opens http addresses there.
     if (const std::wstring page = SelectedWebPage(); !page.empty())
         ::ShellExecuteW(window, L"open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+std::vector<DiscoveredController> CAppView::Rows() const
+{
+    std::vector<DiscoveredController> rows;
+    for (int row = 0; row < RowCount(); ++row)
+    {
+        // A nameless controller's row says so; its name is empty, as the console program lists it.
+        std::wstring name = CellText(row, 0);
+        if (name == OldFirmwareName)
+            name.clear();
+        const std::wstring note = CellText(row, 3);
+        rows.push_back(DiscoveredController{
+            RowAddress(row), static_cast<std::uint16_t>(std::wcstoul(CellText(row, 2).c_str(), nullptr, 10)),
+            name, note == ConflictNote, note != SilentNote});
+    }
+    return rows;
+}
+
+void CAppView::SaveList()
+{
+    if (const std::optional<std::wstring> path = AskFileToSave(Owner(), FileKind::List, L"controllers.csv"))
+        TellFileProblem(SaveListTo(*path), FileProblemCaption);
+}
+
+std::wstring CAppView::SaveListTo(const std::wstring& path) const
+{
+    return SaveFile(path, ControllerListCsv(Rows()));
+}
+
+void CAppView::SaveSelectedSettings()
+{
+    const int row = SelectedRow();
+    if (row < 0)
+        return;
+    const std::optional<std::wstring> path =
+        AskFileToSave(Owner(), FileKind::Settings, SuggestedFileName(CellText(row, 0), CellText(row, 1)));
+    if (!path)
+        return;
+    settingsFile = *path;
+    DeviceManager::Instance().Post(GetDevicePropertiesRequest{RowAddress(row), this, SaveSettingsTag});
+}
+
+void CAppView::LoadSelectedSettings()
+{
+    if (!HasSelection())
+        return;
+    if (const std::optional<std::wstring> path = AskFileToOpen(Owner(), FileKind::Settings))
+        TellFileProblem(LoadSettingsFrom(*path), FileRefusedCaption);
+}
+
+std::wstring CAppView::LoadSettingsFrom(const std::wstring& path)
+{
+    const int row = SelectedRow();
+    if (row < 0)
+        return L"";
+    SettingsFromFile read = ReadSettingsFile(path);
+    if (!read.problem.empty())
+        return read.problem;
+    const std::uint32_t address = RowAddress(row);
+    ControllerSettings::SettingChanges& changes = read.changes;
+    // A file without an address claims no other controller.
+    if (changes.ip && *changes.ip != address)
+    {
+        const std::wstring question = OtherControllersFileQuestion(path, *changes.ip, address);
+        if (::MessageBoxW(Owner(), question.c_str(), FileRefusedCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return L"";
+        // The first four bytes of the MAC address are the device's in any case; another controller's file
+        // leaves the whole address alone, so that no two controllers on the network share one.
+        changes.macTail.reset();
+    }
+    changes.ip.reset();
+    settingsFromFile = changes;
+    DeviceManager::Instance().Post(GetDevicePropertiesRequest{address, this, LoadSettingsTag});
+    return L"";
+}
+
+void CAppView::TellFileProblem(const std::wstring& problem, const wchar_t* caption)
+{
+    if (!problem.empty())
+        ::MessageBoxW(Owner(), problem.c_str(), caption, MB_ICONERROR);
+}
+
+HWND CAppView::Owner() const
+{
+    return ::GetAncestor(window, GA_ROOT);
 }
 
 void CAppView::SortBy(int column)
@@ -496,10 +604,10 @@ void CAppView::ForgetSelected()
 void CAppView::HoldSettings(bool hold)
 {
     settingsHeld = hold;
-    if (!hold && settingsDue && window != nullptr)
+    if (!hold && dueTag != 0 && window != nullptr)
     {
-        settingsDue = false;
-        ::PostMessageW(window, WM_OPENSETTINGS, 0, OpenSettingsTag);
+        ::PostMessageW(window, WM_OPENSETTINGS, 0, dueTag);
+        dueTag = 0;
     }
 }
 
@@ -507,34 +615,59 @@ void CAppView::OnOpenSettings(LPARAM tag)
 {
     if (tag == AddedTag)
         return OnAdded();
-    if (tag != OpenSettingsTag || !HasSelection())
+    if ((tag != OpenSettingsTag && tag != SaveSettingsTag && tag != LoadSettingsTag) || !HasSelection())
         return;
-    // A fast controller's result is dispatched by the wait dialog's own loop: a sheet opened there would
-    // be the dialog's, and the dialog's end would enable the main window under it. It opens once the dialog
-    // has ended, from the main loop.
+    // A fast controller's result is dispatched by the wait dialog's own loop: a sheet or a message box
+    // opened there would be the dialog's, and the dialog's end would enable the main window under it. It
+    // opens once the dialog has ended, from the main loop.
     if (settingsHeld)
     {
-        settingsDue = true;
+        dueTag = static_cast<std::int32_t>(tag);
         return;
     }
+    if (tag == SaveSettingsTag)
+        return OnSettingsToSave();
+    ShowSettingsSheet(static_cast<std::int32_t>(tag));
+}
+
+void CAppView::OnSettingsToSave()
+{
+    std::string answer;
+    {
+        Helpers::CriticalSectionLock hold(lock);
+        answer = currentAnswer;
+    }
+    // The controller's own document, passwords and whatever the program does not know included: a
+    // controller with newer firmware is saved whole.
+    TellFileProblem(SaveFile(settingsFile, answer), FileProblemCaption);
+}
+
+void CAppView::ShowSettingsSheet(std::int32_t tag)
+{
     // One sheet at a time: OK in two sheets of one controller would send two writes, the older last.
     if (sheetOpen)
         return;
     // The settings and the address they belong to are taken together: a later result must not make the
     // edited settings of one controller go to another.
     std::uint32_t address = 0;
+    Xml::DeviceProperties asRead;
     CAppPropSheet sheet(IDS_CONTROLLER_SETTINGS, 0, nullptr);
     {
         Helpers::CriticalSectionLock hold(lock);
         address = currentAddress;
-        sheet.data = currentProperties;
+        asRead = currentProperties;
     }
+    sheet.data =
+        tag == LoadSettingsTag ? ControllerSettings::ApplySettingChanges(asRead, settingsFromFile) : asRead;
     // Owned by the main window, which stays disabled while the sheet is open.
     sheetOpen = true;
-    const INT_PTR result = sheet.DoModal(::GetAncestor(window, GA_ROOT));
+    const INT_PTR result = sheet.DoModal(Owner());
     sheetOpen = false;
-    if (result == IDOK)
-        DeviceManager::Instance().Post(SetDevicePropertiesRequest{address, sheet.data});
+    if (result != IDOK)
+        return;
+    // The sheet marks what the user changed in it; what the file changed counts as well.
+    sheet.data.changed |= ControllerSettings::ChangeMarks(sheet.data, asRead);
+    DeviceManager::Instance().Post(SetDevicePropertiesRequest{address, sheet.data});
 }
 
 void CAppView::OnAddressChanged(std::uint32_t oldAddress, std::uint32_t newAddress)
@@ -609,6 +742,7 @@ void CAppView::OnDeviceProperties(const DevicePropertiesResult& result)
     Helpers::CriticalSectionLock hold(lock);
     currentAddress = result.address;
     currentProperties = result.properties;
+    currentAnswer = result.answer;
     if (result.tag != 0)
     {
         ::PostMessageW(window, WM_OPENSETTINGS, 0, result.tag);

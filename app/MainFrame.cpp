@@ -139,6 +139,9 @@ LRESULT CMainFrame::OnCreate()
     UIAddCommand(ID_CONTROLLER_SETTINGS, InMenu | InToolBar);
     UIAddCommand(ID_COPY, InMenu);
     UIAddCommand(ID_OPEN_WEB_PAGE, InMenu);
+    UIAddCommand(ID_SAVE_SETTINGS, InMenu);
+    UIAddCommand(ID_LOAD_SETTINGS, InMenu);
+    UIAddCommand(ID_SAVE_LIST, InMenu);
     UIAddCommand(ID_ADD_CONTROLLER, InMenu);
     if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
     {
@@ -238,6 +241,17 @@ void CMainFrame::OnCommand(UINT id)
     case ID_OPEN_WEB_PAGE:
         deviceList.OpenSelectedWebPage();
         break;
+    case ID_SAVE_SETTINGS:
+        deviceList.SaveSelectedSettings();
+        break;
+    case ID_LOAD_SETTINGS:
+        deviceList.LoadSelectedSettings();
+        break;
+    case ID_SAVE_LIST:
+        // Ctrl+S reaches here even while the command is greyed.
+        if (::IsWindowEnabled(deviceList.Handle()) && deviceList.RowCount() > 0)
+            deviceList.SaveList();
+        break;
     case ID_ADD_CONTROLLER:
         OnAddController();
         break;
@@ -300,9 +314,13 @@ void CMainFrame::OnSearchFinishedMessage()
 
 void CMainFrame::EnableRowCommands(bool enable)
 {
-    UIEnable(ID_CONTROLLER_SETTINGS, enable);
-    UIEnable(ID_COPY, enable);
-    UIEnable(ID_OPEN_WEB_PAGE, enable);
+    // While a search runs the list is disabled, and nothing in it can be used.
+    const bool listInUse = ::IsWindowEnabled(deviceList.Handle()) != FALSE;
+    enable = enable && listInUse;
+    for (const UINT id :
+         {ID_CONTROLLER_SETTINGS, ID_COPY, ID_OPEN_WEB_PAGE, ID_SAVE_SETTINGS, ID_LOAD_SETTINGS})
+        UIEnable(id, enable);
+    UIEnable(ID_SAVE_LIST, listInUse && deviceList.RowCount() > 0);
 }
 
 void CMainFrame::OnFlushLog()

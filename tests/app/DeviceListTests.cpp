@@ -72,6 +72,36 @@ protected:
 
 using Texts = std::vector<std::wstring>;
 
+std::wstring TemporaryPath(const wchar_t* name)
+{
+    wchar_t folder[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + name;
+}
+
+std::string FileBytes(const std::wstring& path)
+{
+    std::string bytes;
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "(no file)";
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    ::CloseHandle(file);
+    return bytes;
+}
+
+void PutFile(const std::wstring& path, const std::string& bytes)
+{
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
 constexpr std::uint32_t First = 0x7F000002;
 constexpr std::uint32_t Second = 0x7F000003;
 
@@ -186,4 +216,58 @@ TEST_F(DeviceListTest, ResultBetweenAReadAndItsSheetIsWhatTheSheetShowsAndWrites
     const std::vector<HttpRecord> posts = Requests("POST");
     ASSERT_EQ(posts.size(), 1u);
     EXPECT_EQ(posts[0].controller, "127.0.0.3:80");
+}
+
+// The saved list is what the console program's discover lists, in a file a spreadsheet reads: UTF-8 with
+// a byte-order mark, CR LF, quoted fields; the list's own words for a nameless or silent row stay out.
+TEST_F(DeviceListTest, SavedListHoldsEveryRowAsTheConsoleListsIt)
+{
+    Open();
+    ASSERT_TRUE(WaitForList(0));
+    CAppView& list = frame->DeviceList();
+    ASSERT_TRUE(list.Fill({{Second, 8080, L"Склад, \"главный\""},
+                           {First, 80, L"", true},
+                           {0x7F00000A, 81, L"Ворота", false, false}}));
+    const std::wstring path = TemporaryPath(L"список контроллеров.csv");
+    ::DeleteFileW(path.c_str());
+    EXPECT_EQ(list.SaveListTo(path), L"");
+    EXPECT_EQ(
+        FileBytes(path),
+        "\xEF\xBB\xBF"
+        "address,port,name,conflict,answered\r\n"
+        "127.0.0.3,8080,\"\xD0\xA1\xD0\xBA\xD0\xBB\xD0\xB0\xD0\xB4, \"\"\xD0\xB3\xD0\xBB\xD0\xB0\xD0\xB2"
+        "\xD0\xBD\xD1\x8B\xD0\xB9\"\"\",no,yes\r\n"
+        "127.0.0.2,80,,yes,yes\r\n"
+        "127.0.0.10,81,\xD0\x92\xD0\xBE\xD1\x80\xD0\xBE\xD1\x82\xD0\xB0,no,no\r\n");
+    ::DeleteFileW(path.c_str());
+
+    // A folder that is not there: said in words, and no file left behind.
+    const std::wstring nowhere = TemporaryPath(L"нет такой папки\\список.csv");
+    EXPECT_THAT(list.SaveListTo(nowhere), ::testing::HasSubstr(L"нет такого файла или папки"));
+    EXPECT_EQ(::GetFileAttributesW((nowhere + L".part").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A settings file is checked whole before anything is read from the controller: a broken or foreign file
+// is refused with the reason, and nothing goes out.
+TEST_F(DeviceListTest, BrokenSettingsFileIsRefusedBeforeTheControllerIsRead)
+{
+    Add("name=Склад");
+    Open();
+    ASSERT_TRUE(WaitForList(1));
+    CAppView& list = frame->DeviceList();
+    const std::wstring path = TemporaryPath(L"настройки склада.xml");
+
+    PutFile(path, "<config><net name=\"\xD1\xEA\xEB\xE0\xE4\" mac=\"00-1A-2B-3C-4D\"/></config>");
+    EXPECT_EQ(list.LoadSettingsFrom(path),
+              L"В файле «" + path +
+                  L"» испорчено значение «mac»: MAC-адрес записывается шестью байтами через дефис, например "
+                  L"00-1A-2B-3C-4D-5E. Ничего не изменено.");
+    PutFile(path, "<html><body/></html>");
+    EXPECT_THAT(list.LoadSettingsFrom(path),
+                ::testing::HasSubstr(L"не является файлом настроек контроллера"));
+    ::DeleteFileW(path.c_str());
+    EXPECT_THAT(list.LoadSettingsFrom(path), ::testing::HasSubstr(L"нет такого файла или папки"));
+    Pump(loop, 1000);
+    EXPECT_TRUE(Requests("GET").empty());
+    EXPECT_EQ(FindDialogTitled(L"Настройки контроллера"), nullptr);
 }

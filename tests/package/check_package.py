@@ -192,6 +192,7 @@ QUOTED_SOURCES = [
     "app/Help.cpp",
     "app/MainFrame.cpp",
     "app/AppView.cpp",
+    "app/ControllerFiles.cpp",
     "app/AboutDlg.cpp",
     "device/ExchangeLabels.h",
     "cli/CliText.h",
