@@ -615,7 +615,8 @@ void CAppView::OnOpenSettings(LPARAM tag)
 {
     if (tag == AddedTag)
         return OnAdded();
-    if ((tag != OpenSettingsTag && tag != SaveSettingsTag && tag != LoadSettingsTag) || !HasSelection())
+    // Saving and loading were asked for a row already; opening needs the row still selected.
+    if ((tag != OpenSettingsTag || !HasSelection()) && tag != SaveSettingsTag && tag != LoadSettingsTag)
         return;
     // A fast controller's result is dispatched by the wait dialog's own loop: a sheet or a message box
     // opened there would be the dialog's, and the dialog's end would enable the main window under it. It
