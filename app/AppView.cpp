@@ -1,16 +1,23 @@
 #include "app/AppView.h"
 
+#include "app/ControllerFiles.h"
 #include "app/PrivateMessages.h"
 #include "engine/AddressText.h"
 #include "engine/ProgramSettings.h"
 #include "res/resource.h"
 #include "settings/AppPropSheet.h"
+#include "settings/RecordComparison.h"
 #include "ui/Dpi.h"
 #include "ui/ImageLists.h"
 #include "ui/Module.h"
 #include "ui/UiHandles.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <cwchar>
+#include <utility>
 
 namespace OM::Norvatessa
 {
@@ -19,7 +26,7 @@ namespace
 {
 
 constexpr DWORD ListStyle =
-    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER;
+    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | LVS_REPORT | LVS_SINGLESEL;
 constexpr int ListId = 1;
 constexpr wchar_t OldFirmwareName[] = L"Старая прошивка";
 
@@ -36,6 +43,69 @@ constexpr wchar_t SilentNote[] = L"Не отвечает";
 
 constexpr int ImageWidth = 20;
 constexpr COLORREF ImageMask = RGB(0xFF, 0x00, 0xFF);
+
+std::wstring ShownName(const DiscoveredController& controller)
+{
+    return controller.name.empty() ? OldFirmwareName : controller.name;
+}
+
+std::wstring Note(const DiscoveredController& controller)
+{
+    return controller.conflict ? ConflictNote : !controller.answered ? SilentNote : L"";
+}
+
+// Names and notes in the workstation's own collation, as its other programs sort them.
+int CompareText(const std::wstring& first, const std::wstring& second)
+{
+    return ::CompareStringW(LOCALE_USER_DEFAULT, 0, first.c_str(), static_cast<int>(first.size()),
+                            second.c_str(), static_cast<int>(second.size())) -
+           CSTR_EQUAL;
+}
+
+template <typename Number>
+int CompareNumbers(Number first, Number second)
+{
+    return first < second ? -1 : first > second ? 1 : 0;
+}
+
+// A file name from the controller's name, its address when the name has nothing a file name may hold.
+std::wstring SuggestedFileName(const std::wstring& name, const std::wstring& address)
+{
+    std::wstring file;
+    for (const wchar_t character : name)
+        file += std::wcschr(L"\\/:*?\"<>|", character) != nullptr || character < L' ' ? L'_' : character;
+    return (file.find_first_not_of(L"_ .") == std::wstring::npos ? address : file) + L".xml";
+}
+
+// Puts text on the clipboard as Unicode; the clipboard owns the memory once it has taken it.
+bool PutOnClipboard(HWND owner, const std::wstring& text)
+{
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory == nullptr)
+        return false;
+    if (void* data = ::GlobalLock(memory))
+    {
+        std::memcpy(data, text.c_str(), bytes);
+        ::GlobalUnlock(memory);
+    }
+    else
+    {
+        ::GlobalFree(memory);
+        return false;
+    }
+    if (!::OpenClipboard(owner))
+    {
+        ::GlobalFree(memory);
+        return false;
+    }
+    ::EmptyClipboard();
+    const bool taken = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    ::CloseClipboard();
+    if (!taken)
+        ::GlobalFree(memory);
+    return taken;
+}
 
 } // namespace
 
@@ -100,6 +170,13 @@ bool CAppView::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         OpenSelected();
         result = 0;
         return true;
+    case WM_KEYDOWN:
+        // Enter opens the selected controller, as a double click does.
+        if (wParam != VK_RETURN)
+            return false;
+        OpenSelected();
+        result = 0;
+        return true;
     case WM_CONTEXTMENU:
         OnContextMenu(lParam);
         result = 0;
@@ -126,6 +203,8 @@ bool CAppView::Fill(const std::vector<DiscoveredController>& controllers)
     ::SendMessageW(window, LVM_SETITEMCOUNT, controllers.size(), LVSICF_NOINVALIDATEALL);
     for (const DiscoveredController& controller : controllers)
         InsertRow(RowCount(), controller);
+    if (sortColumn >= 0)
+        SortRows();
     ::SendMessageW(window, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(window, nullptr, TRUE);
     ::SetFocus(window);
@@ -139,7 +218,7 @@ bool CAppView::Fill(const std::vector<DiscoveredController>& controllers)
 
 int CAppView::InsertRow(int position, const DiscoveredController& controller)
 {
-    const std::wstring name = controller.name.empty() ? OldFirmwareName : controller.name;
+    const std::wstring name = ShownName(controller);
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = position;
@@ -152,8 +231,8 @@ int CAppView::InsertRow(int position, const DiscoveredController& controller)
         return row;
     SetCell(row, 1, AddressText(controller.address));
     SetCell(row, 2, std::to_wstring(controller.port));
-    if (controller.conflict || !controller.answered)
-        SetCell(row, 3, controller.conflict ? ConflictNote : SilentNote);
+    if (const std::wstring note = Note(controller); !note.empty())
+        SetCell(row, 3, note);
     return row;
 }
 
@@ -169,9 +248,27 @@ void CAppView::ShowFound(const std::vector<DiscoveredController>& controllers)
 
 void CAppView::ShowOneFound(const DiscoveredController& controller)
 {
-    // Rows are in address order: the first row past the controller's address is where it goes.
     int low = 0;
     int high = RowCount();
+    if (sortColumn >= 0)
+    {
+        if (FindRow(controller.address) >= 0)
+            return;
+        // In the chosen order: the first row that goes after the controller is where it goes.
+        const RowKey key{ShownName(controller), controller.address, controller.port, Note(controller),
+                         controller.address};
+        while (low < high)
+        {
+            const int middle = (low + high) / 2;
+            if (Compare(KeyOf(middle), key) <= 0)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        InsertRow(low, controller);
+        return;
+    }
+    // Rows are in address order: the first row past the controller's address is where it goes.
     while (low < high)
     {
         const int middle = (low + high) / 2;
@@ -233,17 +330,241 @@ void CAppView::OnContextMenu(LPARAM position)
     const HMENU popup = menu ? ::GetSubMenu(menu.get(), 1) : nullptr;
     if (popup == nullptr)
         return;
-    const int x = static_cast<short>(LOWORD(position));
-    const int y = static_cast<short>(HIWORD(position));
+    POINT at{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+    // From the keyboard (Shift+F10, the menu key) the menu opens at the selected row.
+    if (position == -1)
+    {
+        RECT row{};
+        row.left = LVIR_LABEL;
+        ::SendMessageW(window, LVM_GETITEMRECT, static_cast<WPARAM>(SelectedRow()),
+                       reinterpret_cast<LPARAM>(&row));
+        at = POINT{row.left, row.bottom};
+        ::ClientToScreen(window, &at);
+    }
     ::EnableMenuItem(popup, ID_FORGET_CONTROLLER,
                      MF_BYCOMMAND |
                          (addedAddresses.contains(RowAddress(SelectedRow())) ? MF_ENABLED : MF_GRAYED));
-    const UINT chosen =
-        static_cast<UINT>(::TrackPopupMenu(popup, TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0, window, nullptr));
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenu(popup, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, window, nullptr));
     if (chosen == ID_CONTROLLER_SETTINGS)
         OpenSelected();
+    else if (chosen == ID_COPY)
+        CopySelected();
+    else if (chosen == ID_OPEN_WEB_PAGE)
+        OpenSelectedWebPage();
+    else if (chosen == ID_SAVE_SETTINGS)
+        SaveSelectedSettings();
+    else if (chosen == ID_LOAD_SETTINGS)
+        LoadSelectedSettings();
     else if (chosen == ID_FORGET_CONTROLLER)
         ForgetSelected();
+}
+
+bool CAppView::CopySelected()
+{
+    const int row = SelectedRow();
+    return row >= 0 &&
+           PutOnClipboard(window, CellText(row, 0) + L"\t" + CellText(row, 1) + L"\t" + CellText(row, 2));
+}
+
+std::wstring CAppView::SelectedWebPage() const
+{
+    const int row = SelectedRow();
+    return row < 0 ? std::wstring() : L"http://" + CellText(row, 1) + L":" + CellText(row, 2) + L"/";
+}
+
+void CAppView::OpenSelectedWebPage()
+{
+    // The workstation's browser: whatever opens http addresses there.
+    if (const std::wstring page = SelectedWebPage(); !page.empty())
+        ::ShellExecuteW(window, L"open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+std::vector<DiscoveredController> CAppView::Rows() const
+{
+    std::vector<DiscoveredController> rows;
+    for (int row = 0; row < RowCount(); ++row)
+    {
+        // A nameless controller's row says so; its name is empty, as the console program lists it.
+        std::wstring name = CellText(row, 0);
+        if (name == OldFirmwareName)
+            name.clear();
+        const std::wstring note = CellText(row, 3);
+        rows.push_back(DiscoveredController{
+            RowAddress(row), static_cast<std::uint16_t>(std::wcstoul(CellText(row, 2).c_str(), nullptr, 10)),
+            name, note == ConflictNote, note != SilentNote});
+    }
+    return rows;
+}
+
+void CAppView::SaveList()
+{
+    if (const std::optional<std::wstring> path = AskFileToSave(Owner(), FileKind::List, L"controllers.csv"))
+        TellFileProblem(SaveListTo(*path), FileProblemCaption);
+}
+
+std::wstring CAppView::SaveListTo(const std::wstring& path) const
+{
+    return SaveFile(path, ControllerListCsv(Rows()));
+}
+
+void CAppView::SaveSelectedSettings()
+{
+    const int row = SelectedRow();
+    if (row < 0)
+        return;
+    const std::optional<std::wstring> path =
+        AskFileToSave(Owner(), FileKind::Settings, SuggestedFileName(CellText(row, 0), CellText(row, 1)));
+    if (!path)
+        return;
+    settingsFile = *path;
+    DeviceManager::Instance().Post(GetDevicePropertiesRequest{RowAddress(row), this, SaveSettingsTag});
+}
+
+void CAppView::LoadSelectedSettings()
+{
+    if (!HasSelection())
+        return;
+    if (const std::optional<std::wstring> path = AskFileToOpen(Owner(), FileKind::Settings))
+        TellFileProblem(LoadSettingsFrom(*path), FileRefusedCaption);
+}
+
+std::wstring CAppView::LoadSettingsFrom(const std::wstring& path)
+{
+    const int row = SelectedRow();
+    if (row < 0)
+        return L"";
+    SettingsFromFile read = ReadSettingsFile(path);
+    if (!read.problem.empty())
+        return read.problem;
+    const std::uint32_t address = RowAddress(row);
+    ControllerSettings::SettingChanges& changes = read.changes;
+    // A file without an address claims no other controller.
+    if (changes.ip && *changes.ip != address)
+    {
+        const std::wstring question = OtherControllersFileQuestion(path, *changes.ip, address);
+        if (::MessageBoxW(Owner(), question.c_str(), FileRefusedCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return L"";
+        // The first four bytes of the MAC address are the device's in any case; another controller's file
+        // leaves the whole address alone, so that no two controllers on the network share one.
+        changes.macTail.reset();
+    }
+    changes.ip.reset();
+    settingsFromFile = changes;
+    DeviceManager::Instance().Post(GetDevicePropertiesRequest{address, this, LoadSettingsTag});
+    return L"";
+}
+
+void CAppView::TellFileProblem(const std::wstring& problem, const wchar_t* caption)
+{
+    if (!problem.empty())
+        ::MessageBoxW(Owner(), problem.c_str(), caption, MB_ICONERROR);
+}
+
+HWND CAppView::Owner() const
+{
+    return ::GetAncestor(window, GA_ROOT);
+}
+
+void CAppView::SortBy(int column)
+{
+    if (column < 0 || column >= static_cast<int>(std::size(Columns)))
+        return;
+    sortAscending = column != sortColumn || !sortAscending;
+    sortColumn = column;
+    SortRows();
+    ShowSortArrow();
+    const int selected = SelectedRow();
+    if (selected >= 0)
+        ::SendMessageW(window, LVM_ENSUREVISIBLE, static_cast<WPARAM>(selected), FALSE);
+}
+
+CAppView::RowKey CAppView::KeyOf(int row) const
+{
+    const std::uint32_t rowAddress = RowAddress(row);
+    return RowKey{CellText(row, 0), ParseAddress(CellText(row, 1)).value_or(rowAddress),
+                  static_cast<std::uint16_t>(std::wcstoul(CellText(row, 2).c_str(), nullptr, 10)),
+                  CellText(row, 3), rowAddress};
+}
+
+int CAppView::Compare(const RowKey& first, const RowKey& second) const
+{
+    int order = 0;
+    switch (sortColumn)
+    {
+    case 0:
+        order = CompareText(first.name, second.name);
+        break;
+    case 2:
+        order = CompareNumbers(first.port, second.port);
+        break;
+    case 3:
+        order = CompareText(first.note, second.note);
+        break;
+    default:
+        break;
+    }
+    // Rows alike in the column go by address, then port and name, so that the order is the same each time.
+    if (order == 0)
+        order = CompareNumbers(first.address, second.address);
+    if (order == 0)
+        order = CompareNumbers(first.port, second.port);
+    if (order == 0)
+        order = CompareText(first.name, second.name);
+    return sortAscending ? order : -order;
+}
+
+int CALLBACK CAppView::CompareSortedRows(LPARAM first, LPARAM second, LPARAM context)
+{
+    const auto& [view, keys] =
+        *reinterpret_cast<const std::pair<const CAppView*, std::vector<RowKey>*>*>(context);
+    const int order =
+        view->Compare((*keys)[static_cast<std::size_t>(first)], (*keys)[static_cast<std::size_t>(second)]);
+    // Rows alike in everything keep their places.
+    return order != 0 ? order : CompareNumbers(first, second);
+}
+
+void CAppView::SortRows()
+{
+    // The list hands the comparison only the rows' lParams, which hold the addresses that rows are found
+    // by: during the sort each holds the index of its row's key instead, and its address again after it.
+    const int count = RowCount();
+    std::vector<RowKey> keys;
+    keys.reserve(static_cast<std::size_t>(count));
+    for (int row = 0; row < count; ++row)
+    {
+        keys.push_back(KeyOf(row));
+        SetRowAddress(row, static_cast<std::uint32_t>(row));
+    }
+    std::pair<const CAppView*, std::vector<RowKey>*> context{this, &keys};
+    ::SendMessageW(window, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&context),
+                   reinterpret_cast<LPARAM>(&CompareSortedRows));
+    for (int row = 0; row < count; ++row)
+        SetRowAddress(row, keys[RowAddress(row)].rowAddress);
+}
+
+void CAppView::ShowSortArrow()
+{
+    const HWND header = reinterpret_cast<HWND>(::SendMessageW(window, LVM_GETHEADER, 0, 0));
+    for (int column = 0; column < static_cast<int>(std::size(Columns)); ++column)
+    {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        ::SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (column == sortColumn)
+            item.fmt |= sortAscending ? HDF_SORTUP : HDF_SORTDOWN;
+        ::SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void CAppView::SetRowAddress(int row, std::uint32_t address)
+{
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    item.lParam = static_cast<LPARAM>(address);
+    ::SendMessageW(window, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 void CAppView::AddByAddress(std::uint32_t address, std::uint16_t port)
@@ -283,10 +604,10 @@ void CAppView::ForgetSelected()
 void CAppView::HoldSettings(bool hold)
 {
     settingsHeld = hold;
-    if (!hold && settingsDue && window != nullptr)
+    if (!hold && dueTag != 0 && window != nullptr)
     {
-        settingsDue = false;
-        ::PostMessageW(window, WM_OPENSETTINGS, 0, OpenSettingsTag);
+        ::PostMessageW(window, WM_OPENSETTINGS, 0, dueTag);
+        dueTag = 0;
     }
 }
 
@@ -294,34 +615,60 @@ void CAppView::OnOpenSettings(LPARAM tag)
 {
     if (tag == AddedTag)
         return OnAdded();
-    if (tag != OpenSettingsTag || !HasSelection())
+    // Saving and loading were asked for a row already; opening needs the row still selected.
+    if ((tag != OpenSettingsTag || !HasSelection()) && tag != SaveSettingsTag && tag != LoadSettingsTag)
         return;
-    // A fast controller's result is dispatched by the wait dialog's own loop: a sheet opened there would
-    // be the dialog's, and the dialog's end would enable the main window under it. It opens once the dialog
-    // has ended, from the main loop.
+    // A fast controller's result is dispatched by the wait dialog's own loop: a sheet or a message box
+    // opened there would be the dialog's, and the dialog's end would enable the main window under it. It
+    // opens once the dialog has ended, from the main loop.
     if (settingsHeld)
     {
-        settingsDue = true;
+        dueTag = static_cast<std::int32_t>(tag);
         return;
     }
+    if (tag == SaveSettingsTag)
+        return OnSettingsToSave();
+    ShowSettingsSheet(static_cast<std::int32_t>(tag));
+}
+
+void CAppView::OnSettingsToSave()
+{
+    std::string answer;
+    {
+        Helpers::CriticalSectionLock hold(lock);
+        answer = currentAnswer;
+    }
+    // The controller's own document, passwords and whatever the program does not know included: a
+    // controller with newer firmware is saved whole.
+    TellFileProblem(SaveFile(settingsFile, answer), FileProblemCaption);
+}
+
+void CAppView::ShowSettingsSheet(std::int32_t tag)
+{
     // One sheet at a time: OK in two sheets of one controller would send two writes, the older last.
     if (sheetOpen)
         return;
     // The settings and the address they belong to are taken together: a later result must not make the
     // edited settings of one controller go to another.
     std::uint32_t address = 0;
+    Xml::DeviceProperties asRead;
     CAppPropSheet sheet(IDS_CONTROLLER_SETTINGS, 0, nullptr);
     {
         Helpers::CriticalSectionLock hold(lock);
         address = currentAddress;
-        sheet.data = currentProperties;
+        asRead = currentProperties;
     }
+    sheet.data =
+        tag == LoadSettingsTag ? ControllerSettings::ApplySettingChanges(asRead, settingsFromFile) : asRead;
     // Owned by the main window, which stays disabled while the sheet is open.
     sheetOpen = true;
-    const INT_PTR result = sheet.DoModal(::GetAncestor(window, GA_ROOT));
+    const INT_PTR result = sheet.DoModal(Owner());
     sheetOpen = false;
-    if (result == IDOK)
-        DeviceManager::Instance().Post(SetDevicePropertiesRequest{address, sheet.data});
+    if (result != IDOK)
+        return;
+    // The sheet marks what the user changed in it; what the file changed counts as well.
+    sheet.data.changed |= ControllerSettings::ChangeMarks(sheet.data, asRead);
+    DeviceManager::Instance().Post(SetDevicePropertiesRequest{address, sheet.data});
 }
 
 void CAppView::OnAddressChanged(std::uint32_t oldAddress, std::uint32_t newAddress)
@@ -329,12 +676,10 @@ void CAppView::OnAddressChanged(std::uint32_t oldAddress, std::uint32_t newAddre
     const int row = FindRow(oldAddress);
     if (row < 0)
         return;
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    item.lParam = static_cast<LPARAM>(newAddress);
-    ::SendMessageW(window, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    SetRowAddress(row, newAddress);
     SetCell(row, 1, AddressText(newAddress));
+    if (sortColumn >= 0)
+        SortRows();
 }
 
 void CAppView::OnUpdateRows()
@@ -354,6 +699,8 @@ void CAppView::OnUpdateRows()
         SetCell(row, 1, AddressText(update.ip));
         SetCell(row, 2, std::to_wstring(update.port));
     }
+    if (sortColumn >= 0 && !updates.empty())
+        SortRows();
 }
 
 int CAppView::FindRow(std::uint32_t address) const
@@ -396,6 +743,7 @@ void CAppView::OnDeviceProperties(const DevicePropertiesResult& result)
     Helpers::CriticalSectionLock hold(lock);
     currentAddress = result.address;
     currentProperties = result.properties;
+    currentAnswer = result.answer;
     if (result.tag != 0)
     {
         ::PostMessageW(window, WM_OPENSETTINGS, 0, result.tag);

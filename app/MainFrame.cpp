@@ -89,7 +89,12 @@ bool CMainFrame::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
         const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
         if (header.code == LVN_ITEMCHANGED && header.hwndFrom == deviceList.Handle())
         {
-            UIEnable(ID_CONTROLLER_SETTINGS, deviceList.HasSelection());
+            EnableRowCommands(deviceList.HasSelection());
+            return true;
+        }
+        if (header.code == LVN_COLUMNCLICK && header.hwndFrom == deviceList.Handle())
+        {
+            deviceList.SortBy(reinterpret_cast<NMLISTVIEW*>(lParam)->iSubItem);
             return true;
         }
         break;
@@ -132,6 +137,11 @@ LRESULT CMainFrame::OnCreate()
     UIAddToolBar(toolBar);
     UIAddCommand(ID_NEW_SEARCH, InMenu | InToolBar);
     UIAddCommand(ID_CONTROLLER_SETTINGS, InMenu | InToolBar);
+    UIAddCommand(ID_COPY, InMenu);
+    UIAddCommand(ID_OPEN_WEB_PAGE, InMenu);
+    UIAddCommand(ID_SAVE_SETTINGS, InMenu);
+    UIAddCommand(ID_LOAD_SETTINGS, InMenu);
+    UIAddCommand(ID_SAVE_LIST, InMenu);
     UIAddCommand(ID_ADD_CONTROLLER, InMenu);
     if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
     {
@@ -221,6 +231,27 @@ void CMainFrame::OnCommand(UINT id)
     case ID_CONTROLLER_SETTINGS:
         deviceList.OpenSelected();
         break;
+    case ID_COPY:
+        // Ctrl+C in the log copies its selected text, as it would without the accelerator.
+        if (::GetFocus() == logPane)
+            ::SendMessageW(logPane, WM_COPY, 0, 0);
+        else
+            deviceList.CopySelected();
+        break;
+    case ID_OPEN_WEB_PAGE:
+        deviceList.OpenSelectedWebPage();
+        break;
+    case ID_SAVE_SETTINGS:
+        deviceList.SaveSelectedSettings();
+        break;
+    case ID_LOAD_SETTINGS:
+        deviceList.LoadSelectedSettings();
+        break;
+    case ID_SAVE_LIST:
+        // Ctrl+S reaches here even while the command is greyed.
+        if (::IsWindowEnabled(deviceList.Handle()) && deviceList.RowCount() > 0)
+            deviceList.SaveList();
+        break;
     case ID_ADD_CONTROLLER:
         OnAddController();
         break;
@@ -259,7 +290,7 @@ void CMainFrame::OnSearchStartedMessage()
     SetStatus(SearchingText);
     ::EnableWindow(deviceList.Handle(), FALSE);
     UIEnable(ID_NEW_SEARCH, false);
-    UIEnable(ID_CONTROLLER_SETTINGS, false);
+    EnableRowCommands(false);
     UIEnable(ID_ADD_CONTROLLER, false);
 }
 
@@ -278,7 +309,18 @@ void CMainFrame::OnSearchFinishedMessage()
     SetStatus(failed                ? std::wstring(SearchFailedText)
               : controllers.empty() ? std::wstring(NothingFoundText)
                                     : Ui::LoadResourceString(IDS_READY));
-    UIEnable(ID_CONTROLLER_SETTINGS, deviceList.Fill(controllers));
+    EnableRowCommands(deviceList.Fill(controllers));
+}
+
+void CMainFrame::EnableRowCommands(bool enable)
+{
+    // While a search runs the list is disabled, and nothing in it can be used.
+    const bool listInUse = ::IsWindowEnabled(deviceList.Handle()) != FALSE;
+    enable = enable && listInUse;
+    for (const UINT id :
+         {ID_CONTROLLER_SETTINGS, ID_COPY, ID_OPEN_WEB_PAGE, ID_SAVE_SETTINGS, ID_LOAD_SETTINGS})
+        UIEnable(id, enable);
+    UIEnable(ID_SAVE_LIST, listInUse && deviceList.RowCount() > 0);
 }
 
 void CMainFrame::OnFlushLog()

@@ -82,6 +82,8 @@ private:
     void OnFlushLog();
     void OnLiveRows();
     void OnShowProblems();
+    // The commands on the selected row (settings, copy, web page, settings files) and on the whole list.
+    void EnableRowCommands(bool enable);
     void SetStatus(const std::wstring& text);
     void EndExchange();
     void Report(std::wstring problem);

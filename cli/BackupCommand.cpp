@@ -2,11 +2,13 @@
 #include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "cli/DocumentFile.h"
 #include "cli/SiteRun.h"
+#include "settings/DocumentFile.h"
 
 namespace OM::Norvatessa::Cli
 {
+
+using ControllerSettings::WriteDocumentFile;
 
 namespace
 {

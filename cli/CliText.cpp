@@ -1,6 +1,7 @@
 #include "cli/CliText.h"
 
 #include "engine/AddressText.h"
+#include "settings/SettingText.h"
 
 namespace OM::Norvatessa::CliText
 {
@@ -198,36 +199,12 @@ std::wstring ReadBackDiffers(std::uint32_t address, std::wstring_view keys)
     return text;
 }
 
-std::wstring NotAssignment(std::wstring_view word)
-{
-    return Sentence(L"", word, L" — не изменение вида КЛЮЧ=ЗНАЧЕНИЕ.");
-}
-
-std::wstring UnknownKey(std::wstring_view key)
-{
-    return Sentence(L"неизвестный ключ ", key, L".");
-}
-
-std::wstring RepeatedKey(std::wstring_view key)
-{
-    return Sentence(L"ключ ", key, L" задан дважды.");
-}
-
-std::wstring RefusedValue(std::wstring_view key, std::wstring_view reason)
-{
-    std::wstring text = L"недопустимое значение ";
-    text += Quoted(key);
-    text += L": ";
-    text += reason;
-    return text;
-}
-
 std::wstring RefusedFileValue(std::wstring_view file, std::wstring_view key, std::wstring_view reason)
 {
     std::wstring text = L"в файле ";
     text += Quoted(file);
     text += L' ';
-    text += RefusedValue(key, reason);
+    text += SettingText::RefusedValue(key, reason);
     return text;
 }
 

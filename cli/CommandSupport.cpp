@@ -2,12 +2,14 @@
 
 #include "cli/CliText.h"
 #include "cli/CredentialsBook.h"
-#include "cli/RecordComparison.h"
 #include "cli/SearchProgress.h"
 #include "engine/AddressText.h"
+#include "settings/RecordComparison.h"
 
 namespace OM::Norvatessa::Cli
 {
+
+using ControllerSettings::DifferingKeys;
 
 ExitCode TellUsage(Console& console, std::wstring_view text, std::wstring_view command)
 {

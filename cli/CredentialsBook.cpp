@@ -2,12 +2,15 @@
 
 #include "cli/CliText.h"
 #include "cli/CommandSupport.h"
-#include "cli/SettingChecks.h"
 #include "cli/SiteTargets.h"
 #include "engine/AddressText.h"
+#include "settings/SettingChecks.h"
 
 namespace OM::Norvatessa::Cli
 {
+
+using ControllerSettings::LoginRefusal;
+using ControllerSettings::PasswordRefusal;
 
 std::optional<CredentialsBook> CredentialsBook::Read(const CommandLine& line, Console& console)
 {

@@ -1,16 +1,22 @@
-#include "cli/BackupSettings.h"
 #include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "cli/DocumentFile.h"
 #include "cli/SiteRun.h"
 #include "engine/AnsiText.h"
+#include "settings/BackupSettings.h"
+#include "settings/DocumentFile.h"
 
 #include <algorithm>
 #include <map>
 
 namespace OM::Norvatessa::Cli
 {
+
+using ControllerSettings::ApplySettingChanges;
+using ControllerSettings::BackupSettings;
+using ControllerSettings::ReadBackupSettings;
+using ControllerSettings::ReadDocumentFile;
+using ControllerSettings::SettingChanges;
 
 namespace
 {

@@ -1,14 +1,20 @@
 #include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "cli/SettingAssignments.h"
-#include "cli/SettingKeys.h"
 #include "cli/SiteRun.h"
+#include "settings/SettingAssignments.h"
+#include "settings/SettingKeys.h"
 
 #include <algorithm>
 
 namespace OM::Norvatessa::Cli
 {
+
+using ControllerSettings::ApplySettingChanges;
+using ControllerSettings::ParsedSettingChanges;
+using ControllerSettings::ParseSettingChanges;
+using ControllerSettings::SettingChanges;
+namespace SettingKeys = ControllerSettings::SettingKeys;
 
 namespace
 {

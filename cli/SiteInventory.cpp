@@ -3,11 +3,13 @@
 #include "cli/ControllerListing.h"
 #include "cli/JsonText.h"
 #include "cli/PropertiesListing.h"
-#include "cli/SettingKeys.h"
 #include "engine/AddressText.h"
+#include "settings/SettingKeys.h"
 
 namespace OM::Norvatessa::Cli
 {
+
+namespace SettingKeys = ControllerSettings::SettingKeys;
 
 namespace
 {

@@ -2,14 +2,16 @@
 
 #include "cli/CliText.h"
 #include "cli/CommandSupport.h"
-#include "cli/DocumentFile.h"
 #include "cli/SearchOptions.h"
 #include "engine/AddressText.h"
+#include "settings/DocumentFile.h"
 
 #include <set>
 
 namespace OM::Norvatessa::Cli
 {
+
+using ControllerSettings::ReadDocumentFile;
 
 namespace
 {

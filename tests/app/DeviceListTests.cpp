@@ -38,7 +38,69 @@ protected:
         ::SendMessageW(List(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
         return item.lParam;
     }
+
+    // A click on a column's header, as the mouse makes it.
+    void ClickHeader(int column)
+    {
+        const HWND header = Header();
+        RECT box{};
+        ::SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&box));
+        const LPARAM at = MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+        ::SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::SendMessageW(header, WM_LBUTTONUP, 0, at);
+        Pump(loop, 50);
+    }
+
+    HWND Header() { return reinterpret_cast<HWND>(::SendMessageW(List(), LVM_GETHEADER, 0, 0)); }
+
+    int SortArrow(int column)
+    {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        ::SendMessageW(Header(), HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+        return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+    }
+
+    std::vector<std::wstring> Column(int column)
+    {
+        std::vector<std::wstring> texts;
+        for (int row = 0; row < RowCount(List()); ++row)
+            texts.push_back(CellText(List(), row, column));
+        return texts;
+    }
 };
+
+using Texts = std::vector<std::wstring>;
+
+std::wstring TemporaryPath(const wchar_t* name)
+{
+    wchar_t folder[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + name;
+}
+
+std::string FileBytes(const std::wstring& path)
+{
+    std::string bytes;
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "(no file)";
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    ::CloseHandle(file);
+    return bytes;
+}
+
+void PutFile(const std::wstring& path, const std::string& bytes)
+{
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
 
 constexpr std::uint32_t First = 0x7F000002;
 constexpr std::uint32_t Second = 0x7F000003;
@@ -69,6 +131,53 @@ TEST_F(DeviceListTest, UpdatesAndMovesTouchOnlyTheFirstRowOfAnAddress)
     EXPECT_EQ(CellText(List(), 0, 1), L"127.0.10.10");
     EXPECT_EQ(ItemData(1), static_cast<LPARAM>(First));
     EXPECT_EQ(CellText(List(), 1, 1), L"127.0.0.2");
+}
+
+TEST_F(DeviceListTest, HeaderClickSortsAndTheOrderHoldsThroughUpdatesLiveRowsAndSearches)
+{
+    Open();
+    ASSERT_TRUE(WaitForList(0));
+    CAppView& list = frame->DeviceList();
+    constexpr std::uint32_t Ninth = 0x7F000009;
+    constexpr std::uint32_t Tenth = 0x7F00000A;
+    ASSERT_TRUE(list.Fill({{Tenth, 8080, L"в"}, {First, 443, L"Б"}, {Ninth, 80, L"а"}}));
+
+    // Addresses and ports by their numbers, not their texts; the second click reverses.
+    ClickHeader(1);
+    EXPECT_EQ(Column(1), (Texts{L"127.0.0.2", L"127.0.0.9", L"127.0.0.10"}));
+    EXPECT_EQ(SortArrow(1), HDF_SORTUP);
+    ClickHeader(1);
+    EXPECT_EQ(Column(1), (Texts{L"127.0.0.10", L"127.0.0.9", L"127.0.0.2"}));
+    EXPECT_EQ(SortArrow(1), HDF_SORTDOWN);
+    // Rows found by their addresses still, and each in its place as it comes or moves.
+    list.ShowFound({{0x7F000005, 80, L"г"}, {Ninth, 80, L"а"}});
+    EXPECT_EQ(Column(1), (Texts{L"127.0.0.10", L"127.0.0.9", L"127.0.0.5", L"127.0.0.2"}));
+    list.OnDeviceAddressChanged(AddressChange{First, 0x7F00000B});
+    Pump(loop, 200);
+    EXPECT_EQ(Column(1), (Texts{L"127.0.0.11", L"127.0.0.10", L"127.0.0.9", L"127.0.0.5"}));
+    EXPECT_EQ(ItemData(0), 0x7F00000B);
+    EXPECT_EQ(ItemData(3), 0x7F000005);
+    ClickHeader(2);
+    EXPECT_EQ(Column(2), (Texts{L"80", L"80", L"443", L"8080"}));
+    EXPECT_EQ(SortArrow(1), 0);
+
+    // Names in the workstation's collation: lower and upper case together, not by code.
+    ClickHeader(0);
+    EXPECT_EQ(Column(0), (Texts{L"а", L"Б", L"в", L"г"}));
+    EXPECT_EQ(SortArrow(0), HDF_SORTUP);
+    list.OnDeviceProperties(DevicePropertiesResult{Ninth, Properties(L"д", Ninth, 80), 0});
+    Pump(loop, 200);
+    EXPECT_EQ(Column(0), (Texts{L"Б", L"в", L"г", L"д"}));
+
+    // A new search's list comes in the chosen order, its first row selected.
+    ASSERT_TRUE(list.Fill({{Tenth, 80, L"я"}, {First, 80, L""}, {Ninth, 80, L"ю"}}));
+    EXPECT_EQ(Column(0), (Texts{L"Старая прошивка", L"ю", L"я"}));
+    EXPECT_EQ(::SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+    DiscoveredController conflict{Tenth, 80, L"я", true};
+    DiscoveredController silent{First, 80, L"ю", false, false};
+    ASSERT_TRUE(list.Fill({silent, conflict, {Ninth, 80, L"э"}}));
+    ClickHeader(3);
+    EXPECT_EQ(Column(3), (Texts{L"", L"Два контроллера на этом адресе", L"Не отвечает"}));
 }
 
 // A result for another controller arrives between the read that opens the sheet and the sheet itself:
@@ -107,4 +216,58 @@ TEST_F(DeviceListTest, ResultBetweenAReadAndItsSheetIsWhatTheSheetShowsAndWrites
     const std::vector<HttpRecord> posts = Requests("POST");
     ASSERT_EQ(posts.size(), 1u);
     EXPECT_EQ(posts[0].controller, "127.0.0.3:80");
+}
+
+// The saved list is what the console program's discover lists, in a file a spreadsheet reads: UTF-8 with
+// a byte-order mark, CR LF, quoted fields; the list's own words for a nameless or silent row stay out.
+TEST_F(DeviceListTest, SavedListHoldsEveryRowAsTheConsoleListsIt)
+{
+    Open();
+    ASSERT_TRUE(WaitForList(0));
+    CAppView& list = frame->DeviceList();
+    ASSERT_TRUE(list.Fill({{Second, 8080, L"Склад, \"главный\""},
+                           {First, 80, L"", true},
+                           {0x7F00000A, 81, L"Ворота", false, false}}));
+    const std::wstring path = TemporaryPath(L"список контроллеров.csv");
+    ::DeleteFileW(path.c_str());
+    EXPECT_EQ(list.SaveListTo(path), L"");
+    EXPECT_EQ(
+        FileBytes(path),
+        "\xEF\xBB\xBF"
+        "address,port,name,conflict,answered\r\n"
+        "127.0.0.3,8080,\"\xD0\xA1\xD0\xBA\xD0\xBB\xD0\xB0\xD0\xB4, \"\"\xD0\xB3\xD0\xBB\xD0\xB0\xD0\xB2"
+        "\xD0\xBD\xD1\x8B\xD0\xB9\"\"\",no,yes\r\n"
+        "127.0.0.2,80,,yes,yes\r\n"
+        "127.0.0.10,81,\xD0\x92\xD0\xBE\xD1\x80\xD0\xBE\xD1\x82\xD0\xB0,no,no\r\n");
+    ::DeleteFileW(path.c_str());
+
+    // A folder that is not there: said in words, and no file left behind.
+    const std::wstring nowhere = TemporaryPath(L"нет такой папки\\список.csv");
+    EXPECT_THAT(list.SaveListTo(nowhere), ::testing::HasSubstr(L"нет такого файла или папки"));
+    EXPECT_EQ(::GetFileAttributesW((nowhere + L".part").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A settings file is checked whole before anything is read from the controller: a broken or foreign file
+// is refused with the reason, and nothing goes out.
+TEST_F(DeviceListTest, BrokenSettingsFileIsRefusedBeforeTheControllerIsRead)
+{
+    Add("name=Склад");
+    Open();
+    ASSERT_TRUE(WaitForList(1));
+    CAppView& list = frame->DeviceList();
+    const std::wstring path = TemporaryPath(L"настройки склада.xml");
+
+    PutFile(path, "<config><net name=\"\xD1\xEA\xEB\xE0\xE4\" mac=\"00-1A-2B-3C-4D\"/></config>");
+    EXPECT_EQ(list.LoadSettingsFrom(path),
+              L"В файле «" + path +
+                  L"» испорчено значение «mac»: MAC-адрес записывается шестью байтами через дефис, например "
+                  L"00-1A-2B-3C-4D-5E. Ничего не изменено.");
+    PutFile(path, "<html><body/></html>");
+    EXPECT_THAT(list.LoadSettingsFrom(path),
+                ::testing::HasSubstr(L"не является файлом настроек контроллера"));
+    ::DeleteFileW(path.c_str());
+    EXPECT_THAT(list.LoadSettingsFrom(path), ::testing::HasSubstr(L"нет такого файла или папки"));
+    Pump(loop, 1000);
+    EXPECT_TRUE(Requests("GET").empty());
+    EXPECT_EQ(FindDialogTitled(L"Настройки контроллера"), nullptr);
 }

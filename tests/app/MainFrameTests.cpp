@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 using namespace OM::Norvatessa;
@@ -31,6 +32,57 @@ int Count(const std::wstring& text, const std::wstring& part)
     return count;
 }
 
+std::wstring ClipboardText()
+{
+    std::wstring text;
+    if (!::OpenClipboard(nullptr))
+        return L"(the clipboard did not open)";
+    if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT))
+    {
+        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data)))
+        {
+            text = chars;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+// The top-left corner of the popup menu that this process shows next, read from another thread, which then
+// closes it with Esc as the user would.
+POINT MenuCorner()
+{
+    HWND menu = nullptr;
+    for (int tries = 0; tries < 200 && menu == nullptr; ++tries)
+    {
+        const HWND found = ::FindWindowW(L"#32768", nullptr);
+        if (found != nullptr && ::IsWindowVisible(found))
+            menu = found;
+        else
+            ::Sleep(25);
+    }
+    RECT box{-1000, -1000, 0, 0};
+    if (menu != nullptr)
+    {
+        ::GetWindowRect(menu, &box);
+        ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    return POINT{box.left, box.top};
+}
+
+void PutOnClipboard(const std::wstring& text)
+{
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    std::memcpy(::GlobalLock(memory), text.c_str(), bytes);
+    ::GlobalUnlock(memory);
+    ::OpenClipboard(nullptr);
+    ::EmptyClipboard();
+    ::SetClipboardData(CF_UNICODETEXT, memory);
+    ::CloseClipboard();
+}
+
 } // namespace
 
 TEST_F(MainFrameTest, CommandsAreOffDuringASearchAndFollowTheListAfterIt)
@@ -47,6 +99,10 @@ TEST_F(MainFrameTest, CommandsAreOffDuringASearchAndFollowTheListAfterIt)
     EXPECT_FALSE(ToolBarButtonEnabled(ID_CONTROLLER_SETTINGS));
     EXPECT_FALSE(MenuItemEnabled(0, ID_NEW_SEARCH));
     EXPECT_FALSE(MenuItemEnabled(0, ID_CONTROLLER_SETTINGS));
+    EXPECT_FALSE(MenuItemEnabled(0, ID_COPY));
+    EXPECT_FALSE(MenuItemEnabled(0, ID_OPEN_WEB_PAGE));
+    EXPECT_FALSE(MenuItemEnabled(0, ID_SAVE_SETTINGS));
+    EXPECT_FALSE(MenuItemEnabled(0, ID_SAVE_LIST));
     // Ctrl+N is grayed on the menu, so the key does nothing; F5 is on no menu and always clears the log.
     PressKey(loop, frame->Handle(), 'N', true);
     PressKey(loop, frame->Handle(), VK_F5);
@@ -102,6 +158,64 @@ TEST_F(MainFrameTest, NewSearchEmptiesTheListAndFindsTheSiteAsItIsNow)
     Pump(loop, 100);
     EXPECT_TRUE(ToolBarButtonEnabled(ID_NEW_SEARCH));
     EXPECT_FALSE(ToolBarButtonEnabled(ID_CONTROLLER_SETTINGS));
+}
+
+TEST_F(MainFrameTest, RowCommandsTakeTheSelectedRowFromMenusAndKeysAndAreOffWithoutOne)
+{
+    Add("name=Склад port=8080");
+    Open();
+    ASSERT_TRUE(WaitForList(1));
+    EXPECT_TRUE(MenuItemEnabled(0, ID_COPY));
+    EXPECT_TRUE(MenuItemEnabled(0, ID_OPEN_WEB_PAGE));
+    EXPECT_TRUE(MenuItemEnabled(0, ID_SAVE_SETTINGS));
+    EXPECT_TRUE(MenuItemEnabled(0, ID_LOAD_SETTINGS));
+    EXPECT_TRUE(MenuItemEnabled(0, ID_SAVE_LIST));
+    PutOnClipboard(L"прежнее");
+    PressKey(loop, frame->Handle(), 'C', true);
+    EXPECT_EQ(ClipboardText(), L"Склад\t127.0.0.2\t8080");
+    EXPECT_EQ(frame->DeviceList().SelectedWebPage(), L"http://127.0.0.2:8080/");
+
+    // The menu key and Shift+F10 (a context menu without a position) open the menu at the selected row.
+    RECT row{};
+    row.left = LVIR_LABEL;
+    ::SendMessageW(List(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    POINT expected{row.left, row.bottom};
+    ::ClientToScreen(List(), &expected);
+    POINT corner{};
+    std::thread reader([&] { corner = MenuCorner(); });
+    ::SendMessageW(List(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()), -1);
+    reader.join();
+    EXPECT_EQ(corner.x, expected.x);
+    EXPECT_EQ(corner.y, expected.y);
+
+    // Enter opens the selected controller, as a double click does.
+    std::atomic<bool> sheetShown{false};
+    std::thread user([&] {
+        if (const HWND sheet = WaitForDialogTitled(L"Настройки контроллера"))
+        {
+            sheetShown = true;
+            ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        }
+    });
+    PressKey(loop, List(), VK_RETURN);
+    Until([&] { return sheetShown.load(); });
+    user.join();
+    EXPECT_TRUE(sheetShown);
+    EXPECT_FALSE(Requests("GET").empty());
+
+    LVITEMW none{};
+    none.stateMask = LVIS_SELECTED;
+    ::SendMessageW(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    Pump(loop, 100);
+    EXPECT_FALSE(MenuItemEnabled(0, ID_COPY));
+    EXPECT_FALSE(MenuItemEnabled(0, ID_OPEN_WEB_PAGE));
+    EXPECT_FALSE(MenuItemEnabled(0, ID_SAVE_SETTINGS));
+    EXPECT_FALSE(MenuItemEnabled(0, ID_LOAD_SETTINGS));
+    EXPECT_TRUE(MenuItemEnabled(0, ID_SAVE_LIST));
+    EXPECT_EQ(frame->DeviceList().SelectedWebPage(), L"");
+    PutOnClipboard(L"прежнее");
+    Command(ID_COPY);
+    EXPECT_EQ(ClipboardText(), L"прежнее");
 }
 
 TEST_F(MainFrameTest, ControllerAddedByAddressIsListedAndKeptByEverySearch)

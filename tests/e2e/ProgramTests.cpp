@@ -309,3 +309,56 @@ TEST_F(ProgramTest, AboutBoxAndMissingHelpFile)
     }
     Close();
 }
+
+namespace
+{
+
+// The file name box of the system's save and open dialogs: a combo box with an edit inside.
+constexpr int FileNameBox = 1148;
+
+// Waits for the program's file dialog, names the file in it and presses its OK button, as a user would.
+bool ChooseFile(ProgramDriver& program, const std::wstring& path)
+{
+    HWND dialog = nullptr;
+    if (!ProgramDriver::Until([&] { return (dialog = program.DialogWith(FileNameBox)) != nullptr; }))
+        return false;
+    ::SendDlgItemMessageW(dialog, FileNameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return ProgramDriver::Until([&] { return !::IsWindow(dialog); });
+}
+
+} // namespace
+
+// A controller's settings saved to a file come back from it after the controller was changed: the sheet
+// shows the file's values, and OK writes them.
+TEST_F(ProgramTest, SettingsSavedToAFileAreWrittenBackFromItAfterTheSheetConfirms)
+{
+    const std::uint32_t controller = Add("name=Склад mac=00-1A-2B-3C-4D-5E sentype=5 seninv=2 flag=1");
+    Launch();
+    ASSERT_TRUE(ListShows(1));
+    const std::map<std::string, std::string> saved = Show(controller);
+    const std::wstring file = program.PathOf(L"склад до работ.xml");
+
+    program.Command(ID_SAVE_SETTINGS);
+    ASSERT_TRUE(ChooseFile(program, file));
+    ASSERT_TRUE(
+        ProgramDriver::Until([&] { return ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }));
+    EXPECT_EQ(::GetFileAttributesW((file + L".part").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    Set(controller, "name=Ворота sentype=0 seninv=255 flag=0");
+    ASSERT_EQ(Show(controller)["name"], "Ворота");
+    const std::size_t postsBefore = Requests("POST").size();
+    program.Command(ID_LOAD_SETTINGS);
+    ASSERT_TRUE(ChooseFile(program, file));
+    HWND sheet = nullptr;
+    ASSERT_TRUE(ProgramDriver::Until(
+        [&] { return (sheet = program.DialogTitled(L"Настройки контроллера")) != nullptr; }));
+    // Nothing is written before the user has seen the file's values and pressed OK.
+    EXPECT_EQ(ProgramDriver::Text(Page(sheet, 0), IDC_SERVER_NAME), L"Склад");
+    EXPECT_EQ(Requests("POST").size(), postsBefore);
+    ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    ASSERT_TRUE(ProgramDriver::Until([&] { return Requests("POST").size() == postsBefore + 1; }));
+    ASSERT_TRUE(ProgramDriver::Until([&] { return program.Cell(0, 0) == L"Склад"; }));
+    EXPECT_EQ(Show(controller), saved);
+    Close();
+}

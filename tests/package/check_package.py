@@ -186,10 +186,13 @@ def c_string_fragments(source):
 # a composed message (", ", ":\n") do not.
 QUOTED_SOURCES = [
     "settings/RefusalText.h",
+    "settings/SettingText.h",
+    "settings/SettingText.cpp",
     "engine/FailureText.cpp",
     "app/Help.cpp",
     "app/MainFrame.cpp",
     "app/AppView.cpp",
+    "app/ControllerFiles.cpp",
     "app/AboutDlg.cpp",
     "device/ExchangeLabels.h",
     "cli/CliText.h",

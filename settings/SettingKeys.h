@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-namespace OM::Norvatessa::Cli::SettingKeys
+namespace OM::Norvatessa::ControllerSettings::SettingKeys
 {
 
 // The names of a controller's settings on the command line of "set", in refusals of restored files and
@@ -29,4 +29,4 @@ inline std::wstring ForInput(const wchar_t* key, std::size_t index)
     return key + std::to_wstring(index + 1);
 }
 
-} // namespace OM::Norvatessa::Cli::SettingKeys
+} // namespace OM::Norvatessa::ControllerSettings::SettingKeys

@@ -1,9 +1,9 @@
-#include "cli/SettingChecks.h"
+#include "settings/SettingChecks.h"
 
-#include "cli/CliText.h"
+#include "settings/SettingText.h"
 #include "settings/ValueChecks.h"
 
-namespace OM::Norvatessa::Cli
+namespace OM::Norvatessa::ControllerSettings
 {
 
 namespace
@@ -27,17 +27,17 @@ std::optional<std::wstring> TextRefusal(Xml::PropertyText field, std::wstring_vi
 
 std::optional<std::wstring> NameRefusal(std::wstring_view name)
 {
-    return TextRefusal(Xml::PropertyText::Name, name, NameLimit, CliText::NameTooLong);
+    return TextRefusal(Xml::PropertyText::Name, name, NameLimit, SettingText::NameTooLong);
 }
 
 std::optional<std::wstring> LoginRefusal(std::wstring_view login)
 {
-    return TextRefusal(Xml::PropertyText::Login, login, LoginLimit, CliText::LoginTooLong);
+    return TextRefusal(Xml::PropertyText::Login, login, LoginLimit, SettingText::LoginTooLong);
 }
 
 std::optional<std::wstring> PasswordRefusal(std::wstring_view password)
 {
-    return TextRefusal(Xml::PropertyText::Password, password, LoginLimit, CliText::LoginTooLong);
+    return TextRefusal(Xml::PropertyText::Password, password, LoginLimit, SettingText::LoginTooLong);
 }
 
-} // namespace OM::Norvatessa::Cli
+} // namespace OM::Norvatessa::ControllerSettings

@@ -1,13 +1,13 @@
-#include "cli/BackupSettings.h"
+#include "settings/BackupSettings.h"
 
-#include "cli/CliText.h"
-#include "cli/SettingKeys.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingText.h"
 #include "settings/ValueChecks.h"
 #include "xml/ConfigDocument.h"
 
 #include <vector>
 
-namespace OM::Norvatessa::Cli
+namespace OM::Norvatessa::ControllerSettings
 {
 
 namespace
@@ -57,7 +57,7 @@ public:
         {
             const std::optional<std::uint8_t> byte = MacByteFromText(parts[index]);
             if (!byte || parts.size() != bytes.size())
-                return Refuse(attribute, CliText::MacAddress);
+                return Refuse(attribute, SettingText::MacAddress);
             bytes[index] = *byte;
         }
         settings.changes.macTail = std::array<std::uint8_t, 2>{bytes[4], bytes[5]};
@@ -69,7 +69,7 @@ public:
     {
         const std::optional<std::uint8_t> bits = ByteFromText(value);
         if (!bits)
-            return Refuse(attribute, CliText::ByteValue);
+            return Refuse(attribute, SettingText::ByteValue);
         for (std::size_t input = 0; input < inputs.size(); ++input)
             inputs[input] = static_cast<std::uint8_t>(*bits >> input & 1);
     }
@@ -80,7 +80,7 @@ public:
     {
         const std::size_t colon = value.find(L':');
         if (colon == std::wstring::npos || value.find(L':', colon + 1) != std::wstring::npos)
-            return Refuse(attribute, CliText::CredentialsPair);
+            return Refuse(attribute, SettingText::CredentialsPair);
         Setting(attribute, value.substr(0, colon), loginKey);
         Setting(attribute, value.substr(colon + 1), passwordKey);
     }
@@ -90,7 +90,7 @@ public:
     {
         const std::optional<std::uint8_t> flags = ByteFromText(value);
         if (!flags)
-            return Refuse(attribute, CliText::ByteValue);
+            return Refuse(attribute, SettingText::ByteValue);
         settings.changes.buzzer = (*flags & 1) != 0;
         settings.changes.askPassword = (*flags & 2) != 0;
     }
@@ -149,4 +149,4 @@ std::optional<BackupSettings> ReadBackupSettings(const std::wstring& document)
     return settings;
 }
 
-} // namespace OM::Norvatessa::Cli
+} // namespace OM::Norvatessa::ControllerSettings

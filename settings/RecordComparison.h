@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace OM::Norvatessa::Cli
+namespace OM::Norvatessa::ControllerSettings
 {
 
 // The change marks of `edited` against `original`, set as the settings sheet sets them: they tell the
@@ -16,4 +16,4 @@ std::uint32_t ChangeMarks(const Xml::DeviceProperties& edited, const Xml::Device
 // The keys of the values that differ, comma-separated ("name, port, sensor3"); empty when none does.
 std::wstring DifferingKeys(const Xml::DeviceProperties& sent, const Xml::DeviceProperties& readBack);
 
-} // namespace OM::Norvatessa::Cli
+} // namespace OM::Norvatessa::ControllerSettings

@@ -1,16 +1,16 @@
-#include "cli/SettingAssignments.h"
+#include "settings/SettingAssignments.h"
 
-#include "cli/CliText.h"
-#include "cli/RecordComparison.h"
-#include "cli/SettingChecks.h"
-#include "cli/SettingKeys.h"
 #include "engine/AddressText.h"
+#include "settings/RecordComparison.h"
 #include "settings/RefusalText.h"
+#include "settings/SettingChecks.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingText.h"
 #include "settings/ValueChecks.h"
 
 #include <set>
 
-namespace OM::Norvatessa::Cli
+namespace OM::Norvatessa::ControllerSettings
 {
 
 namespace
@@ -29,7 +29,7 @@ Refusal TakeAddress(std::optional<std::uint32_t>& field, const std::wstring& val
 {
     const std::optional<std::uint32_t> address = ParseAddress(value);
     if (!address)
-        return std::wstring(CliText::NotAnAddress);
+        return std::wstring(SettingText::NotAnAddress);
     field = *address;
     return std::nullopt;
 }
@@ -56,7 +56,7 @@ Refusal TakeMacTail(std::optional<std::array<std::uint8_t, 2>>& field, const std
 {
     const std::size_t separator = value.find_first_of(L"-:");
     if (separator == std::wstring::npos || value.find_first_of(L"-:", separator + 1) != std::wstring::npos)
-        return std::wstring(CliText::MacPair);
+        return std::wstring(SettingText::MacPair);
     const std::optional<std::uint8_t> fifth = MacByteFromText(value.substr(0, separator));
     const std::optional<std::uint8_t> sixth = MacByteFromText(value.substr(separator + 1));
     if (!fifth || !sixth)
@@ -92,7 +92,7 @@ Refusal TakeChoice(std::optional<std::uint8_t>& field, const std::wstring& value
 Refusal TakeSwitch(std::optional<bool>& field, const std::wstring& value)
 {
     std::optional<std::uint8_t> on;
-    if (auto reason = TakeChoice(on, value, {L"on"}, {L"off"}, 1, CliText::OnOff))
+    if (auto reason = TakeChoice(on, value, {L"on"}, {L"off"}, 1, SettingText::OnOff))
         return reason;
     field = *on == 1;
     return std::nullopt;
@@ -137,10 +137,10 @@ std::optional<Refusal> TakeSetting(SettingChanges& changes, const std::wstring& 
         return TakeMacTail(changes.macTail, value);
     if (const auto input = InputIndex(key, Sensor))
         return TakeChoice(changes.sensorType[*input], value, {L"digital"}, {L"analog"}, 0,
-                          CliText::SensorType);
+                          SettingText::SensorType);
     if (const auto input = InputIndex(key, Contact))
         return TakeChoice(changes.sensorInverted[*input], value, {L"open", L"normally-open"},
-                          {L"closed", L"normally-closed"}, 1, CliText::SensorContact);
+                          {L"closed", L"normally-closed"}, 1, SettingText::SensorContact);
     if (key == Buzzer)
         return TakeSwitch(changes.buzzer, value);
     if (key == AskPassword)
@@ -161,7 +161,7 @@ ParsedSettingChanges ParseSettingChanges(const std::vector<std::wstring>& words)
     ParsedSettingChanges parsed;
     if (words.empty())
     {
-        parsed.error = CliText::NoAssignment;
+        parsed.error = SettingText::NoAssignment;
         return parsed;
     }
     std::set<std::wstring> seen;
@@ -170,24 +170,24 @@ ParsedSettingChanges ParseSettingChanges(const std::vector<std::wstring>& words)
         const std::size_t equals = word.find(L'=');
         if (equals == std::wstring::npos || equals == 0)
         {
-            parsed.error = CliText::NotAssignment(word);
+            parsed.error = SettingText::NotAssignment(word);
             return parsed;
         }
         const std::wstring key = word.substr(0, equals);
         if (!seen.insert(key).second)
         {
-            parsed.error = CliText::RepeatedKey(key);
+            parsed.error = SettingText::RepeatedKey(key);
             return parsed;
         }
         const std::optional<Refusal> refusal = TakeSetting(parsed.changes, key, word.substr(equals + 1));
         if (!refusal)
         {
-            parsed.error = CliText::UnknownKey(key);
+            parsed.error = SettingText::UnknownKey(key);
             return parsed;
         }
         if (*refusal)
         {
-            parsed.error = CliText::RefusedValue(key, **refusal);
+            parsed.error = SettingText::RefusedValue(key, **refusal);
             return parsed;
         }
     }
@@ -228,4 +228,4 @@ Xml::DeviceProperties ApplySettingChanges(const Xml::DeviceProperties& original,
     return edited;
 }
 
-} // namespace OM::Norvatessa::Cli
+} // namespace OM::Norvatessa::ControllerSettings

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace OM::Norvatessa::Cli
+namespace OM::Norvatessa::ControllerSettings
 {
 
 // The checks a text passes before it may go to a controller: the settings sheet's checks with its words
@@ -23,4 +23,4 @@ struct RecordRefusal
     std::wstring reason;
 };
 
-} // namespace OM::Norvatessa::Cli
+} // namespace OM::Norvatessa::ControllerSettings

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace OM::Norvatessa::Cli
+namespace OM::Norvatessa::ControllerSettings
 {
 
 // A backup file holds a controller's document exactly as the controller sent it, in its own code page (the
@@ -18,4 +18,4 @@ DWORD WriteDocumentFile(const std::wstring& path, const std::string& bytes);
 // ERROR_FILE_TOO_LARGE.
 DWORD ReadDocumentFile(const std::wstring& path, std::string& bytes);
 
-} // namespace OM::Norvatessa::Cli
+} // namespace OM::Norvatessa::ControllerSettings

@@ -1,10 +1,10 @@
-#include "cli/DocumentFile.h"
+#include "settings/DocumentFile.h"
 
 #include "helpers/UniqueHandle.h"
 
 #include <algorithm>
 
-namespace OM::Norvatessa::Cli
+namespace OM::Norvatessa::ControllerSettings
 {
 
 namespace
@@ -77,4 +77,4 @@ DWORD ReadDocumentFile(const std::wstring& path, std::string& bytes)
     return ERROR_SUCCESS;
 }
 
-} // namespace OM::Norvatessa::Cli
+} // namespace OM::Norvatessa::ControllerSettings

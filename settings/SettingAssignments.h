@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace OM::Norvatessa::Cli
+namespace OM::Norvatessa::ControllerSettings
 {
 
 // The changes named on the command line of "set", each checked on its own: a value that is not named
@@ -54,4 +54,4 @@ ParsedSettingChanges ParseSettingChanges(const std::vector<std::wstring>& words)
 Xml::DeviceProperties ApplySettingChanges(const Xml::DeviceProperties& original,
                                           const SettingChanges& changes);
 
-} // namespace OM::Norvatessa::Cli
+} // namespace OM::Norvatessa::ControllerSettings

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "cli/SettingAssignments.h"
-#include "cli/SettingChecks.h"
+#include "settings/SettingAssignments.h"
+#include "settings/SettingChecks.h"
 
 #include <optional>
 #include <string>
 
-namespace OM::Norvatessa::Cli
+namespace OM::Norvatessa::ControllerSettings
 {
 
 // What "restore" takes from a backup file: the attributes of its "net" element that the program knows,
@@ -21,4 +21,4 @@ struct BackupSettings
 // Nothing when the text is no controller's document (no root element, or no "net" element in it).
 std::optional<BackupSettings> ReadBackupSettings(const std::wstring& document);
 
-} // namespace OM::Norvatessa::Cli
+} // namespace OM::Norvatessa::ControllerSettings

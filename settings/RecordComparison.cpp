@@ -1,10 +1,10 @@
-#include "cli/RecordComparison.h"
+#include "settings/RecordComparison.h"
 
-#include "cli/SettingKeys.h"
+#include "settings/SettingKeys.h"
 
 #include <vector>
 
-namespace OM::Norvatessa::Cli
+namespace OM::Norvatessa::ControllerSettings
 {
 
 using Xml::DeviceProperties;
@@ -68,4 +68,4 @@ std::wstring DifferingKeys(const DeviceProperties& sent, const DeviceProperties&
     return text;
 }
 
-} // namespace OM::Norvatessa::Cli
+} // namespace OM::Norvatessa::ControllerSettings
