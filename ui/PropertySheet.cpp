@@ -1,5 +1,6 @@
 #include "ui/PropertySheet.h"
 
+#include "ui/CenterWindow.h"
 #include "ui/Module.h"
 
 namespace OM::Ui
@@ -41,8 +42,12 @@ INT_PTR PropertySheet::DoModal(HWND parent)
 
 int CALLBACK PropertySheet::Callback(HWND sheet, UINT message, LPARAM)
 {
-    if (message == PSCB_INITIALIZED && sheetWindow != nullptr)
+    if (message != PSCB_INITIALIZED)
+        return 0;
+    if (sheetWindow != nullptr)
         *sheetWindow = sheet;
+    // The system puts a sheet at its owner's top left corner; it has its size here and is not yet shown.
+    CenterWindow(sheet);
     return 0;
 }
 

@@ -9,8 +9,8 @@
 namespace OM::Ui
 {
 
-// A modal property sheet with OK and Cancel and no Apply button. The owner adds its pages, in order,
-// before running it.
+// A modal property sheet with OK and Cancel and no Apply button, centred on its owner. The owner adds its
+// pages, in order, before running it.
 class PropertySheet
 {
 public:

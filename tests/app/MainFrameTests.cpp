@@ -188,11 +188,15 @@ TEST_F(MainFrameTest, RowCommandsTakeTheSelectedRowFromMenusAndKeysAndAreOffWith
     EXPECT_EQ(corner.x, expected.x);
     EXPECT_EQ(corner.y, expected.y);
 
-    // Enter opens the selected controller, as a double click does.
+    // Enter opens the selected controller, as a double click does, in a sheet centred on the main window
+    // wherever the user has put it.
+    ::SetWindowPos(frame->Handle(), nullptr, 30, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     std::atomic<bool> sheetShown{false};
+    RECT sheetPlace{};
     std::thread user([&] {
         if (const HWND sheet = WaitForDialogTitled(L"Настройки контроллера"))
         {
+            ::GetWindowRect(sheet, &sheetPlace);
             sheetShown = true;
             ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
         }
@@ -202,6 +206,10 @@ TEST_F(MainFrameTest, RowCommandsTakeTheSelectedRowFromMenusAndKeysAndAreOffWith
     user.join();
     EXPECT_TRUE(sheetShown);
     EXPECT_FALSE(Requests("GET").empty());
+    RECT framePlace{};
+    ::GetWindowRect(frame->Handle(), &framePlace);
+    EXPECT_NEAR((sheetPlace.left + sheetPlace.right) / 2, (framePlace.left + framePlace.right) / 2, 2);
+    EXPECT_NEAR((sheetPlace.top + sheetPlace.bottom) / 2, (framePlace.top + framePlace.bottom) / 2, 2);
 
     LVITEMW none{};
     none.stateMask = LVIS_SELECTED;
