@@ -1,12 +1,18 @@
 // The steps of tools/demo that act inside the running program: each call waits for something to show,
-// prints where it is on the screen ("x y width height") for the screenshot, and acts on it.
+// prints where it is on the screen ("x y width height", frame included) for the screenshot, and acts on it.
 //
-//   demo_steps.exe list ROWS    waits for the search to list ROWS controllers; prints the main window
+//   demo_steps.exe dpi          prints the screen's resolution in dots per inch, as the program sees it
+//   demo_steps.exe list ROWS    waits for the search to list ROWS controllers and end; prints the main window
+//   demo_steps.exe about        opens the about box; prints it
+//   demo_steps.exe add          opens the dialog that adds a controller by its address; prints it
+//   demo_steps.exe dismiss      closes the dialog that shows (the about box or the add dialog)
 //   demo_steps.exe wait         opens the selected controller (F2); prints the wait dialog
-//   demo_steps.exe sheet        waits for the settings sheet; prints it
+//   demo_steps.exe sheet PAGE   waits for the settings sheet and turns to PAGE (0, 1, 2); prints it
 //   demo_steps.exe close        cancels the sheet and closes the program
 //
-// It finds the program's windows by their classes and captions: the demo runs one program.
+// It finds the program's windows by their classes, captions and controls: the demo runs one program.
+#include "res/resource.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -60,6 +66,12 @@ bool IsDialog(HWND window)
     return std::wstring(name) == L"#32770";
 }
 
+HWND DialogWith(int controlId, DWORD timeoutMs = 60000)
+{
+    return WaitFor([controlId](HWND window) { return IsDialog(window) && ::GetDlgItem(window, controlId); },
+                   timeoutMs);
+}
+
 HWND MainWindow()
 {
     return ::FindWindowW(L"NorvatessaMainFrame", nullptr);
@@ -85,34 +97,81 @@ int Place(HWND window)
     return 0;
 }
 
+// Opens a dialog of the main window by its command and prints it once it has painted.
+int OpenDialog(UINT command, int controlId)
+{
+    ::PostMessageW(MainWindow(), WM_COMMAND, command, 0);
+    const HWND dialog = DialogWith(controlId);
+    ::Sleep(300);
+    return Place(dialog);
+}
+
+// Closes a modal dialog as Esc would, and waits until it is gone and the main window takes input again:
+// the next screenshot must not show it, and F2 does nothing while a modal dialog shows.
+int Dismiss()
+{
+    const HWND dialog = WaitFor([](HWND window) {
+        return IsDialog(window) &&
+               (::GetDlgItem(window, IDC_ABOUT_VERSION) || ::GetDlgItem(window, IDC_ADD_ADDRESS));
+    });
+    if (dialog == nullptr)
+    {
+        std::fputs("demo_steps: no dialog to close\n", stderr);
+        return 1;
+    }
+    ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    for (int tries = 0; tries < 100 && (::IsWindow(dialog) || !::IsWindowEnabled(MainWindow())); ++tries)
+        ::Sleep(50);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+    // Rectangles in the screen's own pixels, whatever its resolution: the program is aware of it too.
+    ::SetProcessDPIAware();
     const std::wstring step = argc > 1 ? argv[1] : L"";
+    if (step == L"dpi")
+    {
+        const HDC screen = ::GetDC(nullptr);
+        std::printf("%d\n", ::GetDeviceCaps(screen, LOGPIXELSY));
+        ::ReleaseDC(nullptr, screen);
+        return 0;
+    }
     if (step == L"list" && argc > 2)
     {
         const LRESULT rows = std::wcstol(argv[2], nullptr, 10);
         const HWND main = WaitFor([](HWND window) { return window == MainWindow(); });
         const HWND list = ::FindWindowExW(main, nullptr, L"NorvatessaDeviceList", nullptr);
-        for (int tries = 0; tries < 600 && ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) < rows; ++tries)
+        // The list takes input again, and selects its first row, when the search has ended.
+        for (int tries = 0;
+             tries < 600 && (::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) < rows || !::IsWindowEnabled(list));
+             ++tries)
             ::Sleep(100);
         ::Sleep(300); // the last paint
         return Place(main);
     }
+    if (step == L"about")
+        return OpenDialog(ID_ABOUT, IDC_ABOUT_VERSION);
+    if (step == L"add")
+        return OpenDialog(ID_ADD_CONTROLLER, IDC_ADD_ADDRESS);
+    if (step == L"dismiss")
+        return Dismiss();
     if (step == L"wait")
     {
         const HWND list = ::FindWindowExW(MainWindow(), nullptr, L"NorvatessaDeviceList", nullptr);
         ::PostMessageW(list, WM_KEYDOWN, VK_F2, 1);
         ::PostMessageW(list, WM_KEYUP, VK_F2, 0xC0000001);
-        const HWND dialog =
-            WaitFor([](HWND window) { return IsDialog(window) && ::GetDlgItem(window, 1011); });
+        const HWND dialog = DialogWith(IDC_WAIT_DETAIL);
         ::Sleep(300);
         return Place(dialog);
     }
-    if (step == L"sheet")
+    if (step == L"sheet" && argc > 2)
     {
         const HWND sheet = Sheet();
+        if (sheet != nullptr)
+            ::SendMessageW(sheet, PSM_SETCURSEL, std::wcstoul(argv[2], nullptr, 10), 0);
         ::Sleep(500);
         return Place(sheet);
     }
@@ -124,6 +183,7 @@ int wmain(int argc, wchar_t** argv)
         ::PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
         return 0;
     }
-    std::fputs("usage: demo_steps.exe list ROWS | wait | sheet | close\n", stderr);
+    std::fputs("usage: demo_steps.exe dpi | list ROWS | about | add | dismiss | wait | sheet PAGE | close\n",
+               stderr);
     return 2;
 }
