@@ -129,7 +129,8 @@ int Dismiss()
 
 int wmain(int argc, wchar_t** argv)
 {
-    // Rectangles in the screen's own pixels, whatever its resolution: the program is aware of it too.
+    // Rectangles in the screen's own pixels at any resolution, as the program sees them: Windows would
+    // scale them for a program unaware of the resolution (Wine 8 does not).
     ::SetProcessDPIAware();
     const std::wstring step = argc > 1 ? argv[1] : L"";
     if (step == L"dpi")
