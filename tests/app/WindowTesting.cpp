@@ -51,11 +51,11 @@ BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM parameter)
 enum class ControlKind
 {
     Other,
-    Label,         // a static that wraps its words
-    SingleLine,    // a static that does not
+    Label,      // a static that wraps its words
+    SingleLine, // a static that does not
     EtchedLine,
     PushButton,
-    CheckBox,      // radio buttons too
+    CheckBox, // radio buttons too
     GroupBox,
     DropDownList,
     ChildDialog,
@@ -155,12 +155,14 @@ Room RoomOf(HWND control, ControlKind kind)
         const auto count = static_cast<int>(::SendMessageW(control, CB_GETCOUNT, 0, 0));
         for (int item = 0; item < count; ++item)
         {
-            std::wstring entry(static_cast<std::size_t>(::SendMessageW(control, CB_GETLBTEXTLEN, item, 0)), L'\0');
+            std::wstring entry(static_cast<std::size_t>(::SendMessageW(control, CB_GETLBTEXTLEN, item, 0)),
+                               L'\0');
             ::SendMessageW(control, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(entry.data()));
             widest = std::max<int>(widest, TextSize(control, entry, DT_SINGLELINE | DT_NOPREFIX, 0).cx);
         }
         // The arrow button, the edges and a little space on each side of the entry.
-        const int frame = ::GetSystemMetrics(SM_CXVSCROLL) + 2 * ::GetSystemMetrics(SM_CXEDGE) + Ui::ScaleToDpi(4);
+        const int frame =
+            ::GetSystemMetrics(SM_CXVSCROLL) + 2 * ::GetSystemMetrics(SM_CXEDGE) + Ui::ScaleToDpi(4);
         return widest > 0 ? Room{{widest + frame, 0}, has} : Room{};
     }
     if (text.empty())
@@ -172,7 +174,8 @@ Room RoomOf(HWND control, ControlKind kind)
         return {TextSize(control, text, DT_WORDBREAK | DT_EXPANDTABS | prefix, has.cx), has};
     }
     case ControlKind::SingleLine:
-        return {TextSize(control, text, DT_SINGLELINE | DT_EXPANDTABS | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0), 0),
+        return {TextSize(control, text,
+                         DT_SINGLELINE | DT_EXPANDTABS | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0), 0),
                 has};
     case ControlKind::PushButton: {
         // The button's raised edges and the focus rectangle inside them.
@@ -196,14 +199,15 @@ Room RoomOf(HWND control, ControlKind kind)
     }
 }
 
-std::string Describe(const std::string& name, HWND control)
+// The control's class and id, as in "Static 1011".
+std::string Describe(HWND control)
 {
     wchar_t className[64] = {};
     ::GetClassNameW(control, className, 64);
     std::string kind;
     for (const wchar_t* character = className; *character != L'\0'; ++character)
         kind += *character < 0x80 ? static_cast<char>(*character) : '?';
-    return name + ": " + kind + " " + std::to_string(::GetDlgCtrlID(control));
+    return kind + " " + std::to_string(::GetDlgCtrlID(control));
 }
 
 std::string Size(SIZE size)
@@ -329,21 +333,36 @@ std::vector<std::string> LayoutFaults(HWND window, const std::string& name)
         RECT box; // on the screen
     };
     std::vector<Control> controls;
-    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
+    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT))
     {
         Control control{child, KindOf(child), {}};
         ::GetWindowRect(child, &control.box);
-        if (::IsWindowVisible(child) && control.kind != ControlKind::ChildDialog && !::IsRectEmpty(&control.box))
+        if (::IsWindowVisible(child) && control.kind != ControlKind::ChildDialog &&
+            !::IsRectEmpty(&control.box))
             controls.push_back(control);
     }
 
     std::vector<std::string> faults;
+    if (!(::GetWindowLongW(window, GWL_STYLE) & WS_CHILD))
+    {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        ::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+        RECT box{};
+        ::GetWindowRect(window, &box);
+        const SIZE size{box.right - box.left, box.bottom - box.top};
+        const SIZE area{monitor.rcWork.right - monitor.rcWork.left,
+                        monitor.rcWork.bottom - monitor.rcWork.top};
+        if (size.cx > area.cx || size.cy > area.cy)
+            faults.push_back(name + " is " + Size(size) + ", larger than the work area " + Size(area));
+    }
     for (const Control& control : controls)
     {
         const Room room = RoomOf(control.handle, control.kind);
         if (room.needed.cx > room.has.cx || room.needed.cy > room.has.cy)
-            faults.push_back(Describe(name, control.handle) + " needs " + Size(room.needed) + " for its text, has " +
-                             Size(room.has));
+            faults.push_back(name + ": " + Describe(control.handle) + " needs " + Size(room.needed) +
+                             " for its text, has " + Size(room.has));
     }
     for (auto first = controls.begin(); first != controls.end(); ++first)
     {
@@ -356,8 +375,9 @@ std::vector<std::string> LayoutFaults(HWND window, const std::string& name)
             if ((first->kind == ControlKind::GroupBox && Inside(second->box, first->box)) ||
                 (second->kind == ControlKind::GroupBox && Inside(first->box, second->box)))
                 continue;
-            faults.push_back(Describe(name, first->handle) + " and " + Describe(name, second->handle).substr(name.size() + 2) +
-                             " overlap by " + Size(SIZE{common.right - common.left, common.bottom - common.top}));
+            faults.push_back(name + ": " + Describe(first->handle) + " and " + Describe(second->handle) +
+                             " overlap by " +
+                             Size(SIZE{common.right - common.left, common.bottom - common.top}));
         }
     }
     return faults;
@@ -365,8 +385,14 @@ std::vector<std::string> LayoutFaults(HWND window, const std::string& name)
 
 bool SaveWindowPicture(HWND window, const std::wstring& path)
 {
+    // Wine copied nothing at all from a rectangle that reached beyond the screen.
     RECT box{};
     ::GetWindowRect(window, &box);
+    const RECT screenBox{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                         ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                         ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    if (!::IntersectRect(&box, &box, &screenBox))
+        return false;
     const int width = box.right - box.left;
     const int height = box.bottom - box.top;
     if (width <= 0 || height <= 0)
@@ -382,8 +408,8 @@ bool SaveWindowPicture(HWND window, const std::wstring& path)
 
     const Ui::WindowContext screen(nullptr);
     void* bits = nullptr;
-    const Ui::UniqueBitmap picture(::CreateDIBSection(screen.Context(), reinterpret_cast<BITMAPINFO*>(&header),
-                                                      DIB_RGB_COLORS, &bits, nullptr, 0));
+    const Ui::UniqueBitmap picture(::CreateDIBSection(
+        screen.Context(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!picture)
         return false;
     {
