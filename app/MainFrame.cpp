@@ -6,6 +6,7 @@
 #include "engine/AddressText.h"
 #include "engine/FailureText.h"
 #include "ui/CenterWindow.h"
+#include "ui/Dpi.h"
 #include "ui/Module.h"
 
 #include <commctrl.h>
@@ -163,7 +164,8 @@ HWND CMainFrame::CreateLogPane()
                                         Ui::Module::Instance().ResourceInstance(), nullptr);
     if (pane == nullptr)
         return nullptr;
-    ::SendMessageW(pane, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(2, 2));
+    const int margin = Ui::ScaleToDpi(2);
+    ::SendMessageW(pane, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
     ::HideCaret(pane);
     ::SendMessageW(pane, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     ::SendMessageW(pane, EM_SETREADONLY, TRUE, 0);
@@ -186,9 +188,9 @@ void CMainFrame::UpdateLayout()
         ::GetTextMetricsW(context, &metrics);
         ::SelectObject(context, previous);
         ::ReleaseDC(logPane, context);
-        const int strip =
-            std::min<int>(LogPaneLines * metrics.tmHeight + 2 * ::GetSystemMetrics(SM_CYEDGE) + 4,
-                          (area.bottom - area.top) / 2);
+        const int strip = std::min<int>(LogPaneLines * metrics.tmHeight + 2 * ::GetSystemMetrics(SM_CYEDGE) +
+                                            Ui::ScaleToDpi(4),
+                                        (area.bottom - area.top) / 2);
         ::SetWindowPos(logPane, nullptr, area.left, area.bottom - strip, area.right - area.left, strip,
                        SWP_NOZORDER | SWP_NOACTIVATE);
         area.bottom -= strip;

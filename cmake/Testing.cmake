@@ -52,26 +52,42 @@ set(NORVATESSA_TOPOLOGY_ENVIRONMENT
     NORVATESSA_SEGMENT_B_CONTROL=198.18.2.2:47380
     NORVATESSA_ROUTED_CONTROL=198.18.4.2:47380)
 
-# norvatessa_add_test(TARGET [DISPLAY] [NETWORK] [TOPOLOGY] [TIMEOUT seconds] [RESOURCE_LOCK names...]
-#                     [ARGS args...])
+# norvatessa_add_test(TARGET [DISPLAY] [NETWORK] [TOPOLOGY] [TIMEOUT seconds] [DPI dpi...]
+#                     [RESOURCE_LOCK names...] [FIXTURES names...] [ENVIRONMENT vars...] [ARGS args...])
 #   DISPLAY: the program opens windows on the virtual display (Windows build).
 #   NETWORK: a native program that needs the private namespace (Windows programs always run in it).
 #   TOPOLOGY: a Windows program that needs the segments and the router, and their simulators; it gets
 #     the variables of NORVATESSA_TOPOLOGY_ENVIRONMENT, and holds the locks topology, udp30303 and
 #     simulator.
+#   DPI: a Windows program run once per screen resolution given, each run a test of its own,
+#     TARGET.dpiN, with NORVATESSA_TEST_DPI=N in its environment (testenv run --dpi).
 #   RESOURCE_LOCK: names of shared resources, such as a fixed UDP port, that tests must not use at once.
+#   FIXTURES, ENVIRONMENT: more fixtures the test requires, more variables it gets.
 function(norvatessa_add_test target)
-    cmake_parse_arguments(PARSE_ARGV 1 arg "DISPLAY;NETWORK;TOPOLOGY" "TIMEOUT" "RESOURCE_LOCK;ARGS")
+    cmake_parse_arguments(PARSE_ARGV 1 arg "DISPLAY;NETWORK;TOPOLOGY" "TIMEOUT"
+        "DPI;RESOURCE_LOCK;FIXTURES;ENVIRONMENT;ARGS")
     if(NOT arg_TIMEOUT)
         set(arg_TIMEOUT 120)
     endif()
-    set(fixtures "")
+    if(arg_DPI AND (arg_TOPOLOGY OR NOT WIN32))
+        message(FATAL_ERROR "${target}: DPI is for Windows programs outside the topology")
+    endif()
+    set(tests ${target})
+    set(fixtures ${arg_FIXTURES})
     if(WIN32 AND arg_TOPOLOGY)
         add_test(NAME ${target}
             COMMAND ${TOPOLOGY} ${TESTENV_STATE} run ${NORVATESSA_SIMULATOR}
                     -- ${TESTENV} ${TESTENV_STATE} run -- $<TARGET_FILE:${target}> ${arg_ARGS})
         list(APPEND arg_RESOURCE_LOCK topology udp30303 simulator)
         set_property(TEST ${target} APPEND PROPERTY ENVIRONMENT ${NORVATESSA_TOPOLOGY_ENVIRONMENT})
+    elseif(arg_DPI)
+        set(tests "")
+        foreach(dpi IN LISTS arg_DPI)
+            add_test(NAME ${target}.dpi${dpi}
+                COMMAND ${TESTENV} ${TESTENV_STATE} run --dpi ${dpi} -- $<TARGET_FILE:${target}> ${arg_ARGS})
+            set_property(TEST ${target}.dpi${dpi} APPEND PROPERTY ENVIRONMENT NORVATESSA_TEST_DPI=${dpi})
+            list(APPEND tests ${target}.dpi${dpi})
+        endforeach()
     elseif(WIN32)
         add_test(NAME ${target} COMMAND ${target} ${arg_ARGS})
     endif()
@@ -79,7 +95,7 @@ function(norvatessa_add_test target)
         list(APPEND fixtures wine)
         if(arg_DISPLAY)
             list(APPEND fixtures display)
-            set_property(TEST ${target} APPEND PROPERTY ENVIRONMENT TESTENV_DISPLAY=1)
+            set_property(TEST ${tests} APPEND PROPERTY ENVIRONMENT TESTENV_DISPLAY=1)
         endif()
     elseif(arg_NETWORK)
         add_test(NAME ${target} COMMAND ${TESTENV} ${TESTENV_STATE} run -- $<TARGET_FILE:${target}> ${arg_ARGS})
@@ -87,12 +103,15 @@ function(norvatessa_add_test target)
     else()
         add_test(NAME ${target} COMMAND ${target} ${arg_ARGS})
     endif()
-    set_tests_properties(${target} PROPERTIES TIMEOUT ${arg_TIMEOUT})
+    set_tests_properties(${tests} PROPERTIES TIMEOUT ${arg_TIMEOUT})
     if(fixtures)
-        set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED "${fixtures}")
+        set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED "${fixtures}")
     endif()
     if(arg_RESOURCE_LOCK)
-        set_tests_properties(${target} PROPERTIES RESOURCE_LOCK "${arg_RESOURCE_LOCK}")
+        set_tests_properties(${tests} PROPERTIES RESOURCE_LOCK "${arg_RESOURCE_LOCK}")
+    endif()
+    if(arg_ENVIRONMENT)
+        set_property(TEST ${tests} APPEND PROPERTY ENVIRONMENT ${arg_ENVIRONMENT})
     endif()
 endfunction()
 

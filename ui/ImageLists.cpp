@@ -1,5 +1,6 @@
 #include "ui/ImageLists.h"
 
+#include "ui/DeviceContexts.h"
 #include "ui/Dpi.h"
 #include "ui/Module.h"
 
@@ -7,46 +8,6 @@
 
 namespace OM::Ui
 {
-
-namespace
-{
-
-struct BitmapTraits
-{
-    using Handle = HBITMAP;
-    static Handle invalid() noexcept { return nullptr; }
-    static void close(Handle handle) noexcept { ::DeleteObject(handle); }
-};
-using UniqueBitmap = Helpers::UniqueResource<BitmapTraits>;
-
-// A memory device context with one bitmap selected, put back on the way out.
-class BitmapCanvas
-{
-public:
-    BitmapCanvas(HDC screen, HBITMAP bitmap) : context(::CreateCompatibleDC(screen))
-    {
-        if (context)
-            previous = ::SelectObject(context, bitmap);
-    }
-    ~BitmapCanvas()
-    {
-        if (context)
-        {
-            ::SelectObject(context, previous);
-            ::DeleteDC(context);
-        }
-    }
-    BitmapCanvas(const BitmapCanvas&) = delete;
-    BitmapCanvas& operator=(const BitmapCanvas&) = delete;
-
-    HDC Context() const noexcept { return context; }
-
-private:
-    HDC context;
-    HGDIOBJ previous = nullptr;
-};
-
-} // namespace
 
 UniqueImageList LoadImageStrip(UINT bitmapId, int imageWidth, COLORREF transparent)
 {
@@ -60,12 +21,12 @@ UniqueImageList LoadImageStrip(UINT bitmapId, int imageWidth, COLORREF transpare
     const int width = ScaleToDpi(size.bmWidth);
     const int height = ScaleToDpi(size.bmHeight);
 
-    const HDC screen = ::GetDC(nullptr);
-    UniqueBitmap scaled(::CreateCompatibleBitmap(screen, width, height));
+    const WindowContext screen(nullptr);
+    UniqueBitmap scaled(::CreateCompatibleBitmap(screen.Context(), width, height));
     COLORREF mask = transparent;
     {
-        BitmapCanvas from(screen, original.get());
-        BitmapCanvas to(screen, scaled.get());
+        BitmapCanvas from(screen.Context(), original.get());
+        BitmapCanvas to(screen.Context(), scaled.get());
         if (mask == CLR_DEFAULT)
             mask = ::GetPixel(from.Context(), 0, 0);
         // Whole pixels only: blending would mix the transparent colour into the edges.
@@ -73,7 +34,6 @@ UniqueImageList LoadImageStrip(UINT bitmapId, int imageWidth, COLORREF transpare
         ::StretchBlt(to.Context(), 0, 0, width, height, from.Context(), 0, 0, size.bmWidth, size.bmHeight,
                      SRCCOPY);
     }
-    ::ReleaseDC(nullptr, screen);
 
     const int count = imageWidth > 0 ? size.bmWidth / imageWidth : 1;
     UniqueImageList images(

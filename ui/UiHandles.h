@@ -15,6 +15,13 @@ struct FontTraits
     static void close(Handle handle) noexcept { ::DeleteObject(handle); }
 };
 
+struct BitmapTraits
+{
+    using Handle = HBITMAP;
+    static Handle invalid() noexcept { return nullptr; }
+    static void close(Handle handle) noexcept { ::DeleteObject(handle); }
+};
+
 struct MenuTraits
 {
     using Handle = HMENU;
@@ -38,6 +45,7 @@ struct WindowTraits
 };
 
 using UniqueFont = Helpers::UniqueResource<FontTraits>;
+using UniqueBitmap = Helpers::UniqueResource<BitmapTraits>;
 using UniqueMenu = Helpers::UniqueResource<MenuTraits>;
 using UniqueImageList = Helpers::UniqueResource<ImageListTraits>;
 using UniqueWindow = Helpers::UniqueResource<WindowTraits>;

@@ -1,8 +1,14 @@
 #include "tests/app/WindowTesting.h"
 
 #include "ui/ControlText.h"
+#include "ui/DeviceContexts.h"
+#include "ui/Dpi.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 namespace OM::Norvatessa::Testing
 {
@@ -39,6 +45,180 @@ BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM parameter)
         return FALSE;
     ++*search.count;
     return TRUE;
+}
+
+// The kinds of control whose room is measured, and those that may lie over others.
+enum class ControlKind
+{
+    Other,
+    Label,      // a static that wraps its words
+    SingleLine, // a static that does not
+    EtchedLine,
+    PushButton,
+    CheckBox, // radio buttons too
+    GroupBox,
+    DropDownList,
+    ChildDialog,
+};
+
+bool ClassIs(HWND window, const wchar_t* name)
+{
+    wchar_t className[64] = {};
+    ::GetClassNameW(window, className, 64);
+    return ::lstrcmpiW(className, name) == 0;
+}
+
+ControlKind KindOf(HWND control)
+{
+    const LONG style = ::GetWindowLongW(control, GWL_STYLE);
+    if (ClassIs(control, L"#32770"))
+        return ControlKind::ChildDialog;
+    if (ClassIs(control, L"Static"))
+    {
+        switch (style & SS_TYPEMASK)
+        {
+        case SS_LEFT:
+        case SS_CENTER:
+        case SS_RIGHT:
+            return ControlKind::Label;
+        case SS_SIMPLE:
+        case SS_LEFTNOWORDWRAP:
+            return ControlKind::SingleLine;
+        case SS_ETCHEDHORZ:
+        case SS_ETCHEDVERT:
+        case SS_ETCHEDFRAME:
+            return ControlKind::EtchedLine;
+        default:
+            return ControlKind::Other;
+        }
+    }
+    if (ClassIs(control, L"Button"))
+    {
+        switch (style & BS_TYPEMASK)
+        {
+        case BS_PUSHBUTTON:
+        case BS_DEFPUSHBUTTON:
+            return ControlKind::PushButton;
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+        case BS_3STATE:
+        case BS_AUTO3STATE:
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON:
+            return ControlKind::CheckBox;
+        case BS_GROUPBOX:
+            return ControlKind::GroupBox;
+        default:
+            return ControlKind::Other;
+        }
+    }
+    if (ClassIs(control, L"ComboBox") && (style & 3) == CBS_DROPDOWNLIST)
+        return ControlKind::DropDownList;
+    return ControlKind::Other;
+}
+
+// The size of a text drawn in the control's own font, on lines no wider than `width` when it wraps.
+SIZE TextSize(HWND control, const std::wstring& text, UINT format, int width)
+{
+    const Ui::WindowContext context(control);
+    const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0));
+    const Ui::SelectedObject selected(context.Context(), font ? font : ::GetStockObject(SYSTEM_FONT));
+    RECT box{0, 0, width, 0};
+    ::DrawTextW(context.Context(), text.c_str(), static_cast<int>(text.size()), &box, format | DT_CALCRECT);
+    return SIZE{box.right - box.left, box.bottom - box.top};
+}
+
+// Half the width of a digit in the control's font: the gap the system leaves beside a check box.
+int HalfDigit(HWND control)
+{
+    return (TextSize(control, L"0", DT_SINGLELINE, 0).cx + 1) / 2;
+}
+
+// The room a control's text needs against the room it has, both in pixels; `needed` empty when the control
+// shows no text of its own.
+struct Room
+{
+    SIZE needed{};
+    SIZE has{};
+};
+
+Room RoomOf(HWND control, ControlKind kind)
+{
+    RECT client{};
+    ::GetClientRect(control, &client);
+    const SIZE has{client.right, client.bottom};
+    const LONG style = ::GetWindowLongW(control, GWL_STYLE);
+    const std::wstring text = Ui::WindowText(control);
+    if (kind == ControlKind::DropDownList)
+    {
+        int widest = 0;
+        const auto count = static_cast<int>(::SendMessageW(control, CB_GETCOUNT, 0, 0));
+        for (int item = 0; item < count; ++item)
+        {
+            std::wstring entry(static_cast<std::size_t>(::SendMessageW(control, CB_GETLBTEXTLEN, item, 0)),
+                               L'\0');
+            ::SendMessageW(control, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(entry.data()));
+            widest = std::max<int>(widest, TextSize(control, entry, DT_SINGLELINE | DT_NOPREFIX, 0).cx);
+        }
+        // The arrow button, the edges and a little space on each side of the entry.
+        const int frame =
+            ::GetSystemMetrics(SM_CXVSCROLL) + 2 * ::GetSystemMetrics(SM_CXEDGE) + Ui::ScaleToDpi(4);
+        return widest > 0 ? Room{{widest + frame, 0}, has} : Room{};
+    }
+    if (text.empty())
+        return {};
+    switch (kind)
+    {
+    case ControlKind::Label: {
+        const UINT prefix = (style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+        return {TextSize(control, text, DT_WORDBREAK | DT_EXPANDTABS | prefix, has.cx), has};
+    }
+    case ControlKind::SingleLine:
+        return {TextSize(control, text,
+                         DT_SINGLELINE | DT_EXPANDTABS | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0), 0),
+                has};
+    case ControlKind::PushButton: {
+        // The button's raised edges and the focus rectangle inside them.
+        const SIZE inner = TextSize(control, text, DT_SINGLELINE, 0);
+        return {{inner.cx + 2 * (2 * ::GetSystemMetrics(SM_CXEDGE) + 1),
+                 inner.cy + 2 * (::GetSystemMetrics(SM_CYEDGE) + 1)},
+                has};
+    }
+    case ControlKind::CheckBox: {
+        const SIZE inner = TextSize(control, text, DT_SINGLELINE, 0);
+        const int box = Ui::ScaleToDpi(13);
+        return {{box + HalfDigit(control) + inner.cx, std::max<int>(box, inner.cy)}, has};
+    }
+    case ControlKind::GroupBox: {
+        // The title sits in the top edge, a little in from each corner.
+        const SIZE inner = TextSize(control, text, DT_SINGLELINE, 0);
+        return {{inner.cx + 4 * HalfDigit(control), inner.cy}, has};
+    }
+    default:
+        return {};
+    }
+}
+
+// The control's class and id, as in "Static 1011".
+std::string Describe(HWND control)
+{
+    wchar_t className[64] = {};
+    ::GetClassNameW(control, className, 64);
+    std::string kind;
+    for (const wchar_t* character = className; *character != L'\0'; ++character)
+        kind += *character < 0x80 ? static_cast<char>(*character) : '?';
+    return kind + " " + std::to_string(::GetDlgCtrlID(control));
+}
+
+std::string Size(SIZE size)
+{
+    return std::to_string(size.cx) + "x" + std::to_string(size.cy);
+}
+
+bool Inside(const RECT& inner, const RECT& outer)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
 }
 
 } // namespace
@@ -142,6 +322,112 @@ void PressKey(Ui::MessageLoop& loop, HWND window, UINT key, bool control)
     }
     state[VK_CONTROL] = before;
     ::SetKeyboardState(state);
+}
+
+std::vector<std::string> LayoutFaults(HWND window, const std::string& name)
+{
+    struct Control
+    {
+        HWND handle;
+        ControlKind kind;
+        RECT box; // on the screen
+    };
+    std::vector<Control> controls;
+    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT))
+    {
+        Control control{child, KindOf(child), {}};
+        ::GetWindowRect(child, &control.box);
+        if (::IsWindowVisible(child) && control.kind != ControlKind::ChildDialog &&
+            !::IsRectEmpty(&control.box))
+            controls.push_back(control);
+    }
+
+    std::vector<std::string> faults;
+    if (!(::GetWindowLongW(window, GWL_STYLE) & WS_CHILD))
+    {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        ::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+        RECT box{};
+        ::GetWindowRect(window, &box);
+        const SIZE size{box.right - box.left, box.bottom - box.top};
+        const SIZE area{monitor.rcWork.right - monitor.rcWork.left,
+                        monitor.rcWork.bottom - monitor.rcWork.top};
+        if (size.cx > area.cx || size.cy > area.cy)
+            faults.push_back(name + " is " + Size(size) + ", larger than the work area " + Size(area));
+    }
+    for (const Control& control : controls)
+    {
+        const Room room = RoomOf(control.handle, control.kind);
+        if (room.needed.cx > room.has.cx || room.needed.cy > room.has.cy)
+            faults.push_back(name + ": " + Describe(control.handle) + " needs " + Size(room.needed) +
+                             " for its text, has " + Size(room.has));
+    }
+    for (auto first = controls.begin(); first != controls.end(); ++first)
+    {
+        for (auto second = std::next(first); second != controls.end(); ++second)
+        {
+            RECT common{};
+            if (first->kind == ControlKind::EtchedLine || second->kind == ControlKind::EtchedLine ||
+                !::IntersectRect(&common, &first->box, &second->box))
+                continue;
+            if ((first->kind == ControlKind::GroupBox && Inside(second->box, first->box)) ||
+                (second->kind == ControlKind::GroupBox && Inside(first->box, second->box)))
+                continue;
+            faults.push_back(name + ": " + Describe(first->handle) + " and " + Describe(second->handle) +
+                             " overlap by " +
+                             Size(SIZE{common.right - common.left, common.bottom - common.top}));
+        }
+    }
+    return faults;
+}
+
+bool SaveWindowPicture(HWND window, const std::wstring& path)
+{
+    // Wine copied nothing at all from a rectangle that reached beyond the screen.
+    RECT box{};
+    ::GetWindowRect(window, &box);
+    const RECT screenBox{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                         ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                         ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    if (!::IntersectRect(&box, &box, &screenBox))
+        return false;
+    const int width = box.right - box.left;
+    const int height = box.bottom - box.top;
+    if (width <= 0 || height <= 0)
+        return false;
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height; // bottom row first, as a BMP file keeps it
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = static_cast<DWORD>(((width * 3 + 3) & ~3) * height);
+
+    const Ui::WindowContext screen(nullptr);
+    void* bits = nullptr;
+    const Ui::UniqueBitmap picture(::CreateDIBSection(
+        screen.Context(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!picture)
+        return false;
+    {
+        const Ui::BitmapCanvas canvas(screen.Context(), picture.get());
+        if (!::BitBlt(canvas.Context(), 0, 0, width, height, screen.Context(), box.left, box.top, SRCCOPY))
+            return false;
+        ::GdiFlush();
+    }
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + header.biSizeImage;
+    std::ofstream out(std::filesystem::path(path), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&header), sizeof header);
+    out.write(static_cast<const char*>(bits), header.biSizeImage);
+    out.close();
+    return !out.fail();
 }
 
 } // namespace OM::Norvatessa::Testing

@@ -34,4 +34,15 @@ int RowCount(HWND list);
 // filters: the way an accelerator reaches the frame.
 void PressKey(Ui::MessageLoop& loop, HWND window, UINT key, bool control = false);
 
+// What does not fit among the visible controls directly on `window`, one line per offender naming the
+// window (`name`), the control's id and the sizes in pixels: a label, button, check box or group box whose
+// text, in the control's own font, is wider or taller than the control leaves room for; a drop-down list
+// narrower than its longest entry; two sibling controls that overlap (a group box and what lies wholly
+// inside it, and etched lines, excepted); a top-level window larger than the work area. Child dialogs
+// (property pages) are neither measured nor counted as siblings. Any thread of this process may call it.
+std::vector<std::string> LayoutFaults(HWND window, const std::string& name);
+
+// Saves what the screen shows of the window as a 24-bit BMP file; false when it could not.
+bool SaveWindowPicture(HWND window, const std::wstring& path);
+
 } // namespace OM::Norvatessa::Testing

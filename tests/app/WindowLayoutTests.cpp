@@ -1,0 +1,194 @@
+// Every window of the program at the screen's resolution: no text cut by its control, no control over
+// another, and the list's pictures as large as its text. The program runs once per resolution
+// (NORVATESSA_TEST_DPI); with NORVATESSA_WINDOW_PICTURES set to a folder, each window is saved there as a
+// BMP file, named after the window and the resolution.
+#include "tests/app/FrameTest.h"
+
+#include "app/AboutDlg.h"
+#include "app/AddControllerDlg.h"
+#include "res/resource.h"
+#include "settings/AppPropSheet.h"
+#include "ui/DeviceContexts.h"
+#include "ui/Dpi.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace OM::Norvatessa;
+using namespace OM::Norvatessa::Testing;
+
+namespace
+{
+
+class WindowLayoutTest : public FrameTest
+{
+protected:
+    void SetUp() override
+    {
+        FrameTest::SetUp();
+        if (const char* expected = std::getenv("NORVATESSA_TEST_DPI"))
+        {
+            ASSERT_EQ(OM::Ui::ScreenDpi(), std::atoi(expected)) << "the resolution did not reach the program";
+        }
+        Add("count=3");
+        Open();
+        ASSERT_TRUE(WaitForList(3));
+    }
+
+    // Reports every fault of the window, and saves its picture when asked to.
+    static void Check(HWND window, const std::string& name)
+    {
+        ASSERT_NE(window, nullptr) << name << " did not open";
+        for (const std::string& fault : LayoutFaults(window, name))
+            ADD_FAILURE() << fault;
+        if (const wchar_t* folder = ::_wgetenv(L"NORVATESSA_WINDOW_PICTURES"))
+        {
+            const std::wstring file = std::wstring(folder) + L"\\" + std::wstring(name.begin(), name.end()) +
+                                      L"-" + std::to_wstring(OM::Ui::ScreenDpi()) + L".bmp";
+            EXPECT_TRUE(SaveWindowPicture(window, file)) << name;
+        }
+    }
+
+    // Runs `open` on this thread, which shows a modal window and returns once it is closed, while another
+    // thread waits for the window `find` returns, lets `look` check it, and closes it with `close`.
+    void WhileModal(const std::function<void()>& open, const std::function<HWND()>& find,
+                    const std::function<void(HWND)>& look, const std::function<void(HWND)>& close)
+    {
+        std::atomic<bool> seen{false};
+        std::thread user([&] {
+            HWND window = nullptr;
+            for (int tries = 0; tries < 500 && (window = find()) == nullptr; ++tries)
+                ::Sleep(20);
+            if (window == nullptr)
+                return;
+            // Let it paint before it is measured and pictured.
+            ::Sleep(300);
+            look(window);
+            seen = true;
+            close(window);
+        });
+        open();
+        user.join();
+        EXPECT_TRUE(seen.load()) << "the window did not open";
+    }
+
+    static void PressCancel(HWND dialog) { ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); }
+};
+
+// The metrics of the window's font.
+TEXTMETRICW FontMetrics(HWND window)
+{
+    const OM::Ui::WindowContext context(window);
+    const OM::Ui::SelectedObject font(context.Context(),
+                                      reinterpret_cast<HGDIOBJ>(::SendMessageW(window, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(context.Context(), &metrics);
+    return metrics;
+}
+
+SIZE ImageSize(HIMAGELIST images)
+{
+    int width = 0;
+    int height = 0;
+    ::ImageList_GetIconSize(images, &width, &height);
+    return SIZE{width, height};
+}
+
+} // namespace
+
+TEST_F(WindowLayoutTest, MainWindowHoldsItsBarsListAndLogApartAndItsPicturesAsLargeAsItsText)
+{
+    Pump(loop, 300);
+    Check(frame->Handle(), "main-window");
+
+    const HWND list = List();
+    const int line = FontMetrics(list).tmHeight;
+    const auto rowImages =
+        reinterpret_cast<HIMAGELIST>(::SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    EXPECT_GE(ImageSize(rowImages).cy, line) << "the list's image is smaller than its text";
+    const auto toolImages =
+        reinterpret_cast<HIMAGELIST>(::SendMessageW(frame->ToolBarWindow(), TB_GETIMAGELIST, 0, 0));
+    EXPECT_GE(ImageSize(toolImages).cy, line) << "the toolbar's images are smaller than the list's text";
+    RECT row{LVIR_BOUNDS, 0, 0, 0};
+    ::SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    EXPECT_GE(row.bottom - row.top, ImageSize(rowImages).cy) << "a row is lower than its image";
+
+    // Each column shows its whole title, and so many characters of its cells as at 96 dots per inch.
+    const HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const int columns = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    ASSERT_EQ(columns, 4);
+    const int characterWidth = FontMetrics(list).tmAveCharWidth;
+    for (int column = 0; column < columns; ++column)
+    {
+        wchar_t title[64] = {};
+        LVCOLUMNW description{};
+        description.mask = LVCF_TEXT | LVCF_WIDTH;
+        description.pszText = title;
+        description.cchTextMax = 64;
+        ::SendMessageW(list, LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&description));
+        const int titleWidth =
+            static_cast<int>(::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(title)));
+        EXPECT_GE(description.cx, titleWidth + 12) << "column " << column << " cuts its title";
+        // The narrowest column is 100 pixels at 96 dots per inch, some 18 characters of the list's font.
+        EXPECT_GE(description.cx, 16 * characterWidth)
+            << "column " << column << " did not grow with the text";
+    }
+}
+
+TEST_F(WindowLayoutTest, WaitDialogHoldsItsLines)
+{
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        frame->OnExchangeStarted(L"Запрос настроек контроллера");
+        HWND dialog = nullptr;
+        for (int tries = 0; tries < 250 && (dialog = FindDialogWith(IDC_WAIT_DETAIL)) == nullptr; ++tries)
+            ::Sleep(20);
+        ::Sleep(300);
+        Check(dialog, "wait-dialog");
+        frame->OnExchangeCompleted(false);
+        done = true;
+    });
+    Until([&] { return done.load(); }, 30000);
+    worker.join();
+}
+
+TEST_F(WindowLayoutTest, SettingsSheetHoldsTheControlsOfEachPage)
+{
+    CAppPropSheet sheet{IDS_CONTROLLER_SETTINGS, 0, nullptr};
+    WhileModal([&] { sheet.DoModal(frame->Handle()); },
+               [] { return FindDialogTitled(L"Настройки контроллера"); },
+               [](HWND window) {
+                   const char* names[] = {"network-page", "access-page", "sensors-page"};
+                   for (int index = 0; index < 3; ++index)
+                   {
+                       ::SendMessageW(window, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+                       ::Sleep(200);
+                       Check(reinterpret_cast<HWND>(::SendMessageW(window, PSM_INDEXTOHWND, index, 0)),
+                             names[index]);
+                       if (index == 0)
+                           Check(window, "settings-sheet");
+                   }
+               },
+               [](HWND window) { ::PostMessageW(window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
+}
+
+TEST_F(WindowLayoutTest, AboutBoxHoldsItsLines)
+{
+    WhileModal([] { ShowAbout(); }, [] { return FindDialogWith(IDC_ABOUT_DESCRIPTION); },
+               [](HWND window) { Check(window, "about-box"); }, &PressCancel);
+}
+
+TEST_F(WindowLayoutTest, AddDialogHoldsItsLabelsAndFields)
+{
+    CAddControllerDlg dialog;
+    WhileModal([&] { dialog.Run(frame->Handle()); }, [] { return FindDialogWith(IDC_ADD_PORT); },
+               [](HWND window) { Check(window, "add-dialog"); }, &PressCancel);
+}
