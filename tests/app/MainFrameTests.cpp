@@ -308,3 +308,65 @@ TEST_F(MainFrameTest, FailedExchangeClosesTheWaitDialogAndSaysWhatFailed)
     EXPECT_EQ(Status(), L"Готово");
     EXPECT_FALSE(frame->IsWaitPending());
 }
+
+// The add dialog, the about box and the wait dialog without a mouse: fields after their labels, Tab in
+// reading order, a label's letter to its field, Esc as their Cancel.
+TEST_F(MainFrameTest, DialogsNameTheirFieldsAndEscClosesEachOne)
+{
+    Add("http=stall");
+    Open();
+    ASSERT_TRUE(WaitForList(1));
+    struct Seen
+    {
+        std::wstring faults;
+        bool mnemonicLed = true;
+        bool escaped = false;
+    };
+    // Plays the user on `dialog`; a dialog that Esc leaves open is cancelled, so that the test goes on.
+    const auto use = [](HWND dialog, Seen& seen, wchar_t letter = 0, int field = 0) {
+        if (dialog == nullptr)
+            return;
+        seen.faults = KeyboardFaults(dialog);
+        if (letter != 0)
+        {
+            PostMnemonicInDialog(dialog, letter);
+            seen.mnemonicLed = Eventually([&] { return FocusIn(dialog) == ::GetDlgItem(dialog, field); });
+        }
+        PostKeyInDialog(dialog, VK_ESCAPE);
+        seen.escaped = Eventually([dialog] { return ::IsWindowVisible(dialog) == FALSE; }, 10000);
+        if (!seen.escaped)
+            ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    };
+
+    Seen add;
+    std::thread user([&] { use(WaitForDialogTitled(L"Добавить по адресу"), add, L'П', IDC_ADD_PORT); });
+    Command(ID_ADD_CONTROLLER);
+    user.join();
+    EXPECT_TRUE(add.faults.empty()) << add.faults;
+    EXPECT_TRUE(add.mnemonicLed) << "Alt+П did not reach the port";
+    EXPECT_TRUE(add.escaped) << "Esc left the add dialog open";
+    EXPECT_TRUE(Settings().knownControllers.empty());
+
+    Seen about;
+    user = std::thread([&] { use(WaitForDialogTitled(L"О программе"), about); });
+    Command(ID_ABOUT);
+    user.join();
+    EXPECT_TRUE(about.faults.empty()) << about.faults;
+    EXPECT_TRUE(about.escaped) << "Esc left the about box open";
+
+    Seen wait;
+    std::atomic<bool> done{false};
+    user = std::thread([&] {
+        HWND dialog = nullptr;
+        for (int tries = 0; tries < 400 && !(dialog = FindDialogWith(IDC_WAIT_DETAIL)); ++tries)
+            ::Sleep(25);
+        use(dialog, wait);
+        done = true;
+    });
+    PressKey(loop, frame->Handle(), VK_F2);
+    Until([&] { return done.load() && !FindDialogWith(IDC_WAIT_DETAIL); });
+    user.join();
+    EXPECT_TRUE(wait.faults.empty()) << wait.faults;
+    EXPECT_TRUE(wait.escaped) << "Esc left the wait dialog open";
+    EXPECT_TRUE(Until([&] { return Status() == L"Готово"; }, 5000));
+}

@@ -79,7 +79,22 @@ protected:
         ::SendMessageW(::GetDlgItem(page, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
     }
     static void Click(HWND page, int id) { ::SendMessageW(::GetDlgItem(page, id), BM_CLICK, 0, 0); }
+    // Shows the page with the focus on its first field, where Ctrl+Tab and a Tab would leave the user.
+    static HWND Enter(HWND sheet, int index)
+    {
+        const HWND page = Page(sheet, index);
+        ::SendMessageW(sheet, WM_NEXTDLGCTL,
+                       reinterpret_cast<WPARAM>(::GetNextDlgTabItem(page, nullptr, FALSE)), TRUE);
+        return page;
+    }
     static void Ok(HWND sheet) { ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0); }
+    // The sheet's loop sees that it has ended only when its next message comes; on a page without a
+    // blinking caret none may come.
+    static void Cancel(HWND sheet)
+    {
+        ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        ::PostMessageW(sheet, WM_NULL, 0, 0);
+    }
     // Presses OK expecting a refusal: notes whether the sheet stayed open and on which page, then cancels.
     static void RefusedOk(HWND sheet, Session& session)
     {
@@ -272,4 +287,89 @@ TEST_F(SettingsSheetTest, ARefusalsBalloonGoesWithTheRefusal)
         EXPECT_FALSE(seen.pageLeft) << what;
         EXPECT_FALSE(seen.closed) << what;
     }
+}
+
+// A screen reader names each field after the label right before it, and that label's mnemonic leads to
+// it; Tab goes through each page as it reads.
+TEST_F(SettingsSheetTest, EveryFieldFollowsItsLabelAndTabFollowsTheReadingOrder)
+{
+    std::wstring faults[3];
+    Run([&faults](HWND window, Session&) {
+        for (int index = 0; index < 3; ++index)
+        {
+            const HWND page = Page(window, index);
+            // The password fields take part once "Изменить пароль:" is checked.
+            if (index == 1)
+            {
+                Click(page, IDC_ADMIN_CHANGE_PASSWORD);
+                Click(page, IDC_USER_CHANGE_PASSWORD);
+            }
+            faults[index] = KeyboardFaults(page);
+        }
+        Cancel(window);
+    });
+    for (int index = 0; index < 3; ++index)
+        EXPECT_TRUE(faults[index].empty()) << "page " << index << ":\n" << faults[index];
+}
+
+// Through the sheet's own loop, as the keyboard would: Alt with a label's letter moves to its field, with
+// a check box's letter ticks it, Tab goes on to the password it opened, and Esc cancels the sheet.
+TEST_F(SettingsSheetTest, MnemonicsLeadToTheirFieldsAndEscCancels)
+{
+    struct Press
+    {
+        int page;
+        wchar_t key; // a mnemonic's letter as its label has it, or '\t' for Tab
+        int focused; // afterwards
+        bool checks; // and is a check box that is checked now
+    };
+    const Press presses[] = {
+        {0, L'П', IDC_PORT, false},
+        {0, L'д', IDC_MAC_BYTE5, false},
+        {0, L'Ш', IDC_GATEWAY, false},
+        {0, L'И', IDC_SERVER_NAME, false},
+        {1, L'а', IDC_ADMIN_CHANGE_PASSWORD, true},
+        {1, L'\t', IDC_ADMIN_PASSWORD, false},
+        {1, L'П', IDC_ADMIN_CONFIRM, false},
+        {1, L'м', IDC_USER_NAME, false},
+        {1, L'о', IDC_USER_CHANGE_PASSWORD, true},
+        {1, L'\t', IDC_USER_PASSWORD, false},
+        {1, L'З', IDC_ASK_PASSWORD, false},
+        {2, L'8', IDC_SENSOR_TYPE_8, false},
+        {2, L'Г', IDC_BEEP, true},
+    };
+    std::wstring missed;
+    bool escaped = false;
+    const Session session = Run([&](HWND window, Session&) {
+        int shown = -1;
+        HWND page = nullptr;
+        for (const Press& press : presses)
+        {
+            if (press.page != shown)
+                page = Enter(window, shown = press.page);
+            if (press.key == L'\t')
+                PostKeyInDialog(window, VK_TAB);
+            else
+                PostMnemonicInDialog(window, press.key);
+            const HWND expected = ::GetDlgItem(page, press.focused);
+            const auto arrived = [&] {
+                const HWND focus = FocusIn(window);
+                return (focus == expected || ::IsChild(expected, focus)) &&
+                       (!press.checks || ::SendMessageW(expected, BM_GETCHECK, 0, 0) == BST_CHECKED);
+            };
+            if (!Eventually(arrived))
+                missed += (press.key == L'\t' ? std::wstring(L"Tab") : L"Alt+" + std::wstring(1, press.key)) +
+                          L" on page " + std::to_wstring(press.page) + L" left the focus on " +
+                          std::to_wstring(::GetDlgCtrlID(FocusIn(window))) + L", not on " +
+                          std::to_wstring(press.focused) + L"\n";
+        }
+        PostKeyInDialog(window, VK_ESCAPE);
+        escaped = Eventually([window] { return ::IsWindowVisible(window) == FALSE; }, 10000);
+        if (!escaped)
+            Cancel(window);
+    });
+    EXPECT_TRUE(missed.empty()) << missed;
+    EXPECT_TRUE(escaped) << "Esc left the sheet open";
+    EXPECT_EQ(session.result, IDCANCEL);
+    EXPECT_EQ(sheet.data, ReadRecord());
 }

@@ -45,4 +45,28 @@ std::vector<std::string> LayoutFaults(HWND window, const std::string& name);
 // Saves what the screen shows of the window as a 24-bit BMP file; false when it could not.
 bool SaveWindowPicture(HWND window, const std::wstring& path);
 
+// What keeps a dialog from being used without a mouse or read by a screen reader, one line per offending
+// control, empty when there is none:
+// - a control that takes input without WS_TABSTOP;
+// - an edit, combo box or address control whose previous window in z-order is no label (a text static
+//   with a letter in it and without SS_NOPREFIX, which marks the statics that show values), so that a
+//   screen reader has no name for it and no mnemonic leads to it;
+// - two mnemonics with one letter;
+// - two visible controls next to each other in z-order, which a screen reader reads in that order, and a
+//   Tab step (GetNextDlgTabItem from the first tab stop), that go back against the reading order: left to
+//   right within a line, lines top to bottom, a group box with its controls as one block.
+// Disabled and hidden controls are skipped by Tab as they are by the dialog manager; hidden labels are
+// read out with their field.
+std::wstring KeyboardFaults(HWND dialog);
+
+// For a dialog that another thread runs: the window that has that thread's keyboard focus, and keys
+// posted to it as the keyboard would, so that they take the dialog manager's path in the dialog's own loop.
+HWND FocusIn(HWND dialog);
+void PostKeyInDialog(HWND dialog, UINT key);
+// Alt with the letter. Wine matches a Cyrillic mnemonic only in the case its label has it (Windows in
+// either case): give the letter as the label shows it.
+void PostMnemonicInDialog(HWND dialog, wchar_t letter);
+// Polls `done` from a thread other than the dialog's; what it said last after `timeoutMs`.
+bool Eventually(const std::function<bool()>& done, DWORD timeoutMs = 3000);
+
 } // namespace OM::Norvatessa::Testing

@@ -219,12 +219,18 @@ def resource_labels(resources):
             raise ValueError(f"{RESOURCES} has no {header}")
         return match.group(1)
 
+    def shown(text):
+        return text.replace("&&", "\0").replace("&", "").replace("\0", "&")
+
     literal = r'"((?:[^"\\]|\\.)*)"'
     for dialog in QUOTED_DIALOGS:
-        for text in re.findall(literal, block(f"{dialog} DIALOGEX")):
-            yield text
+        # One control a statement; a statement's continuation lines are indented further. A hidden label
+        # names its field for a screen reader only, and the help need not quote it.
+        for statement in re.split(r"\n(?=    \S)", block(f"{dialog} DIALOGEX")):
+            if "NOT WS_VISIBLE" not in statement:
+                yield from (shown(text) for text in re.findall(literal, statement))
     for text in re.findall(literal, block("IDR_MAINFRAME MENU")):
-        yield text.split("\\t")[0].replace("&&", "\0").replace("&", "").replace("\0", "&")
+        yield shown(text.split("\\t")[0])
     for name, text in re.findall(r"^\s*(\w+)\s+" + literal, block("STRINGTABLE"), re.M):
         if name not in UNSHOWN_STRINGS:
             yield from text.split("\\n")
