@@ -317,8 +317,14 @@ protected:
         ASSERT_TRUE(quiet.has_value());
         const auto started = std::chrono::steady_clock::now();
         EXPECT_EQ(RunToEnd(*quiet, RunLimit), std::optional<DWORD>(0)) << "the silent uninstall failed";
-        // The uninstaller runs on from a copy of itself, so the folder goes a little later.
-        WaitFor([&] { return !FolderExists(installation.folder); }, UninstallLimit);
+        // The uninstaller runs on from a copy of itself, so the folder, the link and the entry go a little
+        // later, one after another: the entry went after the folder in a run on a loaded machine.
+        WaitFor(
+            [&] {
+                return !FolderExists(installation.folder) && !FileExists(installation.link) &&
+                       !KeyExists(installation.root, UninstallKey);
+            },
+            UninstallLimit);
         std::cout << "uninstalled in " << Milliseconds(started) << " ms\n";
         EXPECT_FALSE(FolderExists(installation.folder)) << "the installation folder is still there";
         EXPECT_FALSE(FileExists(installation.link)) << "the Start-menu link is still there";
