@@ -6,6 +6,7 @@
 #include "engine/AddressText.h"
 #include "engine/FailureText.h"
 #include "ui/CenterWindow.h"
+#include "ui/DeviceContexts.h"
 #include "ui/Dpi.h"
 #include "ui/Module.h"
 
@@ -183,11 +184,11 @@ void CMainFrame::UpdateLayout()
     {
         // A strip of a few lines below the list, so that the search log can be read.
         TEXTMETRICW metrics{};
-        const HDC context = ::GetDC(logPane);
-        const HGDIOBJ previous = ::SelectObject(context, ::GetStockObject(DEFAULT_GUI_FONT));
-        ::GetTextMetricsW(context, &metrics);
-        ::SelectObject(context, previous);
-        ::ReleaseDC(logPane, context);
+        {
+            const Ui::WindowContext context(logPane);
+            const Ui::SelectedObject font(context.Context(), ::GetStockObject(DEFAULT_GUI_FONT));
+            ::GetTextMetricsW(context.Context(), &metrics);
+        }
         const int strip = std::min<int>(LogPaneLines * metrics.tmHeight + 2 * ::GetSystemMetrics(SM_CYEDGE) +
                                             Ui::ScaleToDpi(4),
                                         (area.bottom - area.top) / 2);

@@ -1,5 +1,7 @@
 #include "ui/Dpi.h"
 
+#include "ui/DeviceContexts.h"
+
 #include <windows.h>
 
 namespace OM::Ui
@@ -7,10 +9,8 @@ namespace OM::Ui
 
 int ScreenDpi()
 {
-    const HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    if (screen)
-        ::ReleaseDC(nullptr, screen);
+    const WindowContext screen(nullptr);
+    const int dpi = screen.Context() ? ::GetDeviceCaps(screen.Context(), LOGPIXELSX) : 96;
     return dpi > 0 ? dpi : 96;
 }
 

@@ -65,19 +65,24 @@ enum class ControlKind
     ChildDialog,
 };
 
-bool ClassIs(HWND window, const wchar_t* name)
+std::wstring ClassOf(HWND window)
 {
-    wchar_t className[64] = {};
-    ::GetClassNameW(window, className, 64);
-    return ::lstrcmpiW(className, name) == 0;
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    return name;
+}
+
+bool IsClass(HWND window, const wchar_t* name)
+{
+    return _wcsicmp(ClassOf(window).c_str(), name) == 0;
 }
 
 ControlKind KindOf(HWND control)
 {
     const LONG style = ::GetWindowLongW(control, GWL_STYLE);
-    if (ClassIs(control, L"#32770"))
+    if (IsClass(control, L"#32770"))
         return ControlKind::ChildDialog;
-    if (ClassIs(control, L"Static"))
+    if (IsClass(control, L"Static"))
     {
         switch (style & SS_TYPEMASK)
         {
@@ -96,7 +101,7 @@ ControlKind KindOf(HWND control)
             return ControlKind::Other;
         }
     }
-    if (ClassIs(control, L"Button"))
+    if (IsClass(control, L"Button"))
     {
         switch (style & BS_TYPEMASK)
         {
@@ -116,7 +121,7 @@ ControlKind KindOf(HWND control)
             return ControlKind::Other;
         }
     }
-    if (ClassIs(control, L"ComboBox") && (style & 3) == CBS_DROPDOWNLIST)
+    if (IsClass(control, L"ComboBox") && (style & 3) == CBS_DROPDOWNLIST)
         return ControlKind::DropDownList;
     return ControlKind::Other;
 }
@@ -206,11 +211,9 @@ Room RoomOf(HWND control, ControlKind kind)
 // The control's class and id, as in "Static 1011".
 std::string Describe(HWND control)
 {
-    wchar_t className[64] = {};
-    ::GetClassNameW(control, className, 64);
     std::string kind;
-    for (const wchar_t* character = className; *character != L'\0'; ++character)
-        kind += *character < 0x80 ? static_cast<char>(*character) : '?';
+    for (const wchar_t character : ClassOf(control))
+        kind += character < 0x80 ? static_cast<char>(character) : '?';
     return kind + " " + std::to_string(::GetDlgCtrlID(control));
 }
 
@@ -223,18 +226,6 @@ bool Inside(const RECT& inner, const RECT& outer)
 {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
            inner.bottom <= outer.bottom;
-}
-
-std::wstring ClassOf(HWND window)
-{
-    wchar_t name[64] = {};
-    ::GetClassNameW(window, name, 64);
-    return name;
-}
-
-bool IsClass(HWND window, const wchar_t* name)
-{
-    return _wcsicmp(ClassOf(window).c_str(), name) == 0;
 }
 
 LONG StyleOf(HWND window)
@@ -532,6 +523,8 @@ std::vector<std::string> LayoutFaults(HWND window, const std::string& name)
     }
 
     std::vector<std::string> faults;
+    if (controls.empty())
+        faults.push_back(name + " has no control to measure");
     if (!(::GetWindowLongW(window, GWL_STYLE) & WS_CHILD))
     {
         MONITORINFO monitor{};
@@ -544,6 +537,8 @@ std::vector<std::string> LayoutFaults(HWND window, const std::string& name)
                         monitor.rcWork.bottom - monitor.rcWork.top};
         if (size.cx > area.cx || size.cy > area.cy)
             faults.push_back(name + " is " + Size(size) + ", larger than the work area " + Size(area));
+        else if (!Inside(box, monitor.rcWork))
+            faults.push_back(name + " reaches past the work area's edge");
     }
     for (const Control& control : controls)
     {
@@ -622,6 +617,8 @@ std::wstring KeyboardFaults(HWND dialog)
 {
     std::wstring faults;
     const std::vector<HWND> children = ChildrenInZOrder(dialog);
+    if (children.empty())
+        return L"No dialog, or a dialog without controls, to check\n";
     std::map<wchar_t, HWND> mnemonics;
     for (const HWND child : children)
     {
@@ -633,6 +630,9 @@ std::wstring KeyboardFaults(HWND dialog)
             if (before == nullptr || !IsLabel(before))
                 faults += DescribeField(child) + L" follows " +
                           (before ? DescribeField(before) : L"nothing") + L", not a label that names it\n";
+            // A hidden label only names the field; a label one can see also leads to it.
+            else if ((StyleOf(before) & WS_VISIBLE) != 0 && !MnemonicOf(before))
+                faults += DescribeField(before) + L" names a field but has no mnemonic\n";
         }
         if (const auto letter = MnemonicOf(child); letter && (StyleOf(child) & WS_VISIBLE) != 0)
         {

@@ -122,6 +122,12 @@ int Dismiss()
     ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     for (int tries = 0; tries < 100 && (::IsWindow(dialog) || !::IsWindowEnabled(MainWindow())); ++tries)
         ::Sleep(50);
+    // The next step's screenshot would show the dialog still on top.
+    if (::IsWindow(dialog) || !::IsWindowEnabled(MainWindow()))
+    {
+        std::fputs("demo_steps: the dialog did not close\n", stderr);
+        return 1;
+    }
     return 0;
 }
 
