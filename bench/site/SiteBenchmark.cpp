@@ -16,6 +16,7 @@
 #include "helpers/UniqueHandle.h"
 #include "helpers/WinsockHandles.h"
 #include "tests/engine/SimulatorClient.h"
+#include "tests/support/ProcessStart.h"
 
 #include <algorithm>
 #include <chrono>
@@ -62,11 +63,11 @@ Run RunCli(const std::wstring& arguments)
     PROCESS_INFORMATION started{};
     Run run;
     const Clock::time_point start = Clock::now();
-    if (!::CreateProcessW(ProgramPath().c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                          nullptr, &startup, &started))
+    if (const DWORD error = OM::Norvatessa::Testing::StartProcess(ProgramPath().c_str(), commandLine, true,
+                                                                  nullptr, startup, started);
+        error != ERROR_SUCCESS)
     {
-        std::fprintf(stderr, "site_benchmark: cannot start the console program: error %lu\n",
-                     ::GetLastError());
+        std::fprintf(stderr, "site_benchmark: cannot start the console program: error %lu\n", error);
         return run;
     }
     const OM::Helpers::UniqueHandle process(started.hProcess);

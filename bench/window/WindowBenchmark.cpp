@@ -11,6 +11,7 @@
 #include "helpers/UniqueHandle.h"
 #include "helpers/WinsockHandles.h"
 #include "tests/engine/SimulatorClient.h"
+#include "tests/support/ProcessStart.h"
 #include "ui/Module.h"
 
 #include <commctrl.h>
@@ -66,8 +67,8 @@ double StartUp(const std::wstring& program, const std::wstring& folder)
     PROCESS_INFORMATION started{};
     std::wstring commandLine = L"\"" + program + L"\"";
     const Clock::time_point begin = Clock::now();
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.c_str(), &startup, &started))
+    if (OM::Norvatessa::Testing::StartProcess(program.c_str(), commandLine, false, folder.c_str(), startup,
+                                              started) != ERROR_SUCCESS)
         return -1;
     OM::Helpers::UniqueHandle process(started.hProcess);
     OM::Helpers::UniqueHandle thread(started.hThread);

@@ -1,6 +1,7 @@
 #include "tests/cli/CliProcess.h"
 
 #include "helpers/UniqueHandle.h"
+#include "tests/support/ProcessStart.h"
 
 #include <gtest/gtest.h>
 
@@ -111,10 +112,10 @@ CliResult RunCli(const std::vector<std::wstring>& arguments, DWORD limitMs, HAND
     startup.hStdError = err.write.get();
     PROCESS_INFORMATION started{};
     const ULONGLONG start = ::GetTickCount64();
-    if (!::CreateProcessW(ProgramPath().c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                          nullptr, &startup, &started))
+    if (const DWORD error = StartProcess(ProgramPath().c_str(), commandLine, true, nullptr, startup, started);
+        error != ERROR_SUCCESS)
     {
-        ADD_FAILURE() << "cannot start the console program: error " << ::GetLastError();
+        ADD_FAILURE() << "cannot start the console program: error " << error;
         return result;
     }
     const UniqueHandle process(started.hProcess);

@@ -1,5 +1,7 @@
 #include "tests/e2e/ProgramDriver.h"
 
+#include "tests/support/ProcessStart.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -132,8 +134,8 @@ bool ProgramDriver::Start()
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     std::wstring commandLine = L"\"" + executable + L"\"";
-    if (!::CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.c_str(), &startup, &started))
+    if (StartProcess(executable.c_str(), commandLine, false, folder.c_str(), startup, started) !=
+        ERROR_SUCCESS)
         return false;
     ::CloseHandle(started.hThread);
     process.reset(started.hProcess);

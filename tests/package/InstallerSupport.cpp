@@ -1,6 +1,7 @@
 #include "tests/package/InstallerSupport.h"
 
 #include "helpers/UniqueHandle.h"
+#include "tests/support/ProcessStart.h"
 
 #include <objbase.h>
 #include <shlobj.h>
@@ -205,9 +206,9 @@ Process::Process(const std::wstring& commandLine, const std::wstring& folder, HA
         startup.hStdOutput = output;
         startup.hStdError = output;
     }
-    std::wstring line = commandLine; // CreateProcessW may write into it
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
-                          folder.empty() ? nullptr : folder.c_str(), &startup, &information))
+    if (Testing::StartProcess(nullptr, commandLine, output != nullptr,
+                              folder.empty() ? nullptr : folder.c_str(), startup,
+                              information) != ERROR_SUCCESS)
         information = PROCESS_INFORMATION{};
 }
 
