@@ -3,6 +3,7 @@
 #include "app/ControllerFiles.h"
 #include "app/PrivateMessages.h"
 #include "engine/AddressText.h"
+#include "engine/FailureText.h"
 #include "engine/ProgramSettings.h"
 #include "res/resource.h"
 #include "settings/AppPropSheet.h"
@@ -40,6 +41,7 @@ constexpr Column Columns[] = {
     {L"Имя сервера", 350}, {L"IP адрес", 100}, {L"Порт", 100}, {L"Примечание", 260}};
 constexpr wchar_t ConflictNote[] = L"Два контроллера на этом адресе";
 constexpr wchar_t SilentNote[] = L"Не отвечает";
+constexpr wchar_t UnprobedNote[] = L"Не опрошен: "; // and why its probe could not be sent
 
 constexpr int ImageWidth = 20;
 constexpr COLORREF ImageMask = RGB(0xFF, 0x00, 0xFF);
@@ -51,7 +53,18 @@ std::wstring ShownName(const DiscoveredController& controller)
 
 std::wstring Note(const DiscoveredController& controller)
 {
-    return controller.conflict ? ConflictNote : !controller.answered ? SilentNote : L"";
+    if (controller.conflict)
+        return ConflictNote;
+    if (controller.answered)
+        return L"";
+    return controller.probeError == 0 ? SilentNote
+                                      : UnprobedNote + DescribeUnsentProbe(controller.probeError);
+}
+
+// Whether a row's note says that its controller did not answer the search: only its address keeps the row.
+bool IsUnansweredNote(const std::wstring& note)
+{
+    return note == SilentNote || note.starts_with(UnprobedNote);
 }
 
 // Names and notes in the workstation's own collation, as its other programs sort them.
@@ -392,7 +405,7 @@ std::vector<DiscoveredController> CAppView::Rows() const
         const std::wstring note = CellText(row, 3);
         rows.push_back(DiscoveredController{
             RowAddress(row), static_cast<std::uint16_t>(std::wcstoul(CellText(row, 2).c_str(), nullptr, 10)),
-            name, note == ConflictNote, note != SilentNote});
+            name, note == ConflictNote, !IsUnansweredNote(note)});
     }
     return rows;
 }
@@ -597,7 +610,7 @@ void CAppView::ForgetSelected()
         return;
     DeviceManager::Instance().Post(ForgetControllerRequest{address});
     // A row that only the address kept goes with it; one that the search found stays.
-    if (CellText(row, 3) == SilentNote)
+    if (IsUnansweredNote(CellText(row, 3)))
         ::SendMessageW(window, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
 }
 

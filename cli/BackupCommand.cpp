@@ -13,10 +13,9 @@ using ControllerSettings::WriteDocumentFile;
 namespace
 {
 
-ControllerOutcome BackUpOne(ControllerSession& session, const SiteTarget& target, const std::wstring& folder,
+ControllerOutcome BackUpOne(ControllerSession& session, const SiteTarget& target, const std::wstring& file,
                             bool replace, std::int32_t searchMs)
 {
-    const std::wstring file = BackupFileName(folder, target.address);
     ControllerOutcome outcome{target.address, ControllerOutcome::Result::Failed};
     outcome.file = file;
     // A backup already there may be the only copy of a site as it was: it is not read over by mistake.
@@ -58,7 +57,19 @@ ExitCode RunBackupSite(const CommandLine& line, Console& console)
         return TellRefused(console, CliText::FolderNotWritable(folder, error));
     const bool replace = line.Has(L"--force");
     return run->Run([&](ControllerSession& session, const SiteTarget& target) {
-        return BackUpOne(session, target, folder, replace, run->SearchMs());
+        return BackUpOne(session, target, BackupFileName(folder, target.address), replace, run->SearchMs());
+    });
+}
+
+// "backup ADDRESS FILE --format json": the outcome listed as a site's; FILE is written over, as without it.
+ExitCode RunBackupListed(const CommandLine& line, Console& console)
+{
+    std::optional<SiteRun> run = SiteRun::PrepareOne(line, console);
+    if (!run)
+        return ExitCode::BadUsage;
+    const std::wstring& file = line.operands.at(1);
+    return run->Run([&](ControllerSession& session, const SiteTarget& target) {
+        return BackUpOne(session, target, file, true, run->SearchMs());
     });
 }
 
@@ -70,6 +81,8 @@ ExitCode RunBackup(const CommandLine& line, Console& console)
         return RunBackupSite(line, console);
     if (line.operands.size() < 2)
         return TellUsage(console, CliText::MissingOperands, line.command);
+    if (ListsOutcomes(line))
+        return RunBackupListed(line, console);
     const std::optional<ControllerTarget> target = ReadTarget(line, console);
     if (!target)
         return ExitCode::BadUsage;

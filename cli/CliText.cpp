@@ -153,6 +153,15 @@ std::wstring AddedNotAnswered(std::uint32_t address, std::uint16_t port)
            L", заданный параметром --add, не ответил на поиск.";
 }
 
+std::wstring AddedNotProbed(std::uint32_t address, std::uint16_t port, std::wstring_view reason)
+{
+    std::wstring text = L"Контроллер " + EndpointText(ControllerEndpoint{address, port}) +
+                        L", заданный параметром --add, не опрошен: ";
+    text += reason;
+    text += L".";
+    return text;
+}
+
 std::wstring NotFound(std::uint32_t address, std::int32_t timeMs)
 {
     std::wstring text = L"Контроллер ";

@@ -48,6 +48,8 @@ inline constexpr wchar_t NoAnswerAdvice[] =
     L"адаптер включён. Контроллер в другой подсети можно назвать параметром --add АДРЕС[:ПОРТ] или указать "
     L"команде адресом АДРЕС:ПОРТ.";
 std::wstring AddedNotAnswered(std::uint32_t address, std::uint16_t port);
+// An address of --add that the probe could not even be sent to, and why ("нет маршрута").
+std::wstring AddedNotProbed(std::uint32_t address, std::uint16_t port, std::wstring_view reason);
 std::wstring NotFound(std::uint32_t address, std::int32_t timeMs);
 
 // Reading and writing settings.

@@ -12,17 +12,21 @@ namespace OM::Norvatessa::Cli
 // as Windows text files have them. A stream that cannot be written swallows the text, so that a lost
 // output never stops a command half-way through a write to a controller; it keeps the first error, and
 // the program ends with it once the command is done.
+//
+// Write and IsConsole are virtual so that a test can stand in for a console whose writes block, as they do
+// while the user selects text in the console window.
 class ConsoleStream
 {
 public:
     explicit ConsoleStream(DWORD standardHandle);
+    virtual ~ConsoleStream() = default;
     ConsoleStream(const ConsoleStream&) = delete;
     ConsoleStream& operator=(const ConsoleStream&) = delete;
 
-    void Write(std::wstring_view text);
+    virtual void Write(std::wstring_view text);
     void WriteLine(std::wstring_view text);
 
-    bool IsConsole() const noexcept { return console; }
+    virtual bool IsConsole() const noexcept { return console; }
     // A file on disk, which a spreadsheet may open: a listing there starts with a byte-order mark.
     bool IsFile() const noexcept { return ::GetFileType(handle) == FILE_TYPE_DISK; }
     // The system's error code of the first write that failed, ERROR_SUCCESS while none did.

@@ -51,7 +51,10 @@ ExitCode RunDiscover(const CommandLine& line, Console& console)
     for (const DiscoveredController& controller : found)
     {
         if (!controller.answered)
-            console.err.WriteLine(CliText::AddedNotAnswered(controller.address, controller.port));
+            console.err.WriteLine(controller.probeError == 0
+                                      ? CliText::AddedNotAnswered(controller.address, controller.port)
+                                      : CliText::AddedNotProbed(controller.address, controller.port,
+                                                                DescribeUnsentProbe(controller.probeError)));
     }
     if (std::none_of(found.begin(), found.end(),
                      [](const DiscoveredController& controller) { return controller.answered; }))

@@ -44,6 +44,34 @@ std::optional<SettingChanges> ReadRestoreFile(const std::wstring& file, Console&
     return fromFile->changes;
 }
 
+// Gives one controller the settings of its file: read, write, and the read that checks the write.
+ControllerOutcome RestoreOne(ControllerSession& session, const SiteTarget& target, const RestoreFile& file,
+                             std::int32_t searchMs)
+{
+    std::vector<std::wstring> problems;
+    const std::optional<Xml::DeviceProperties> current = ReadController(session, target, searchMs, problems);
+    ControllerOutcome outcome;
+    if (!current)
+    {
+        outcome = SiteRun::Failure(target.address, problems, session.Unanswered());
+    }
+    else if (const CheckedWrite written =
+                 WriteChecked(session, target.address, ApplySettingChanges(*current, file.changes));
+             !written.address)
+    {
+        outcome = SiteRun::Failure(target.address, written.problems, session.Unanswered());
+        outcome.changed = session.WriteConfirmed();
+    }
+    else
+    {
+        outcome = ControllerOutcome{target.address, ControllerOutcome::Result::Done,
+                                    CliText::Restored(target.address, file.path)};
+        outcome.changed = true;
+    }
+    outcome.file = file.path;
+    return outcome;
+}
+
 // The files of the operands: each file named, and the *.xml files of each folder named, in name order.
 std::vector<std::wstring> BackupFiles(const std::vector<std::wstring>& operands, Console& console)
 {
@@ -111,30 +139,18 @@ ExitCode RunRestoreSite(const CommandLine& line, Console& console)
     if (!run)
         return ExitCode::BadUsage;
     return run->Run([&](ControllerSession& session, const SiteTarget& target) {
-        const RestoreFile& file = files.at(target.address);
-        std::vector<std::wstring> problems;
-        const std::optional<Xml::DeviceProperties> current =
-            ReadController(session, target, run->SearchMs(), problems);
-        ControllerOutcome outcome;
-        if (!current)
-        {
-            outcome = SiteRun::Failure(target.address, problems, session.Unanswered());
-        }
-        else if (const CheckedWrite written =
-                     WriteChecked(session, target.address, ApplySettingChanges(*current, file.changes));
-                 !written.address)
-        {
-            outcome = SiteRun::Failure(target.address, written.problems, session.Unanswered());
-            outcome.changed = session.WriteConfirmed();
-        }
-        else
-        {
-            outcome = ControllerOutcome{target.address, ControllerOutcome::Result::Done,
-                                        CliText::Restored(target.address, file.path)};
-            outcome.changed = true;
-        }
-        outcome.file = file.path;
-        return outcome;
+        return RestoreOne(session, target, files.at(target.address), run->SearchMs());
+    });
+}
+
+// "restore ADDRESS FILE --format json", the file read and checked: the outcome listed as a site's.
+ExitCode RestoreListed(const CommandLine& line, Console& console, const RestoreFile& file)
+{
+    std::optional<SiteRun> run = SiteRun::PrepareOne(line, console);
+    if (!run)
+        return ExitCode::BadUsage;
+    return run->Run([&](ControllerSession& session, const SiteTarget& target) {
+        return RestoreOne(session, target, file, run->SearchMs());
     });
 }
 
@@ -168,6 +184,8 @@ ExitCode RunRestore(const CommandLine& line, Console& console)
         changes.macTail.reset();
     }
     changes.ip.reset();
+    if (ListsOutcomes(line))
+        return RestoreListed(line, console, RestoreFile{file, std::move(changes)});
 
     GivenCredentialsPrompt prompt(target->credentials);
     ControllerSession session(DeviceManager::Instance(), prompt);

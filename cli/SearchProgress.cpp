@@ -24,7 +24,12 @@ SearchProgress::~SearchProgress()
 {
     if (!drawing)
         return;
-    Stop();
+    // A console write blocks for as long as the user keeps text selected in the window, which may be past
+    // Stop's wait; the thread still uses the stream and this object then, so it is waited for however long
+    // that takes. The program's own next write would block as long anyway.
+    while (Stop() == WAIT_TIMEOUT)
+    {
+    }
     stream.Write(L"\r" + std::wstring(LineWidth, L' ') + L"\r");
 }
 

@@ -11,7 +11,8 @@ namespace OM::Norvatessa::Cli
 // that is no console it draws nothing, so that logs and pipes get no carriage returns.
 //
 // Threads: the constructor and destructor run on the program's thread, which writes nothing to the
-// stream in between; Run draws on the progress thread.
+// stream in between; Run draws on the progress thread. The destructor returns only once that thread has
+// ended, however long the console holds its write.
 class SearchProgress final : private Helpers::Thread
 {
 public:

@@ -47,9 +47,39 @@ ControllerOutcome SetOne(ControllerSession& session, const SiteTarget& target, c
         failed.changed = session.WriteConfirmed();
         return failed;
     }
-    ControllerOutcome done{target.address, ControllerOutcome::Result::Done, CliText::Changed(target.address)};
+    // Only one controller may be given `ip`: it then answers at its new address.
+    ControllerOutcome done{target.address, ControllerOutcome::Result::Done,
+                           *written.address == target.address
+                               ? CliText::Changed(target.address)
+                               : CliText::Moved(target.address, *written.address)};
     done.changed = true;
     return done;
+}
+
+// "set ADDRESS KEY=VALUE..." with its outcome in words.
+ExitCode SetOneController(const CommandLine& line, Console& console)
+{
+    const std::optional<ControllerTarget> target = ReadTarget(line, console);
+    if (!target)
+        return ExitCode::BadUsage;
+    // Every word is checked before the search, so that a refused one sends nothing at all.
+    const ParsedSettingChanges parsed =
+        ParseSettingChanges(std::vector<std::wstring>(line.operands.begin() + 1, line.operands.end()));
+    if (parsed.error)
+        return TellUsage(console, *parsed.error, line.command);
+
+    GivenCredentialsPrompt prompt(target->credentials);
+    ControllerSession session(DeviceManager::Instance(), prompt);
+    const std::optional<Xml::DeviceProperties> original = FindAndRead(session, console, *target);
+    if (!original)
+        return ExitCode::Failed;
+    const Xml::DeviceProperties edited = ApplySettingChanges(*original, parsed.changes);
+    const std::optional<std::uint32_t> now = WriteAndVerify(session, console, target->address, edited);
+    if (!now)
+        return ExitCode::Failed;
+    console.out.WriteLine(*now == target->address ? CliText::Changed(target->address)
+                                                  : CliText::Moved(target->address, *now));
+    return ExitCode::Done;
 }
 
 } // namespace
@@ -58,37 +88,20 @@ ExitCode RunSet(const CommandLine& line, Console& console)
 {
     // The addresses come first, the changes after them.
     const auto firstChange = std::find_if_not(line.operands.begin(), line.operands.end(), IsTargetText);
-    const std::vector<std::wstring> addresses(line.operands.begin(), firstChange);
-    const std::vector<std::wstring> words(firstChange, line.operands.end());
-    if (!NamesSite(line, addresses.size()))
-    {
-        const std::optional<ControllerTarget> target = ReadTarget(line, console);
-        if (!target)
-            return ExitCode::BadUsage;
-        // Every word is checked before the search, so that a refused one sends nothing at all.
-        const ParsedSettingChanges parsed =
-            ParseSettingChanges(std::vector<std::wstring>(line.operands.begin() + 1, line.operands.end()));
-        if (parsed.error)
-            return TellUsage(console, *parsed.error, line.command);
-
-        GivenCredentialsPrompt prompt(target->credentials);
-        ControllerSession session(DeviceManager::Instance(), prompt);
-        const std::optional<Xml::DeviceProperties> original = FindAndRead(session, console, *target);
-        if (!original)
-            return ExitCode::Failed;
-        const Xml::DeviceProperties edited = ApplySettingChanges(*original, parsed.changes);
-        const std::optional<std::uint32_t> now = WriteAndVerify(session, console, target->address, edited);
-        if (!now)
-            return ExitCode::Failed;
-        console.out.WriteLine(*now == target->address ? CliText::Changed(target->address)
-                                                      : CliText::Moved(target->address, *now));
-        return ExitCode::Done;
-    }
+    std::vector<std::wstring> addresses(line.operands.begin(), firstChange);
+    const bool site = NamesSite(line, addresses.size());
+    if (!site && !ListsOutcomes(line))
+        return SetOneController(line, console);
+    // One controller whose outcome a script reads: the site's run, on that one.
+    if (!site)
+        addresses = {line.operands.front()};
+    const std::vector<std::wstring> words(
+        line.operands.begin() + static_cast<std::ptrdiff_t>(addresses.size()), line.operands.end());
 
     const ParsedSettingChanges parsed = ParseSettingChanges(words);
     if (parsed.error)
         return TellUsage(console, *parsed.error, line.command);
-    if (const std::optional<const wchar_t*> key = OneControllerKey(parsed.changes))
+    if (const std::optional<const wchar_t*> key = OneControllerKey(parsed.changes); key && site)
         return TellUsage(console, CliText::OneControllerKey(*key), line.command);
     std::optional<SiteTargets> targets = ReadSiteTargets(line, console, addresses);
     if (!targets)

@@ -85,6 +85,11 @@ std::wstring JsonOutcomes(const std::vector<ControllerOutcome>& outcomes)
 
 } // namespace
 
+bool ListsOutcomes(const CommandLine& line)
+{
+    return line.Value(L"--format") == L"json";
+}
+
 std::optional<SiteRun> SiteRun::Prepare(const CommandLine& line, Console& console, SiteTargets targets)
 {
     SearchChoice search = ChooseSearch(line);
@@ -95,8 +100,16 @@ std::optional<SiteRun> SiteRun::Prepare(const CommandLine& line, Console& consol
         return std::nullopt;
     SiteRun run(console, std::move(targets), std::move(search.options), std::move(*credentials));
     run.stopOnError = line.Has(L"--stop-on-error");
-    run.json = line.Value(L"--format") == L"json";
+    run.json = ListsOutcomes(line);
     return run;
+}
+
+std::optional<SiteRun> SiteRun::PrepareOne(const CommandLine& line, Console& console)
+{
+    std::optional<SiteTargets> targets = ReadSiteTargets(line, console, {line.operands.front()});
+    if (!targets)
+        return std::nullopt;
+    return Prepare(line, console, std::move(*targets));
 }
 
 ControllerOutcome SiteRun::Failure(std::uint32_t address, const std::vector<std::wstring>& problems,

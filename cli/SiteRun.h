@@ -41,6 +41,10 @@ struct ControllerOutcome
     bool changed = false; // the controller took a write (also when its check failed afterwards)
 };
 
+// Whether the command line asks for the outcomes as a list a script reads (--format json). A command on
+// one controller then gives the list of its one outcome, as a site's run does.
+bool ListsOutcomes(const CommandLine& line);
+
 // One command run on every controller of a site, after one search, one controller after the other:
 //
 //   - the search runs once, unless every target gives its port; with --all its controllers are the targets;
@@ -58,6 +62,8 @@ public:
 
     // Nothing, once the user has been told why, when the search options or the credentials are refused.
     static std::optional<SiteRun> Prepare(const CommandLine& line, Console& console, SiteTargets targets);
+    // The same for the one controller of a command's first operand.
+    static std::optional<SiteRun> PrepareOne(const CommandLine& line, Console& console);
 
     // Standard output is the command's listing: the outcome lines go to the error stream, and --format
     // names the listing's format, not the outcomes'.

@@ -15,7 +15,7 @@ public:
     // A controller as discovery found it: its address, port and name; the handles are not open yet.
     explicit Device(const DiscoveredController& controller)
         : Connection(controller.address, controller.port), conflict(controller.conflict),
-          answered(controller.answered)
+          answered(controller.answered), probeError(controller.probeError)
     {
         properties.ip = controller.address;
         properties.tcpPort = controller.port;
@@ -27,6 +27,7 @@ public:
     bool propertiesValid = false; // a read or a write has been applied
     bool conflict = false;        // the search that found it heard two controllers on its address
     bool answered = true;         // false for a controller added by address that did not answer
+    std::int32_t probeError = 0;  // why it could not even be probed, as DiscoveredController says
 };
 
 } // namespace OM::Norvatessa

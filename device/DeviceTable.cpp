@@ -40,7 +40,8 @@ std::size_t DeviceTable::GetDevices(std::vector<DiscoveredController>& controlle
         const Xml::DeviceProperties& properties = device->properties;
         if (properties.changed & (Xml::PropIp | Xml::PropTcpPort))
             controllers.push_back(DiscoveredController{properties.ip, properties.tcpPort, properties.name,
-                                                       device->conflict, device->answered});
+                                                       device->conflict, device->answered,
+                                                       device->probeError});
     }
     return controllers.size();
 }

@@ -185,11 +185,20 @@ void DeviceManager::OnSearchEnd()
         controller.conflict = conflicts.contains(address);
         devices.AddDevice(controller);
     }
-    // A controller added by address keeps its row when it does not answer, so that it can still be opened.
+    // A controller added by address keeps its row when it does not answer, so that it can still be opened
+    // or forgotten; the row says why when its probe could not even be sent.
+    const std::vector<DeviceSearcher::UnsentProbe>& unsent = searcher.UnsentProbes();
     for (const ControllerEndpoint& known : Settings().knownControllers)
     {
-        if (devices.FindDevice(known.address) == nullptr)
-            devices.AddDevice(DiscoveredController{known.address, known.port, {}, false, false});
+        if (devices.FindDevice(known.address) != nullptr)
+            continue;
+        DiscoveredController silent{known.address, known.port, {}, false, false};
+        const auto refused = std::find_if(unsent.begin(), unsent.end(), [&known](const auto& probe) {
+            return probe.address == known.address;
+        });
+        if (refused != unsent.end())
+            silent.probeError = refused->error;
+        devices.AddDevice(silent);
     }
 }
 

@@ -32,6 +32,20 @@ sockaddr_in Endpoint(ULONG address, u_short port)
     return endpoint;
 }
 
+// An unbound UDP socket allowed to broadcast; an invalid one, and `error`, when it cannot be had.
+UniqueSocket BroadcastSocket(int& error)
+{
+    UniqueSocket socket(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+    const DWORD broadcast = 1;
+    if (!socket || ::setsockopt(socket.get(), SOL_SOCKET, SO_BROADCAST,
+                                reinterpret_cast<const char*>(&broadcast), sizeof broadcast) != 0)
+    {
+        error = ::WSAGetLastError(); // before closing, which may change it
+        socket.reset();
+    }
+    return socket;
+}
+
 // The receive still outstanding when reception ends. The system may write into the buffer, the sender
 // address and the overlapped block until the receive has really ended, so it is cancelled and waited for
 // before they go away. A receive that cannot be cancelled is aborted by closing its socket; the wait is on
@@ -78,30 +92,42 @@ public:
     {
         UniqueSocket socket;
         std::vector<sockaddr_in> destinations;
-        std::optional<NetworkAdapter> adapter; // none for the unbound socket
+        std::optional<NetworkAdapter> adapter; // none for the unbound sockets
+        bool byAddress = false;                // the probes to the controllers given by address
+        std::vector<int> errors;               // of the last round, one per destination; 0 where it went out
+
+        int FirstError() const
+        {
+            const auto failed =
+                std::find_if(errors.begin(), errors.end(), [](int error) { return error != 0; });
+            return failed == errors.end() ? 0 : *failed;
+        }
     };
 
     std::vector<Sender> senders;
 
-    // Sends one round: each sender to each of its destinations. The first error of each sender, 0 where
-    // all went out.
-    std::vector<int> SendRound() const
+    // Sends one round: each sender to each of its destinations.
+    void SendRound()
     {
-        std::vector<int> errors;
-        for (const Sender& sender : senders)
+        for (Sender& sender : senders)
         {
-            int error = 0;
+            sender.errors.clear();
             for (const sockaddr_in& to : sender.destinations)
             {
-                if (::sendto(sender.socket.get(), DiscoveryProbe.data(),
-                             static_cast<int>(DiscoveryProbe.size()), 0,
-                             reinterpret_cast<const sockaddr*>(&to), sizeof to) == SOCKET_ERROR &&
-                    error == 0)
-                    error = ::WSAGetLastError();
+                const bool sent = ::sendto(sender.socket.get(), DiscoveryProbe.data(),
+                                           static_cast<int>(DiscoveryProbe.size()), 0,
+                                           reinterpret_cast<const sockaddr*>(&to), sizeof to) != SOCKET_ERROR;
+                sender.errors.push_back(sent ? 0 : ::WSAGetLastError());
             }
-            errors.push_back(error);
         }
-        return errors;
+    }
+
+    // Whether any probe of the last round went out.
+    bool AnySent() const
+    {
+        return std::any_of(senders.begin(), senders.end(), [](const Sender& sender) {
+            return std::find(sender.errors.begin(), sender.errors.end(), 0) != sender.errors.end();
+        });
     }
 };
 
@@ -136,6 +162,7 @@ bool DeviceSearcher::IsCancelled() const noexcept
 void DeviceSearcher::Search()
 {
     found.clear();
+    unsent.clear();
     if (sink)
         sink->OnSearchBegin();
     // Without its events a search could neither be cancelled nor wait for its receive to end before the
@@ -151,85 +178,21 @@ void DeviceSearcher::Search()
 
     ProbeSenders probes;
     UniqueSocket receiver;
-    // Sockets opened so far are closed before the error is reported; the code is taken first, since
-    // closing may change it.
-    const auto fail = [&]() {
-        const int error = ::WSAGetLastError();
+    std::vector<ProbedAdapter> probed;
+    int error = OpenSenders(probes, probed);
+    if (error == 0)
+        error = OpenReceiver(receiver);
+    if (error == 0)
+        error = SendFirstRound(probes, probed);
+    if (error != 0)
+    {
+        // The sockets opened so far are closed before the error is reported.
         receiver.reset();
         probes.senders.clear();
         if (sink)
             sink->OnSocketError(error);
-    };
-    const auto broadcastSocket = []() {
-        UniqueSocket socket(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
-        const DWORD broadcast = 1;
-        if (socket && ::setsockopt(socket.get(), SOL_SOCKET, SO_BROADCAST,
-                                   reinterpret_cast<const char*>(&broadcast), sizeof broadcast) != 0)
-            socket.reset();
-        return socket;
-    };
-
-    // The unbound socket carries the probe the system routes, unless the search keeps to one adapter, and
-    // the unicast probes.
-    ProbeSenders::Sender unbound{broadcastSocket(), {}, std::nullopt};
-    if (!unbound.socket)
-        return fail();
-    if (adapterAddress == 0)
-        unbound.destinations.push_back(Endpoint(INADDR_BROADCAST, sendPort));
-    for (const std::uint32_t target : unicastTargets)
-        unbound.destinations.push_back(Endpoint(target, sendPort));
-    probes.senders.push_back(std::move(unbound));
-
-    std::vector<NetworkAdapter> adapters = UpAdapters();
-    if (adapterAddress != 0)
-    {
-        std::erase_if(adapters,
-                      [this](const NetworkAdapter& adapter) { return adapter.address != adapterAddress; });
-        if (adapters.empty())
-        {
-            ::WSASetLastError(WSAEADDRNOTAVAIL);
-            return fail();
-        }
+        return;
     }
-    std::vector<ProbedAdapter> probed;
-    for (NetworkAdapter& adapter : adapters)
-    {
-        ProbeSenders::Sender through{broadcastSocket(), {}, adapter};
-        const sockaddr_in own = Endpoint(adapter.address, 0);
-        if (through.socket &&
-            ::bind(through.socket.get(), reinterpret_cast<const sockaddr*>(&own), sizeof own) != 0)
-            through.socket.reset();
-        if (!through.socket)
-        {
-            // One adapter that cannot be used (it went down meanwhile, say) must not cost the others.
-            probed.push_back(ProbedAdapter{std::move(adapter), ::WSAGetLastError()});
-            continue;
-        }
-        through.destinations.push_back(Endpoint(INADDR_BROADCAST, sendPort));
-        if (const std::uint32_t directed = adapter.DirectedBroadcast(); directed != 0)
-            through.destinations.push_back(Endpoint(directed, sendPort));
-        probes.senders.push_back(std::move(through));
-    }
-
-    receiver.reset(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
-    if (!receiver)
-        return fail();
-    // Best effort: with the default buffer the search still works, it only loses more of a burst.
-    if (receiveBufferBytes > 0)
-        ::setsockopt(receiver.get(), SOL_SOCKET, SO_RCVBUF,
-                     reinterpret_cast<const char*>(&receiveBufferBytes), sizeof receiveBufferBytes);
-    const sockaddr_in local = Endpoint(INADDR_ANY, recvPort);
-    if (::bind(receiver.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
-        return fail();
-
-    const std::vector<int> errors = probes.SendRound();
-    if (errors.front() != 0 && !probes.senders.front().destinations.empty())
-    {
-        ::WSASetLastError(errors.front());
-        return fail();
-    }
-    for (std::size_t index = 1; index < probes.senders.size(); ++index)
-        probed.push_back(ProbedAdapter{*probes.senders[index].adapter, errors[index]});
     if (sink)
     {
         for (const ProbedAdapter& adapter : probed)
@@ -247,6 +210,112 @@ void DeviceSearcher::Search()
     probes.senders.clear();
     if (outcome == Outcome::Completed && sink)
         sink->OnSearchEnd();
+}
+
+// A socket for each way the probe goes out: the broadcast the system routes (unless the search keeps to
+// one adapter), the probes to the controllers given by address, and one socket bound to each adapter. An
+// adapter that cannot be used (it went down meanwhile, say) joins `probed` with its error and does not cost
+// the others. The Windows Sockets error that keeps the search from beginning, 0 when it can.
+int DeviceSearcher::OpenSenders(ProbeSenders& probes, std::vector<ProbedAdapter>& probed) const
+{
+    const auto unbound = [&probes](std::vector<sockaddr_in> destinations, bool byAddress) {
+        if (destinations.empty())
+            return 0;
+        int error = 0;
+        ProbeSenders::Sender sender{
+            BroadcastSocket(error), std::move(destinations), std::nullopt, byAddress, {}};
+        if (sender.socket)
+            probes.senders.push_back(std::move(sender));
+        return error;
+    };
+    std::vector<sockaddr_in> targets;
+    for (const std::uint32_t target : unicastTargets)
+        targets.push_back(Endpoint(target, sendPort));
+    if (adapterAddress == 0)
+    {
+        if (const int error = unbound({Endpoint(INADDR_BROADCAST, sendPort)}, false); error != 0)
+            return error;
+    }
+    if (const int error = unbound(std::move(targets), true); error != 0)
+        return error;
+
+    std::vector<NetworkAdapter> adapters = UpAdapters();
+    if (adapterAddress != 0)
+    {
+        std::erase_if(adapters,
+                      [this](const NetworkAdapter& adapter) { return adapter.address != adapterAddress; });
+        if (adapters.empty())
+            return WSAEADDRNOTAVAIL;
+    }
+    for (NetworkAdapter& adapter : adapters)
+    {
+        int error = 0;
+        ProbeSenders::Sender through{BroadcastSocket(error), {}, adapter, false, {}};
+        const sockaddr_in own = Endpoint(adapter.address, 0);
+        if (through.socket &&
+            ::bind(through.socket.get(), reinterpret_cast<const sockaddr*>(&own), sizeof own) != 0)
+        {
+            error = ::WSAGetLastError();
+            through.socket.reset();
+        }
+        if (!through.socket)
+        {
+            probed.push_back(ProbedAdapter{std::move(adapter), error});
+            continue;
+        }
+        through.destinations.push_back(Endpoint(INADDR_BROADCAST, sendPort));
+        if (const std::uint32_t directed = adapter.DirectedBroadcast(); directed != 0)
+            through.destinations.push_back(Endpoint(directed, sendPort));
+        probes.senders.push_back(std::move(through));
+    }
+    return 0;
+}
+
+// The one socket every reply arrives on; 0, or the Windows Sockets error (the reply port is taken, say).
+int DeviceSearcher::OpenReceiver(UniqueSocket& receiver) const
+{
+    receiver.reset(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+    if (!receiver)
+        return ::WSAGetLastError();
+    // Best effort: with the default buffer the search still works, it only loses more of a burst.
+    if (receiveBufferBytes > 0)
+        ::setsockopt(receiver.get(), SOL_SOCKET, SO_RCVBUF,
+                     reinterpret_cast<const char*>(&receiveBufferBytes), sizeof receiveBufferBytes);
+    const sockaddr_in local = Endpoint(INADDR_ANY, recvPort);
+    if (::bind(receiver.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
+        return ::WSAGetLastError();
+    return 0;
+}
+
+// Sends the first round and notes what could not go out: each adapter's error, and each controller given
+// by address that the system would not send to (no route to it, say). A probe that cannot be sent costs
+// its own destination only, so the search goes on as long as one probe went out; when none did, the first
+// error says why.
+int DeviceSearcher::SendFirstRound(ProbeSenders& probes, std::vector<ProbedAdapter>& probed)
+{
+    probes.SendRound();
+    int firstError = 0;
+    for (const ProbeSenders::Sender& sender : probes.senders)
+    {
+        if (firstError == 0)
+            firstError = sender.FirstError();
+        if (sender.adapter)
+            probed.push_back(ProbedAdapter{*sender.adapter, sender.FirstError()});
+        for (std::size_t index = 0; sender.byAddress && index < sender.errors.size(); ++index)
+        {
+            if (sender.errors[index] != 0)
+                unsent.push_back(
+                    UnsentProbe{::ntohl(sender.destinations[index].sin_addr.s_addr), sender.errors[index]});
+        }
+    }
+    if (probes.AnySent())
+        return 0;
+    for (const ProbedAdapter& adapter : probed)
+    {
+        if (firstError == 0)
+            firstError = adapter.error;
+    }
+    return firstError;
 }
 
 DeviceSearcher::Outcome DeviceSearcher::Receive(UniqueSocket& receiver, ProbeSenders& probes)

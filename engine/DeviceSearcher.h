@@ -54,9 +54,9 @@ public:
         }
         // A valid reply, before its record is appended to Found().
         virtual void OnReply(const SearchReply& /*reply*/) {}
-        // Creating, configuring, binding a socket or sending the probe failed with this Windows Sockets
-        // error; the search ends there. WSAEADDRNOTAVAIL: the search was to go through one adapter, and
-        // no adapter has that address.
+        // Creating, configuring or binding a socket failed with this Windows Sockets error, or not one
+        // probe could be sent (the error of the first that failed); the search ends there.
+        // WSAEADDRNOTAVAIL: the search was to go through one adapter, and no adapter has that address.
         virtual void OnSocketError(std::int32_t /*error*/) {}
         // Once per search and adapter, as the first round goes out through it.
         virtual void OnAdapterProbed(const ProbedAdapter& /*adapter*/) {}
@@ -64,6 +64,15 @@ public:
     protected:
         // The searcher never owns or destroys its sink; non-virtual, so that no destructor takes a slot.
         ~NotificationSink() = default;
+    };
+
+    // A controller probed by address whose probe the system refused in the first round: `error` is the
+    // Windows Sockets error (WSAENETUNREACH where the workstation has no route to it). It costs that
+    // controller only; the search goes on with the others.
+    struct UnsentProbe
+    {
+        std::uint32_t address = 0;
+        std::int32_t error = 0;
     };
 
     static constexpr std::size_t ReceiveBufferSize = 4096;
@@ -107,6 +116,8 @@ public:
 
     // The records of the last search's valid replies in arrival order, duplicates included.
     const std::vector<DiscoveredController>& Found() const noexcept { return found; }
+    // The last search's unicast targets whose probe could not be sent, in the order of unicastTargets.
+    const std::vector<UnsentProbe>& UnsentProbes() const noexcept { return unsent; }
 
 private:
     enum class Outcome
@@ -118,6 +129,9 @@ private:
 
     class ProbeSenders;
 
+    int OpenSenders(ProbeSenders& probes, std::vector<ProbedAdapter>& probed) const;
+    int OpenReceiver(Helpers::UniqueSocket& receiver) const;
+    int SendFirstRound(ProbeSenders& probes, std::vector<ProbedAdapter>& probed);
     Outcome Receive(Helpers::UniqueSocket& receiver, ProbeSenders& probes);
     bool IsCancelled() const noexcept;
     void OnDatagram(const std::array<std::uint8_t, 4>& sender, const std::uint8_t* data, std::size_t length);
@@ -127,6 +141,7 @@ private:
     Helpers::UniqueWsaEvent receiveEvent; // manual reset; the event of `overlapped`
     WSAOVERLAPPED overlapped{};           // the one outstanding receive
     std::vector<DiscoveredController> found;
+    std::vector<UnsentProbe> unsent;
 };
 
 } // namespace OM::Norvatessa

@@ -14,6 +14,9 @@ struct DiscoveredController
     std::wstring name;         // possibly empty
     bool conflict = false;     // replies from this address disagreed: two controllers share it
     bool answered = true;      // false for a controller added by address that did not answer the search
+    // Of a controller that did not answer: the Windows Sockets error that kept its probe from being sent
+    // (WSAENETUNREACH where the workstation has no route to it); 0 when the probe went out.
+    std::int32_t probeError = 0;
 };
 
 } // namespace OM::Norvatessa

@@ -123,6 +123,14 @@ std::wstring DescribeSearchFailure(std::int32_t socketError)
     return WithCode(L"Не удалось разослать запрос поиска по сети.", static_cast<DWORD>(socketError));
 }
 
+std::wstring DescribeUnsentProbe(std::int32_t socketError)
+{
+    // No route to the address, or none to its subnet: a controller at another site, or a gateway missing.
+    if (socketError == WSAENETUNREACH || socketError == WSAEHOSTUNREACH)
+        return L"нет маршрута";
+    return WithCode(L"запрос поиска не отправлен", static_cast<DWORD>(socketError));
+}
+
 std::wstring DescribeProbedAdapter(const ProbedAdapter& probed)
 {
     std::wstring line = L"Поиск через " + AddressText(probed.adapter.address);

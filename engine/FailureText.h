@@ -18,6 +18,9 @@ std::wstring DescribeFailure(const ExchangeFailure& failure);
 std::wstring DescribeRefusal(const RequestRefusal& refusal);
 // Why a search could not begin, from its Windows Sockets error.
 std::wstring DescribeSearchFailure(std::int32_t socketError);
+// Why the probe to a controller given by address could not be sent, from its Windows Sockets error, in a
+// few words for its row: "нет маршрута".
+std::wstring DescribeUnsentProbe(std::int32_t socketError);
 
 // The course of a search, for the log: an adapter probed ("Поиск через 192.168.0.5 (Ethernet)"), and two
 // controllers heard on one address, with what differs.

@@ -100,21 +100,26 @@ TEST_F(DiscoverCommandTest, SiteWithoutAnswersExitsWithOneAfterTheSearchTimeGive
                                      "система, и по адресу 127.0.0.50."));
 }
 
-TEST_F(DiscoverCommandTest, ControllersAddedByAddressAreProbedThereAndListedWhenSilent)
+TEST_F(DiscoverCommandTest, ControllersAddedByAddressAreProbedThereAndListedWhenSilentOrOutOfReach)
 {
     Add("name=Heard");
     // Its broadcast replies are all lost, as behind a router; it still serves HTTP.
     Add("name=Lost loss=100 port=8080");
+    // 192.0.2.9 is out of reach: the test namespace has no route there, so its probe cannot even be sent.
     const CliResult result = Cli({L"discover", L"--format", L"csv", L"--probes", L"2", L"--add",
-                                  L"127.0.0.3:8080", L"--add", L"127.0.0.50"});
+                                  L"127.0.0.3:8080", L"--add", L"127.0.0.50", L"--add", L"192.0.2.9"});
     EXPECT_EQ(result.exitCode, 0u) << result;
     EXPECT_THAT(result.out, HasSubstr("127.0.0.2,80,Heard,no,yes\r\n"));
     // Whether a controller answers a probe sent to its own address is the site's affair; either way its row
     // is there, with its port.
     EXPECT_THAT(result.out, HasSubstr("\r\n127.0.0.3,8080,"));
     EXPECT_THAT(result.out, HasSubstr("\r\n127.0.0.50,80,,no,no\r\n"));
+    EXPECT_THAT(result.out, HasSubstr("\r\n192.0.2.9,80,,no,no\r\n"));
     EXPECT_THAT(result.err, HasSubstr("Контроллер 127.0.0.50:80, заданный параметром --add, не ответил"));
-    // Two rounds, each the broadcast and a probe to each address added.
+    EXPECT_THAT(
+        result.err,
+        HasSubstr("Контроллер 192.0.2.9:80, заданный параметром --add, не опрошен: нет маршрута.\r\n"));
+    // Two rounds, each the broadcast and a probe to each address within reach.
     EXPECT_EQ(ProbesHeard(), 6);
 }
 

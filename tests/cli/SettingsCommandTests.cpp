@@ -12,8 +12,10 @@
 #include <map>
 
 using namespace OM::Norvatessa::Testing;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
+using ::testing::StartsWith;
 
 namespace
 {
@@ -180,6 +182,48 @@ TEST_F(SettingsCommandTest, BackupSetAndRestoreGiveTheControllerBackAsItWas)
     const CliResult restore = Cli({L"restore", address, file});
     ASSERT_EQ(restore.exitCode, 0u) << restore;
     EXPECT_EQ(Show(controller), original);
+}
+
+// A script reads the outcome of a command on one controller as it reads a site's: the list, of one.
+TEST_F(SettingsCommandTest, OneControllerWithJsonGivesTheListOfItsOneOutcome)
+{
+    const std::uint32_t controller = Add("name=Склад port=8081 flag=1");
+    const std::wstring endpoint = Wide(controller) + L":8081";
+    const std::wstring file = folder.File(L"one.xml");
+    std::string fileInJson;
+    for (const char byte : Utf8(file.c_str()))
+        fileInJson += byte == '\\' ? std::string("\\\\") : std::string(1, byte);
+    // The list of the one outcome, done, as a site's run gives it.
+    const auto done = [&fileInJson](bool changed, bool withFile, const std::string& message) {
+        std::string fields = "\"result\": \"done\", \"changed\": " + std::string(changed ? "true" : "false");
+        if (withFile)
+            fields += ", \"file\": \"" + fileInJson + "\"";
+        return "[\r\n  {\"address\": \"127.0.0.2\", " + fields + ", \"message\": \"" + message +
+               "\"}\r\n]\r\n";
+    };
+
+    const CliResult backup = Cli({L"backup", endpoint, file, L"--format", L"json"});
+    EXPECT_EQ(backup.exitCode, 0u) << backup;
+    EXPECT_EQ(backup.out,
+              done(false, true, "Настройки контроллера 127.0.0.2 сохранены в файл «" + fileInJson + "»."));
+    const CliResult set = Cli({L"set", Wide(controller), L"buzzer=off", L"--format", L"json"});
+    EXPECT_EQ(set.exitCode, 0u) << set;
+    EXPECT_EQ(set.out, done(true, false, "Настройки контроллера 127.0.0.2 изменены."));
+    EXPECT_EQ(Show(controller).at("flag"), "0");
+    const CliResult restore = Cli({L"restore", endpoint, file, L"--format=json"});
+    EXPECT_EQ(restore.exitCode, 0u) << restore;
+    EXPECT_EQ(
+        restore.out,
+        done(true, true, "Настройки контроллера 127.0.0.2 восстановлены из файла «" + fileInJson + "»."));
+    EXPECT_EQ(Show(controller).at("flag"), "1");
+
+    // Nothing listens there: the one outcome says so, and so does the exit code.
+    const CliResult silent = Cli({L"set", L"127.0.0.50:80", L"buzzer=off", L"--format", L"json"});
+    EXPECT_EQ(silent.exitCode, 1u) << silent;
+    EXPECT_THAT(silent.out, StartsWith("[\r\n  {\"address\": \"127.0.0.50\", \"result\": \"unanswered\", "
+                                       "\"changed\": false, \"message\": \"Контроллер 127.0.0.50, "));
+    EXPECT_THAT(silent.out, EndsWith("\"}\r\n]\r\n"));
+    EXPECT_EQ(std::count(silent.out.begin(), silent.out.end(), '{'), 1) << silent;
 }
 
 TEST_F(SettingsCommandTest, RestoreKeepsWhatTheFileLacksAndRefusesAFileWithAMalformedValue)

@@ -76,6 +76,8 @@ protected:
     void TearDown() override
     {
         manager.Stop();
+        // A test that stopped half-way must not leave its addresses to the searches of the next.
+        Settings().knownControllers.clear();
         ControllerSiteTest::TearDown();
     }
 
@@ -185,21 +187,31 @@ TEST_F(DeviceManagerTest, TwoControllersOnOneAddressAreToldAndTheirRowIsMarked)
     EXPECT_TRUE(tables[1][0].conflict);
 }
 
-TEST_F(DeviceManagerTest, ControllersAddedByAddressAreReadAndKeepTheirRowWhenSilent)
+TEST_F(DeviceManagerTest, ControllersAddedByAddressAreReadAndKeepTheirRowWhenSilentOrOutOfReach)
 {
     // Neither answers a search (all their replies are lost), as behind a router; both serve HTTP.
     const std::uint32_t known = Add("loss=100 port=8080");
     const std::uint32_t added = Add("loss=100 name=Added");
-    Settings().knownControllers = {{known, 8080}};
+    const std::uint32_t heard = Add("name=Heard");
+    // Added at another site: the test namespace has no route there, so its probe cannot even be sent, which
+    // must cost its own row only.
+    constexpr std::uint32_t elsewhere = 0xC0000209; // 192.0.2.9
+    Settings().knownControllers = {{known, 8080}, {elsewhere, 80}};
     ASSERT_TRUE(manager.Start());
     ASSERT_TRUE(observer.WaitFor("finished", 2)) << Dump();
     Settings().knownControllers.clear();
     const auto tables = observer.Tables();
     ASSERT_FALSE(tables.empty());
-    ASSERT_EQ(tables.back().size(), 1u);
+    ASSERT_EQ(tables.back().size(), 3u);
     EXPECT_EQ(tables.back()[0].address, known);
     EXPECT_EQ(tables.back()[0].port, 8080);
     EXPECT_FALSE(tables.back()[0].answered);
+    EXPECT_EQ(tables.back()[0].probeError, 0);
+    EXPECT_EQ(tables.back()[1].address, heard);
+    EXPECT_TRUE(tables.back()[1].answered);
+    EXPECT_EQ(tables.back()[2].address, elsewhere);
+    EXPECT_FALSE(tables.back()[2].answered);
+    EXPECT_EQ(tables.back()[2].probeError, WSAENETUNREACH);
     EXPECT_EQ(Read(known).tcpPort, 8080);
 
     manager.Post(AddControllerRequest{added, 80, &observer, OpenSettings});
