@@ -9,7 +9,6 @@
 #include <commctrl.h>
 
 #include <atomic>
-#include <thread>
 
 using namespace OM::Norvatessa;
 using namespace OM::Norvatessa::Testing;
@@ -192,25 +191,25 @@ TEST_F(DeviceListTest, ResultBetweenAReadAndItsSheetIsWhatTheSheetShowsAndWrites
     CAppView& list = frame->DeviceList();
 
     std::wstring shownName;
-    std::atomic<bool> done{false};
-    std::thread user([&] {
-        HWND sheet = WaitForDialogTitled(L"Настройки контроллера");
-        if (sheet != nullptr)
-        {
-            const HWND page = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_INDEXTOHWND, 0, 0));
-            shownName = OM::Ui::ControlText(page, IDC_SERVER_NAME);
-            ::SendMessageW(::GetDlgItem(page, IDC_SERVER_NAME), WM_SETTEXT, 0,
-                           reinterpret_cast<LPARAM>(L"Переименован"));
-            ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
-        }
-        done = true;
-    });
-    DeviceProperties first = Properties(L"Первый", First, 80);
-    DeviceProperties second = Properties(L"Второй", Second, 80);
-    list.OnDeviceProperties(DevicePropertiesResult{First, first, CAppView::OpenSettingsTag});
-    list.OnDeviceProperties(DevicePropertiesResult{Second, second, 0});
-    Until([&] { return done.load() && Requests("POST").size() == 1; }, 20000);
-    user.join();
+    std::atomic<bool> renamed{false};
+    // The sheet opens from the messages that this thread pumps, and returns to the pump once it closes.
+    const auto open = [&] {
+        list.OnDeviceProperties(
+            DevicePropertiesResult{First, Properties(L"Первый", First, 80), CAppView::OpenSettingsTag});
+        list.OnDeviceProperties(DevicePropertiesResult{Second, Properties(L"Второй", Second, 80), 0});
+        Until([&] { return renamed.load(); });
+    };
+    const auto rename = [&](HWND sheet) {
+        const HWND page = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_INDEXTOHWND, 0, 0));
+        shownName = OM::Ui::ControlText(page, IDC_SERVER_NAME);
+        ::SendMessageW(::GetDlgItem(page, IDC_SERVER_NAME), WM_SETTEXT, 0,
+                       reinterpret_cast<LPARAM>(L"Переименован"));
+        ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+        renamed = true;
+    };
+    const auto sheet = [] { return FindDialogTitled(L"Настройки контроллера"); };
+    ASSERT_EQ(WhileModal(open, sheet, rename), "");
+    Until([&] { return Requests("POST").size() == 1; });
 
     EXPECT_EQ(shownName, L"Второй");
     const std::vector<HttpRecord> posts = Requests("POST");
