@@ -106,7 +106,9 @@ constexpr std::uint32_t Second = 0x7F000003;
 
 } // namespace
 
-TEST_F(DeviceListTest, UpdatesAndMovesTouchOnlyTheFirstRowOfAnAddress)
+// Without a chosen column the rows stay in address order, which the lookup of a controller added by its
+// address relies on: a moved row goes to its new place, and adding it again lists it once.
+TEST_F(DeviceListTest, UpdatesAndMovesTouchOnlyTheFirstRowOfAnAddressAndKeepAddressOrder)
 {
     Open();
     ASSERT_TRUE(WaitForList(0));
@@ -124,12 +126,17 @@ TEST_F(DeviceListTest, UpdatesAndMovesTouchOnlyTheFirstRowOfAnAddress)
     EXPECT_EQ(CellText(List(), 1, 2), L"80");
     EXPECT_EQ(CellText(List(), 2, 0), L"Три");
 
-    list.OnDeviceAddressChanged(AddressChange{First, 0x7F000A0A});
+    constexpr std::uint32_t Moved = 0x7F000A0A;
+    list.OnDeviceAddressChanged(AddressChange{First, Moved});
     Pump(loop, 200);
-    EXPECT_EQ(ItemData(0), 0x7F000A0A);
-    EXPECT_EQ(CellText(List(), 0, 1), L"127.0.10.10");
-    EXPECT_EQ(ItemData(1), static_cast<LPARAM>(First));
-    EXPECT_EQ(CellText(List(), 1, 1), L"127.0.0.2");
+    EXPECT_EQ(Column(1), (Texts{L"127.0.0.2", L"127.0.0.3", L"127.0.10.10"}));
+    EXPECT_EQ(CellText(List(), 0, 0), L"Старая прошивка");
+    EXPECT_EQ(ItemData(2), static_cast<LPARAM>(Moved));
+    EXPECT_EQ(CellText(List(), 2, 2), L"8080");
+
+    list.OnDeviceProperties(DevicePropertiesResult{Moved, Properties(L"", Moved, 8080), CAppView::AddedTag});
+    Pump(loop, 200);
+    EXPECT_EQ(Column(1), (Texts{L"127.0.0.2", L"127.0.0.3", L"127.0.10.10"}));
 }
 
 TEST_F(DeviceListTest, HeaderClickSortsAndTheOrderHoldsThroughUpdatesLiveRowsAndSearches)
