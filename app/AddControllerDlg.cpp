@@ -49,9 +49,11 @@ bool CAddControllerDlg::Accept()
 {
     DWORD typed = 0;
     const HWND addressField = ::GetDlgItem(window, IDC_ADD_ADDRESS);
-    const bool blank = ::SendMessageW(addressField, IPM_ISBLANK, 0, 0) != 0;
-    ::SendMessageW(addressField, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&typed));
-    if (blank || !IsUsableControllerAddress(typed))
+    // The control counts the parts that hold a number and reads an empty part as 0: "10.1.0." would
+    // become 10.1.0.0.
+    const bool complete =
+        ::SendMessageW(addressField, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&typed)) == 4;
+    if (!complete || !IsUsableControllerAddress(typed))
     {
         Refuse(IDC_ADD_ADDRESS, RefusalText::Address);
         return false;

@@ -505,6 +505,10 @@ int CAppView::Compare(const RowKey& first, const RowKey& second) const
     int order = 0;
     switch (sortColumn)
     {
+    case -1:
+        // No column chosen: the order in which ShowOneFound looks a row up, by the address it is found by.
+        order = CompareNumbers(first.rowAddress, second.rowAddress);
+        break;
     case 0:
         order = CompareText(first.name, second.name);
         break;
@@ -691,8 +695,9 @@ void CAppView::OnAddressChanged(std::uint32_t oldAddress, std::uint32_t newAddre
         return;
     SetRowAddress(row, newAddress);
     SetCell(row, 1, AddressText(newAddress));
-    if (sortColumn >= 0)
-        SortRows();
+    // Also without a chosen column: a row left at its old address's place would be missed by the lookup of
+    // its new address, and the controller added a second time.
+    SortRows();
 }
 
 void CAppView::OnUpdateRows()

@@ -241,7 +241,15 @@ TEST_F(MainFrameTest, ControllerAddedByAddressIsListedAndKeptByEverySearch)
             return;
         const HWND address = ::GetDlgItem(dialog, IDC_ADD_ADDRESS);
         const HWND port = ::GetDlgItem(dialog, IDC_ADD_PORT);
-        // A blank address, then a port out of range: each refused, the dialog stays.
+        // A blank address, "127._.0.2" (a part left empty is no 0), then a port out of range: each
+        // refused, the dialog stays.
+        ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        refusedOpen += ::IsWindowVisible(dialog) != FALSE;
+        ::SendMessageW(address, IPM_SETADDRESS, 0, 0x7F000002);
+        HWND part = ::FindWindowExW(address, nullptr, L"Edit", nullptr);
+        while (part != nullptr && OM::Ui::WindowText(part) != L"0")
+            part = ::FindWindowExW(address, part, L"Edit", nullptr);
+        ::SendMessageW(part, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
         ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
         refusedOpen += ::IsWindowVisible(dialog) != FALSE;
         ::SendMessageW(address, IPM_SETADDRESS, 0, 0x7F000002);
@@ -253,7 +261,7 @@ TEST_F(MainFrameTest, ControllerAddedByAddressIsListedAndKeptByEverySearch)
     });
     Command(ID_ADD_CONTROLLER);
     user.join();
-    EXPECT_EQ(refusedOpen.load(), 2);
+    EXPECT_EQ(refusedOpen.load(), 3);
     ASSERT_TRUE(Until([&] { return RowCount(List()) == 1; }));
     EXPECT_EQ(CellText(List(), 0, 0), L"Behind");
     EXPECT_EQ(CellText(List(), 0, 1), L"127.0.0.2");

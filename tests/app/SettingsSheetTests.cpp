@@ -9,9 +9,7 @@
 
 #include <commctrl.h>
 
-#include <atomic>
 #include <functional>
-#include <thread>
 
 using namespace OM::Norvatessa;
 using namespace OM::Norvatessa::Testing;
@@ -56,16 +54,10 @@ protected:
     {
         sheet.data = ReadRecord();
         Session session;
-        std::thread thread([&] {
-            HWND window = nullptr;
-            for (int tries = 0; tries < 500 && !(window = FindDialogTitled(L"Настройки контроллера"));
-                 ++tries)
-                ::Sleep(20);
-            if (window != nullptr)
-                user(window, session);
-        });
-        session.result = sheet.DoModal(nullptr);
-        thread.join();
+        EXPECT_EQ(WhileModal([&] { session.result = sheet.DoModal(nullptr); },
+                             [] { return FindDialogTitled(L"Настройки контроллера"); },
+                             [&](HWND window) { user(window, session); }),
+                  "");
         return session;
     }
 

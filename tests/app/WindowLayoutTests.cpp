@@ -57,27 +57,19 @@ protected:
         }
     }
 
-    // Runs `open` on this thread, which shows a modal window and returns once it is closed, while another
-    // thread waits for the window `find` returns, lets `look` check it, and closes it with `close`.
-    void WhileModal(const std::function<void()>& open, const std::function<HWND()>& find,
-                    const std::function<void(HWND)>& look, const std::function<void(HWND)>& close)
+    // Opens a modal window with `open`, lets `look` check it once it has painted, and closes it with
+    // `close`.
+    static void LookWhileOpen(const std::function<void()>& open, const std::function<HWND()>& find,
+                              const std::function<void(HWND)>& look, const std::function<void(HWND)>& close)
     {
-        std::atomic<bool> seen{false};
-        std::thread user([&] {
-            HWND window = nullptr;
-            for (int tries = 0; tries < 500 && (window = find()) == nullptr; ++tries)
-                ::Sleep(20);
-            if (window == nullptr)
-                return;
-            // Let it paint before it is measured and pictured.
-            ::Sleep(300);
-            look(window);
-            seen = true;
-            close(window);
-        });
-        open();
-        user.join();
-        EXPECT_TRUE(seen.load()) << "the window did not open";
+        EXPECT_EQ(WhileModal(open, find,
+                             [&](HWND window) {
+                                 // Let it paint before it is measured and pictured.
+                                 ::Sleep(300);
+                                 look(window);
+                                 close(window);
+                             }),
+                  "");
     }
 
     static void PressCancel(HWND dialog) { ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); }
@@ -163,32 +155,32 @@ TEST_F(WindowLayoutTest, WaitDialogHoldsItsLines)
 TEST_F(WindowLayoutTest, SettingsSheetHoldsTheControlsOfEachPage)
 {
     CAppPropSheet sheet{IDS_CONTROLLER_SETTINGS, 0, nullptr};
-    WhileModal([&] { sheet.DoModal(frame->Handle()); },
-               [] { return FindDialogTitled(L"Настройки контроллера"); },
-               [](HWND window) {
-                   const char* names[] = {"network-page", "access-page", "sensors-page"};
-                   for (int index = 0; index < 3; ++index)
-                   {
-                       ::SendMessageW(window, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
-                       ::Sleep(200);
-                       Check(reinterpret_cast<HWND>(::SendMessageW(window, PSM_INDEXTOHWND, index, 0)),
-                             names[index]);
-                       if (index == 0)
-                           Check(window, "settings-sheet");
-                   }
-               },
-               [](HWND window) { ::PostMessageW(window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
+    LookWhileOpen([&] { sheet.DoModal(frame->Handle()); },
+                  [] { return FindDialogTitled(L"Настройки контроллера"); },
+                  [](HWND window) {
+                      const char* names[] = {"network-page", "access-page", "sensors-page"};
+                      for (int index = 0; index < 3; ++index)
+                      {
+                          ::SendMessageW(window, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+                          ::Sleep(200);
+                          Check(reinterpret_cast<HWND>(::SendMessageW(window, PSM_INDEXTOHWND, index, 0)),
+                                names[index]);
+                          if (index == 0)
+                              Check(window, "settings-sheet");
+                      }
+                  },
+                  [](HWND window) { ::PostMessageW(window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
 }
 
 TEST_F(WindowLayoutTest, AboutBoxHoldsItsLines)
 {
-    WhileModal([] { ShowAbout(); }, [] { return FindDialogWith(IDC_ABOUT_DESCRIPTION); },
-               [](HWND window) { Check(window, "about-box"); }, &PressCancel);
+    LookWhileOpen([] { ShowAbout(); }, [] { return FindDialogWith(IDC_ABOUT_DESCRIPTION); },
+                  [](HWND window) { Check(window, "about-box"); }, &PressCancel);
 }
 
 TEST_F(WindowLayoutTest, AddDialogHoldsItsLabelsAndFields)
 {
     CAddControllerDlg dialog;
-    WhileModal([&] { dialog.Run(frame->Handle()); }, [] { return FindDialogWith(IDC_ADD_PORT); },
-               [](HWND window) { Check(window, "add-dialog"); }, &PressCancel);
+    LookWhileOpen([&] { dialog.Run(frame->Handle()); }, [] { return FindDialogWith(IDC_ADD_PORT); },
+                  [](HWND window) { Check(window, "add-dialog"); }, &PressCancel);
 }

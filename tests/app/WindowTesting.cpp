@@ -7,12 +7,14 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
+#include <thread>
 
 namespace OM::Norvatessa::Testing
 {
@@ -400,6 +402,19 @@ void CheckReadingOrder(HWND dialog, const std::vector<HWND>& children, std::wstr
     }
 }
 
+// Esc, as the user would press it, in every dialog that `thread` shows (message boxes included).
+void CancelDialogsOf(DWORD thread)
+{
+    ::EnumThreadWindows(
+        thread,
+        [](HWND window, LPARAM) -> BOOL {
+            if (IsClass(window, L"#32770"))
+                ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            return TRUE;
+        },
+        0);
+}
+
 } // namespace
 
 bool PumpUntil(Ui::MessageLoop& loop, const std::function<bool()>& done, DWORD timeoutMs)
@@ -677,6 +692,36 @@ bool Eventually(const std::function<bool()>& done, DWORD timeoutMs)
         ::Sleep(20);
     }
     return done();
+}
+
+std::string WhileModal(const std::function<void()>& open, const std::function<HWND()>& find,
+                       const std::function<void(HWND)>& use, DWORD timeoutMs)
+{
+    const DWORD thread = ::GetCurrentThreadId();
+    std::atomic<bool> returned{false};
+    std::string problem;
+    std::thread user([&] {
+        HWND window = nullptr;
+        if (!Eventually([&] { return (window = find()) != nullptr; }, timeoutMs))
+            problem = "the window did not appear";
+        else
+        {
+            use(window);
+            if (!Eventually([&] { return returned.load(); }, timeoutMs))
+                problem = "the window stayed open";
+        }
+        // A posted Esc may come before the dialog's loop runs, or close a message box over the window
+        // only: it is pressed again until the window has gone.
+        while (!returned)
+        {
+            CancelDialogsOf(thread);
+            ::Sleep(500);
+        }
+    });
+    open();
+    returned = true;
+    user.join();
+    return problem;
 }
 
 } // namespace OM::Norvatessa::Testing

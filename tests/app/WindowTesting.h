@@ -69,4 +69,13 @@ void PostMnemonicInDialog(HWND dialog, wchar_t letter);
 // Polls `done` from a thread other than the dialog's; what it said last after `timeoutMs`.
 bool Eventually(const std::function<bool()>& done, DWORD timeoutMs = 3000);
 
+// Runs `open` on this thread, which shows a modal window and returns once it is closed, while another
+// thread waits for the window that `find` returns and plays the user on it with `use`, which ends by
+// closing it. A window that does not appear within `timeoutMs`, or that is still open so long after
+// `use`, is cancelled with every other dialog of this thread, so that `open` returns and the test fails
+// at once instead of waiting for its time limit. Empty when the window appeared and `use` closed it,
+// otherwise what went wrong.
+std::string WhileModal(const std::function<void()>& open, const std::function<HWND()>& find,
+                       const std::function<void(HWND)>& use, DWORD timeoutMs = 10000);
+
 } // namespace OM::Norvatessa::Testing
