@@ -12,6 +12,7 @@
 #include <commctrl.h>
 
 #include <cwchar>
+#include <optional>
 #include <string>
 
 namespace OM::Norvatessa
@@ -55,9 +56,15 @@ public:
             name.resize(NameReadLimit);
         if (const auto reason = TextRefusal(Xml::PropertyText::Name, name))
             return refusal.Refuse(page, IDC_SERVER_NAME, *reason);
-        const std::uint32_t ip = Address(IDC_IP_ADDRESS);
-        if (!IsUsableControllerAddress(ip))
+        const std::optional<std::uint32_t> ip = Address(IDC_IP_ADDRESS);
+        if (!ip || !IsUsableControllerAddress(*ip))
             return refusal.Refuse(page, IDC_IP_ADDRESS, RefusalText::Address);
+        const std::optional<std::uint32_t> mask = Address(IDC_NETMASK);
+        if (!mask)
+            return refusal.Refuse(page, IDC_NETMASK, RefusalText::PartialAddress);
+        const std::optional<std::uint32_t> gateway = Address(IDC_GATEWAY);
+        if (!gateway)
+            return refusal.Refuse(page, IDC_GATEWAY, RefusalText::PartialAddress);
         const std::optional<std::uint16_t> port = PortFromText(Ui::ControlText(page, IDC_PORT));
         if (!port)
             return refusal.Refuse(page, IDC_PORT, RefusalText::Port);
@@ -70,9 +77,9 @@ public:
 
         // Every value is accepted: only now is anything stored.
         data.name = name;
-        data.ip = ip;
-        data.mask = Address(IDC_NETMASK);
-        data.gateway = Address(IDC_GATEWAY);
+        data.ip = *ip;
+        data.mask = *mask;
+        data.gateway = *gateway;
         data.tcpPort = *port;
         data.mac[4] = *fifth;
         data.mac[5] = *sixth;
@@ -118,13 +125,16 @@ private:
         ::SendDlgItemMessageW(this->window, id, IPM_SETADDRESS, 0, static_cast<LPARAM>(address));
     }
 
-    // An empty address control reads as 0.
-    std::uint32_t Address(int id) const
+    // An empty address control reads as 0; one with a part left empty as nothing, since the control would
+    // read that part as 0 ("255.255.255." is no 255.255.255.0 the user chose).
+    std::optional<std::uint32_t> Address(int id) const
     {
         DWORD address = 0;
         if (::SendDlgItemMessageW(this->window, id, IPM_ISBLANK, 0, 0))
             return 0;
-        ::SendDlgItemMessageW(this->window, id, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address));
+        if (::SendDlgItemMessageW(this->window, id, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address)) !=
+            4)
+            return std::nullopt;
         return address;
     }
 

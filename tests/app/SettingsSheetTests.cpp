@@ -71,6 +71,17 @@ protected:
         ::SendMessageW(::GetDlgItem(page, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
     }
     static void Click(HWND page, int id) { ::SendMessageW(::GetDlgItem(page, id), BM_CLICK, 0, 0); }
+    // "10.20._.40": the address control would read the empty part as 0.
+    static void LeaveAddressPartEmpty(HWND page, int id)
+    {
+        const HWND address = ::GetDlgItem(page, id);
+        ::SendMessageW(address, IPM_SETADDRESS, 0, MAKEIPADDRESS(10, 20, 30, 40));
+        HWND part = ::FindWindowExW(address, nullptr, L"Edit", nullptr);
+        while (part != nullptr && OM::Ui::WindowText(part) != L"30")
+            part = ::FindWindowExW(address, part, L"Edit", nullptr);
+        ASSERT_NE(part, nullptr);
+        ::SendMessageW(part, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    }
     // Shows the page with the focus on its first field, where Ctrl+Tab and a Tab would leave the user.
     static HWND Enter(HWND sheet, int index)
     {
@@ -151,7 +162,8 @@ TEST_F(SettingsSheetTest, RefusedValuesKeepTheSheetOnTheirPageAndSayWhy)
     {
         int page;
         int field;
-        const wchar_t* text; // typed into the field, or null for an address of 0
+        // Typed into the field; for an address, null for 0 and "_" for a part left empty.
+        const wchar_t* text;
         const wchar_t* reason;
     };
     const Case cases[] = {
@@ -159,6 +171,9 @@ TEST_F(SettingsSheetTest, RefusedValuesKeepTheSheetOnTheirPageAndSayWhy)
         {0, IDC_PORT, L"0", RefusalText::Port},
         {0, IDC_MAC_BYTE5, L"g1", RefusalText::MacByte},
         {0, IDC_IP_ADDRESS, nullptr, RefusalText::Address},
+        {0, IDC_IP_ADDRESS, L"_", RefusalText::Address},
+        {0, IDC_NETMASK, L"_", RefusalText::PartialAddress},
+        {0, IDC_GATEWAY, L"_", RefusalText::PartialAddress},
         {0, IDC_SERVER_NAME, L"Hall \"7\"", RefusalText::NameText},
         {0, IDC_SERVER_NAME, L"東京", RefusalText::CodePage},
         {1, IDC_USER_NAME, L"op:1", RefusalText::LoginText},
@@ -175,6 +190,8 @@ TEST_F(SettingsSheetTest, RefusedValuesKeepTheSheetOnTheirPageAndSayWhy)
                 Type(page, IDC_ADMIN_CONFIRM, refused.text);
             if (refused.text == nullptr)
                 ::SendDlgItemMessageW(page, refused.field, IPM_SETADDRESS, 0, 0);
+            else if (refused.text == std::wstring(L"_"))
+                LeaveAddressPartEmpty(page, refused.field);
             else
                 Type(page, refused.field, refused.text);
             // Leave the page, so that a refusal has to bring the user back to it.
