@@ -418,7 +418,7 @@ void CAppView::SaveList()
 
 std::wstring CAppView::SaveListTo(const std::wstring& path) const
 {
-    return SaveFile(path, ControllerListCsv(Rows()));
+    return SaveFile(path, ControllerListFile(Rows()));
 }
 
 void CAppView::SaveSelectedSettings()

@@ -2,8 +2,11 @@
 
 #include "engine/AddressText.h"
 #include "engine/AnsiText.h"
+#include "engine/CsvText.h"
 #include "settings/BackupSettings.h"
+#include "settings/ControllerListFile.h"
 #include "settings/DocumentFile.h"
+#include "xml/Utf16File.h"
 
 #include <commdlg.h>
 
@@ -86,26 +89,14 @@ std::optional<std::wstring> AskFile(HWND owner, FileKind kind, const std::wstrin
     return std::wstring(path);
 }
 
-// A field as RFC 4180 wants it: in quotes, its own quotes doubled, when it holds a comma, a quote or a
-// line break.
-std::wstring QuotedField(const std::wstring& text)
+// The user's list separator, which a spreadsheet splits the columns of a file at.
+wchar_t WorkstationListSeparator()
 {
-    if (text.find_first_of(L",\"\r\n") == std::wstring::npos)
-        return text;
-    std::wstring field = L"\"";
-    for (const wchar_t character : text)
-        field += character == L'"' ? std::wstring(L"\"\"") : std::wstring(1, character);
-    return field + L"\"";
-}
-
-std::string Utf8(const std::wstring& text)
-{
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                             0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length,
-                          nullptr, nullptr);
-    return bytes;
+    wchar_t separator[8] = {};
+    if (::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SLIST, separator,
+                          static_cast<int>(std::size(separator))) == 0)
+        return ListSeparatorOf(L"");
+    return ListSeparatorOf(separator);
 }
 
 } // namespace
@@ -120,16 +111,13 @@ std::optional<std::wstring> AskFileToOpen(HWND owner, FileKind kind)
     return AskFile(owner, kind, L"", false);
 }
 
-std::string ControllerListCsv(const std::vector<DiscoveredController>& controllers)
+std::string ControllerListFile(const std::vector<DiscoveredController>& controllers)
 {
-    std::wstring csv = L"address,port,name,conflict,answered\r\n";
-    for (const DiscoveredController& controller : controllers)
-    {
-        csv += AddressText(controller.address) + L',' + std::to_wstring(controller.port) + L',' +
-               QuotedField(controller.name) + (controller.conflict ? L",yes" : L",no") +
-               (controller.answered ? L",yes" : L",no") + L"\r\n";
-    }
-    return "\xEF\xBB\xBF" + Utf8(csv);
+    std::wstring csv;
+    for (const wchar_t character :
+         ControllerSettings::ControllerListCsv(controllers, WorkstationListSeparator()))
+        csv += character == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, character);
+    return "\xEF\xBB\xBF" + Xml::utf8Text(csv);
 }
 
 std::wstring SaveFile(const std::wstring& path, const std::string& bytes)
@@ -149,9 +137,10 @@ SettingsFromFile ReadSettingsFile(const std::wstring& path)
         read.problem = L"Не удалось прочитать файл " + Quoted(path) + L": " + FileError(error) + L".";
         return read;
     }
-    // The file holds the controller's document as it sent it, in the workstation's code page.
+    // A backup holds the controller's document as it sent it, in the workstation's code page; a listing of
+    // the console program says what it is in.
     const std::optional<ControllerSettings::BackupSettings> fromFile =
-        ControllerSettings::ReadBackupSettings(FromThreadAnsi(bytes));
+        ControllerSettings::ReadBackupSettings(bytes, ThreadAnsiCodePage());
     if (!fromFile)
         read.problem =
             L"Файл " + Quoted(path) + L" не является файлом настроек контроллера. Ничего не изменено.";

@@ -29,8 +29,8 @@ std::optional<std::wstring> AskFileToOpen(HWND owner, FileKind kind);
 
 // The list as the console program's discover writes it ("address,port,name,conflict,answered", RFC 4180
 // quoting, "yes" or "no"), in UTF-8 with a byte-order mark and CR LF line ends, so that a spreadsheet shows
-// Cyrillic names.
-std::string ControllerListCsv(const std::vector<DiscoveredController>& controllers);
+// Cyrillic names, and with the workstation's list separator, so that it opens the file in columns.
+std::string ControllerListFile(const std::vector<DiscoveredController>& controllers);
 
 // Writes the bytes through a temporary file, so that a failure leaves the old file whole; empty when it
 // worked, otherwise why not.

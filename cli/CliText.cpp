@@ -172,6 +172,12 @@ std::wstring NotFound(std::uint32_t address, std::int32_t timeMs)
     return text;
 }
 
+std::wstring NotSearched(std::uint32_t address)
+{
+    return L"Контроллер " + AddressText(address) +
+           L" не найден: поиск не удался, а порт контроллера неизвестен.";
+}
+
 std::wstring ControllerProblem(std::uint32_t address, std::wstring_view what, std::wstring_view text)
 {
     std::wstring message = L"Контроллер ";
@@ -253,6 +259,12 @@ std::wstring Restored(std::uint32_t address, std::wstring_view file)
 {
     return Sentence(L"Настройки контроллера " + AddressText(address) + L" восстановлены из файла ", file,
                     L".");
+}
+
+std::wstring RestoredKeepingPasswords(std::uint32_t address, std::wstring_view file)
+{
+    return Sentence(L"Настройки контроллера " + AddressText(address) + L" восстановлены из файла ", file,
+                    L"; пароли остались прежними: в файле их нет.");
 }
 
 std::wstring RepeatedTarget(std::uint32_t address)

@@ -51,6 +51,8 @@ std::wstring AddedNotAnswered(std::uint32_t address, std::uint16_t port);
 // An address of --add that the probe could not even be sent to, and why ("нет маршрута").
 std::wstring AddedNotProbed(std::uint32_t address, std::uint16_t port, std::wstring_view reason);
 std::wstring NotFound(std::uint32_t address, std::int32_t timeMs);
+// A controller that only a search could have found, when the search could not run.
+std::wstring NotSearched(std::uint32_t address);
 
 // Reading and writing settings.
 inline constexpr wchar_t ReadRefused[] = L"настройки не прочитаны";
@@ -73,6 +75,8 @@ std::wstring NotADocument(std::wstring_view file);
 std::wstring OtherControllersFile(std::wstring_view file, std::uint32_t fileAddress, std::uint32_t address);
 std::wstring BackedUp(std::uint32_t address, std::wstring_view file);
 std::wstring Restored(std::uint32_t address, std::wstring_view file);
+// Restored from a listing without passwords: the controller kept its own.
+std::wstring RestoredKeepingPasswords(std::uint32_t address, std::wstring_view file);
 
 // Commands on many controllers.
 inline constexpr wchar_t TargetsTwice[] =

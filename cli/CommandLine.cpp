@@ -41,6 +41,8 @@ const OptionSyntax From{L"--from", true, {}};
 const OptionSyntax CredentialsFile{L"--credentials", true, {}};
 const OptionSyntax StopOnError{L"--stop-on-error", false, {}};
 const OptionSyntax OutcomeFormat{L"--format", true, {L"text", L"json"}};
+// Between the columns of a CSV listing: "," for scripts, ";" for a spreadsheet on a Russian workstation.
+const OptionSyntax Separator{L"--separator", true, {L",", L";", L"tab"}};
 
 // The options of a command that talks to controllers, with its own.
 std::vector<OptionSyntax> ControllerOptions(std::vector<OptionSyntax> own)
@@ -55,12 +57,13 @@ const std::vector<CommandSyntax>& Commands()
         {L"discover",
          0,
          0,
-         {Time, Probes, Adapter, AddAddress, {L"--format", true, {L"table", L"csv", L"json"}}}},
+         {Time, Probes, Adapter, AddAddress, {L"--format", true, {L"table", L"csv", L"json"}}, Separator}},
         {L"get", 0, Unlimited,
          ControllerOptions({All,
                             From,
                             {L"--format", true, {L"text", L"json", L"xml", L"csv"}},
-                            {L"--show-passwords", false, {}}})},
+                            {L"--show-passwords", false, {}},
+                            Separator})},
         {L"set", 1, Unlimited, ControllerOptions({All, From, OutcomeFormat})},
         {L"backup", 1, Unlimited, ControllerOptions({All, From, OutcomeFormat, {L"--force", false, {}}})},
         {L"restore", 1, Unlimited, ControllerOptions({OutcomeFormat, {L"--to-address", false, {}}})},

@@ -33,6 +33,12 @@ ExitCode TellProblems(Console& console, const std::vector<std::wstring>& problem
     return ExitCode::Failed;
 }
 
+wchar_t CsvSeparator(const CommandLine& line)
+{
+    const std::wstring separator = line.Value(L"--separator").value_or(L",");
+    return separator == L"tab" ? L'\t' : separator.front();
+}
+
 std::vector<DiscoveredController> SearchSite(ControllerSession& session, Console& console,
                                              const SearchOptions& options)
 {
@@ -73,14 +79,17 @@ std::optional<Xml::DeviceProperties> ReadController(ControllerSession& session, 
                                                     std::int32_t searchMs,
                                                     std::vector<std::wstring>& problems)
 {
-    if (!target.port && !session.Knows(target.address))
+    std::optional<std::uint16_t> port = target.port;
+    if (!port && !session.Knows(target.address))
+        port = target.knownPort;
+    if (!port && !session.Knows(target.address))
     {
-        problems = {CliText::NotFound(target.address, searchMs)};
+        problems = {session.SearchFailure() ? CliText::NotSearched(target.address)
+                                            : CliText::NotFound(target.address, searchMs)};
         return std::nullopt;
     }
     std::optional<Xml::DeviceProperties> properties =
-        target.port ? session.ReadAt(ControllerEndpoint{target.address, *target.port})
-                    : session.Read(target.address);
+        port ? session.ReadAt(ControllerEndpoint{target.address, *port}) : session.Read(target.address);
     if (!properties)
         problems = session.Problems();
     return properties;
@@ -92,12 +101,12 @@ std::optional<Xml::DeviceProperties> FindAndRead(ControllerSession& session, Con
     if (!target.port)
     {
         SearchSite(session, console, target.search);
-        if (session.SearchFailure())
+        if (session.SearchFailure() && !target.knownPort)
             return std::nullopt;
     }
     std::vector<std::wstring> problems;
-    std::optional<Xml::DeviceProperties> properties =
-        ReadController(session, SiteTarget{target.address, target.port}, target.search.timeMs, problems);
+    std::optional<Xml::DeviceProperties> properties = ReadController(
+        session, SiteTarget{target.address, target.port, target.knownPort}, target.search.timeMs, problems);
     if (!properties)
         TellProblems(console, problems);
     return properties;

@@ -24,6 +24,9 @@ ExitCode TellRefused(Console& console, std::wstring_view text);
 // Tells every problem of a failed read or write; always Failed.
 ExitCode TellProblems(Console& console, const std::vector<std::wstring>& problems);
 
+// The separator --separator names for a CSV listing; "," when it is not given.
+wchar_t CsvSeparator(const CommandLine& line);
+
 // One search of the site as the options say, with the progress line on a console. A search that could
 // not begin is told on the error stream, and finds nothing.
 std::vector<DiscoveredController> SearchSite(ControllerSession& session, Console& console,
@@ -37,6 +40,8 @@ struct ControllerTarget
     // Given with the address: the controller is reached there at once, without a search, which would not
     // find it behind a router anyway.
     std::optional<std::uint16_t> port;
+    // Known from elsewhere (the backup file being restored): used when the search does not hear it.
+    std::optional<std::uint16_t> knownPort;
     SearchOptions search;
     std::optional<Credentials> credentials;
 };
@@ -45,12 +50,14 @@ struct ControllerTarget
 std::optional<ControllerTarget> ReadTarget(const CommandLine& line, Console& console);
 
 // Searches the site unless the target gives the port, and reads the controller's settings; nothing, once
-// the user has been told why, when it did not answer the search or the read.
+// the user has been told why, when it did not answer the search or the read. A search that cannot run
+// stops it only when no port is known.
 std::optional<Xml::DeviceProperties> FindAndRead(ControllerSession& session, Console& console,
                                                  const ControllerTarget& target);
 
-// Reads a controller of a site that has been searched already, or at its port; nothing when it did not
-// answer the search or the read, and `problems` says why.
+// Reads a controller of a site that has been searched already: at the port typed with its address, else
+// at the port the search heard, else at the port a list or a file knows. Nothing when it did not answer
+// the search or the read, and `problems` says why.
 std::optional<Xml::DeviceProperties> ReadController(ControllerSession& session, const SiteTarget& target,
                                                     std::int32_t searchMs,
                                                     std::vector<std::wstring>& problems);

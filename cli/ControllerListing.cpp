@@ -2,6 +2,7 @@
 
 #include "cli/JsonText.h"
 #include "engine/AddressText.h"
+#include "settings/ControllerListFile.h"
 
 #include <algorithm>
 
@@ -48,24 +49,6 @@ std::wstring Table(const std::vector<DiscoveredController>& controllers)
     return table;
 }
 
-std::wstring Csv(const std::vector<DiscoveredController>& controllers)
-{
-    // New columns go last, so that a script reading the first ones by position keeps working.
-    std::wstring csv = L"address,port,name,conflict,answered\n";
-    for (const DiscoveredController& controller : controllers)
-    {
-        csv += AddressText(controller.address);
-        csv += L',';
-        csv += std::to_wstring(controller.port);
-        csv += L',';
-        csv += CsvField(controller.name);
-        csv += controller.conflict ? L",yes" : L",no";
-        csv += controller.answered ? L",yes" : L",no";
-        csv += L'\n';
-    }
-    return csv;
-}
-
 std::wstring Json(const std::vector<DiscoveredController>& controllers)
 {
     std::vector<std::wstring> objects;
@@ -89,29 +72,15 @@ std::wstring Json(const std::vector<DiscoveredController>& controllers)
 
 } // namespace
 
-std::wstring CsvField(const std::wstring& text)
-{
-    if (text.find_first_of(L",\"\r\n") == std::wstring::npos)
-        return text;
-    std::wstring field = L"\"";
-    for (const wchar_t character : text)
-    {
-        if (character == L'"')
-            field += L'"';
-        field += character;
-    }
-    field += L'"';
-    return field;
-}
-
-std::wstring ControllerListing(const std::vector<DiscoveredController>& controllers, ListingFormat format)
+std::wstring ControllerListing(const std::vector<DiscoveredController>& controllers, ListingFormat format,
+                               wchar_t separator)
 {
     switch (format)
     {
     case ListingFormat::Table:
         return Table(controllers);
     case ListingFormat::Csv:
-        return Csv(controllers);
+        return ControllerSettings::ControllerListCsv(controllers, separator);
     case ListingFormat::Json:
         return Json(controllers);
     }

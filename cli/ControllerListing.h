@@ -18,12 +18,9 @@ enum class ListingFormat
     Json,  // an array of {"address", "port", "name", "conflict", "answered"}, the last two booleans
 };
 
-// The whole listing, ending in a line feed; an empty site gives the header alone (CSV), "[]" (JSON), or
-// nothing (table).
-std::wstring ControllerListing(const std::vector<DiscoveredController>& controllers, ListingFormat format);
-
-// A field as RFC 4180 wants it: quoted, with its quotes doubled, when it holds a separator, a quote or a
-// line break.
-std::wstring CsvField(const std::wstring& text);
+// The whole listing, ending in a line feed; an empty site gives the header alone (CSV, its columns
+// separated by `separator`), "[]" (JSON), or nothing (table).
+std::wstring ControllerListing(const std::vector<DiscoveredController>& controllers, ListingFormat format,
+                               wchar_t separator);
 
 } // namespace OM::Norvatessa::Cli

@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "device/AuthorizationPrompt.h"
+#include "settings/CredentialsFile.h"
 
 #include <optional>
 #include <string>
@@ -9,12 +10,7 @@
 namespace OM::Norvatessa::Cli
 {
 
-// The login and password that answer a controller's demand for credentials.
-struct Credentials
-{
-    std::wstring login;
-    std::wstring password;
-};
+using ControllerSettings::Credentials;
 
 // The credentials of the command line, each part falling back on its environment variable
 // (NORVATESSA_USER, NORVATESSA_PASSWORD), so that a script need not put the password on a command line

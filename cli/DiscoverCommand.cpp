@@ -44,7 +44,7 @@ ExitCode RunDiscover(const CommandLine& line, Console& console)
     const std::vector<DiscoveredController> found = SearchSite(session, console, search.options);
     if (session.SearchFailure())
         return ExitCode::Failed;
-    console.out.Write(ControllerListing(found, listing));
+    console.out.Write(ControllerListing(found, listing, CsvSeparator(line)));
     // The notes go to the error stream, so that standard output stays the listing alone in every format.
     for (const std::wstring& conflict : session.Conflicts())
         console.err.WriteLine(conflict);

@@ -44,7 +44,7 @@ ExitCode RunGetSite(const CommandLine& line, Console& console)
         // A spreadsheet opens a file with the mark as UTF-8, and one without it in the ANSI code page.
         if (console.out.IsFile())
             console.out.Write(L"\xFEFF");
-        console.out.Write(InventoryCsv(rows, showPasswords));
+        console.out.Write(InventoryCsv(rows, showPasswords, CsvSeparator(line)));
     }
     return code;
 }
@@ -70,7 +70,8 @@ ExitCode RunGet(const CommandLine& line, Console& console)
     const std::optional<Xml::DeviceProperties> properties = FindAndRead(session, console, *target);
     if (!properties)
         return ExitCode::Failed;
-    console.out.Write(PropertiesListing(*properties, listing, line.Has(L"--show-passwords")));
+    console.out.Write(
+        PropertiesListing(*properties, listing, line.Has(L"--show-passwords"), !console.out.IsConsole()));
     return ExitCode::Done;
 }
 

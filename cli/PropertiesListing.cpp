@@ -112,7 +112,13 @@ std::wstring JsonObject(const Xml::DeviceProperties& properties, bool showPasswo
     return json;
 }
 
-std::wstring SentDocument(Xml::DeviceProperties properties, bool showPasswords)
+void ReplaceFirst(std::wstring& text, std::wstring_view what, std::wstring_view with)
+{
+    if (const std::size_t at = text.find(what); at != std::wstring::npos)
+        text.replace(at, what.size(), with);
+}
+
+std::wstring SentDocument(Xml::DeviceProperties properties, bool showPasswords, bool utf8)
 {
     if (!showPasswords)
     {
@@ -120,6 +126,10 @@ std::wstring SentDocument(Xml::DeviceProperties properties, bool showPasswords)
         properties.userPassword.clear();
     }
     std::wstring document = Xml::writeDeviceProperties(properties);
+    if (utf8)
+        ReplaceFirst(document, L"encoding=\"Windows-1251\"", L"encoding=\"UTF-8\"");
+    if (!showPasswords)
+        ReplaceFirst(document, L"<om>", L"<om passwordsOmitted=\"yes\">");
     if (!document.empty() && document.back() != L'\n')
         document += L'\n';
     return document;
@@ -128,7 +138,7 @@ std::wstring SentDocument(Xml::DeviceProperties properties, bool showPasswords)
 } // namespace
 
 std::wstring PropertiesListing(const Xml::DeviceProperties& properties, PropertiesFormat format,
-                               bool showPasswords)
+                               bool showPasswords, bool utf8)
 {
     switch (format)
     {
@@ -137,7 +147,7 @@ std::wstring PropertiesListing(const Xml::DeviceProperties& properties, Properti
     case PropertiesFormat::Json:
         return JsonObject(properties, showPasswords);
     case PropertiesFormat::Xml:
-        return SentDocument(properties, showPasswords);
+        return SentDocument(properties, showPasswords, utf8);
     }
     return {};
 }

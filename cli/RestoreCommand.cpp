@@ -25,23 +25,29 @@ namespace
 struct RestoreFile
 {
     std::wstring path;
-    SettingChanges changes;
+    BackupSettings settings;
 };
 
 // Nothing, once the user has been told why, when the file cannot be read or holds a malformed value.
-std::optional<SettingChanges> ReadRestoreFile(const std::wstring& file, Console& console)
+std::optional<BackupSettings> ReadRestoreFile(const std::wstring& file, Console& console)
 {
     std::string bytes;
     if (const DWORD error = ReadDocumentFile(file, bytes); error != ERROR_SUCCESS)
         return TellRefused(console, CliText::FileNotRead(file, error)), std::nullopt;
-    std::optional<BackupSettings> fromFile = ReadBackupSettings(FromThreadAnsi(bytes));
+    std::optional<BackupSettings> fromFile = ReadBackupSettings(bytes, ThreadAnsiCodePage());
     if (!fromFile)
         return TellRefused(console, CliText::NotADocument(file)), std::nullopt;
     if (fromFile->refusal)
         return TellRefused(console, CliText::RefusedFileValue(file, fromFile->refusal->key,
                                                               fromFile->refusal->reason)),
                std::nullopt;
-    return fromFile->changes;
+    return fromFile;
+}
+
+std::wstring RestoredText(std::uint32_t address, const std::wstring& file, const BackupSettings& settings)
+{
+    return settings.passwordsKept ? CliText::RestoredKeepingPasswords(address, file)
+                                  : CliText::Restored(address, file);
 }
 
 // Gives one controller the settings of its file: read, write, and the read that checks the write.
@@ -56,7 +62,7 @@ ControllerOutcome RestoreOne(ControllerSession& session, const SiteTarget& targe
         outcome = SiteRun::Failure(target.address, problems, session.Unanswered());
     }
     else if (const CheckedWrite written =
-                 WriteChecked(session, target.address, ApplySettingChanges(*current, file.changes));
+                 WriteChecked(session, target.address, ApplySettingChanges(*current, file.settings.changes));
              !written.address)
     {
         outcome = SiteRun::Failure(target.address, written.problems, session.Unanswered());
@@ -65,7 +71,7 @@ ControllerOutcome RestoreOne(ControllerSession& session, const SiteTarget& targe
     else
     {
         outcome = ControllerOutcome{target.address, ControllerOutcome::Result::Done,
-                                    CliText::Restored(target.address, file.path)};
+                                    RestoredText(target.address, file.path, file.settings)};
         outcome.changed = true;
     }
     outcome.file = file.path;
@@ -122,18 +128,21 @@ ExitCode RunRestoreSite(const CommandLine& line, Console& console)
     SiteTargets site;
     for (const std::wstring& path : paths)
     {
-        std::optional<SettingChanges> changes = ReadRestoreFile(path, console);
-        if (!changes)
+        std::optional<BackupSettings> read = ReadRestoreFile(path, console);
+        if (!read)
             return ExitCode::BadUsage;
-        // The file's address names its controller, which keeps it.
-        if (!changes->ip)
+        SettingChanges& changes = read->changes;
+        // The file's address names its controller, which keeps it; its port reaches a controller the
+        // search does not hear.
+        if (!changes.ip)
             return TellRefused(console, CliText::FileWithoutAddress(path));
-        const std::uint32_t address = *changes->ip;
-        changes->ip.reset();
-        const auto [known, added] = files.emplace(address, RestoreFile{path, std::move(*changes)});
+        const std::uint32_t address = *changes.ip;
+        changes.ip.reset();
+        const std::optional<std::uint16_t> port = changes.port;
+        const auto [known, added] = files.emplace(address, RestoreFile{path, std::move(*read)});
         if (!added)
             return TellRefused(console, CliText::RepeatedFileAddress(known->second.path, path, address));
-        site.targets.push_back(SiteTarget{address, std::nullopt});
+        site.targets.push_back(SiteTarget{address, std::nullopt, port});
     }
     std::optional<SiteRun> run = SiteRun::Prepare(line, console, std::move(site));
     if (!run)
@@ -164,17 +173,20 @@ ExitCode RunRestore(const CommandLine& line, Console& console)
                                line.operands[0].find_first_not_of(L"0123456789.:") == std::wstring::npos;
     if (!oneController)
         return RunRestoreSite(line, console);
-    const std::optional<ControllerTarget> target = ReadTarget(line, console);
+    std::optional<ControllerTarget> target = ReadTarget(line, console);
     if (!target)
         return ExitCode::BadUsage;
     const std::wstring& file = line.operands.at(1);
     const bool toAddress = line.Has(L"--to-address");
 
-    std::optional<SettingChanges> fromFile = ReadRestoreFile(file, console);
+    std::optional<BackupSettings> fromFile = ReadRestoreFile(file, console);
     if (!fromFile)
         return ExitCode::BadUsage;
-    SettingChanges& changes = *fromFile;
-    // A file without an address claims no other controller.
+    SettingChanges& changes = fromFile->changes;
+    // A file without an address claims no other controller. The port of this controller's own file
+    // reaches it when the search does not hear it.
+    if (!changes.ip || *changes.ip == target->address)
+        target->knownPort = changes.port;
     if (changes.ip && *changes.ip != target->address)
     {
         if (!toAddress)
@@ -185,7 +197,7 @@ ExitCode RunRestore(const CommandLine& line, Console& console)
     }
     changes.ip.reset();
     if (ListsOutcomes(line))
-        return RestoreListed(line, console, RestoreFile{file, std::move(changes)});
+        return RestoreListed(line, console, RestoreFile{file, std::move(*fromFile)});
 
     GivenCredentialsPrompt prompt(target->credentials);
     ControllerSession session(DeviceManager::Instance(), prompt);
@@ -195,7 +207,7 @@ ExitCode RunRestore(const CommandLine& line, Console& console)
     const Xml::DeviceProperties restored = ApplySettingChanges(*current, changes);
     if (!WriteAndVerify(session, console, target->address, restored))
         return ExitCode::Failed;
-    console.out.WriteLine(CliText::Restored(target->address, file));
+    console.out.WriteLine(RestoredText(target->address, file, *fromFile));
     return ExitCode::Done;
 }
 

@@ -2,6 +2,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/SiteRun.h"
+#include "engine/AnsiText.h"
 #include "settings/SettingAssignments.h"
 #include "settings/SettingKeys.h"
 
@@ -63,8 +64,8 @@ ExitCode SetOneController(const CommandLine& line, Console& console)
     if (!target)
         return ExitCode::BadUsage;
     // Every word is checked before the search, so that a refused one sends nothing at all.
-    const ParsedSettingChanges parsed =
-        ParseSettingChanges(std::vector<std::wstring>(line.operands.begin() + 1, line.operands.end()));
+    const ParsedSettingChanges parsed = ParseSettingChanges(
+        std::vector<std::wstring>(line.operands.begin() + 1, line.operands.end()), ThreadAnsiCodePage());
     if (parsed.error)
         return TellUsage(console, *parsed.error, line.command);
 
@@ -98,7 +99,7 @@ ExitCode RunSet(const CommandLine& line, Console& console)
     const std::vector<std::wstring> words(
         line.operands.begin() + static_cast<std::ptrdiff_t>(addresses.size()), line.operands.end());
 
-    const ParsedSettingChanges parsed = ParseSettingChanges(words);
+    const ParsedSettingChanges parsed = ParseSettingChanges(words, ThreadAnsiCodePage());
     if (parsed.error)
         return TellUsage(console, *parsed.error, line.command);
     if (const std::optional<const wchar_t*> key = OneControllerKey(parsed.changes); key && site)

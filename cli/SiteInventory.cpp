@@ -1,9 +1,9 @@
 #include "cli/SiteInventory.h"
 
-#include "cli/ControllerListing.h"
 #include "cli/JsonText.h"
 #include "cli/PropertiesListing.h"
 #include "engine/AddressText.h"
+#include "engine/CsvText.h"
 #include "settings/SettingKeys.h"
 
 namespace OM::Norvatessa::Cli
@@ -20,48 +20,46 @@ const wchar_t* OnOff(bool on)
     return on ? L"on" : L"off";
 }
 
-std::wstring Header(std::size_t inputs, bool showPasswords)
+std::vector<std::wstring> Header(std::size_t inputs, bool showPasswords)
 {
-    std::wstring header = L"address,";
-    for (const wchar_t* key :
-         {SettingKeys::Port, SettingKeys::Name, SettingKeys::Mask, SettingKeys::Gateway, SettingKeys::Mac})
-        header += std::wstring(key) + L',';
+    std::vector<std::wstring> header = {L"address",        SettingKeys::Port,    SettingKeys::Name,
+                                        SettingKeys::Mask, SettingKeys::Gateway, SettingKeys::Mac};
     for (const wchar_t* key : {SettingKeys::Sensor, SettingKeys::Contact})
     {
         for (std::size_t input = 0; input < inputs; ++input)
-            header += SettingKeys::ForInput(key, input) + L',';
+            header.push_back(SettingKeys::ForInput(key, input));
     }
-    header += std::wstring(SettingKeys::Buzzer) + L',' + SettingKeys::AskPassword + L',' +
-              SettingKeys::AdminLogin + L',' + SettingKeys::UserLogin;
+    header.insert(header.end(), {SettingKeys::Buzzer, SettingKeys::AskPassword, SettingKeys::AdminLogin,
+                                 SettingKeys::UserLogin});
     if (showPasswords)
-        header += std::wstring(L",") + SettingKeys::AdminPassword + L',' + SettingKeys::UserPassword;
-    return header + L'\n';
+        header.insert(header.end(), {SettingKeys::AdminPassword, SettingKeys::UserPassword});
+    return header;
 }
 
-std::wstring Row(const InventoryRow& row, bool showPasswords)
+std::vector<std::wstring> Row(const InventoryRow& row, bool showPasswords)
 {
     const Xml::DeviceProperties& properties = row.properties;
-    std::wstring line = AddressText(row.address) + L',' + std::to_wstring(properties.tcpPort) + L',' +
-                        CsvField(properties.name) + L',' + AddressText(properties.mask) + L',' +
-                        AddressText(properties.gateway) + L',' + MacText(properties.mac) + L',';
+    std::vector<std::wstring> fields = {
+        AddressText(row.address),     std::to_wstring(properties.tcpPort), properties.name,
+        AddressText(properties.mask), AddressText(properties.gateway),     MacText(properties.mac)};
     for (const std::uint8_t type : properties.sensorType)
-        line += type == 1 ? L"analog," : L"digital,";
+        fields.emplace_back(type == 1 ? L"analog" : L"digital");
     for (const std::uint8_t inverted : properties.sensorInverted)
-        line += inverted == 1 ? L"open," : L"closed,";
-    line += std::wstring(OnOff(properties.buzzer)) + L',' + OnOff(properties.askPassword) + L',' +
-            CsvField(properties.adminName) + L',' + CsvField(properties.userName);
+        fields.emplace_back(inverted == 1 ? L"open" : L"closed");
+    fields.insert(fields.end(), {OnOff(properties.buzzer), OnOff(properties.askPassword),
+                                 properties.adminName, properties.userName});
     if (showPasswords)
-        line += L',' + CsvField(properties.adminPassword) + L',' + CsvField(properties.userPassword);
-    return line + L'\n';
+        fields.insert(fields.end(), {properties.adminPassword, properties.userPassword});
+    return fields;
 }
 
 } // namespace
 
-std::wstring InventoryCsv(const std::vector<InventoryRow>& rows, bool showPasswords)
+std::wstring InventoryCsv(const std::vector<InventoryRow>& rows, bool showPasswords, wchar_t separator)
 {
-    std::wstring csv = Header(Xml::DeviceProperties{}.sensorType.size(), showPasswords);
+    std::wstring csv = CsvRow(Header(Xml::DeviceProperties{}.sensorType.size(), showPasswords), separator);
     for (const InventoryRow& row : rows)
-        csv += Row(row, showPasswords);
+        csv += CsvRow(Row(row, showPasswords), separator);
     return csv;
 }
 

@@ -132,6 +132,12 @@ bool SiteRun::NeedsSearch() const
                                       [](const SiteTarget& target) { return !target.port; });
 }
 
+bool SiteRun::KnowsAnyPort() const
+{
+    return std::any_of(targets.targets.begin(), targets.targets.end(),
+                       [](const SiteTarget& target) { return target.port || target.knownPort; });
+}
+
 ExitCode SiteRun::Run(const Action& action)
 {
     GivenCredentialsPrompt prompt(std::nullopt);
@@ -139,7 +145,8 @@ ExitCode SiteRun::Run(const Action& action)
     if (NeedsSearch())
     {
         const std::vector<DiscoveredController> found = SearchSite(session, console, search);
-        if (session.SearchFailure())
+        // The targets whose port is known go on without the search; the others fail one by one.
+        if (session.SearchFailure() && !KnowsAnyPort())
             return Ended();
         for (const std::wstring& conflict : session.Conflicts())
             console.err.WriteLine(conflict);
@@ -148,7 +155,7 @@ ExitCode SiteRun::Run(const Action& action)
             for (const DiscoveredController& controller : found)
             {
                 if (controller.answered)
-                    targets.targets.push_back(SiteTarget{controller.address, std::nullopt});
+                    targets.targets.push_back(SiteTarget{controller.address, std::nullopt, std::nullopt});
             }
             if (targets.targets.empty())
             {

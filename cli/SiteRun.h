@@ -48,6 +48,7 @@ bool ListsOutcomes(const CommandLine& line);
 // One command run on every controller of a site, after one search, one controller after the other:
 //
 //   - the search runs once, unless every target gives its port; with --all its controllers are the targets;
+//     a search that cannot run leaves out only the targets whose port nothing tells;
 //   - each controller gets its own credentials, and on a console the progress line
 //     "Контроллер 37 из 300: 192.168.0.54" on standard error while it is being read or written;
 //   - each gets its outcome line, and the run ends with the summary ("Готово: 297 из 300; не ответили: 3");
@@ -90,6 +91,8 @@ private:
     }
 
     bool NeedsSearch() const;
+    // Whether a target can be reached without the search.
+    bool KnowsAnyPort() const;
     // Ends a run that tried no controller: the search failed or found none.
     ExitCode Ended();
     void Tell(const ControllerOutcome& outcome);

@@ -2,8 +2,8 @@
 
 #include "cli/CliText.h"
 #include "cli/CommandSupport.h"
-#include "cli/SearchOptions.h"
-#include "engine/AddressText.h"
+#include "engine/AnsiText.h"
+#include "settings/ControllerListFile.h"
 #include "settings/DocumentFile.h"
 
 #include <set>
@@ -11,110 +11,33 @@
 namespace OM::Norvatessa::Cli
 {
 
+using ControllerSettings::ControllerList;
+using ControllerSettings::ParseListedController;
+using ControllerSettings::ReadControllerList;
 using ControllerSettings::ReadDocumentFile;
 
 namespace
 {
 
-std::wstring Decoded(const std::string& bytes)
-{
-    std::string_view text = bytes;
-    constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
-    if (text.substr(0, ByteOrderMark.size()) == ByteOrderMark)
-        text.remove_prefix(ByteOrderMark.size());
-    if (text.empty())
-        return {};
-    const int size = static_cast<int>(text.size());
-    UINT codePage = CP_UTF8;
-    int length = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
-    if (length == 0)
-    {
-        codePage = CP_ACP;
-        length = ::MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
-    }
-    std::wstring decoded(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(codePage, 0, text.data(), size, decoded.data(), length);
-    return decoded;
-}
-
-std::wstring Trimmed(const std::wstring& text)
-{
-    const std::size_t first = text.find_first_not_of(L" \t");
-    if (first == std::wstring::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
-}
-
-// The first column of a line: the address of a plain list, or of the listing "discover --format csv"
-// writes, whose other columns are the port and the name the search heard.
-std::wstring FirstColumn(const std::wstring& line)
-{
-    return Trimmed(line.substr(0, line.find(L',')));
-}
-
-std::optional<SiteTarget> TargetText(const std::wstring& text)
-{
-    if (text.find(L':') != std::wstring::npos)
-    {
-        const std::optional<ControllerEndpoint> endpoint = HostEndpoint(text);
-        if (!endpoint)
-            return std::nullopt;
-        return SiteTarget{endpoint->address, endpoint->port};
-    }
-    const std::optional<std::uint32_t> address = ParseAddress(text);
-    if (!address)
-        return std::nullopt;
-    return SiteTarget{*address, std::nullopt};
-}
-
 bool ReadList(const std::wstring& file, Console& console, std::vector<SiteTarget>& targets)
 {
-    std::vector<std::wstring> lines;
-    if (const DWORD error = ReadTextLines(file, lines); error != ERROR_SUCCESS)
+    std::string bytes;
+    if (const DWORD error = ReadDocumentFile(file, bytes); error != ERROR_SUCCESS)
         return TellRefused(console, CliText::FileNotRead(file, error)), false;
-    const std::size_t before = targets.size();
-    for (std::size_t index = 0; index < lines.size(); ++index)
-    {
-        const std::wstring address = FirstColumn(lines[index]);
-        if (address.empty() || (index == 0 && address == L"address"))
-            continue;
-        const std::optional<SiteTarget> target = TargetText(address);
-        if (!target)
-            return TellRefused(console, CliText::BadListLine(file, index + 1)), false;
-        targets.push_back(*target);
-    }
-    if (targets.size() == before)
+    const ControllerList list = ReadControllerList(bytes, ThreadAnsiCodePage());
+    if (list.badLine != 0)
+        return TellRefused(console, CliText::BadListLine(file, list.badLine)), false;
+    if (list.controllers.empty())
         return TellRefused(console, CliText::EmptyList(file)), false;
+    targets.insert(targets.end(), list.controllers.begin(), list.controllers.end());
     return true;
 }
 
 } // namespace
 
-DWORD ReadTextLines(const std::wstring& path, std::vector<std::wstring>& lines)
-{
-    std::string bytes;
-    if (const DWORD error = ReadDocumentFile(path, bytes); error != ERROR_SUCCESS)
-        return error;
-    const std::wstring text = Decoded(bytes);
-    lines.clear();
-    std::size_t start = 0;
-    while (start < text.size())
-    {
-        std::size_t end = text.find(L'\n', start);
-        if (end == std::wstring::npos)
-            end = text.size();
-        std::wstring line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == L'\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
-    return ERROR_SUCCESS;
-}
-
 bool IsTargetText(const std::wstring& word)
 {
-    return TargetText(word).has_value();
+    return ParseListedController(word).has_value();
 }
 
 bool NamesSite(const CommandLine& line, std::size_t addresses)
@@ -125,7 +48,7 @@ bool NamesSite(const CommandLine& line, std::size_t addresses)
 std::optional<SiteTarget> ReadTargetOperand(const std::wstring& operand, const CommandLine& line,
                                             Console& console)
 {
-    const std::optional<SiteTarget> target = TargetText(operand);
+    const std::optional<SiteTarget> target = ParseListedController(operand);
     if (!target)
         TellUsage(console,
                   operand.find(L':') != std::wstring::npos ? CliText::BadEndpoint(operand)

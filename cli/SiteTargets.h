@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/ConsoleStream.h"
+#include "settings/ControllerListFile.h"
 
 #include <cstdint>
 #include <optional>
@@ -11,12 +12,10 @@
 namespace OM::Norvatessa::Cli
 {
 
-// One controller a command works on: "A.B.C.D", found by the search, or "A.B.C.D:PORT", reached at once.
-struct SiteTarget
-{
-    std::uint32_t address = 0;
-    std::optional<std::uint16_t> port;
-};
+// One controller a command works on: "A.B.C.D", found by the search, or "A.B.C.D:PORT", reached at once;
+// one that a list or a backup file gives with its port is searched for, and reached at that port when
+// the search does not hear it.
+using SiteTarget = ControllerSettings::ListedController;
 
 // The controllers of a command line: its address operands and the list of --from, or every controller the
 // search finds (--all). Nothing, once the user has been told why, when an address or the list is refused
@@ -39,9 +38,5 @@ bool IsTargetText(const std::wstring& word);
 // Whether the command line works on a site rather than on one controller: --all, --from, or more than
 // one address.
 bool NamesSite(const CommandLine& line, std::size_t addresses);
-
-// A text file as a script or a spreadsheet writes it: UTF-8 with or without a byte-order mark, or, when
-// it is no UTF-8, the workstation's ANSI code page; split into lines without their line ends.
-DWORD ReadTextLines(const std::wstring& path, std::vector<std::wstring>& lines);
 
 } // namespace OM::Norvatessa::Cli

@@ -47,4 +47,22 @@ std::wstring FromCodePage(unsigned codePage, std::string_view bytes)
     return text;
 }
 
+namespace
+{
+
+class ThreadAnsi final : public CodePage
+{
+public:
+    std::wstring Decode(std::string_view bytes) const override { return FromThreadAnsi(bytes); }
+    std::optional<std::string> Encode(std::wstring_view text) const override { return ToThreadAnsi(text); }
+};
+
+} // namespace
+
+const CodePage& ThreadAnsiCodePage()
+{
+    static const ThreadAnsi codePage;
+    return codePage;
+}
+
 } // namespace OM::Norvatessa

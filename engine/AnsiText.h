@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/CodePage.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,5 +24,8 @@ std::wstring FromThreadAnsi(std::string_view bytes);
 
 // Bytes in a code page (CP_ACP, CP_THREAD_ACP, ...) as UTF-16; empty when they cannot be converted.
 std::wstring FromCodePage(unsigned codePage, std::string_view bytes);
+
+// The thread's ANSI code page, as the portable readers and checks take it.
+const CodePage& ThreadAnsiCodePage();
 
 } // namespace OM::Norvatessa

@@ -129,7 +129,9 @@ void DeviceManager::HandleRequest(const SetDevicePropertiesRequest& request)
 void DeviceManager::HandleRequest(const AddControllerRequest& request)
 {
     Device* device = devices.FindDevice(request.address);
-    if (device == nullptr && devices.AddDevice(DiscoveredController{request.address, request.port, {}}))
+    // The port asked for wins over the one a search heard: the user named it.
+    if ((device == nullptr || device->port != request.port) &&
+        devices.AddDevice(DiscoveredController{request.address, request.port, {}}))
         device = devices.FindDevice(request.address);
     if (device == nullptr)
         return RefuseUnknown(request.address, RefusedOperation::Read);

@@ -26,7 +26,7 @@ struct GetDevicePropertiesRequest
 };
 
 // Read a controller by its address, one that no search finds (behind a router, say): the manager takes it
-// into its table, unless it is there already, and reads it as GetDevicePropertiesRequest does.
+// into its table, unless it is there already at that port, and reads it as GetDevicePropertiesRequest does.
 struct AddControllerRequest
 {
     std::uint32_t address = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/AnsiText.h"
 #include "res/resource.h"
 #include "settings/RefusalText.h"
 #include "settings/SheetRefusal.h"
@@ -54,7 +55,7 @@ public:
         std::wstring name = Ui::ControlText(page, IDC_SERVER_NAME);
         if (name.size() > NameReadLimit)
             name.resize(NameReadLimit);
-        if (const auto reason = TextRefusal(Xml::PropertyText::Name, name))
+        if (const auto reason = TextRefusal(Xml::PropertyText::Name, name, ThreadAnsiCodePage()))
             return refusal.Refuse(page, IDC_SERVER_NAME, *reason);
         const std::optional<std::uint32_t> ip = Address(IDC_IP_ADDRESS);
         if (!ip || !IsUsableControllerAddress(*ip))

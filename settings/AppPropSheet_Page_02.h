@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/AnsiText.h"
 #include "res/resource.h"
 #include "settings/RefusalText.h"
 #include "settings/SheetRefusal.h"
@@ -117,14 +118,14 @@ private:
     // Checks one account's texts; with "Изменить пароль:" checked the typed password replaces `password`.
     bool Check(const Account& account, const std::wstring& name, std::wstring& password, bool& changed)
     {
-        if (const auto reason = TextRefusal(Xml::PropertyText::Login, name))
+        if (const auto reason = TextRefusal(Xml::PropertyText::Login, name, ThreadAnsiCodePage()))
             return refusal.Refuse(this->window, account.name, *reason);
         if (::IsDlgButtonChecked(this->window, account.change) != BST_CHECKED)
             return true;
         const std::wstring typed = Ui::ControlText(this->window, account.password);
         if (typed != Ui::ControlText(this->window, account.confirmation))
             return refusal.Refuse(this->window, account.confirmation, RefusalText::PasswordMismatch);
-        if (const auto reason = TextRefusal(Xml::PropertyText::Password, typed))
+        if (const auto reason = TextRefusal(Xml::PropertyText::Password, typed, ThreadAnsiCodePage()))
             return refusal.Refuse(this->window, account.password, *reason);
         password = typed;
         changed = true;

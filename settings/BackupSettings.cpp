@@ -1,10 +1,12 @@
 #include "settings/BackupSettings.h"
 
+#include "engine/FileText.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingText.h"
 #include "settings/ValueChecks.h"
 #include "xml/ConfigDocument.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace OM::Norvatessa::ControllerSettings
@@ -34,12 +36,15 @@ std::optional<std::uint8_t> ByteFromText(const std::wstring& text)
 class AttributeReader
 {
 public:
-    explicit AttributeReader(BackupSettings& settings) : settings(settings) {}
+    AttributeReader(BackupSettings& settings, const CodePage& codePage)
+        : settings(settings), codePage(codePage)
+    {
+    }
 
     // The value of "set"'s `key`.
     void Setting(const std::wstring& attribute, const std::wstring& value, const wchar_t* key)
     {
-        if (const std::optional<Refusal> refusal = TakeSetting(settings.changes, key, value);
+        if (const std::optional<Refusal> refusal = TakeSetting(settings.changes, key, value, codePage);
             refusal && *refusal)
             Refuse(attribute, **refusal);
     }
@@ -105,20 +110,102 @@ private:
     }
 
     BackupSettings& settings;
+    const CodePage& codePage;
 };
+
+std::size_t SkipBlanks(std::string_view text, std::size_t at)
+{
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n'))
+        ++at;
+    return at;
+}
+
+// Encoding names are told apart without regard to case: "UTF-8" and "utf-8" are one.
+bool SameName(std::string_view name, std::string_view lowerCase)
+{
+    return name.size() == lowerCase.size() &&
+           std::equal(name.begin(), name.end(), lowerCase.begin(), [](char character, char lower) {
+               return (character >= 'A' && character <= 'Z' ? character - 'A' + 'a' : character) == lower;
+           });
+}
+
+// The encoding the XML declaration at the start of the bytes names: nothing when there is no declaration
+// or it names none, empty when its "encoding" cannot be read.
+std::optional<std::string_view> DeclaredEncoding(std::string_view bytes)
+{
+    const std::size_t start = SkipBlanks(bytes, 0);
+    if (bytes.substr(start, 5) != "<?xml")
+        return std::nullopt;
+    std::string_view declaration = bytes.substr(start + 5);
+    declaration = declaration.substr(0, declaration.find("?>"));
+    const std::size_t name = declaration.find("encoding");
+    if (name == std::string_view::npos)
+        return std::nullopt;
+    const std::size_t equals = SkipBlanks(declaration, name + 8);
+    if (equals >= declaration.size() || declaration[equals] != '=')
+        return std::string_view();
+    const std::size_t open = SkipBlanks(declaration, equals + 1);
+    if (open >= declaration.size() || (declaration[open] != '"' && declaration[open] != '\''))
+        return std::string_view();
+    const std::size_t close = declaration.find(declaration[open], open + 1);
+    if (close == std::string_view::npos)
+        return std::string_view();
+    return declaration.substr(open + 1, close - open - 1);
+}
+
+// The document's text; nothing when its declaration names an encoding the program does not read.
+std::optional<std::wstring> DocumentText(std::string_view bytes, const CodePage& codePage)
+{
+    if (const std::optional<ByteOrderMark> mark = FindByteOrderMark(bytes))
+        return DecodeText(bytes.substr(mark->length), mark->encoding);
+    const std::optional<std::string_view> declared = DeclaredEncoding(bytes);
+    if (declared && SameName(*declared, "utf-8"))
+        return DecodeText(bytes, TextEncoding::Utf8);
+    if (!declared || SameName(*declared, "windows-1251"))
+        return codePage.Decode(bytes);
+    return std::nullopt;
+}
+
+bool EmptyOrAbsent(const std::optional<std::wstring>& password)
+{
+    return !password || password->empty();
+}
+
+// A listing without passwords gives the controller none of its empty ones.
+void KeepListingPasswords(const Xml::ConfigNode& root, BackupSettings& settings)
+{
+    SettingChanges& changes = settings.changes;
+    const std::wstring* omitted = root.getAttribute(L"passwordsOmitted");
+    const bool listing =
+        (omitted != nullptr && *omitted == L"yes") ||
+        (root.name == L"om" && EmptyOrAbsent(changes.adminPassword) && EmptyOrAbsent(changes.userPassword));
+    if (!listing)
+        return;
+    if (EmptyOrAbsent(changes.adminPassword))
+        changes.adminPassword.reset();
+    if (EmptyOrAbsent(changes.userPassword))
+        changes.userPassword.reset();
+    settings.passwordsKept = !changes.adminPassword && !changes.userPassword;
+}
 
 } // namespace
 
-std::optional<BackupSettings> ReadBackupSettings(const std::wstring& document)
+std::optional<BackupSettings> ReadBackupSettings(std::string_view bytes, const CodePage& codePage)
 {
+    const std::optional<std::wstring> document = DocumentText(bytes, codePage);
     Xml::ConfigDocument file(L"config");
     std::vector<const Xml::ConfigNode*> nets;
-    if (!file.loadFromString(document) || file.root.findChildren(L"net", nets) == 0)
+    if (document && (!file.loadFromString(*document) || file.root.findChildren(L"net", nets) == 0))
         return std::nullopt;
 
     using namespace SettingKeys;
     BackupSettings settings;
-    AttributeReader reader(settings);
+    if (!document)
+    {
+        settings.refusal = RecordRefusal{L"encoding", SettingText::FileEncoding};
+        return settings;
+    }
+    AttributeReader reader(settings, codePage);
     for (const auto& [attribute, value] : nets.front()->attributes)
     {
         if (attribute == L"name")
@@ -144,8 +231,9 @@ std::optional<BackupSettings> ReadBackupSettings(const std::wstring& document)
         else if (attribute == L"flag")
             reader.Flags(attribute, value);
         if (reader.Refused())
-            break;
+            return settings;
     }
+    KeepListingPasswords(file.root, settings);
     return settings;
 }
 

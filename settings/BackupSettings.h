@@ -1,10 +1,12 @@
 #pragma once
 
+#include "engine/CodePage.h"
 #include "settings/SettingAssignments.h"
 #include "settings/SettingChecks.h"
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace OM::Norvatessa::ControllerSettings
 {
@@ -16,9 +18,16 @@ struct BackupSettings
 {
     SettingChanges changes;
     std::optional<RecordRefusal> refusal; // the first malformed value: its attribute and why
+    // A listing of "get" without the passwords says so (passwordsOmitted="yes" on its root), and so do
+    // a root "om" and empty passwords, as the listings written before that have them. An empty password
+    // there is no password at all: the controller keeps its own. True when it keeps both.
+    bool passwordsKept = false;
 };
 
-// Nothing when the text is no controller's document (no root element, or no "net" element in it).
-std::optional<BackupSettings> ReadBackupSettings(const std::wstring& document);
+// Reads a file's bytes. A byte-order mark tells their encoding; without one a declaration of UTF-8 does,
+// and one of Windows-1251, or none, means `codePage`, the workstation's, in which the controller sent its
+// document; any other encoding is refused as a malformed "encoding". Nothing when the text is no
+// controller's document (no root element, or no "net" element in it).
+std::optional<BackupSettings> ReadBackupSettings(std::string_view bytes, const CodePage& codePage);
 
 } // namespace OM::Norvatessa::ControllerSettings

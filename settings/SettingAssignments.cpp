@@ -16,10 +16,10 @@ namespace OM::Norvatessa::ControllerSettings
 namespace
 {
 
-Refusal TakeText(std::optional<std::wstring>& field, const std::wstring& value,
-                 std::optional<std::wstring> (*refusal)(std::wstring_view))
+Refusal TakeText(std::optional<std::wstring>& field, const std::wstring& value, const CodePage& codePage,
+                 std::optional<std::wstring> (*refusal)(std::wstring_view, const CodePage&))
 {
-    if (auto reason = refusal(value))
+    if (auto reason = refusal(value, codePage))
         return reason;
     field = value;
     return std::nullopt;
@@ -120,11 +120,11 @@ void Apply(const std::optional<Value>& change, Field& field)
 } // namespace
 
 std::optional<Refusal> TakeSetting(SettingChanges& changes, const std::wstring& key,
-                                   const std::wstring& value)
+                                   const std::wstring& value, const CodePage& codePage)
 {
     using namespace SettingKeys;
     if (key == Name)
-        return TakeText(changes.name, value, NameRefusal);
+        return TakeText(changes.name, value, codePage, NameRefusal);
     if (key == Ip)
         return TakeControllerAddress(changes.ip, value);
     if (key == Port)
@@ -146,17 +146,17 @@ std::optional<Refusal> TakeSetting(SettingChanges& changes, const std::wstring& 
     if (key == AskPassword)
         return TakeSwitch(changes.askPassword, value);
     if (key == AdminLogin)
-        return TakeText(changes.adminLogin, value, LoginRefusal);
+        return TakeText(changes.adminLogin, value, codePage, LoginRefusal);
     if (key == AdminPassword)
-        return TakeText(changes.adminPassword, value, PasswordRefusal);
+        return TakeText(changes.adminPassword, value, codePage, PasswordRefusal);
     if (key == UserLogin)
-        return TakeText(changes.userLogin, value, LoginRefusal);
+        return TakeText(changes.userLogin, value, codePage, LoginRefusal);
     if (key == UserPassword)
-        return TakeText(changes.userPassword, value, PasswordRefusal);
+        return TakeText(changes.userPassword, value, codePage, PasswordRefusal);
     return std::nullopt;
 }
 
-ParsedSettingChanges ParseSettingChanges(const std::vector<std::wstring>& words)
+ParsedSettingChanges ParseSettingChanges(const std::vector<std::wstring>& words, const CodePage& codePage)
 {
     ParsedSettingChanges parsed;
     if (words.empty())
@@ -179,7 +179,8 @@ ParsedSettingChanges ParseSettingChanges(const std::vector<std::wstring>& words)
             parsed.error = SettingText::RepeatedKey(key);
             return parsed;
         }
-        const std::optional<Refusal> refusal = TakeSetting(parsed.changes, key, word.substr(equals + 1));
+        const std::optional<Refusal> refusal =
+            TakeSetting(parsed.changes, key, word.substr(equals + 1), codePage);
         if (!refusal)
         {
             parsed.error = SettingText::UnknownKey(key);

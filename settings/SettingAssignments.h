@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CodePage.h"
 #include "xml/DeviceProperties.h"
 
 #include <array>
@@ -40,14 +41,14 @@ struct ParsedSettingChanges
 // A value's reason for refusal, or nothing when it was taken.
 using Refusal = std::optional<std::wstring>;
 
-// Takes the value of one key of "set" into `changes`, checked as the settings sheet checks it; nothing
-// when the key is unknown.
+// Takes the value of one key of "set" into `changes`, checked as the settings sheet checks it (its texts
+// against the code page the controller's document goes out in); nothing when the key is unknown.
 std::optional<Refusal> TakeSetting(SettingChanges& changes, const std::wstring& key,
-                                   const std::wstring& value);
+                                   const std::wstring& value, const CodePage& codePage);
 
 // Reads "KEY=VALUE" words. Refuses an unknown or repeated key and every value the settings sheet would
 // refuse, so that nothing is sent unless every word holds.
-ParsedSettingChanges ParseSettingChanges(const std::vector<std::wstring>& words);
+ParsedSettingChanges ParseSettingChanges(const std::vector<std::wstring>& words, const CodePage& codePage);
 
 // The record read from the controller with the changes made, marked as the settings sheet marks it: a
 // password that is named counts as changed even when it is the same.

@@ -13,10 +13,10 @@ namespace
 constexpr std::size_t NameLimit = 16;
 constexpr std::size_t LoginLimit = 15;
 
-std::optional<std::wstring> TextRefusal(Xml::PropertyText field, std::wstring_view text, std::size_t limit,
-                                        const wchar_t* tooLong)
+std::optional<std::wstring> TextRefusal(Xml::PropertyText field, std::wstring_view text,
+                                        const CodePage& codePage, std::size_t limit, const wchar_t* tooLong)
 {
-    if (auto reason = Norvatessa::TextRefusal(field, text))
+    if (auto reason = Norvatessa::TextRefusal(field, text, codePage))
         return reason;
     if (text.size() > limit)
         return std::wstring(tooLong);
@@ -25,19 +25,20 @@ std::optional<std::wstring> TextRefusal(Xml::PropertyText field, std::wstring_vi
 
 } // namespace
 
-std::optional<std::wstring> NameRefusal(std::wstring_view name)
+std::optional<std::wstring> NameRefusal(std::wstring_view name, const CodePage& codePage)
 {
-    return TextRefusal(Xml::PropertyText::Name, name, NameLimit, SettingText::NameTooLong);
+    return TextRefusal(Xml::PropertyText::Name, name, codePage, NameLimit, SettingText::NameTooLong);
 }
 
-std::optional<std::wstring> LoginRefusal(std::wstring_view login)
+std::optional<std::wstring> LoginRefusal(std::wstring_view login, const CodePage& codePage)
 {
-    return TextRefusal(Xml::PropertyText::Login, login, LoginLimit, SettingText::LoginTooLong);
+    return TextRefusal(Xml::PropertyText::Login, login, codePage, LoginLimit, SettingText::LoginTooLong);
 }
 
-std::optional<std::wstring> PasswordRefusal(std::wstring_view password)
+std::optional<std::wstring> PasswordRefusal(std::wstring_view password, const CodePage& codePage)
 {
-    return TextRefusal(Xml::PropertyText::Password, password, LoginLimit, SettingText::LoginTooLong);
+    return TextRefusal(Xml::PropertyText::Password, password, codePage, LoginLimit,
+                       SettingText::LoginTooLong);
 }
 
 } // namespace OM::Norvatessa::ControllerSettings

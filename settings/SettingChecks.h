@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CodePage.h"
 #include "xml/DeviceProperties.h"
 
 #include <optional>
@@ -12,9 +13,9 @@ namespace OM::Norvatessa::ControllerSettings
 // The checks a text passes before it may go to a controller: the settings sheet's checks with its words
 // (ValueChecks, RefusalText), and the lengths that its fields let the user type. Each gives the reason
 // for refusing the text, or nothing.
-std::optional<std::wstring> NameRefusal(std::wstring_view name);
-std::optional<std::wstring> LoginRefusal(std::wstring_view login);
-std::optional<std::wstring> PasswordRefusal(std::wstring_view password);
+std::optional<std::wstring> NameRefusal(std::wstring_view name, const CodePage& codePage);
+std::optional<std::wstring> LoginRefusal(std::wstring_view login, const CodePage& codePage);
+std::optional<std::wstring> PasswordRefusal(std::wstring_view password, const CodePage& codePage);
 
 // A refused value of a restored file: its attribute and the reason.
 struct RecordRefusal

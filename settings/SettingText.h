@@ -22,6 +22,7 @@ inline constexpr wchar_t MacAddress[] =
     L"MAC-адрес записывается шестью байтами через дефис, например 00-1A-2B-3C-4D-5E.";
 inline constexpr wchar_t ByteValue[] = L"Значение — число от 0 до 255.";
 inline constexpr wchar_t CredentialsPair[] = L"Имя и пароль записываются через двоеточие: ИМЯ:ПАРОЛЬ.";
+inline constexpr wchar_t FileEncoding[] = L"Файл настроек читается в кодировке UTF-8 или Windows-1251.";
 std::wstring NotAssignment(std::wstring_view word);
 std::wstring UnknownKey(std::wstring_view key);
 std::wstring RepeatedKey(std::wstring_view key);

@@ -1,6 +1,5 @@
 #include "settings/ValueChecks.h"
 
-#include "engine/AnsiText.h"
 #include "settings/RefusalText.h"
 #include "xml/DecimalText.h"
 
@@ -22,12 +21,13 @@ std::wstring_view Trimmed(std::wstring_view text)
 
 } // namespace
 
-std::optional<std::wstring> TextRefusal(Xml::PropertyText field, std::wstring_view text)
+std::optional<std::wstring> TextRefusal(Xml::PropertyText field, std::wstring_view text,
+                                        const CodePage& codePage)
 {
     if (!Xml::canCarryText(field, text))
         return std::wstring(field == Xml::PropertyText::Name ? RefusalText::NameText
                                                              : RefusalText::LoginText);
-    if (!FitsThreadAnsi(text))
+    if (!codePage.Fits(text))
         return std::wstring(RefusalText::CodePage);
     return std::nullopt;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CodePage.h"
 #include "xml/DeviceProperties.h"
 
 #include <cstdint>
@@ -16,7 +17,8 @@ namespace OM::Norvatessa
 // Why a text cannot go into a controller's document unchanged, or nothing when it can: the document
 // cannot carry it (quotes, escapes, references, a colon in a login or password), or the workstation's
 // code page cannot (the controller would receive other characters).
-std::optional<std::wstring> TextRefusal(Xml::PropertyText field, std::wstring_view text);
+std::optional<std::wstring> TextRefusal(Xml::PropertyText field, std::wstring_view text,
+                                        const CodePage& codePage);
 
 // A TCP port typed as decimal digits, 1 to 65535; nothing for anything else.
 std::optional<std::uint16_t> PortFromText(std::wstring_view text);

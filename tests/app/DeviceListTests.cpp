@@ -3,6 +3,7 @@
 
 #include "res/resource.h"
 #include "ui/ControlText.h"
+#include "xml/Utf16File.h"
 
 #include <gmock/gmock.h>
 
@@ -103,6 +104,24 @@ void PutFile(const std::wstring& path, const std::string& bytes)
 
 constexpr std::uint32_t First = 0x7F000002;
 constexpr std::uint32_t Second = 0x7F000003;
+
+// Wine writes the locale of every program it starts into the user's settings, which all programs of the
+// prefix share: a test program started meanwhile in another locale changes the list separator under this
+// one. The separator is the Russian workstation's again, and the list saved again, until no program did.
+std::string ListSavedWithSemicolons(const CAppView& list, const std::wstring& path)
+{
+    for (int attempt = 0; attempt < 20; ++attempt)
+    {
+        ::SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SLIST, L";");
+        if (!list.SaveListTo(path).empty())
+            return "not saved";
+        wchar_t separator[8] = {};
+        ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SLIST, separator, 8);
+        if (std::wstring_view(separator) == L";")
+            return FileBytes(path);
+    }
+    return "the list separator kept changing";
+}
 
 } // namespace
 
@@ -225,26 +244,23 @@ TEST_F(DeviceListTest, ResultBetweenAReadAndItsSheetIsWhatTheSheetShowsAndWrites
 }
 
 // The saved list is what the console program's discover lists, in a file a spreadsheet reads: UTF-8 with
-// a byte-order mark, CR LF, quoted fields; the list's own words for a nameless or silent row stay out.
+// a byte-order mark, CR LF, quoted fields, and the columns split at the workstation's list separator (";"
+// on a Russian one); the list's own words for a nameless or silent row stay out.
 TEST_F(DeviceListTest, SavedListHoldsEveryRowAsTheConsoleListsIt)
 {
     Open();
     ASSERT_TRUE(WaitForList(0));
     CAppView& list = frame->DeviceList();
-    ASSERT_TRUE(list.Fill({{Second, 8080, L"Склад, \"главный\""},
+    ASSERT_TRUE(list.Fill({{Second, 8080, L"Склад;1, \"главный\""},
                            {First, 80, L"", true},
-                           {0x7F00000A, 81, L"Ворота", false, false}}));
+                           {0x7F00000A, 81, L"Ворота, север", false, false}}));
     const std::wstring path = TemporaryPath(L"список контроллеров.csv");
     ::DeleteFileW(path.c_str());
-    EXPECT_EQ(list.SaveListTo(path), L"");
-    EXPECT_EQ(
-        FileBytes(path),
-        "\xEF\xBB\xBF"
-        "address,port,name,conflict,answered\r\n"
-        "127.0.0.3,8080,\"\xD0\xA1\xD0\xBA\xD0\xBB\xD0\xB0\xD0\xB4, \"\"\xD0\xB3\xD0\xBB\xD0\xB0\xD0\xB2"
-        "\xD0\xBD\xD1\x8B\xD0\xB9\"\"\",no,yes\r\n"
-        "127.0.0.2,80,,yes,yes\r\n"
-        "127.0.0.10,81,\xD0\x92\xD0\xBE\xD1\x80\xD0\xBE\xD1\x82\xD0\xB0,no,no\r\n");
+    EXPECT_EQ(ListSavedWithSemicolons(list, path),
+              "\xEF\xBB\xBF" + OM::Xml::utf8Text(L"address;port;name;conflict;answered\r\n"
+                                                 L"127.0.0.3;8080;\"Склад;1, \"\"главный\"\"\";no;yes\r\n"
+                                                 L"127.0.0.2;80;;yes;yes\r\n"
+                                                 L"127.0.0.10;81;Ворота, север;no;no\r\n"));
     ::DeleteFileW(path.c_str());
 
     // A folder that is not there: said in words, and no file left behind.

@@ -262,6 +262,28 @@ TEST_F(SettingsCommandTest, RestoreKeepsWhatTheFileLacksAndRefusesAFileWithAMalf
     EXPECT_EQ(Show(controller), expected) << "what the file lacks stays as it was";
 }
 
+// A listing of "get" is no backup: its passwords are blank. Restored all the same, it gives the name back
+// as it was and leaves the controller its passwords, and says so.
+TEST_F(SettingsCommandTest, ListingRestoredKeepsTheNameAndThePasswords)
+{
+    const std::uint32_t controller = Add("name=Склад%20№7 admin=boss:secret user=guard:pin sentype=5");
+    const Settings original = Show(controller);
+    const CliResult listing = Cli({L"get", Wide(controller), L"--format", L"xml"});
+    ASSERT_EQ(listing.exitCode, 0u) << listing;
+    EXPECT_EQ(
+        listing.out.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<om passwordsOmitted=\"yes\">", 0),
+        0u)
+        << listing;
+    const std::wstring file = folder.File(L"keep.xml");
+    WriteBytes(file, listing.out);
+    Set(controller, "name=Другое sentype=0");
+
+    const CliResult restored = Cli({L"restore", Wide(controller), file});
+    EXPECT_EQ(restored.exitCode, 0u) << restored;
+    EXPECT_THAT(restored.out, HasSubstr("пароли остались прежними")) << restored;
+    EXPECT_EQ(Show(controller), original);
+}
+
 TEST_F(SettingsCommandTest, RestoreTakesAnotherControllersFileOnlyWithToAddress)
 {
     const std::uint32_t first = Add("name=Первый sentype=3 admin=boss:secret mac=00-1A-2B-00-11-22");
@@ -317,6 +339,23 @@ TEST_F(SettingsCommandTest, ControllerGivenWithItsPortIsReachedWithoutASearch)
     EXPECT_EQ(wrong.exitCode, 1u) << wrong;
     EXPECT_THAT(wrong.err, HasSubstr("Контроллер 127.0.0.2")) << wrong;
     EXPECT_EQ(ProbesHeard(), 0);
+
+    // A search that cannot run (through an adapter that is not there) stops only the controller it was for.
+    const std::uint32_t searched = Add("name=Рядом");
+    const CliResult unsearched =
+        RunCli({L"get", endpoint, Wide(searched), L"--format", L"csv", L"--adapter", L"10.9.9.9"});
+    EXPECT_EQ(unsearched.exitCode, 1u) << unsearched;
+    EXPECT_THAT(unsearched.out, HasSubstr("\r\n127.0.0.2,8081,За роутером,")) << unsearched;
+    EXPECT_THAT(unsearched.err, HasSubstr("Контроллер 127.0.0.3 не найден: поиск не удался")) << unsearched;
+
+    // The port typed wins over the one a search for another controller heard.
+    Set(controller, "loss=0");
+    const std::size_t before = Requests().size();
+    const CliResult typed = Cli({L"get", Wide(controller) + L":8082", Wide(searched), L"--format", L"csv"});
+    EXPECT_EQ(typed.exitCode, 1u) << typed;
+    EXPECT_THAT(typed.err, HasSubstr("Готово: 1 из 2")) << typed;
+    for (const HttpRecord& request : RequestsSince(before))
+        EXPECT_NE(request.controller, "127.0.0.2:8081");
 }
 
 TEST_F(SettingsCommandTest, WholeSiteIsListedBackedUpAndPutBackAfterOneSearch)
@@ -412,11 +451,11 @@ TEST_F(SettingsCommandTest, WholeSiteIsListedBackedUpAndPutBackAfterOneSearch)
 
 TEST_F(SettingsCommandTest, SiteCommandsRefuseBadFilesBeforeSendingAnything)
 {
-    const std::uint32_t controller = Add("name=Склад");
+    const std::uint32_t controller = Add("name=Склад;1");
     const std::wstring list = folder.File(L"list.txt");
     WriteBytes(list, "127.0.0.2\r\nсклад\r\n");
     const std::wstring credentials = folder.File(L"credentials.txt");
-    WriteBytes(credentials, "127.0.0.2,boss,secret\r\n127.0.0.3;boss;topsecret\r\n");
+    WriteBytes(credentials, "127.0.0.2,boss,secret\r\n127.0.0.3 boss topsecret\r\n");
     const std::wstring twice = folder.File(L"twice.txt");
     WriteBytes(twice, "127.0.0.2,boss,secret\r\n127.0.0.2,boss,other\r\n");
     const std::wstring plain = folder.File(L"plain.txt");
@@ -452,10 +491,12 @@ TEST_F(SettingsCommandTest, SiteCommandsRefuseBadFilesBeforeSendingAnything)
     EXPECT_TRUE(Requests().empty());
     EXPECT_EQ(ProbesHeard(), 0);
 
-    // The listing of "discover" names controllers by its first column, under its header.
+    // The listing of "discover" names controllers by its first column, under its header, as a spreadsheet
+    // saves it for a Russian workstation (";") or PowerShell's ">" does (UTF-16).
     const std::wstring found = folder.File(L"found.csv");
-    WriteBytes(found, "address,port,name,conflict,answered\r\n127.0.0.2,80,Склад,no,yes\r\n");
-    const CliResult listed = Cli({L"get", L"--from", found, L"--format", L"csv"});
+    WriteBytes(found, OM::Xml::encodeUtf16Text(
+                          L"address;port;name;conflict;answered\n127.0.0.2;80;\"Склад;1\";no;yes\n"));
+    const CliResult listed = Cli({L"get", L"--from", found, L"--format", L"csv", L"--separator", L";"});
     EXPECT_EQ(listed.exitCode, 0u) << listed;
-    EXPECT_THAT(listed.out, HasSubstr("\r\n127.0.0.2,80,Склад,")) << listed;
+    EXPECT_THAT(listed.out, HasSubstr("\r\n127.0.0.2;80;\"Склад;1\";")) << listed;
 }

@@ -5,7 +5,7 @@
 #include "engine/DeviceManager.h"
 #include "engine/ProgramSettings.h"
 #include "helpers/WinsockHandles.h"
-#include "tests/cli/CliProcess.h"
+#include "tests/cli/CliSiteTest.h"
 #include "tests/engine/RecordingObserver.h"
 #include "tests/engine/SimulatorClient.h"
 
@@ -100,4 +100,26 @@ TEST_F(SiteTopologyTest, ConsoleProgramFindsBothSegmentsAndReachesTheRoutedContr
     EXPECT_THAT(read.out, HasSubstr("Routed 2")) << read;
     // The five rounds of discover probe it; get goes straight there.
     EXPECT_THAT(c.Command("stats"), HasSubstr(" probes=5 "));
+}
+
+// A controller behind a router answers no search. Named with its port by discover's list, or by its
+// backup file, it is reached at that port; the controllers the search hears are read where it heard them.
+TEST_F(SiteTopologyTest, RoutedControllerIsReachedAtThePortItsListOrItsBackupGives)
+{
+    ASSERT_THAT(c.Command("set 198.18.4.16 port=8080"), HasSubstr("ok"));
+    TemporaryFolder folder;
+    const std::wstring list = folder.File(L"site.csv");
+    WriteBytes(list, "address,port,name,conflict,answered\r\n198.18.4.16,8080,Routed 1,no,yes\r\n"
+                     "198.18.1.16,80,A 1,no,yes\r\n");
+    const std::wstring routedFile = folder.File(L"198.18.4.16.xml");
+    folder.File(L"198.18.1.16.xml");
+
+    const CliResult backup = RunCli({L"backup", L"--from", list, folder.Path(), L"--time", L"1500"});
+    EXPECT_EQ(backup.exitCode, 0u) << backup;
+    EXPECT_THAT(backup.out, HasSubstr("Готово: 2 из 2")) << backup;
+
+    ASSERT_THAT(c.Command("set 198.18.4.16 name=Другое"), HasSubstr("ok"));
+    const CliResult restore = RunCli({L"restore", routedFile, L"--time", L"1500"});
+    EXPECT_EQ(restore.exitCode, 0u) << restore;
+    EXPECT_THAT(c.Command("show 198.18.4.16"), HasSubstr(" name=Routed%201 ")) << restore;
 }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "engine/CodePage.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace OM::Norvatessa::ControllerSettings
+{
+
+// The login and password that answer a controller's demand for credentials.
+struct Credentials
+{
+    std::wstring login;
+    std::wstring password;
+};
+
+// A file of controllers' own credentials, a line each: "A.B.C.D,LOGIN,PASSWORD". The separator is the
+// first ",", ";" or tab after the address, and the password runs to the end of the line, whatever it
+// holds. Its text is UTF-16 or UTF-8 with a byte-order mark, UTF-8, or in `codePage`, against which the
+// login and the password are checked as the settings sheet checks them.
+struct CredentialsFile
+{
+    std::map<std::uint32_t, Credentials> credentials;
+    std::size_t badLine = 0;               // the first line that is no such record; 0 when none is
+    std::optional<std::uint32_t> repeated; // a controller given twice
+};
+CredentialsFile ReadCredentialsFile(std::string_view bytes, const CodePage& codePage);
+
+} // namespace OM::Norvatessa::ControllerSettings

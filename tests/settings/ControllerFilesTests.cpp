@@ -1,0 +1,162 @@
+// The files users give the programs, from their bytes: backups and listings of a controller's settings,
+// lists of controllers and credentials, as Notepad, PowerShell, a spreadsheet or the programs wrote them.
+#include "settings/BackupSettings.h"
+#include "settings/ControllerListFile.h"
+#include "settings/CredentialsFile.h"
+#include "xml/Utf16File.h"
+
+#ifdef _WIN32
+#include "engine/AnsiText.h"
+
+#include <windows.h>
+#endif
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace OM::Norvatessa;
+using namespace OM::Norvatessa::ControllerSettings;
+
+namespace
+{
+
+const std::string Utf8Name = "\xD0\xA1\xD0\xBA\xD0\xBB\xD0\xB0\xD0\xB4 \xE2\x84\x96\x37"; // "Склад №7"
+const std::string Cp1251Name = "\xD1\xEA\xEB\xE0\xE4 \xB9\x37";
+
+std::string Document(const std::string& declaration, const std::string& root, const std::string& net)
+{
+    return declaration + "\n<" + root + ">\n\t<net " + net + " />\n</om>\n";
+}
+
+std::string Utf16(const std::wstring& text)
+{
+    return OM::Xml::encodeUtf16Text(text);
+}
+
+} // namespace
+
+TEST(BackupFile, ListingKeepsTheNameAndNeverEmptiesAPassword)
+{
+    const std::string net = "admin=\"boss:\" ip=\"127.0.0.2\" name=\"" + Utf8Name + "\" user=\"guard:\"";
+    const std::string listing =
+        Document("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>", "om passwordsOmitted=\"yes\"", net);
+    const std::optional<BackupSettings> read = ReadBackupSettings(listing, Windows1251());
+    ASSERT_TRUE(read && !read->refusal);
+    EXPECT_EQ(read->changes.name, L"Склад №7");
+    EXPECT_EQ(read->changes.adminLogin, L"boss");
+    EXPECT_FALSE(read->changes.adminPassword);
+    EXPECT_FALSE(read->changes.userPassword);
+    EXPECT_TRUE(read->passwordsKept);
+
+    // Listings written before they said so: root "om", both passwords empty.
+    const std::string older = Document("<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>", "om", net);
+    const std::optional<BackupSettings> old = ReadBackupSettings(older, Windows1251());
+    ASSERT_TRUE(old && !old->refusal);
+    EXPECT_TRUE(old->passwordsKept);
+    EXPECT_FALSE(old->changes.adminPassword);
+
+    // A backup with one password set restores both, the empty one too.
+    const std::string backup = Document("<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>", "om",
+                                        "admin=\"boss:secret\" name=\"" + Cp1251Name + "\" user=\"guard:\"");
+    const std::optional<BackupSettings> whole = ReadBackupSettings(backup, Windows1251());
+    ASSERT_TRUE(whole && !whole->refusal);
+    EXPECT_EQ(whole->changes.name, L"Склад №7");
+    EXPECT_EQ(whole->changes.adminPassword, L"secret");
+    EXPECT_EQ(whole->changes.userPassword, L"");
+    EXPECT_FALSE(whole->passwordsKept);
+}
+
+TEST(BackupFile, ByteOrderMarkOrDeclarationTellsTheEncodingAndAnyOtherIsRefused)
+{
+    const std::wstring text =
+        L"<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n<om>\n\t<net name=\"Склад №7\" "
+        L"admin=\"a:b\" />\n</om>\n";
+    const std::optional<BackupSettings> utf16 = ReadBackupSettings(Utf16(text), Windows1251());
+    ASSERT_TRUE(utf16 && !utf16->refusal);
+    EXPECT_EQ(utf16->changes.name, L"Склад №7");
+
+    const std::string undeclared = "<om><net name=\"" + Cp1251Name + "\"/></om>";
+    ASSERT_TRUE(ReadBackupSettings(undeclared, Windows1251()));
+    EXPECT_EQ(ReadBackupSettings(undeclared, Windows1251())->changes.name, L"Склад №7");
+    EXPECT_EQ(ReadBackupSettings("<?xml version='1.0' encoding = 'utf-8'?>" + undeclared.substr(0, 4) +
+                                     "<net name=\"" + Utf8Name + "\"/></om>",
+                                 Windows1251())
+                  ->changes.name,
+              L"Склад №7");
+
+    for (const char* declaration : {"<?xml version=\"1.0\" encoding=\"KOI8-R\"?>",
+                                    "<?xml version=\"1.0\" encoding=\"UTF-8?>", "<?xml encoding=?>"})
+    {
+        const std::optional<BackupSettings> refused =
+            ReadBackupSettings(declaration + undeclared, Windows1251());
+        ASSERT_TRUE(refused && refused->refusal) << declaration;
+        EXPECT_EQ(refused->refusal->key, L"encoding");
+    }
+    EXPECT_FALSE(ReadBackupSettings("<html><body/></html>", Windows1251()));
+    EXPECT_FALSE(ReadBackupSettings("", Windows1251()));
+}
+
+TEST(ControllerList, ReadsListingsInEveryEncodingAndSeparatorWithTheirPorts)
+{
+    // As PowerShell's ">" saves it: UTF-16 with a byte-order mark; a spreadsheet's ";" between columns.
+    const ControllerList utf16 =
+        ReadControllerList(Utf16(L"address;port;name;conflict;answered\n127.0.0.8;8080;\"Склад;1\";no;"
+                                 L"yes\n\n10.1.0.5:81;;;no;no\n"),
+                           Windows1251());
+    EXPECT_EQ(utf16.badLine, 0u);
+    ASSERT_EQ(utf16.controllers.size(), 2u);
+    EXPECT_EQ(utf16.controllers[0].address, 0x7F000008u);
+    EXPECT_EQ(utf16.controllers[0].knownPort, 8080);
+    EXPECT_FALSE(utf16.controllers[0].port);
+    EXPECT_EQ(utf16.controllers[1].port, 81) << "a port typed with the address";
+    EXPECT_FALSE(utf16.controllers[1].knownPort);
+
+    // Without a header nothing says which column is the port; the tab after the address is the separator.
+    const ControllerList tabs =
+        ReadControllerList("127.0.0.2\tx,y\n127.0.0.3\t" + Cp1251Name + "\n", Windows1251());
+    ASSERT_EQ(tabs.controllers.size(), 2u);
+    EXPECT_FALSE(tabs.controllers[0].knownPort);
+
+    EXPECT_EQ(ReadControllerList("address,port\n127.0.0.2,80\n127.0.0.3,eighty\n", Windows1251()).badLine,
+              3u);
+    EXPECT_EQ(ReadControllerList("127.0.0.2\n\"127.0.0.3\nсклад\"\n127.0.0.4\n", Windows1251()).badLine, 2u);
+    EXPECT_TRUE(ReadControllerList(Utf16(L"\n \n"), Windows1251()).controllers.empty());
+}
+
+TEST(CredentialsFile, SeparatorFollowsTheAddressAndThePasswordRunsToTheEnd)
+{
+    const CredentialsFile read = ReadCredentialsFile(
+        Utf16(L"127.0.0.2;admin;pa,ss;word\n\n127.0.0.3\tboss\tsecret\n127.0.0.4,Пётр,пароль\n"),
+        Windows1251());
+    EXPECT_EQ(read.badLine, 0u);
+    ASSERT_EQ(read.credentials.size(), 3u);
+    EXPECT_EQ(read.credentials.at(0x7F000002).login, L"admin");
+    EXPECT_EQ(read.credentials.at(0x7F000002).password, L"pa,ss;word");
+    EXPECT_EQ(read.credentials.at(0x7F000003).password, L"secret");
+    EXPECT_EQ(read.credentials.at(0x7F000004).login, L"Пётр");
+
+    EXPECT_EQ(ReadCredentialsFile("127.0.0.2,admin,x\n127.0.0.3 boss secret\n", Windows1251()).badLine, 2u);
+    EXPECT_EQ(ReadCredentialsFile("127.0.0.2,,secret\n", Windows1251()).badLine, 1u) << "no login";
+    EXPECT_EQ(ReadCredentialsFile("127.0.0.2,adm:in,secret\n", Windows1251()).badLine, 1u)
+        << "a login the controller cannot be given";
+    EXPECT_EQ(ReadCredentialsFile(Utf16(L"127.0.0.2,admin,Straße\n"), Windows1251()).badLine, 1u)
+        << "a password outside the code page";
+    EXPECT_EQ(ReadCredentialsFile("127.0.0.2,a,b\n127.0.0.2;a;c\n", Windows1251()).repeated, 0x7F000002u);
+}
+
+#ifdef _WIN32
+// The native build reads and fuzzes with the table; a Russian workstation converts with its ANSI code page.
+TEST(CodePage, TableOfWindows1251IsTheCodePageOfARussianWorkstation)
+{
+    ASSERT_EQ(::GetACP(), 1251u);
+    std::string bytes;
+    for (int byte = 1; byte < 256; ++byte)
+        bytes += static_cast<char>(byte);
+    const std::wstring text = Windows1251().Decode(bytes);
+    EXPECT_EQ(ThreadAnsiCodePage().Decode(bytes), text);
+    EXPECT_EQ(ThreadAnsiCodePage().Encode(text), bytes);
+    for (const wchar_t* foreign : {L"Straße", L"倉庫", L"ĄĘ"})
+        EXPECT_EQ(ThreadAnsiCodePage().Fits(foreign), Windows1251().Fits(foreign)) << foreign;
+}
+#endif
