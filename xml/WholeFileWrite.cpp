@@ -3,6 +3,8 @@
 #include "xml/Utf16File.h"
 
 #ifdef _WIN32
+#include "helpers/UniqueHandle.h"
+
 #include <windows.h>
 #else
 #include <cerrno>
@@ -24,31 +26,10 @@ constexpr std::size_t largestPiece = 1 << 20;
 
 #ifdef _WIN32
 
-class FileHandle
-{
-public:
-    explicit FileHandle(HANDLE handle) noexcept : handle(handle) {}
-    ~FileHandle() { close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    bool valid() const noexcept { return handle != INVALID_HANDLE_VALUE; }
-    HANDLE get() const noexcept { return handle; }
-    bool close() noexcept
-    {
-        const bool closed = !valid() || ::CloseHandle(handle);
-        handle = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-
-private:
-    HANDLE handle;
-};
-
 unsigned long writeTemporary(const std::wstring& partial, std::string_view bytes)
 {
-    FileHandle file(::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    Helpers::UniqueFileHandle file(::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
         return ::GetLastError();
     for (std::size_t at = 0; at < bytes.size();)
@@ -59,7 +40,7 @@ unsigned long writeTemporary(const std::wstring& partial, std::string_view bytes
             return ::GetLastError();
         at += written;
     }
-    if (!::FlushFileBuffers(file.get()) || !file.close())
+    if (!::FlushFileBuffers(file.get()) || !::CloseHandle(file.release()))
         return ::GetLastError();
     return 0;
 }
