@@ -527,4 +527,17 @@ void CMainFrame::OnAdapterProbed(const ProbedAdapter& adapter)
     ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
 }
 
+void CMainFrame::OnSettingsSaved(const SettingsSave& save)
+{
+    // Once: every later address goes the same way, and the log is for the search.
+    {
+        Helpers::CriticalSectionLock hold(queueLock);
+        if (save.store == SettingsStore::Beside || save.store == settingsToldStore)
+            return;
+        settingsToldStore = save.store;
+        logQueue.push_back(DescribeSettingsSave(save));
+    }
+    ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
+}
+
 } // namespace OM::Norvatessa

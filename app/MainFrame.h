@@ -68,6 +68,7 @@ public:
     void OnControllerFound(const DiscoveredController& controller) override;
     void OnAddressConflict(const AddressConflict& conflict) override;
     void OnAdapterProbed(const ProbedAdapter& adapter) override;
+    void OnSettingsSaved(const SettingsSave& save) override;
 
     static constexpr wchar_t WaitCaption[] = L"Ожидание ответа контроллера";
 
@@ -93,14 +94,15 @@ private:
     HWND logPane = nullptr;
     HACCEL accelerators = nullptr; // loaded from the module, freed with it
 
-    Helpers::CriticalSection queueLock; // guards the fields below up to `problems`
+    Helpers::CriticalSection queueLock; // guards the fields below up to `settingsToldStore`
     std::deque<std::wstring> logQueue;
     std::vector<DiscoveredController> foundControllers;
-    std::vector<DiscoveredController> liveControllers; // found by the running search, not yet shown
-    std::size_t adaptersProbed = 0;                    // by the running search
-    bool searchFailed = false;                         // the running search could not begin
-    bool searchEnded = false;                          // its first end report has come
-    std::deque<std::wstring> problems;                 // what went wrong, waiting to be told
+    std::vector<DiscoveredController> liveControllers;       // found by the running search, not yet shown
+    std::size_t adaptersProbed = 0;                          // by the running search
+    bool searchFailed = false;                               // the running search could not begin
+    bool searchEnded = false;                                // its first end report has come
+    std::deque<std::wstring> problems;                       // what went wrong, waiting to be told
+    SettingsStore settingsToldStore = SettingsStore::Beside; // the log said the settings went there
 
     bool tellingProblems = false; // a message box about problems is open
 };

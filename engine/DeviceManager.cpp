@@ -139,13 +139,23 @@ void DeviceManager::HandleRequest(const AddControllerRequest& request)
     std::vector<ControllerEndpoint>& known = Settings().knownControllers;
     const ControllerEndpoint endpoint{request.address, device->port};
     if (read && request.remember && std::find(known.begin(), known.end(), endpoint) == known.end())
+    {
         known.push_back(endpoint);
+        SaveKnownControllers();
+    }
 }
 
 void DeviceManager::HandleRequest(const ForgetControllerRequest& request)
 {
-    std::erase_if(Settings().knownControllers,
-                  [&request](const ControllerEndpoint& known) { return known.address == request.address; });
+    if (std::erase_if(Settings().knownControllers, [&request](const ControllerEndpoint& known) {
+            return known.address == request.address;
+        }) > 0)
+        SaveKnownControllers();
+}
+
+void DeviceManager::SaveKnownControllers()
+{
+    observers.Broadcast(&Support::OnSettingsSaved, SaveSettings());
 }
 
 void DeviceManager::NewSearch()

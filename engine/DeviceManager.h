@@ -34,7 +34,8 @@ namespace OM::Norvatessa
 //  - A program without the worker (the console program) may call HandleRequest, GetDevices and
 //    ClearDevices on its one thread instead; it must never Start the worker as well.
 // The device table has no lock: while the worker runs, only the worker touches it. The same holds for the
-// settings' knownControllers, which requests change.
+// settings' knownControllers, which requests change; the worker saves each change at once, so that an
+// address the user added is kept even when the program does not end normally.
 class DeviceManager final : public Helpers::Thread, public DeviceSearcher::NotificationSink
 {
 public:
@@ -110,6 +111,7 @@ private:
     void OnSocketError(std::int32_t error) override;
     void OnAdapterProbed(const ProbedAdapter& adapter) override;
     void RefuseUnknown(std::uint32_t address, RefusedOperation operation);
+    void SaveKnownControllers();
 
     DeviceSearcher searcher;
     SupportNotifier observers;

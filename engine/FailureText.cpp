@@ -174,4 +174,22 @@ std::wstring DescribeNothingFound(std::size_t adaptersProbed)
            L"запрос не слышит — добавьте его по адресу (Контроллер → Добавить по адресу...).";
 }
 
+std::wstring DescribeSettingsSave(const SettingsSave& save)
+{
+    const std::wstring beside =
+        L"Файл настроек «" + save.besidePath + L"» " +
+        (save.besideUnreadable ? L"не прочитан и оставлен как есть" : L"записать нельзя");
+    switch (save.store)
+    {
+    case SettingsStore::PerUser:
+        return beside + L"; настройки сохранены для этого пользователя в файле «" + save.perUserPath + L"».";
+    case SettingsStore::Nowhere:
+        return beside +
+               (save.perUserPath.empty() ? L"" : L", а файл «" + save.perUserPath + L"» записать нельзя") +
+               L": добавленные и забытые адреса не сохранены.";
+    default:
+        return L"";
+    }
+}
+
 } // namespace OM::Norvatessa

@@ -3,6 +3,7 @@
 #include "engine/AddressConflict.h"
 #include "engine/ExchangeFailure.h"
 #include "engine/NetworkAdapters.h"
+#include "engine/ProgramSettings.h"
 #include "engine/RequestRefusal.h"
 
 #include <string>
@@ -29,5 +30,9 @@ std::wstring DescribeConflict(const AddressConflict& conflict);
 // A search that ran to its end and that no controller answered: what was probed, and what to check.
 // `adaptersProbed` counts the adapters the probe went out through besides the system's own choice.
 std::wstring DescribeNothingFound(std::size_t adaptersProbed);
+
+// For the log, a save of the settings that could not go beside the program: where it went instead, or
+// that it went nowhere. Empty for a save beside the program.
+std::wstring DescribeSettingsSave(const SettingsSave& save);
 
 } // namespace OM::Norvatessa

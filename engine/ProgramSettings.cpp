@@ -1,12 +1,12 @@
 #include "engine/ProgramSettings.h"
 
+#include "engine/SettingsFile.h"
 #include "helpers/ExecutablePath.h"
 #include "xml/ConfigDocument.h"
-#include "xml/DecimalText.h"
+#include "xml/Utf16File.h"
+#include "xml/WholeFileWrite.h"
 
 #include <windows.h>
-
-#include <algorithm>
 
 namespace OM::Norvatessa
 {
@@ -14,46 +14,106 @@ namespace OM::Norvatessa
 namespace
 {
 
-constexpr wchar_t rootName[] = L"config";
-constexpr wchar_t sendPortKey[] = L"udpSendPort";
-constexpr wchar_t recvPortKey[] = L"udpRecvPort";
-constexpr wchar_t timeoutKey[] = L"searchTimeout";
-constexpr wchar_t probeCountKey[] = L"probeCount";
-constexpr wchar_t adapterKey[] = L"adapter";
-constexpr wchar_t knownKey[] = L"knownControllers";
+constexpr wchar_t perUserFolder[] = L"Norvatessa";
+constexpr wchar_t perUserFile[] = L"norvatessa.config";
 
-void ReadKnownControllers(const std::wstring& text, ProgramSettings& settings)
+// What the last load found, for the saves that follow it. The worker saves while the program runs, the
+// user-interface thread at its exit, after the worker has stopped: never both at once.
+struct LoadedSettings
 {
-    settings.knownControllers.clear();
-    settings.skippedKnownControllers.clear();
-    std::size_t at = 0;
-    while ((at = text.find_first_not_of(L" \t\r\n", at)) != std::wstring::npos)
+    // The values that the file beside the program gave (the defaults for what it did not give), and those
+    // in effect once the per-user copy was applied: the file beside the program gets its own values back,
+    // and those this copy changed since, so that the values of one user's copy never reach the others.
+    ProgramSettings beside;
+    ProgramSettings inEffect;
+    // knownControllers as last read or written: what this copy changed since is what it writes.
+    std::vector<ControllerEndpoint> known;
+    // The file beside the program is there but could not be read (an editor saved it as UTF-8, say): it
+    // holds the user's edit, and is left as it is rather than overwritten with defaults.
+    bool keepBeside = false;
+};
+
+LoadedSettings& Loaded()
+{
+    static LoadedSettings loaded;
+    return loaded;
+}
+
+enum class FileState
+{
+    Missing,
+    Read,
+    Unreadable, // it cannot be opened, or it is no settings file
+};
+
+FileState ReadContent(const std::wstring& path, SettingsFileContent& content)
+{
+    std::string bytes;
+    switch (Xml::readFileBytes(path, bytes))
     {
-        const std::size_t end = std::min(text.find_first_of(L" \t\r\n", at), text.size());
-        const std::wstring entry = text.substr(at, end - at);
-        if (const std::optional<ControllerEndpoint> endpoint = ParseEndpoint(entry); !endpoint)
-            settings.skippedKnownControllers.push_back(entry);
-        else if (std::find(settings.knownControllers.begin(), settings.knownControllers.end(), *endpoint) ==
-                 settings.knownControllers.end())
-            settings.knownControllers.push_back(*endpoint);
-        at = end;
+    case Xml::TextFileStatus::Missing:
+        return FileState::Missing;
+    case Xml::TextFileStatus::Read:
+        break;
+    default:
+        return FileState::Unreadable;
     }
+    std::optional<SettingsFileContent> read = ReadSettingsFile(bytes);
+    if (!read)
+        return FileState::Unreadable;
+    content = std::move(*read);
+    return FileState::Read;
 }
 
-// An attribute that is missing, or empty, leaves the setting as it was: a settings file that a first
-// run left without values must not turn the search time into 0 for good.
-void ReadSetting(const Xml::ConfigNode& root, const wchar_t* key, int32_t& setting)
+std::wstring EnvironmentValue(const wchar_t* name)
 {
-    const std::wstring* value = root.getAttribute(key);
-    if (value && !value->empty())
-        setting = Xml::decimalValue(*value);
+    std::wstring value(::GetEnvironmentVariableW(name, nullptr, 0), L'\0');
+    value.resize(::GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size())));
+    return value;
 }
 
-// Set by LoadSettings for a file that exists but could not be read.
-bool& keepFile()
+// The values the file beside the program gets: its own, but for those changed since the load.
+ProgramSettings BesideValues(const LoadedSettings& loaded, const ProgramSettings& now)
 {
-    static bool keep = false;
-    return keep;
+    ProgramSettings values = loaded.beside;
+    for (int32_t ProgramSettings::*number : {&ProgramSettings::udpSendPort, &ProgramSettings::udpRecvPort,
+                                             &ProgramSettings::searchTimeout, &ProgramSettings::probeCount})
+    {
+        if (now.*number != loaded.inEffect.*number)
+            values.*number = now.*number;
+    }
+    if (now.adapter != loaded.inEffect.adapter)
+        values.adapter = now.adapter;
+    return values;
+}
+
+// Writes the file beside the program over what it holds now; false when it is kept or cannot be written.
+bool SaveBeside(const std::wstring& path, const KnownControllerChanges& changes, SettingsSave& save)
+{
+    const LoadedSettings& loaded = Loaded();
+    SettingsFileContent onDisk;
+    // A file that became unreadable since the start is somebody's edit as well.
+    if (loaded.keepBeside || ReadContent(path, onDisk) == FileState::Unreadable)
+    {
+        save.besideUnreadable = true;
+        return false;
+    }
+    return Xml::writeFileWhole(path,
+                               BesideSettingsBytes(onDisk, BesideValues(loaded, Settings()), changes)) == 0;
+}
+
+// Writes the per-user copy over what it holds now: always when the file beside the program was not
+// written, otherwise only when it exists and knownControllers changed.
+bool SavePerUser(const std::wstring& path, const KnownControllerChanges& changes, bool besideWritten)
+{
+    if (path.empty())
+        return false;
+    SettingsFileContent onDisk;
+    const FileState state = ReadContent(path, onDisk);
+    if (state == FileState::Unreadable || (besideWritten && (state == FileState::Missing || changes.empty())))
+        return false;
+    ::CreateDirectoryW(path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
+    return Xml::writeFileWhole(path, PerUserSettingsBytes(onDisk, changes)) == 0;
 }
 
 } // namespace
@@ -70,52 +130,58 @@ std::wstring SettingsFilePath()
     return executable.empty() ? std::wstring() : Xml::withConfigExtension(executable);
 }
 
+std::wstring PerUserSettingsPath()
+{
+    const std::wstring folder = EnvironmentValue(L"LOCALAPPDATA");
+    return folder.empty() ? std::wstring() : folder + L"\\" + perUserFolder + L"\\" + perUserFile;
+}
+
 bool LoadSettings()
 {
     const std::wstring path = SettingsFilePath();
     if (path.empty())
         return false;
-    const bool existed = ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    Xml::ConfigDocument document(rootName);
-    const bool loaded = document.loadFromFile(path, false);
-    // A file that is there but cannot be read (an editor saved it as UTF-8, say) holds the user's edit:
-    // it is left as it is rather than overwritten with defaults at exit.
-    keepFile() = existed && !loaded;
-    if (loaded)
-    {
-        ProgramSettings& settings = Settings();
-        ReadSetting(document.root, sendPortKey, settings.udpSendPort);
-        ReadSetting(document.root, recvPortKey, settings.udpRecvPort);
-        ReadSetting(document.root, timeoutKey, settings.searchTimeout);
-        ReadSetting(document.root, probeCountKey, settings.probeCount);
-        if (const std::wstring* adapter = document.root.getAttribute(adapterKey))
-            settings.adapter = *adapter;
-        if (const std::wstring* known = document.root.getAttribute(knownKey))
-            ReadKnownControllers(*known, settings);
-    }
+    ProgramSettings& settings = Settings();
+    settings.knownControllers.clear();
+    settings.skippedKnownControllers.clear();
+    LoadedSettings& loaded = Loaded();
+    SettingsFileContent beside;
+    const FileState besideState = ReadContent(path, beside);
+    if (besideState == FileState::Read)
+        ApplySettingsFile(beside, settings);
+    else if (besideState == FileState::Missing)
+        // Created where it is looked for, so that it can be found and edited by hand.
+        Xml::writeFileWhole(path, SettingsFileBytes({}));
+    loaded.keepBeside = besideState == FileState::Unreadable;
+    loaded.beside = settings;
+
+    SettingsFileContent perUser;
+    if (ReadContent(PerUserSettingsPath(), perUser) == FileState::Read)
+        ApplySettingsFile(perUser, settings);
+    loaded.inEffect = settings;
+    loaded.known = settings.knownControllers;
     return true;
 }
 
-bool SaveSettings()
+SettingsSave SaveSettings()
 {
-    const std::wstring path = SettingsFilePath();
-    if (path.empty())
-        return false;
-    if (keepFile())
-        return true;
-    const ProgramSettings& settings = Settings();
-    Xml::ConfigDocument document(rootName);
-    document.root.setAttribute(sendPortKey, std::to_wstring(settings.udpSendPort));
-    document.root.setAttribute(recvPortKey, std::to_wstring(settings.udpRecvPort));
-    document.root.setAttribute(timeoutKey, std::to_wstring(settings.searchTimeout));
-    document.root.setAttribute(probeCountKey, std::to_wstring(settings.probeCount));
-    document.root.setAttribute(adapterKey, settings.adapter);
-    std::wstring known;
-    for (const ControllerEndpoint& endpoint : settings.knownControllers)
-        known += (known.empty() ? L"" : L" ") + EndpointText(endpoint);
-    document.root.setAttribute(knownKey, known);
-    document.saveToFile(path, false);
-    return true;
+    SettingsSave save;
+    save.besidePath = SettingsFilePath();
+    if (save.besidePath.empty())
+        return save;
+    save.perUserPath = PerUserSettingsPath();
+    LoadedSettings& loaded = Loaded();
+    const std::vector<ControllerEndpoint>& known = Settings().knownControllers;
+    const KnownControllerChanges changes = ChangesBetween(loaded.known, known);
+
+    const bool besideWritten = SaveBeside(save.besidePath, changes, save);
+    const bool perUserWritten = SavePerUser(save.perUserPath, changes, besideWritten);
+    save.store = besideWritten    ? SettingsStore::Beside
+                 : perUserWritten ? SettingsStore::PerUser
+                                  : SettingsStore::Nowhere;
+    if (besideWritten || perUserWritten)
+        loaded.known = known;
+    return save;
 }
 
 } // namespace OM::Norvatessa

@@ -9,12 +9,13 @@
 namespace OM::Norvatessa
 {
 
-// The program's own discovery settings, kept in an XML file beside the executable. An earlier version
-// of the program reads a file of this one, and ignores what it does not know.
+// The program's own discovery settings, kept in an XML file beside the executable, and, where that file
+// cannot be written, in a per-user copy applied over it (see SettingsFile.h). An earlier version of the
+// program reads a file of this one, and ignores what it does not know.
 //
-// One process-wide instance. It is loaded before the main window and the worker exist and written back
-// after both are gone; in between nothing changes it, so the worker reads it without a lock. The values
-// have no valid range and none is enforced.
+// One process-wide instance. It is loaded before the main window and the worker exist, and saved after
+// both are gone. In between only the worker changes it (knownControllers, when a controller is added by
+// address or forgotten, each change saved at once), so the worker reads it without a lock.
 struct ProgramSettings
 {
     int32_t udpSendPort = 2860;   // destination port of the discovery probe (its low 16 bits)
@@ -37,14 +38,39 @@ ProgramSettings& Settings();
 // The executable's full path with its extension replaced by ".config", of any length; empty when the
 // executable's path cannot be read.
 std::wstring SettingsFilePath();
+// The per-user copy, "%LOCALAPPDATA%\Norvatessa\norvatessa.config"; empty when the user has no such folder.
+std::wstring PerUserSettingsPath();
 
-// Start-up. Reads the settings file; a file that does not exist is created holding an empty root. A
-// value that the file does not give keeps its default; a value it gives is read as a decimal number, so
-// an explicit 0 is 0. False only when the executable's path cannot be read, and the program then ends.
+// Start-up. Reads the settings file beside the program, then applies the per-user copy over it. A file
+// beside the program that does not exist is created holding an empty root. A value that the files do not
+// give keeps its default; a value they give is read as a decimal number, so an explicit 0 is 0. False only
+// when the executable's path cannot be read, and the program then ends.
 bool LoadSettings();
 
-// Exit. Writes the values in effect to the settings file; a failure to write is not reported. False only
-// when the executable's path cannot be read.
-bool SaveSettings();
+// Where a save went.
+enum class SettingsStore
+{
+    Beside,  // the file beside the program
+    PerUser, // the per-user copy, since the file beside the program could not be written
+    Nowhere, // neither could be written: this copy's changes are lost at its exit
+    NoPath,  // the executable's path cannot be read, and nothing was tried
+};
+struct SettingsSave
+{
+    SettingsStore store = SettingsStore::NoPath;
+    bool besideUnreadable = false; // the file beside the program is there but cannot be read, and stays
+    std::wstring besidePath;
+    std::wstring perUserPath;
+
+    // False only when the executable's path cannot be read.
+    explicit operator bool() const { return store != SettingsStore::NoPath; }
+};
+
+// Exit, and each change of knownControllers. Writes the settings beside the program, whole or not at all,
+// over the file as it is on the disk (another copy of the program may have changed it meanwhile), with
+// knownControllers changed only as this copy changed them. Where that cannot be written, or where a file
+// that cannot be read is kept, the change goes to the per-user copy; the per-user copy, once it exists,
+// takes every change, so that an address forgotten here stays forgotten whichever file holds it.
+SettingsSave SaveSettings();
 
 } // namespace OM::Norvatessa

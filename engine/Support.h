@@ -4,6 +4,7 @@
 #include "engine/DiscoveredController.h"
 #include "engine/ExchangeFailure.h"
 #include "engine/NetworkAdapters.h"
+#include "engine/ProgramSettings.h"
 #include "engine/RequestRefusal.h"
 #include "xml/DeviceProperties.h"
 
@@ -37,8 +38,8 @@ struct DevicePropertiesResult
 // by posting window messages, never by sending them (see Helpers::Notifier).
 //
 // The slots keep their order: OnExchangeFailed, OnRequestRefused and OnSearchFailed were added so that no
-// exchange, read, write or search can end without the user learning of it; the last three tell the
-// course of a search as it goes.
+// exchange, read, write or search can end without the user learning of it; the next three tell the
+// course of a search as it goes, and the last where the settings went.
 class Support
 {
 public:
@@ -68,6 +69,8 @@ public:
     virtual void OnAddressConflict(const AddressConflict&) {}
     // As a search begins: an adapter the probe went out through, or could not (its error).
     virtual void OnAdapterProbed(const ProbedAdapter&) {}
+    // A controller was added by address or forgotten, and the settings were saved: where they went.
+    virtual void OnSettingsSaved(const SettingsSave&) {}
 
 protected:
     Support() = default;

@@ -84,10 +84,10 @@ std::wstring ConfigDocument::saveToString()
     return writeDocument(document, saveOptions());
 }
 
-void ConfigDocument::saveToFile(const std::wstring& path, bool replaceExtension)
+bool ConfigDocument::saveToFile(const std::wstring& path, bool replaceExtension)
 {
     const std::wstring file = replaceExtension ? withConfigExtension(path) : path;
-    writeUtf16File(file, saveToString());
+    return writeUtf16File(file, saveToString());
 }
 
 // The document is emptied first: a second load must not find the root element of the first.

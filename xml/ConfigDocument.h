@@ -20,9 +20,9 @@ public:
 
     // The whole document, starting with its declaration; lines end in a line feed.
     std::wstring saveToString();
-    // Writes the document as a UTF-16 file; with replaceExtension the path's extension becomes
-    // ".config" first. A file that cannot be written is left alone, without a report.
-    void saveToFile(const std::wstring& path, bool replaceExtension);
+    // Writes the document as a UTF-16 file, whole or not at all; with replaceExtension the path's
+    // extension becomes ".config" first. False when it cannot be written, and the file is then as it was.
+    bool saveToFile(const std::wstring& path, bool replaceExtension);
 
     // True when the text held a root element; root then holds what the document said.
     bool loadFromString(const std::wstring& text);

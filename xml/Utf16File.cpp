@@ -1,5 +1,7 @@
 #include "xml/Utf16File.h"
 
+#include "xml/WholeFileWrite.h"
+
 #include <cstdio>
 #include <memory>
 #include <sys/stat.h>
@@ -41,14 +43,14 @@ struct FileCloser
 using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
 #ifdef _WIN32
-UniqueFile openFile(const std::wstring& path, const wchar_t* mode)
+UniqueFile openForReading(const std::wstring& path)
 {
-    return UniqueFile(::_wfopen(path.c_str(), mode));
+    return UniqueFile(::_wfopen(path.c_str(), L"rb"));
 }
 #else
-UniqueFile openFile(const std::wstring& path, const wchar_t* mode)
+UniqueFile openForReading(const std::wstring& path)
 {
-    return UniqueFile(std::fopen(utf8Text(path).c_str(), mode[0] == L'r' ? "rb" : "wb"));
+    return UniqueFile(std::fopen(utf8Text(path).c_str(), "rb"));
 }
 #endif
 
@@ -156,20 +158,26 @@ std::string encodeUtf16Text(std::wstring_view text)
     return bytes;
 }
 
-TextFileStatus readUtf16File(const std::wstring& path, std::wstring& text)
+TextFileStatus readFileBytes(const std::wstring& path, std::string& bytes)
 {
     if (!textFileExists(path))
         return TextFileStatus::Missing;
-    UniqueFile file = openFile(path, L"rb");
+    UniqueFile file = openForReading(path);
     if (!file)
         return TextFileStatus::Unreadable;
-    std::string bytes;
+    bytes.clear();
     char buffer[16384];
     size_t count;
     while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
         bytes.append(buffer, count);
-    if (std::ferror(file.get()))
-        return TextFileStatus::Unreadable;
+    return std::ferror(file.get()) ? TextFileStatus::Unreadable : TextFileStatus::Read;
+}
+
+TextFileStatus readUtf16File(const std::wstring& path, std::wstring& text)
+{
+    std::string bytes;
+    if (const TextFileStatus status = readFileBytes(path, bytes); status != TextFileStatus::Read)
+        return status;
     std::optional<std::wstring> decoded = decodeUtf16Text(bytes);
     if (!decoded)
         return TextFileStatus::NotUtf16;
@@ -179,12 +187,7 @@ TextFileStatus readUtf16File(const std::wstring& path, std::wstring& text)
 
 bool writeUtf16File(const std::wstring& path, std::wstring_view text)
 {
-    UniqueFile file = openFile(path, L"wb");
-    if (!file)
-        return false;
-    const std::string bytes = encodeUtf16Text(text);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    return std::fclose(file.release()) == 0 && written;
+    return writeFileWhole(path, encodeUtf16Text(text)) == 0;
 }
 
 } // namespace OM::Xml

@@ -27,8 +27,10 @@ std::string encodeUtf16Text(std::wstring_view text);
 // The text as UTF-8, as Linux takes file names (a character beyond the first plane is one wchar_t there).
 std::string utf8Text(std::wstring_view text);
 
+// The file's bytes as they are: Read, Missing or Unreadable.
+TextFileStatus readFileBytes(const std::wstring& path, std::string& bytes);
 TextFileStatus readUtf16File(const std::wstring& path, std::wstring& text);
-// Replaces the file; false when it cannot be written completely.
+// Replaces the file whole (writeFileWhole); false when it cannot, and the file is then as it was.
 bool writeUtf16File(const std::wstring& path, std::wstring_view text);
 
 } // namespace OM::Xml

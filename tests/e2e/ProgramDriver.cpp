@@ -106,6 +106,11 @@ ProgramDriver::ProgramDriver(const std::wstring& source, const std::vector<std::
         ::CopyFileW(companion.c_str(), PathOf(FileName(companion)).c_str(), FALSE);
 }
 
+ProgramDriver::ProgramDriver(InPlace, const std::wstring& installed)
+    : folder(installed.substr(0, installed.find_last_of(L"\\/"))), executable(installed), ownsFolder(false)
+{
+}
+
 ProgramDriver::~ProgramDriver()
 {
     if (process && ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT)
@@ -113,6 +118,8 @@ ProgramDriver::~ProgramDriver()
         ::TerminateProcess(process.get(), 99);
         ::WaitForSingleObject(process.get(), 5000);
     }
+    if (!ownsFolder)
+        return;
     // The folder holds only files of ours.
     WIN32_FIND_DATAW found{};
     const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
@@ -176,6 +183,11 @@ HWND ProgramDriver::StatusBar()
 HWND ProgramDriver::ToolBar()
 {
     return ::FindWindowExW(MainWindow(), nullptr, TOOLBARCLASSNAMEW, nullptr);
+}
+
+HWND ProgramDriver::LogPane()
+{
+    return ::FindWindowExW(MainWindow(), nullptr, L"EDIT", nullptr);
 }
 
 std::wstring ProgramDriver::Status()

@@ -19,6 +19,11 @@ class ProgramDriver
 public:
     // Copies the executable (and the files given) into a new folder under the temporary folder.
     ProgramDriver(const std::wstring& executable, const std::vector<std::wstring>& companions = {});
+    // Runs the executable where it is, as it was installed, and leaves its folder alone.
+    struct InPlace
+    {
+    };
+    ProgramDriver(InPlace, const std::wstring& executable);
     ~ProgramDriver();
     ProgramDriver(const ProgramDriver&) = delete;
     ProgramDriver& operator=(const ProgramDriver&) = delete;
@@ -35,6 +40,7 @@ public:
     HWND List();
     HWND StatusBar();
     HWND ToolBar();
+    HWND LogPane();
     std::wstring Status();
     int RowCount();
     std::wstring Cell(int row, int column);
@@ -65,6 +71,7 @@ private:
 
     std::wstring folder;
     std::wstring executable;
+    bool ownsFolder = true;
     Helpers::UniqueHandle process;
     DWORD processId = 0;
 };

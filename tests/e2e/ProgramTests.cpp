@@ -10,6 +10,7 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <fstream>
 
 using namespace OM::Norvatessa;
@@ -52,13 +53,14 @@ protected:
     }
 
     // Waits for a search to have filled the list with `rows` rows.
-    bool ListShows(int rows, DWORD timeoutMs = 20000)
+    bool ListShows(int rows, DWORD timeoutMs = 20000) { return ListShows(program, rows, timeoutMs); }
+    static bool ListShows(ProgramDriver& shown, int rows, DWORD timeoutMs = 20000)
     {
         return ProgramDriver::Until(
             [&] {
-                return program.RowCount() == rows &&
-                       program.Status() == (rows == 0 ? L"Контроллеры не найдены" : L"Готово") &&
-                       ::IsWindowEnabled(program.List());
+                return shown.RowCount() == rows &&
+                       shown.Status() == (rows == 0 ? L"Контроллеры не найдены" : L"Готово") &&
+                       ::IsWindowEnabled(shown.List());
             },
             timeoutMs);
     }
@@ -85,11 +87,12 @@ protected:
     }
 
     // Closes the program as the user does, and checks that it ends normally.
-    void Close()
+    void Close() { Close(program); }
+    static void Close(ProgramDriver& closed)
     {
-        ::PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
-        EXPECT_TRUE(program.WaitForExit(15000));
-        EXPECT_EQ(program.ExitCode(), 1u);
+        ::PostMessageW(closed.MainWindow(), WM_CLOSE, 0, 0);
+        EXPECT_TRUE(closed.WaitForExit(15000));
+        EXPECT_EQ(closed.ExitCode(), 1u);
     }
 
     ProgramDriver program{WindowsPath(NORVATESSA_PROGRAM)};
@@ -361,4 +364,121 @@ TEST_F(ProgramTest, SettingsSavedToAFileAreWrittenBackFromItAfterTheSheetConfirm
     ASSERT_TRUE(ProgramDriver::Until([&] { return program.Cell(0, 0) == L"Склад"; }));
     EXPECT_EQ(Show(controller), saved);
     Close();
+}
+
+namespace
+{
+
+// A folder of the test's own as the programs' %LOCALAPPDATA% while it lives; the test's own value after.
+class LocalAppData
+{
+public:
+    LocalAppData()
+    {
+        wchar_t base[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, base);
+        folder = std::wstring(base) + L"norvatessa-e2e-профиль-" + std::to_wstring(::GetCurrentProcessId());
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        wchar_t value[MAX_PATH] = {};
+        ::GetEnvironmentVariableW(L"LOCALAPPDATA", value, MAX_PATH);
+        before = value;
+        ::SetEnvironmentVariableW(L"LOCALAPPDATA", folder.c_str());
+    }
+    ~LocalAppData()
+    {
+        ::SetEnvironmentVariableW(L"LOCALAPPDATA", before.c_str());
+        ::DeleteFileW(Copy().c_str());
+        ::RemoveDirectoryW((folder + L"\\Norvatessa").c_str());
+        ::RemoveDirectoryW(folder.c_str());
+    }
+    LocalAppData(const LocalAppData&) = delete;
+    LocalAppData& operator=(const LocalAppData&) = delete;
+
+    // Where the program keeps the user's copy of its settings.
+    std::wstring Copy() const { return folder + L"\\Norvatessa\\norvatessa.config"; }
+
+private:
+    std::wstring folder;
+    std::wstring before;
+};
+
+std::string FileBytes(const std::wstring& path)
+{
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+int Occurrences(const std::wstring& text, const std::wstring& part)
+{
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
+// "Добавить по адресу..." as the user fills it in: the address, the port as it stands (80), OK.
+void AddByAddress(ProgramDriver& program, std::uint32_t address)
+{
+    program.Command(ID_ADD_CONTROLLER);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(ProgramDriver::Until(
+        [&] { return (dialog = program.DialogTitled(L"Добавить по адресу")) != nullptr; }));
+    ::SendDlgItemMessageW(dialog, IDC_ADD_ADDRESS, IPM_SETADDRESS, 0, static_cast<LPARAM>(address));
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+} // namespace
+
+// Installed for all users, the program lives in a folder that its user may not write. CTest runs this
+// test alone with the folder mounted read-only where Wine writes files (testenv run --read-only); its
+// settings file is the administrator's, and names a controller of its own.
+TEST_F(ProgramTest, AddressesAddedWhereTheFolderIsReadOnlyAreKeptInTheUsersCopy)
+{
+    const char* installed = std::getenv("NORVATESSA_READ_ONLY_PROGRAM");
+    if (installed == nullptr)
+        GTEST_SKIP() << "runs as e2e_program_tests.read_only";
+    ProgramDriver readOnly(ProgramDriver::InPlace{}, WindowsPath(installed));
+    const std::wstring beside = readOnly.PathOf(L"norvatessa.config");
+    ASSERT_FALSE(
+        OM::Helpers::UniqueFileHandle(::CreateFileW(readOnly.PathOf(L"проба").c_str(), GENERIC_WRITE, 0,
+                                                    nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr)))
+        << "the program's folder can be written";
+    const std::string administrators = FileBytes(beside);
+    const LocalAppData user;
+    // None of them answers a search, as behind a router; the last is the administrator's.
+    const std::uint32_t first = Add("loss=100 name=Первый");
+    const std::uint32_t second = Add("loss=100 name=Второй");
+    ASSERT_EQ(Add("loss=100 name=Администратора"), 0x7F000004u);
+
+    ASSERT_TRUE(readOnly.Start());
+    ASSERT_TRUE(ListShows(readOnly, 1));
+    AddByAddress(readOnly, first);
+    ASSERT_TRUE(ListShows(readOnly, 2));
+    AddByAddress(readOnly, second);
+    ASSERT_TRUE(ListShows(readOnly, 3));
+    // Each address was saved as it was added; a search started after that logs after what the saves said.
+    readOnly.Command(ID_NEW_SEARCH);
+    std::wstring log;
+    ASSERT_TRUE(ProgramDriver::Until([&] {
+        log = ProgramDriver::Text(readOnly.LogPane());
+        return Occurrences(log, L"Поиск контроллеров...\r\n") == 2;
+    }));
+    EXPECT_EQ(
+        Occurrences(log, L"Файл настроек «" + beside +
+                             L"» записать нельзя; настройки сохранены для этого пользователя в файле «" +
+                             user.Copy() + L"»."),
+        1)
+        << log;
+    ASSERT_TRUE(ListShows(readOnly, 3));
+    Close(readOnly);
+    EXPECT_EQ(FileBytes(beside), administrators);
+
+    // The next start reads the administrator's file, and the user's copy over it.
+    ASSERT_TRUE(readOnly.Start());
+    ASSERT_TRUE(ListShows(readOnly, 3));
+    std::vector<std::wstring> addresses;
+    for (int row = 0; row < 3; ++row)
+        addresses.push_back(readOnly.Cell(row, 1));
+    EXPECT_THAT(addresses, ::testing::UnorderedElementsAre(L"127.0.0.2", L"127.0.0.3", L"127.0.0.4"));
+    Close(readOnly);
 }

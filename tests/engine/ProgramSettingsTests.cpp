@@ -1,6 +1,6 @@
-// The settings file beside this very executable, as the program keeps it beside its own. CTest runs
-// these tests twice: from the build folder, and from a copy in a folder whose path is longer than 260
-// characters.
+// The settings file beside this very executable, as the program keeps it beside its own, and the per-user
+// copy in a %LOCALAPPDATA% of the test's own. CTest runs these tests twice: from the build folder, and from
+// a copy in a folder whose path is longer than 260 characters.
 #include "engine/ProgramSettings.h"
 
 #include "helpers/UniqueHandle.h"
@@ -68,8 +68,18 @@ protected:
         ASSERT_FALSE(path.empty());
         ::DeleteFileW(path.c_str());
         Settings() = ProgramSettings();
+        userFolder = path + L".пользователь";
+        ::SetEnvironmentVariableW(L"LOCALAPPDATA", userFolder.c_str());
+        perUser = PerUserSettingsPath();
+        ASSERT_EQ(perUser, userFolder + L"\\Norvatessa\\norvatessa.config");
     }
-    void TearDown() override { ::DeleteFileW(path.c_str()); }
+    void TearDown() override
+    {
+        ::DeleteFileW(path.c_str());
+        ::DeleteFileW(perUser.c_str());
+        ::RemoveDirectoryW((userFolder + L"\\Norvatessa").c_str());
+        ::RemoveDirectoryW(userFolder.c_str());
+    }
 
     void ExpectSettings(int32_t sendPort, int32_t recvPort, int32_t timeout)
     {
@@ -79,6 +89,8 @@ protected:
     }
 
     std::wstring path;
+    std::wstring userFolder;
+    std::wstring perUser;
 };
 
 } // namespace
@@ -187,4 +199,38 @@ TEST_F(SettingsFile, UnreadableFileKeepsTheDefaultsAndIsLeftAsItIs)
     EXPECT_EQ(BytesOf(path), SettingsFileWith(L"<config adapter=\"\" knownControllers=\"\" probeCount=\"5\" "
                                               L"searchTimeout=\"1\" udpRecvPort=\"30303\" "
                                               L"udpSendPort=\"2861\" />"));
+}
+
+// Two copies of the program ran at once, each with what it read at its start, and the other one closed
+// first: each keeps what it added, and what either forgot stays forgotten. The per-user copy, left by an
+// earlier run whose folder could not be written, is applied over the file beside the program.
+TEST_F(SettingsFile, EachCopyOfTheProgramSavesOnlyWhatItChanged)
+{
+    WriteBytes(path,
+               SettingsFileWith(L"<config knownControllers=\"10.1.0.1:80 10.1.0.2:80 10.1.0.6:80\" />"));
+    ASSERT_TRUE(::CreateDirectoryW(userFolder.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((userFolder + L"\\Norvatessa").c_str(), nullptr));
+    WriteBytes(perUser, SettingsFileWith(L"<config forgottenControllers=\"10.1.0.6:80\" "
+                                         L"knownControllers=\"10.1.0.5:80\" searchTimeout=\"900\" />"));
+    ASSERT_TRUE(LoadSettings());
+    EXPECT_EQ(Settings().knownControllers,
+              (std::vector<ControllerEndpoint>{{0x0A010001, 80}, {0x0A010002, 80}, {0x0A010005, 80}}));
+    EXPECT_EQ(Settings().searchTimeout, 900);
+
+    // The other copy forgot 10.1.0.1 and added 10.1.0.3; this one adds 10.1.0.4 and forgets 10.1.0.5.
+    WriteBytes(path,
+               SettingsFileWith(L"<config knownControllers=\"10.1.0.2:80 10.1.0.6:80 10.1.0.3:80\" />"));
+    Settings().knownControllers = {{0x0A010001, 80}, {0x0A010002, 80}, {0x0A010004, 80}};
+    const SettingsSave save = SaveSettings();
+    EXPECT_EQ(save.store, SettingsStore::Beside);
+    // The user's own value stays the user's: the file beside the program keeps its default.
+    EXPECT_EQ(BytesOf(path),
+              SettingsFileWith(L"<config adapter=\"\" knownControllers=\"10.1.0.2:80 10.1.0.6:80 "
+                               L"10.1.0.3:80 10.1.0.4:80\" probeCount=\"5\" searchTimeout=\"5000\" "
+                               L"udpRecvPort=\"30303\" udpSendPort=\"2860\" />"));
+
+    Settings() = ProgramSettings();
+    ASSERT_TRUE(LoadSettings());
+    EXPECT_EQ(Settings().knownControllers,
+              (std::vector<ControllerEndpoint>{{0x0A010002, 80}, {0x0A010003, 80}, {0x0A010004, 80}}));
 }

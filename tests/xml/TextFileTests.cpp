@@ -7,6 +7,11 @@
 #include <fstream>
 #include <iterator>
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 using namespace OM::Xml;
 namespace fs = std::filesystem;
 
@@ -151,6 +156,33 @@ TEST_F(TextFiles, FilesThatAreNotUtf16LoadAsFailedAndStayAsTheyWere)
         EXPECT_EQ(bytesOf(path(name)), bytes);
     }
 }
+
+#ifndef _WIN32
+// A disk that fills up half-way through a save: natively a file size limit makes the write fail after its
+// first bytes, as a full disk would. The file keeps what it held, whole, and no temporary file is left.
+TEST_F(TextFiles, ASaveThatFailsHalfWayLeavesTheFileAsItWas)
+{
+    ConfigDocument before(L"config");
+    before.root.setAttribute(L"knownControllers", L"10.1.0.7:80");
+    ASSERT_TRUE(before.saveToFile(path(L"настройки.config"), false));
+    const std::string saved = bytesOf(path(L"настройки.config"));
+
+    ConfigDocument after(L"config");
+    after.root.setAttribute(L"knownControllers", std::wstring(2000, L'x'));
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit small{saved.size() + 16, limit.rlim_max};
+    const auto signal = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = after.saveToFile(path(L"настройки.config"), false);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, signal);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(bytesOf(path(L"настройки.config")), saved);
+    EXPECT_FALSE(fs::exists(toPath(path(L"настройки.config.part"))));
+}
+#endif
 
 TEST_F(TextFiles, FolderInPlaceOfTheFileLoadsAsFailed)
 {

@@ -78,6 +78,7 @@ Page custom ModePage ModePageLeave
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !insertmacro MUI_PAGE_FINISH
 
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "Программа ${PRODUCT} будет удалена с компьютера. Копии настроек пользователей в папках %LOCALAPPDATA%\Norvatessa остаются."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -321,8 +322,11 @@ Section "Uninstall"
     Delete "$INSTDIR\norvatessa-cli.exe"
     Delete "$INSTDIR\norvatessa.chm"
     Delete "$INSTDIR\readme.txt"
-    ; The settings file that the program writes beside itself.
+    ; The settings file that the program writes beside itself, and the temporary file of a save that
+    ; was cut short. Each user's copy of the settings (%LOCALAPPDATA%\Norvatessa) is that user's, and
+    ; stays; the help says so.
     Delete "$INSTDIR\norvatessa.config"
+    Delete "$INSTDIR\norvatessa.config.part"
     Delete "$INSTDIR\uninstall.exe"
     ; Only if empty: files the user put there stay.
     RMDir "$INSTDIR"

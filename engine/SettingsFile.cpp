@@ -1,0 +1,164 @@
+#include "engine/SettingsFile.h"
+
+#include "xml/ConfigDocument.h"
+#include "xml/DecimalText.h"
+#include "xml/XmlEntities.h"
+#include "xml/Utf16File.h"
+
+#include <algorithm>
+
+namespace OM::Norvatessa
+{
+
+namespace
+{
+
+constexpr wchar_t rootName[] = L"config";
+constexpr wchar_t sendPortKey[] = L"udpSendPort";
+constexpr wchar_t recvPortKey[] = L"udpRecvPort";
+constexpr wchar_t timeoutKey[] = L"searchTimeout";
+constexpr wchar_t probeCountKey[] = L"probeCount";
+constexpr wchar_t adapterKey[] = L"adapter";
+constexpr wchar_t knownKey[] = L"knownControllers";
+constexpr wchar_t forgottenKey[] = L"forgottenControllers";
+
+bool Holds(const std::vector<ControllerEndpoint>& endpoints, const ControllerEndpoint& endpoint)
+{
+    return std::find(endpoints.begin(), endpoints.end(), endpoint) != endpoints.end();
+}
+
+// "A.B.C.D:PORT" entries separated by white space; an entry that is no address is set aside, and one
+// given twice counts once.
+void ReadEndpoints(const Xml::ConfigNode::Map& attributes, const wchar_t* key,
+                   std::vector<ControllerEndpoint>& endpoints, std::vector<std::wstring>& skipped)
+{
+    const auto found = attributes.find(key);
+    if (found == attributes.end())
+        return;
+    const std::wstring& text = found->second;
+    std::size_t at = 0;
+    while ((at = text.find_first_not_of(L" \t\r\n", at)) != std::wstring::npos)
+    {
+        const std::size_t end = std::min(text.find_first_of(L" \t\r\n", at), text.size());
+        const std::wstring entry = text.substr(at, end - at);
+        if (const std::optional<ControllerEndpoint> endpoint = ParseEndpoint(entry); !endpoint)
+            skipped.push_back(entry);
+        else if (!Holds(endpoints, *endpoint))
+            endpoints.push_back(*endpoint);
+        at = end;
+    }
+}
+
+std::wstring EndpointsText(const std::vector<ControllerEndpoint>& endpoints)
+{
+    std::wstring text;
+    for (const ControllerEndpoint& endpoint : endpoints)
+        text += (text.empty() ? L"" : L" ") + EndpointText(endpoint);
+    return text;
+}
+
+// An attribute that is missing, or empty, leaves the setting as it was: a settings file that a first
+// run left without values must not turn the search time into 0 for good.
+void ReadSetting(const Xml::ConfigNode::Map& attributes, const wchar_t* key, int32_t& setting)
+{
+    const auto found = attributes.find(key);
+    if (found != attributes.end() && !found->second.empty())
+        setting = Xml::decimalValue(found->second);
+}
+
+// The endpoints with the forgotten ones taken out and the added ones appended.
+std::vector<ControllerEndpoint> WithChanges(std::vector<ControllerEndpoint> endpoints,
+                                            const KnownControllerChanges& changes)
+{
+    std::erase_if(endpoints,
+                  [&](const ControllerEndpoint& endpoint) { return Holds(changes.forgotten, endpoint); });
+    for (const ControllerEndpoint& added : changes.added)
+    {
+        if (!Holds(endpoints, added))
+            endpoints.push_back(added);
+    }
+    return endpoints;
+}
+
+} // namespace
+
+std::optional<SettingsFileContent> ReadSettingsFile(std::string_view bytes)
+{
+    const std::optional<std::wstring> text = Xml::decodeUtf16Text(bytes);
+    if (!text)
+        return std::nullopt;
+    Xml::ConfigDocument document(rootName);
+    if (!document.loadFromString(*text))
+        return std::nullopt;
+    SettingsFileContent content;
+    content.attributes = document.root.attributes;
+    ReadEndpoints(content.attributes, knownKey, content.knownControllers, content.skipped);
+    ReadEndpoints(content.attributes, forgottenKey, content.forgottenControllers, content.skipped);
+    return content;
+}
+
+std::string SettingsFileBytes(const Xml::ConfigNode::Map& attributes)
+{
+    Xml::ConfigDocument document(rootName);
+    // The configuration layer writes values exactly as they are held: a value read from a reference
+    // ("&quot;") goes back as that reference, or the next start would find the file broken.
+    for (const auto& [key, value] : attributes)
+        document.root.setAttribute(key, Xml::encode(value, Xml::defaultEntities()));
+    return Xml::encodeUtf16Text(document.saveToString());
+}
+
+void ApplySettingsFile(const SettingsFileContent& file, ProgramSettings& settings)
+{
+    ReadSetting(file.attributes, sendPortKey, settings.udpSendPort);
+    ReadSetting(file.attributes, recvPortKey, settings.udpRecvPort);
+    ReadSetting(file.attributes, timeoutKey, settings.searchTimeout);
+    ReadSetting(file.attributes, probeCountKey, settings.probeCount);
+    if (const auto adapter = file.attributes.find(adapterKey); adapter != file.attributes.end())
+        settings.adapter = adapter->second;
+    settings.knownControllers = WithChanges(
+        settings.knownControllers, KnownControllerChanges{file.knownControllers, file.forgottenControllers});
+    settings.skippedKnownControllers.insert(settings.skippedKnownControllers.end(), file.skipped.begin(),
+                                            file.skipped.end());
+}
+
+KnownControllerChanges ChangesBetween(const std::vector<ControllerEndpoint>& before,
+                                      const std::vector<ControllerEndpoint>& after)
+{
+    KnownControllerChanges changes;
+    for (const ControllerEndpoint& endpoint : after)
+    {
+        if (!Holds(before, endpoint))
+            changes.added.push_back(endpoint);
+    }
+    for (const ControllerEndpoint& endpoint : before)
+    {
+        if (!Holds(after, endpoint))
+            changes.forgotten.push_back(endpoint);
+    }
+    return changes;
+}
+
+std::string BesideSettingsBytes(const SettingsFileContent& onDisk, const ProgramSettings& values,
+                                const KnownControllerChanges& changes)
+{
+    Xml::ConfigNode::Map attributes = onDisk.attributes;
+    attributes[sendPortKey] = std::to_wstring(values.udpSendPort);
+    attributes[recvPortKey] = std::to_wstring(values.udpRecvPort);
+    attributes[timeoutKey] = std::to_wstring(values.searchTimeout);
+    attributes[probeCountKey] = std::to_wstring(values.probeCount);
+    attributes[adapterKey] = values.adapter;
+    attributes[knownKey] = EndpointsText(WithChanges(onDisk.knownControllers, changes));
+    return SettingsFileBytes(attributes);
+}
+
+std::string PerUserSettingsBytes(const SettingsFileContent& onDisk, const KnownControllerChanges& changes)
+{
+    Xml::ConfigNode::Map attributes = onDisk.attributes;
+    attributes[knownKey] = EndpointsText(WithChanges(onDisk.knownControllers, changes));
+    // An address added again is no longer forgotten.
+    attributes[forgottenKey] = EndpointsText(
+        WithChanges(onDisk.forgottenControllers, KnownControllerChanges{changes.forgotten, changes.added}));
+    return SettingsFileBytes(attributes);
+}
+
+} // namespace OM::Norvatessa
