@@ -84,8 +84,9 @@ std::optional<Xml::DeviceProperties> ReadController(ControllerSession& session, 
         port = target.knownPort;
     if (!port && !session.Knows(target.address))
     {
-        problems = {session.SearchFailure() ? CliText::NotSearched(target.address)
-                                            : CliText::NotFound(target.address, searchMs)};
+        session.Missed(session.SearchFailure() ? CliText::NotSearched(target.address)
+                                               : CliText::NotFound(target.address, searchMs));
+        problems = session.Problems();
         return std::nullopt;
     }
     std::optional<Xml::DeviceProperties> properties =

@@ -4,6 +4,8 @@
 #include "device/ExchangeLabels.h"
 #include "engine/FailureText.h"
 
+#include <utility>
+
 namespace OM::Norvatessa::Cli
 {
 
@@ -71,6 +73,13 @@ std::optional<ControllerSession::Written> ControllerSession::Write(std::uint32_t
     if (!problems.empty() || !received)
         return std::nullopt;
     return Written{movedTo.value_or(address), received->properties};
+}
+
+void ControllerSession::Missed(std::wstring problem)
+{
+    Begin(0);
+    problems.push_back(std::move(problem));
+    unanswered = !searchFailure;
 }
 
 void ControllerSession::Begin(std::int32_t tag)

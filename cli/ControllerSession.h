@@ -44,6 +44,9 @@ public:
     std::optional<Xml::DeviceProperties> Read(std::uint32_t address);
     // Reads a controller that no search has found, at its address and port; it joins the table.
     std::optional<Xml::DeviceProperties> ReadAt(const ControllerEndpoint& endpoint);
+    // A controller no request could go to: the last search did not hear it (it did not answer) or could
+    // not run. Problems() and Unanswered() then say so, rather than what the last request said of another.
+    void Missed(std::wstring problem);
     std::optional<Written> Write(std::uint32_t address, const Xml::DeviceProperties& properties);
     // The controller's document of the last successful Read, exactly as it arrived.
     const std::string& Answer() const noexcept { return received ? received->answer : noAnswer; }

@@ -142,4 +142,9 @@ TEST_F(RefusalTest, ControllerThatDidNotAnswerTheSearchExitsWithOne)
     EXPECT_EQ(result.exitCode, 1u) << result;
     EXPECT_THAT(result.err, HasSubstr("Контроллер 127.0.0.9 не ответил на поиск за 500 мс."));
     EXPECT_TRUE(Requests().empty());
+
+    // On a site it counts as one that did not answer, whatever the controller before it did.
+    const CliResult site = Cli({L"get", L"127.0.0.2", L"127.0.0.9", L"--format", L"csv"});
+    EXPECT_EQ(site.exitCode, 1u) << site;
+    EXPECT_THAT(site.err, HasSubstr("Готово: 1 из 2; не ответили: 1\r\n")) << site;
 }
