@@ -65,8 +65,10 @@ void HttpExchange::SetAuthorizationPrompt(AuthorizationPrompt* replacement) noex
 bool HttpExchange::OpenConnection(Connection& connection)
 {
     connection.Close();
+    // Controllers live on the local network: a workstation's proxy (a company laptop's, or `http_proxy`
+    // under Wine) cannot reach them, and would see every request with its credentials.
     UniqueInternetHandle session(
-        ::InternetOpenW(Agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC));
+        ::InternetOpenW(Agent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, INTERNET_FLAG_ASYNC));
     if (!session)
         return false;
     if (::InternetSetStatusCallbackW(session.get(), &PendingRequest::StatusCallback) ==
