@@ -1,8 +1,11 @@
 #pragma once
 
-#include "helpers/InternetHandles.h"
+#include "device/ConnectionHandles.h"
+
+#include <windows.h>
 
 #include <cstdint>
+#include <memory>
 
 namespace OM::Norvatessa
 {
@@ -16,19 +19,22 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // Closes the connection handle, then the session handle.
+    // Lets go of the session and connection handles: the closer closes them once no request under them
+    // runs any more. Never waits.
     void Close() noexcept
     {
-        connectHandle.reset();
-        internetHandle.reset();
+        handles.reset();
         answered = false;
     }
-    bool IsOpen() const noexcept { return internetHandle && connectHandle; }
+    bool IsOpen() const noexcept { return handles != nullptr; }
+    // The connection handle, null while closed.
+    HINTERNET ConnectHandle() const noexcept { return handles ? handles->Connect() : nullptr; }
 
     std::uint32_t address; // first dotted number in the most significant byte
     std::uint16_t port;    // of the controller's HTTP service; used by the next OpenConnection
-    Helpers::UniqueInternetHandle internetHandle; // the session
-    Helpers::UniqueInternetHandle connectHandle;  // closed before the session (member order)
+    // The session and connection handles (internetHandle, connectHandle), shared with the requests
+    // opened under them.
+    std::shared_ptr<ConnectionHandles> handles;
     // Set once the authorisation exchange has succeeded; kept when the connection is reopened.
     bool authorized = false;
     // Set once any answer has come on the open connection: a request that then finds it closed is resent.

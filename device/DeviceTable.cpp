@@ -25,8 +25,6 @@ void DeviceTable::RemoveDevice(std::uint32_t address)
 
 void DeviceTable::ClearDevices()
 {
-    for (auto& [address, device] : devices)
-        device->Close();
     devices.clear();
 }
 

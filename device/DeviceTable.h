@@ -26,10 +26,10 @@ public:
     // any device there. False, with nothing stored, when the connection cannot be opened.
     bool AddDevice(const DiscoveredController& controller);
 
-    // Forgets the device under the address, closing its connection.
+    // Forgets the device under the address; its connection goes to the closer.
     void RemoveDevice(std::uint32_t address);
 
-    // Closes every connection, in address order, and forgets every device.
+    // Forgets every device; their connections go to the closer.
     void ClearDevices();
 
     // When the table is empty: 0, and `controllers` is left as it is. Otherwise `controllers` becomes the

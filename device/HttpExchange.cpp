@@ -65,8 +65,10 @@ void HttpExchange::SetAuthorizationPrompt(AuthorizationPrompt* replacement) noex
 bool HttpExchange::OpenConnection(Connection& connection)
 {
     connection.Close();
+    // Controllers live on the local network: a workstation's proxy (a company laptop's, or `http_proxy`
+    // under Wine) cannot reach them, and would see every request with its credentials.
     UniqueInternetHandle session(
-        ::InternetOpenW(Agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC));
+        ::InternetOpenW(Agent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, INTERNET_FLAG_ASYNC));
     if (!session)
         return false;
     if (::InternetSetStatusCallbackW(session.get(), &PendingRequest::StatusCallback) ==
@@ -79,8 +81,7 @@ bool HttpExchange::OpenConnection(Connection& connection)
     if (!connect)
         return false;
     SetTimeouts(connect.get());
-    connection.internetHandle = std::move(session);
-    connection.connectHandle = std::move(connect);
+    connection.handles = std::make_shared<ConnectionHandles>(std::move(session), std::move(connect));
     return true;
 }
 
@@ -118,14 +119,14 @@ bool HttpExchange::Exchange(Connection& connection, HttpRequest& request, bool r
     if (verb == nullptr || !request.BodyFits() || IsStopping())
         return false;
 
-    const auto pending = std::make_shared<PendingRequest>();
+    const auto pending = std::make_shared<PendingRequest>(connection.handles);
     pending->headers = request.headers;
     pending->body = request.bodyBytes;
     const DWORD_PTR context = PendingRequest::NewContext(pending);
     const HINTERNET handle =
         pending->Valid() && cancelEvent
-            ? ::HttpOpenRequestW(connection.connectHandle.get(), verb, request.objectName.c_str(),
-                                 L"HTTP/1.1", L"", nullptr, RequestFlags, context)
+            ? ::HttpOpenRequestW(connection.ConnectHandle(), verb, request.objectName.c_str(), L"HTTP/1.1",
+                                 L"", nullptr, RequestFlags, context)
             : nullptr;
     if (handle == nullptr)
     {
@@ -140,8 +141,8 @@ bool HttpExchange::Exchange(Connection& connection, HttpRequest& request, bool r
     // A stop that came after the check above found no request to cancel: this one must not run either.
     if (IsStopping())
     {
-        if (const HINTERNET mine = currentRequest.exchange(nullptr))
-            ::InternetCloseHandle(mine);
+        currentRequest.store(nullptr);
+        ::InternetCloseHandle(handle);
         return false;
     }
     if (report)
@@ -296,8 +297,8 @@ bool HttpExchange::Exchange(Connection& connection, HttpRequest& request, bool r
     if (report)
         Report(connection, request, kind, reason, error);
 
-    if (const HINTERNET mine = currentRequest.exchange(nullptr))
-        ::InternetCloseHandle(mine);
+    currentRequest.store(nullptr);
+    ::InternetCloseHandle(handle);
     // A cancelled exchange gives no answer, not even the part that had arrived: a cut document must never
     // pass for a whole one.
     return kind == ExchangeCompleted;
@@ -306,6 +307,8 @@ bool HttpExchange::Exchange(Connection& connection, HttpRequest& request, bool r
 HttpExchange::Wait HttpExchange::Send(HINTERNET handle, const HttpRequest& request, PendingRequest& pending,
                                       ULONGLONG deadline, bool& sent, DWORD& error)
 {
+    if (IsCancelled())
+        return Wait::Cancelled; // nothing goes out once the exchange is cancelled, not even a resend
     ::ResetEvent(pending.Completed());
     pending.ResetCourse();
     const ULONGLONG connectBy = ::GetTickCount64() + ConnectTimeoutMs;
@@ -450,11 +453,8 @@ ExchangeFailureReason HttpExchange::UnansweredReason(const PendingRequest& pendi
 
 void HttpExchange::CancelExchange() noexcept
 {
-    if (const HINTERNET request = currentRequest.exchange(nullptr))
-    {
-        ::InternetCloseHandle(request);
+    if (currentRequest.exchange(nullptr) != nullptr)
         ::SetEvent(cancelEvent.get());
-    }
 }
 
 bool HttpExchange::IsStopping() const noexcept

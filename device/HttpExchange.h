@@ -22,9 +22,10 @@ namespace OM::Norvatessa
 //
 // Who runs what: everything runs on the device manager's worker thread (or, in the console program, on
 // the one thread that uses the manager), except CancelExchange, which the user-interface thread calls
-// while the worker waits for a controller. `currentRequest` is the only value both touch: whichever side
-// closes the request handle takes it out of the slot in one atomic exchange, so the handle is closed
-// exactly once.
+// while the worker waits for a controller. `currentRequest` is the only value both touch: CancelExchange
+// takes the request out of that slot in one atomic exchange and wakes the worker, and the exchange alone
+// closes its request. A handle closed by another thread could be given at once to the next handle this
+// process opens (Wine reuses the number), and the worker would go on with that one.
 //
 // Nothing here waits without a bound. The system runs each request on a thread of its own (WinINet's
 // asynchronous mode) while the worker waits for it with a deadline: an answer must arrive whole within
@@ -69,7 +70,8 @@ public:
     // Worker thread. One exchange; `report` says whether its course is reported.
     bool Exchange(Connection& connection, HttpRequest& request, bool report);
 
-    // User-interface thread. Closes the request in progress, if any: the exchange ends without an answer.
+    // User-interface thread. Ends the exchange in progress, if any, without an answer: the worker wakes and
+    // closes its request.
     void CancelExchange() noexcept;
 
 private:

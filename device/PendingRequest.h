@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/ConnectionHandles.h"
 #include "helpers/UniqueHandle.h"
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace OM::Norvatessa
 {
@@ -17,11 +19,15 @@ namespace OM::Norvatessa
 //
 // The system may report after the exchange has stopped waiting (it gave up at its deadline, or was
 // cancelled), so the record is shared: the exchange holds one reference, the request handle's context
-// holds another, which the status callback lets go when the system says the handle is closing.
+// holds another, which the status callback lets go when the system says the handle is closing. Until
+// then the record also keeps the connection that the request runs under from being closed.
 class PendingRequest
 {
 public:
-    PendingRequest() : completed(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+    explicit PendingRequest(std::shared_ptr<const ConnectionHandles> connection)
+        : connection(std::move(connection)), completed(::CreateEventW(nullptr, FALSE, FALSE, nullptr))
+    {
+    }
 
     // The context to give the request handle: a reference that StatusCallback releases.
     static DWORD_PTR NewContext(const std::shared_ptr<PendingRequest>& request)
@@ -73,7 +79,8 @@ public:
     DWORD pieceLength = 0;
 
 private:
-    Helpers::UniqueHandle completed; // auto-reset; set by each completion
+    std::shared_ptr<const ConnectionHandles> connection; // the handles the request was opened under
+    Helpers::UniqueHandle completed;                     // auto-reset; set by each completion
     std::atomic<DWORD> result{0};
     std::atomic<DWORD> error{0};
     std::atomic<bool> connected{false}; // a connection is made, or an open one is used

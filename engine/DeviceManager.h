@@ -85,8 +85,8 @@ public:
     {
         return devices.GetDevices(controllers);
     }
-    // Closes every connection and forgets every controller. From the user-interface thread only once the
-    // worker has stopped: while it may still run this does nothing rather than race it.
+    // Forgets every controller; their connections go to the closer. From the user-interface thread only
+    // once the worker has stopped: while it may still run this does nothing rather than race it.
     void ClearDevices();
 
     // Worker thread, while no exchange runs. Null restores the system's credentials dialog.
@@ -115,7 +115,7 @@ private:
 
     DeviceSearcher searcher;
     SupportNotifier observers;
-    HttpExchange exchange; // holds the request in progress, which CancelExchange closes
+    HttpExchange exchange; // holds the request in progress, which CancelExchange ends
     DeviceTable devices;
     PropertyAccess access;
     Helpers::RequestDispatcher<DeviceManager>::Queue requests;

@@ -1,6 +1,7 @@
 // Controllers that ask for credentials or do not answer, met by the real console program: every case
 // ends, with the window program's words and exit code 1.
 #include "device/HttpExchange.h"
+#include "helpers/WinsockHandles.h"
 #include "tests/cli/CliSiteTest.h"
 
 #include <gmock/gmock.h>
@@ -25,7 +26,55 @@ protected:
 
 constexpr char BossSecret[] = "Authorization: Basic Ym9zczpzZWNyZXQ="; // boss:secret
 
+// A proxy that only listens, so that a test can tell whether anyone tried to go through it.
+class ListeningProxy
+{
+public:
+    ListeningProxy() : listener(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP))
+    {
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
+        int length = sizeof at;
+        if (!listener || ::bind(listener.get(), reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0 ||
+            ::listen(listener.get(), 8) != 0 ||
+            ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&at), &length) != 0)
+            return;
+        url = L"http://127.0.0.1:" + std::to_wstring(::ntohs(at.sin_port));
+    }
+
+    // "http://127.0.0.1:PORT", empty when the listener could not be set up.
+    const std::wstring& Url() const noexcept { return url; }
+
+    // Whether a connection has come in by now.
+    bool Approached()
+    {
+        fd_set waiting;
+        FD_ZERO(&waiting);
+        FD_SET(listener.get(), &waiting);
+        timeval now{};
+        return ::select(0, &waiting, nullptr, nullptr, &now) == 1;
+    }
+
+private:
+    OM::Helpers::UniqueSocket listener;
+    std::wstring url;
+};
+
 } // namespace
+
+TEST_F(ExchangeFailureTest, ControllersAreReachedDirectlyWhateverProxyTheWorkstationHas)
+{
+    const std::uint32_t controller = Add("flag=2 admin=boss:secret");
+    ListeningProxy proxy;
+    ASSERT_FALSE(proxy.Url().empty());
+    const ScopedEnvironment proxyVariable(L"http_proxy", proxy.Url().c_str());
+
+    const CliResult result = Cli({L"get", Wide(controller), L"--user", L"boss", L"--password", L"secret"});
+    EXPECT_EQ(result.exitCode, 0u) << result;
+    EXPECT_TRUE(LastRequestCarried(BossSecret));
+    EXPECT_FALSE(proxy.Approached());
+}
 
 TEST_F(ExchangeFailureTest, DemandForCredentialsIsAnsweredFromTheCommandLineOrTheEnvironment)
 {

@@ -1,5 +1,6 @@
 // The HTTP exchange with real WinINet under Wine, against controllers of the simulator in the test
 // namespace, with the system's credentials dialog on the virtual display.
+#include "device/ConnectionCloser.h"
 #include "device/ExchangeLabels.h"
 #include "device/HttpExchange.h"
 #include "tests/device/CredentialsDialogAnswerer.h"
@@ -9,6 +10,7 @@
 
 #include <gmock/gmock.h>
 
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -67,6 +69,18 @@ protected:
         return ::GetTickCount64() - started;
     }
 
+    // Runs one request on the connection while another thread cancels it after `cancelAfterMs`.
+    bool Cancelled(Connection& connection, HttpRequest& request, DWORD cancelAfterMs)
+    {
+        std::thread canceller([this, cancelAfterMs] {
+            ::Sleep(cancelAfterMs);
+            exchange.CancelExchange();
+        });
+        const bool result = exchange.ExecuteRequest(connection, request);
+        canceller.join();
+        return result;
+    }
+
     RecordingSink sink;
     HttpExchange exchange{sink, nullptr};
 };
@@ -74,6 +88,14 @@ protected:
 HttpRequest Read()
 {
     return HttpRequest(PropertiesObject, ReadPropertiesLabel);
+}
+
+// Whether the system still knows the handle: it has not been closed.
+bool StillOpen(HINTERNET handle)
+{
+    DWORD type = 0;
+    DWORD size = sizeof type;
+    return ::InternetQueryOptionW(handle, INTERNET_OPTION_HANDLE_TYPE, &type, &size) != FALSE;
 }
 
 } // namespace
@@ -227,14 +249,32 @@ TEST_F(HttpExchangeTest, ExchangeCancelledWhileTheAnswerArrivesLeavesNoLateWrite
     const auto connection = Open(controller);
     connection->authorized = true;
     HttpRequest read = Read();
-    std::thread canceller([this] {
-        ::Sleep(3000);
-        exchange.CancelExchange();
-    });
-    EXPECT_FALSE(exchange.ExecuteRequest(*connection, read));
-    canceller.join();
+    EXPECT_FALSE(Cancelled(*connection, read, 3000));
     EXPECT_THAT(sink.events, ElementsAre("1 Запрос настроек контроллера", "2"));
     EXPECT_EQ(WordsWrittenBelowTheCallerMeanwhile(1000), 0);
+}
+
+TEST_F(HttpExchangeTest, ConnectionIsClosedOnlyOnceTheSystemHasFinishedEveryRequestUnderIt)
+{
+    const std::uint32_t controller = Add("http=stall");
+    const auto connection = Open(controller);
+    connection->authorized = true;
+    // The system gives up on the silent controller by itself 4 s after sending: until then the cancelled
+    // request goes on under the connection.
+    DWORD receiveMs = 4000;
+    ::InternetSetOptionW(connection->ConnectHandle(), INTERNET_OPTION_RECEIVE_TIMEOUT, &receiveMs,
+                         sizeof receiveMs);
+    HttpRequest read = Read();
+    EXPECT_FALSE(Cancelled(*connection, read, 300));
+    const HINTERNET connect = connection->ConnectHandle();
+    const ULONGLONG closed = ::GetTickCount64();
+    connection->Close();
+
+    ::Sleep(ConnectionCloser::GraceMs + 500);
+    EXPECT_TRUE(StillOpen(connect));
+    while (StillOpen(connect) && ::GetTickCount64() - closed < 30000)
+        ::Sleep(50);
+    EXPECT_FALSE(StillOpen(connect));
 }
 
 TEST_F(HttpExchangeTest, ConnectionThatIsNotOpenFailsWithoutSendingAnything)
@@ -281,6 +321,42 @@ TEST_F(HttpExchangeTest, CancelInTheCredentialsDialogAbortsTheExchange)
     EXPECT_FALSE(exchange.ExecuteRequest(*connection, read));
     EXPECT_THAT(sink.events, ElementsAre("1 Авторизация", "3", "2"));
     EXPECT_FALSE(connection->authorized);
+}
+
+// Runs a step of the test's own when the controller demands credentials.
+class PromptStep final : public AuthorizationPrompt
+{
+public:
+    explicit PromptStep(std::function<Outcome(HINTERNET)> step) : step(std::move(step)) {}
+    Outcome Ask(HINTERNET request, int) override { return step(request); }
+
+private:
+    std::function<Outcome(HINTERNET)> step;
+};
+
+TEST_F(HttpExchangeTest, CancelLeavesTheRequestOpenForTheExchangeWhichSendsNothingMore)
+{
+    const std::uint32_t controller = Add("flag=2 admin=boss:secret");
+    const auto connection = Open(controller);
+    connection->authorized = true;
+    bool requestOpen = false;
+    std::size_t requestsAtCancel = 0;
+    // The user-interface thread may cancel at any moment: here, as the demand is answered.
+    PromptStep prompt([&](HINTERNET request) {
+        exchange.CancelExchange();
+        requestOpen = StillOpen(request);
+        requestsAtCancel = Requests().size();
+        return AuthorizationPrompt::Outcome{AuthorizationPrompt::Answer::Retry};
+    });
+    exchange.SetAuthorizationPrompt(&prompt);
+    HttpRequest read = Read();
+    EXPECT_FALSE(exchange.ExecuteRequest(*connection, read));
+
+    EXPECT_TRUE(requestOpen);
+    EXPECT_THAT(sink.events, ElementsAre("1 Запрос настроек контроллера", "3", "4", "2"));
+    EXPECT_GT(requestsAtCancel, 0u);
+    ::Sleep(500); // a request sent after the cancel would have reached the controller by now
+    EXPECT_EQ(Requests().size(), requestsAtCancel);
 }
 
 TEST_F(HttpExchangeTest, FiveConfirmedDemandsEndTheLoopWithAnEmptyAnswer)
