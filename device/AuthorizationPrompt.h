@@ -28,6 +28,9 @@ public:
 
     // `attempt` counts the demands already answered during this exchange.
     virtual Outcome Ask(HINTERNET request, int attempt) = 0;
+    // Any thread: ends an Ask in progress as if the user had given up, so that a stopping program is not
+    // held by the question; nothing when none is in progress. A prompt that answers at once needs none.
+    virtual void Cancel() noexcept {}
 
 protected:
     ~AuthorizationPrompt() = default;
@@ -42,6 +45,7 @@ public:
 
     // The thread that asks (the worker).
     Outcome Ask(HINTERNET request, int attempt) override;
+    void Cancel() noexcept override { CancelOpen(); }
 
     // Any thread: closes the dialog open in this process as if the user had pressed Cancel, so that the
     // exchange that asked ends at once; nothing when none is open. The program asks on its one worker.

@@ -241,7 +241,7 @@ bool HttpExchange::Exchange(Connection& connection, HttpRequest& request, bool r
         }
         if (report)
             Report(connection, request, AuthorizationRequested);
-        const AuthorizationPrompt::Outcome asked = prompt->Ask(handle, retries);
+        const AuthorizationPrompt::Outcome asked = prompt.load()->Ask(handle, retries);
         if (asked.answer == AuthorizationPrompt::Answer::Cancelled)
         {
             userCancelled = true;

@@ -59,6 +59,8 @@ public:
 
     // Worker thread, while no exchange runs. Null restores the system's credentials dialog.
     void SetAuthorizationPrompt(AuthorizationPrompt* prompt) noexcept;
+    // Any thread. Ends a demand for credentials in progress as if the user had given up.
+    void CancelPrompt() noexcept { prompt.load()->Cancel(); }
 
     // Worker thread. (Re)opens the controller's session and connection handles.
     bool OpenConnection(Connection& connection);
@@ -110,7 +112,7 @@ private:
     HANDLE stopEvent;
     Helpers::UniqueHandle cancelEvent; // manual reset; set by CancelExchange to wake the worker
     SystemAuthorizationDialog systemDialog;
-    AuthorizationPrompt* prompt = &systemDialog;
+    std::atomic<AuthorizationPrompt*> prompt{&systemDialog}; // read by CancelPrompt on any thread
     std::atomic<HINTERNET> currentRequest{nullptr};
     std::vector<char> answerBuffer; // worker thread; reused by every exchange
 };

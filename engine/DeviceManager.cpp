@@ -66,7 +66,7 @@ DWORD DeviceManager::Stop()
     if (const HANDLE stop = StopEvent())
         ::SetEvent(stop);
     // The credentials dialog would hold the worker until the user answers it.
-    SystemAuthorizationDialog::CancelOpen();
+    exchange.CancelPrompt();
     searcher.Cancel();
     exchange.CancelExchange();
     return Thread::Stop();
