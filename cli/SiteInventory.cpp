@@ -1,6 +1,6 @@
 #include "cli/SiteInventory.h"
 
-#include "cli/JsonText.h"
+#include "engine/JsonText.h"
 #include "cli/PropertiesListing.h"
 #include "engine/AddressText.h"
 #include "engine/CsvText.h"
