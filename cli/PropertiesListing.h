@@ -22,7 +22,4 @@ enum class PropertiesFormat
 std::wstring PropertiesListing(const Xml::DeviceProperties& properties, PropertiesFormat format,
                                bool showPasswords, bool utf8 = false);
 
-// The six bytes as "00-1A-2B-00-00-02", the way the document writes them.
-std::wstring MacText(const std::array<std::uint8_t, 6>& mac);
-
 } // namespace OM::Norvatessa::Cli

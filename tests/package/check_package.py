@@ -200,7 +200,8 @@ QUOTED_SOURCES = [
     "cli/HelpText.cpp",
     "cli/Main.cpp",
     "cli/ControllerListing.cpp",
-    "cli/PropertiesListing.cpp",
+    "settings/SettingTable.cpp",
+    "settings/SettingListing.cpp",
 ]
 
 
