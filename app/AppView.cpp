@@ -453,16 +453,17 @@ std::wstring CAppView::LoadSettingsFrom(const std::wstring& path)
     const std::uint32_t address = RowAddress(row);
     ControllerSettings::SettingChanges& changes = read.changes;
     // A file without an address claims no other controller.
-    if (changes.ip && *changes.ip != address)
+    const std::optional<std::uint32_t> fileAddress = changes.Named(&Xml::DeviceProperties::ip);
+    if (fileAddress && *fileAddress != address)
     {
-        const std::wstring question = OtherControllersFileQuestion(path, *changes.ip, address);
+        const std::wstring question = OtherControllersFileQuestion(path, *fileAddress, address);
         if (::MessageBoxW(Owner(), question.c_str(), FileRefusedCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
             return L"";
         // The first four bytes of the MAC address are the device's in any case; another controller's file
         // leaves the whole address alone, so that no two controllers on the network share one.
-        changes.macTail.reset();
+        changes.Forget(&Xml::DeviceProperties::mac);
     }
-    changes.ip.reset();
+    changes.Forget(&Xml::DeviceProperties::ip);
     settingsFromFile = changes;
     DeviceManager::Instance().Post(GetDevicePropertiesRequest{address, this, LoadSettingsTag});
     return L"";

@@ -1,6 +1,6 @@
 #include "cli/ControllerListing.h"
 
-#include "cli/JsonText.h"
+#include "engine/JsonText.h"
 #include "engine/AddressText.h"
 #include "settings/ControllerListFile.h"
 

@@ -1,5 +1,7 @@
 #include "cli/HelpText.h"
 
+#include "settings/SettingTable.h"
+
 namespace OM::Norvatessa::Cli
 {
 
@@ -142,21 +144,10 @@ constexpr wchar_t Set[] =
 ничего не отправляется.
 
 Ключи:
-  name=ТЕКСТ               имя контроллера, до 16 символов
-  ip=A.B.C.D               IP-адрес
-  port=N                   HTTP-порт, 1–65535
-  mask=A.B.C.D             маска сети
-  gateway=A.B.C.D          шлюз
-  mac=XX-XX                два последних байта MAC-адреса
-  sensorN=digital|analog   тип датчика N (1–8)
-  contactN=open|closed     контакт датчика N: нормально разомкнутый или замкнутый
-  buzzer=on|off            гудок
-  ask-password=on|off      запрашивать пароль
-  admin-login=ИМЯ          имя администратора, до 15 символов
-  admin-password=ПАРОЛЬ    пароль администратора, до 15 символов
-  user-login=ИМЯ           имя пользователя
-  user-password=ПАРОЛЬ     пароль пользователя
+)";
 
+// Below the key list, which the table of settings gives.
+constexpr wchar_t SetKeysNote[] = LR"(
 В именах и паролях нельзя использовать знаки " \ < и & (в том числе в ссылках
 вида &amp; и &#34;), а в имени и пароле для входа ещё и двоеточие :.
 
@@ -206,9 +197,9 @@ constexpr wchar_t Restore[] =
 остаются прежними.
 )";
 
-std::wstring WithCredentials(const wchar_t* text)
+std::wstring WithCredentials(std::wstring_view text)
 {
-    std::wstring help = text;
+    std::wstring help(text);
     help += L"\nОбщие параметры:\n";
     help += Credentials;
     return help;
@@ -223,7 +214,7 @@ std::wstring HelpText(std::wstring_view command)
     if (command == L"get")
         return WithCredentials(Get);
     if (command == L"set")
-        return WithCredentials(Set);
+        return WithCredentials(Set + ControllerSettings::KeyListText() + SetKeysNote);
     if (command == L"backup")
         return WithCredentials(Backup);
     if (command == L"restore")

@@ -15,14 +15,11 @@ enum class PropertiesFormat
     Xml,  // the document exactly as the program would send it
 };
 
-// Passwords are left out (JSON), shown as hidden (text) or blanked (XML, whose root then says
-// passwordsOmitted="yes", so that a restore of it keeps the controller's passwords) unless
+// Passwords are left out (JSON), shown as hidden (text) or blanked (XML, whose root then says so, so that
+// a restore of it keeps the controller's passwords) unless
 // `showPasswords`. The XML declares UTF-8 when `utf8`, the encoding a file or a pipe gets it in; a console
 // shows the document as the program sends it.
 std::wstring PropertiesListing(const Xml::DeviceProperties& properties, PropertiesFormat format,
                                bool showPasswords, bool utf8 = false);
-
-// The six bytes as "00-1A-2B-00-00-02", the way the document writes them.
-std::wstring MacText(const std::array<std::uint8_t, 6>& mac);
 
 } // namespace OM::Norvatessa::Cli

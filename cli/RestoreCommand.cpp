@@ -134,15 +134,15 @@ ExitCode RunRestoreSite(const CommandLine& line, Console& console)
         SettingChanges& changes = read->changes;
         // The file's address names its controller, which keeps it; its port reaches a controller the
         // search does not hear.
-        if (!changes.ip)
+        const std::optional<std::uint32_t> address = changes.Named(&Xml::DeviceProperties::ip);
+        if (!address)
             return TellRefused(console, CliText::FileWithoutAddress(path));
-        const std::uint32_t address = *changes.ip;
-        changes.ip.reset();
-        const std::optional<std::uint16_t> port = changes.port;
-        const auto [known, added] = files.emplace(address, RestoreFile{path, std::move(*read)});
+        changes.Forget(&Xml::DeviceProperties::ip);
+        const std::optional<std::uint16_t> port = changes.Named(&Xml::DeviceProperties::tcpPort);
+        const auto [known, added] = files.emplace(*address, RestoreFile{path, std::move(*read)});
         if (!added)
-            return TellRefused(console, CliText::RepeatedFileAddress(known->second.path, path, address));
-        site.targets.push_back(SiteTarget{address, std::nullopt, port});
+            return TellRefused(console, CliText::RepeatedFileAddress(known->second.path, path, *address));
+        site.targets.push_back(SiteTarget{*address, std::nullopt, port});
     }
     std::optional<SiteRun> run = SiteRun::Prepare(line, console, std::move(site));
     if (!run)
@@ -185,17 +185,18 @@ ExitCode RunRestore(const CommandLine& line, Console& console)
     SettingChanges& changes = fromFile->changes;
     // A file without an address claims no other controller. The port of this controller's own file
     // reaches it when the search does not hear it.
-    if (!changes.ip || *changes.ip == target->address)
-        target->knownPort = changes.port;
-    if (changes.ip && *changes.ip != target->address)
+    const std::optional<std::uint32_t> fileAddress = changes.Named(&Xml::DeviceProperties::ip);
+    if (!fileAddress || *fileAddress == target->address)
+        target->knownPort = changes.Named(&Xml::DeviceProperties::tcpPort);
+    if (fileAddress && *fileAddress != target->address)
     {
         if (!toAddress)
-            return TellRefused(console, CliText::OtherControllersFile(file, *changes.ip, target->address));
+            return TellRefused(console, CliText::OtherControllersFile(file, *fileAddress, target->address));
         // The first four bytes of the MAC address are the device's in any case; another controller's
         // file leaves the whole address alone, so that no two controllers on the network share one.
-        changes.macTail.reset();
+        changes.Forget(&Xml::DeviceProperties::mac);
     }
-    changes.ip.reset();
+    changes.Forget(&Xml::DeviceProperties::ip);
     if (ListsOutcomes(line))
         return RestoreListed(line, console, RestoreFile{file, std::move(*fromFile)});
 

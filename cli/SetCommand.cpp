@@ -4,7 +4,7 @@
 #include "cli/SiteRun.h"
 #include "engine/AnsiText.h"
 #include "settings/SettingAssignments.h"
-#include "settings/SettingKeys.h"
+#include "settings/SettingTable.h"
 
 #include <algorithm>
 
@@ -15,21 +15,19 @@ using ControllerSettings::ApplySettingChanges;
 using ControllerSettings::ParsedSettingChanges;
 using ControllerSettings::ParseSettingChanges;
 using ControllerSettings::SettingChanges;
-namespace SettingKeys = ControllerSettings::SettingKeys;
 
 namespace
 {
 
-// The keys whose value must differ from one controller to the next: given to many, they would make
-// twins on the network.
-std::optional<const wchar_t*> OneControllerKey(const SettingChanges& changes)
+// A key whose value must differ from one controller to the next: given to many, it would make twins on
+// the network.
+std::optional<std::wstring> OneControllerKey(const SettingChanges& changes)
 {
-    if (changes.ip)
-        return SettingKeys::Ip;
-    if (changes.macTail)
-        return SettingKeys::Mac;
-    if (changes.name)
-        return SettingKeys::Name;
+    for (const ControllerSettings::SettingKey& key : ControllerSettings::AllSettingKeys())
+    {
+        if (key.setting->ownValue && changes.Names(key.key))
+            return key.key;
+    }
     return std::nullopt;
 }
 
@@ -102,7 +100,7 @@ ExitCode RunSet(const CommandLine& line, Console& console)
     const ParsedSettingChanges parsed = ParseSettingChanges(words, ThreadAnsiCodePage());
     if (parsed.error)
         return TellUsage(console, *parsed.error, line.command);
-    if (const std::optional<const wchar_t*> key = OneControllerKey(parsed.changes); key && site)
+    if (const std::optional<std::wstring> key = OneControllerKey(parsed.changes); key && site)
         return TellUsage(console, CliText::OneControllerKey(*key), line.command);
     std::optional<SiteTargets> targets = ReadSiteTargets(line, console, addresses);
     if (!targets)

@@ -16,10 +16,10 @@ struct InventoryRow
     Xml::DeviceProperties properties;
 };
 
-// The site's settings, one row per controller, ending in a line feed. CSV: one header line whose columns
-// are the keys of "set" (address, port, name, mask, gateway, mac, sensor1…8, contact1…8, buzzer,
-// ask-password, admin-login, user-login, and the two passwords last with `showPasswords`), RFC 4180 quoting,
-// the columns separated by `separator`. JSON: an array of the objects "get --format json" shows.
+// The site's settings, one row per controller, ending in a line feed. CSV: one header line, the
+// controller's address and then the keys of "set" (the passwords last, and only with `showPasswords`),
+// RFC 4180 quoting, the columns separated by `separator`. JSON: an array of the objects "get --format
+// json" shows.
 std::wstring InventoryCsv(const std::vector<InventoryRow>& rows, bool showPasswords, wchar_t separator);
 std::wstring InventoryJson(const std::vector<InventoryRow>& rows, bool showPasswords);
 

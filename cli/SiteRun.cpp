@@ -2,7 +2,7 @@
 
 #include "cli/CliText.h"
 #include "cli/CommandSupport.h"
-#include "cli/JsonText.h"
+#include "engine/JsonText.h"
 #include "engine/AddressText.h"
 
 #include <algorithm>

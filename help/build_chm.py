@@ -6,10 +6,14 @@ repository. The help viewer, however, takes the contents and the index in the co
 file's language (Russian: Windows-1251), so every text file is written out in Windows-1251 into a work
 folder, each page's charset declaration changed to match, and chmcmd compiles that copy.
 
-usage: build_chm.py CHMCMD SOURCE_DIR WORK_DIR OUTPUT
+Texts the build makes from the program's own sources come in as NAME=FILE (UTF-8): a page's line
+<!--#NAME--> becomes that text.
+
+usage: build_chm.py CHMCMD SOURCE_DIR WORK_DIR OUTPUT [NAME=FILE...]
 """
 
 import configparser
+import html
 import os
 import re
 import shutil
@@ -22,6 +26,8 @@ CODE_PAGE = "cp1251"
 SOURCE_CHARSET = re.compile(r"charset=utf-8", re.IGNORECASE)
 COMPILED_CHARSET = "charset=windows-1251"
 TEXT_SUFFIXES = {".htm", ".html", ".hhc", ".hhk", ".hhp", ".css"}
+# A line of a page that the build fills with a generated text.
+GENERATED_LINE = re.compile(r"^<!--#([a-z-]+)-->\n", re.MULTILINE)
 DECLARING_SUFFIXES = {".htm", ".html", ".hhc", ".hhk"}
 
 
@@ -45,12 +51,37 @@ def project_files(project: Path) -> list[str]:
     return names
 
 
-def converted(source: Path) -> bytes:
-    """The file's text in Windows-1251, with its charset declaration to match."""
+def generated_texts(arguments: list[str]) -> dict[str, str]:
+    """The generated texts by name, from NAME=FILE arguments."""
+    texts = {}
+    for argument in arguments:
+        name, separator, path = argument.partition("=")
+        if not separator:
+            raise HelpError(f"'{argument}' is not NAME=FILE")
+        texts[name] = Path(path).read_text(encoding="utf-8")
+    return texts
+
+
+def with_generated(text: str, generated: dict[str, str], source) -> str:
+    """The text with each line <!--#NAME--> replaced by the generated text NAME, as HTML."""
+
+    def replacement(match):
+        name = match.group(1)
+        if name not in generated:
+            raise HelpError(f"{source}: no generated text named '{name}'")
+        return html.escape(generated[name], quote=False)
+
+    return GENERATED_LINE.sub(replacement, text)
+
+
+def converted(source: Path, generated: dict[str, str]) -> bytes:
+    """The file's text in Windows-1251, with its charset declaration to match and the generated texts in
+    place."""
     try:
         text = source.read_text(encoding="utf-8")
     except UnicodeDecodeError as error:
         raise HelpError(f"{source}: not UTF-8 ({error})") from None
+    text = with_generated(text, generated, source)
     if source.suffix.lower() in DECLARING_SUFFIXES:
         text, count = SOURCE_CHARSET.subn(COMPILED_CHARSET, text)
         if count != 1:
@@ -67,7 +98,7 @@ def converted(source: Path) -> bytes:
     return text.encode(CODE_PAGE)
 
 
-def build(chmcmd: str, source_dir: Path, work_dir: Path, output: Path) -> None:
+def build(chmcmd: str, source_dir: Path, work_dir: Path, output: Path, generated: dict[str, str]) -> None:
     project = source_dir / "norvatessa.hhp"
     if work_dir.exists():
         shutil.rmtree(work_dir)
@@ -79,7 +110,7 @@ def build(chmcmd: str, source_dir: Path, work_dir: Path, output: Path) -> None:
         target = work_dir / name
         target.parent.mkdir(parents=True, exist_ok=True)
         if source.suffix.lower() in TEXT_SUFFIXES:
-            target.write_bytes(converted(source))
+            target.write_bytes(converted(source, generated))
         else:
             shutil.copyfile(source, target)
 
@@ -101,11 +132,11 @@ def build(chmcmd: str, source_dir: Path, work_dir: Path, output: Path) -> None:
 
 
 def main(argv: list[str]) -> int:
-    if len(argv) != 5:
+    if len(argv) < 5:
         print(__doc__.strip().splitlines()[-1], file=sys.stderr)
         return 2
     try:
-        build(argv[1], Path(argv[2]), Path(argv[3]), Path(argv[4]))
+        build(argv[1], Path(argv[2]), Path(argv[3]), Path(argv[4]), generated_texts(argv[5:]))
     except HelpError as error:
         print(f"build_chm: {error}", file=sys.stderr)
         return 1

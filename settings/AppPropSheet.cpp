@@ -1,11 +1,13 @@
 #include "settings/AppPropSheet.h"
 
+#include "settings/RecordComparison.h"
+
 namespace OM::Norvatessa
 {
 
 CAppPropSheet::CAppPropSheet(UINT captionId, UINT startPage, HWND parent)
-    : PropertySheet(captionId, startPage), network(data, original, refusal), access(data, original, refusal),
-      sensors(data, original), parentWindow(parent)
+    : PropertySheet(captionId, startPage), network(data, refusal), access(data, refusal), sensors(data),
+      parentWindow(parent)
 {
     AddPage(network.Page());
     AddPage(access.Page());
@@ -15,8 +17,11 @@ CAppPropSheet::CAppPropSheet(UINT captionId, UINT startPage, HWND parent)
 INT_PTR CAppPropSheet::DoModal(HWND parent)
 {
     original = data;
-    const INT_PTR result = PropertySheet::DoModal(parent != nullptr ? parent : parentWindow);
-    return result > 0 ? IDOK : IDCANCEL;
+    if (PropertySheet::DoModal(parent != nullptr ? parent : parentWindow) <= 0)
+        return IDCANCEL;
+    // The pages' applies have started the marks afresh and marked the passwords typed anew.
+    data.changed |= ControllerSettings::ChangeMarks(data, original);
+    return IDOK;
 }
 
 } // namespace OM::Norvatessa

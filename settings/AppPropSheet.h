@@ -33,7 +33,7 @@ public:
     CAppPropSheet_Page_03<CData>& SensorsPage() noexcept { return sensors; }
 
 private:
-    CData original; // `data` as it was when the sheet began, which the pages compare with
+    CData original; // `data` as it was when the sheet began, which the marks compare with
     SheetRefusal refusal;
     CAppPropSheet_Page_01<CData> network;
     CAppPropSheet_Page_02<CData> access;

@@ -20,8 +20,8 @@ namespace OM::Norvatessa
 {
 
 // The network page: the controller's name, address, port, mask, gateway and the last two bytes of its MAC
-// address. Its apply runs first on every OK, so it starts the change marks afresh; it compares with the
-// settings as they were read, so the marks say what changed however many OKs it took.
+// address. Its apply runs first on every OK, so it starts the change marks afresh; once OK holds, the
+// sheet marks what differs from the settings as they were read, however many OKs it took.
 template <typename CData>
 class CAppPropSheet_Page_01 : public Ui::PropertyPageImpl<CAppPropSheet_Page_01<CData>>
 {
@@ -31,8 +31,8 @@ public:
     static constexpr int NameLimit = 16;
     static constexpr int NameReadLimit = 255;
 
-    CAppPropSheet_Page_01(CData& data, const CData& original, SheetRefusal& refusal)
-        : Base(IDD_NETWORK_PAGE, IDS_NETWORK_PAGE), data(data), original(original), refusal(refusal)
+    CAppPropSheet_Page_01(CData& data, SheetRefusal& refusal)
+        : Base(IDD_NETWORK_PAGE, IDS_NETWORK_PAGE), data(data), refusal(refusal)
     {
     }
 
@@ -84,12 +84,6 @@ public:
         data.tcpPort = *port;
         data.mac[4] = *fifth;
         data.mac[5] = *sixth;
-        Mark(data.name != original.name, Xml::PropName);
-        Mark(data.ip != original.ip, Xml::PropIp);
-        Mark(data.mask != original.mask, Xml::PropMask);
-        Mark(data.gateway != original.gateway, Xml::PropGateway);
-        Mark(data.tcpPort != original.tcpPort, Xml::PropTcpPort);
-        Mark(data.mac[4] != original.mac[4] || data.mac[5] != original.mac[5], Xml::PropMac);
         return true;
     }
 
@@ -139,14 +133,7 @@ private:
         return address;
     }
 
-    void Mark(bool differs, std::uint32_t mark)
-    {
-        if (differs)
-            data.changed |= mark;
-    }
-
     CData& data;
-    const CData& original;
     SheetRefusal& refusal;
 };
 

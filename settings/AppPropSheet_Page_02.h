@@ -26,8 +26,8 @@ class CAppPropSheet_Page_02 : public Ui::PropertyPageImpl<CAppPropSheet_Page_02<
 public:
     static constexpr int TextLimit = 15;
 
-    CAppPropSheet_Page_02(CData& data, const CData& original, SheetRefusal& refusal)
-        : Base(IDD_ACCESS_PAGE, IDS_ACCESS_PAGE), data(data), original(original), refusal(refusal)
+    CAppPropSheet_Page_02(CData& data, SheetRefusal& refusal)
+        : Base(IDD_ACCESS_PAGE, IDS_ACCESS_PAGE), data(data), refusal(refusal)
     {
     }
 
@@ -74,13 +74,12 @@ public:
         data.userName = userName;
         data.userPassword = userPassword;
         data.askPassword = askPassword;
-        // A password typed anew counts as a change even when it is the old one, or empty.
-        if (adminChanged || data.adminName != original.adminName)
+        // A password typed anew counts as a change even when it is the old one, or empty; what differs
+        // from the settings as read, the sheet marks.
+        if (adminChanged)
             data.changed |= Xml::PropAdmin;
-        if (userChanged || data.userName != original.userName)
+        if (userChanged)
             data.changed |= Xml::PropUser;
-        if (data.askPassword != original.askPassword)
-            data.changed |= Xml::PropFlags;
         return true;
     }
 
@@ -133,7 +132,6 @@ private:
     }
 
     CData& data;
-    const CData& original;
     SheetRefusal& refusal;
 };
 

@@ -22,10 +22,7 @@ class CAppPropSheet_Page_03 : public Ui::PropertyPageImpl<CAppPropSheet_Page_03<
 public:
     static constexpr int Sensors = 8;
 
-    CAppPropSheet_Page_03(CData& data, const CData& original)
-        : Base(IDD_SENSORS_PAGE, IDS_SENSORS_PAGE), data(data), original(original)
-    {
-    }
+    explicit CAppPropSheet_Page_03(CData& data) : Base(IDD_SENSORS_PAGE, IDS_SENSORS_PAGE), data(data) {}
 
     bool ProcessPageMessage(UINT message, WPARAM, LPARAM, INT_PTR& result)
     {
@@ -47,8 +44,6 @@ public:
             data.sensorInverted[index] = Selected(IDC_SENSOR_INVERSION_FIRST + sensor) == 0 ? 1 : 0;
         }
         data.buzzer = ::IsDlgButtonChecked(this->window, IDC_BEEP) == BST_CHECKED;
-        if (data.buzzer != original.buzzer)
-            data.changed |= Xml::PropFlags;
         return true;
     }
 
@@ -82,7 +77,6 @@ private:
     }
 
     CData& data;
-    const CData& original;
 };
 
 } // namespace OM::Norvatessa

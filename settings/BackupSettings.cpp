@@ -1,7 +1,6 @@
 #include "settings/BackupSettings.h"
 
 #include "engine/FileText.h"
-#include "settings/SettingKeys.h"
 #include "settings/SettingText.h"
 #include "settings/ValueChecks.h"
 #include "xml/ConfigDocument.h"
@@ -32,86 +31,75 @@ std::optional<std::uint8_t> ByteFromText(const std::wstring& text)
     return static_cast<std::uint8_t>(value);
 }
 
-// Reads the attributes one by one; the first that is refused ends the reading.
-class AttributeReader
+// The parts of `text` between separators, empty ones included.
+std::vector<std::wstring> Split(const std::wstring& text, wchar_t separator)
 {
-public:
-    AttributeReader(BackupSettings& settings, const CodePage& codePage)
-        : settings(settings), codePage(codePage)
-    {
-    }
+    std::vector<std::wstring> parts;
+    std::size_t start = 0;
+    for (std::size_t found; (found = text.find(separator, start)) != std::wstring::npos; start = found + 1)
+        parts.push_back(text.substr(start, found - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
 
-    // The value of "set"'s `key`.
-    void Setting(const std::wstring& attribute, const std::wstring& value, const wchar_t* key)
-    {
-        if (const std::optional<Refusal> refusal = TakeSetting(settings.changes, key, value, codePage);
-            refusal && *refusal)
-            Refuse(attribute, **refusal);
-    }
-
-    // Six bytes, of which "restore" may take the last two: the first four are the device's.
-    void Mac(const std::wstring& attribute, const std::wstring& value)
-    {
-        std::vector<std::wstring> parts;
-        std::size_t start = 0;
-        for (std::size_t dash; (dash = value.find(L'-', start)) != std::wstring::npos; start = dash + 1)
-            parts.push_back(value.substr(start, dash - start));
-        parts.push_back(value.substr(start));
-        std::array<std::uint8_t, 6> bytes{};
-        for (std::size_t index = 0; index < parts.size(); ++index)
-        {
-            const std::optional<std::uint8_t> byte = MacByteFromText(parts[index]);
-            if (!byte || parts.size() != bytes.size())
-                return Refuse(attribute, SettingText::MacAddress);
-            bytes[index] = *byte;
-        }
-        settings.changes.macTail = std::array<std::uint8_t, 2>{bytes[4], bytes[5]};
-    }
-
-    // One bit per input, input 1 in bit 0.
-    void Sensors(const std::wstring& attribute, const std::wstring& value,
-                 std::array<std::optional<std::uint8_t>, 8>& inputs)
-    {
-        const std::optional<std::uint8_t> bits = ByteFromText(value);
-        if (!bits)
-            return Refuse(attribute, SettingText::ByteValue);
-        for (std::size_t input = 0; input < inputs.size(); ++input)
-            inputs[input] = static_cast<std::uint8_t>(*bits >> input & 1);
-    }
-
-    // "LOGIN:PASSWORD".
-    void Credentials(const std::wstring& attribute, const std::wstring& value, const wchar_t* loginKey,
-                     const wchar_t* passwordKey)
-    {
-        const std::size_t colon = value.find(L':');
-        if (colon == std::wstring::npos || value.find(L':', colon + 1) != std::wstring::npos)
-            return Refuse(attribute, SettingText::CredentialsPair);
-        Setting(attribute, value.substr(0, colon), loginKey);
-        Setting(attribute, value.substr(colon + 1), passwordKey);
-    }
-
-    // Bit 0 the buzzer, bit 1 the demand for a password.
-    void Flags(const std::wstring& attribute, const std::wstring& value)
-    {
-        const std::optional<std::uint8_t> flags = ByteFromText(value);
-        if (!flags)
-            return Refuse(attribute, SettingText::ByteValue);
-        settings.changes.buzzer = (*flags & 1) != 0;
-        settings.changes.askPassword = (*flags & 2) != 0;
-    }
-
-    bool Refused() const noexcept { return settings.refusal.has_value(); }
-
-private:
-    void Refuse(const std::wstring& attribute, std::wstring reason)
-    {
-        if (!settings.refusal)
-            settings.refusal = RecordRefusal{attribute, std::move(reason)};
-    }
-
-    BackupSettings& settings;
-    const CodePage& codePage;
+// The value of a key as "set" takes it, taken from the text of the attribute that carries it, or why that
+// text is malformed.
+struct Unpacked
+{
+    std::wstring value;
+    const wchar_t* malformed = nullptr;
 };
+
+Unpacked Unpack(const SettingKey& key, const std::wstring& text)
+{
+    const DocumentPlace& place = key.setting->document;
+    switch (place.packing)
+    {
+    case Packing::Whole:
+        return {text};
+    case Packing::MacTail: {
+        // Six bytes, of which "restore" may take the last two: the first four are the device's.
+        const std::vector<std::wstring> parts = Split(text, L'-');
+        const auto isByte = [](const std::wstring& part) { return MacByteFromText(part).has_value(); };
+        if (parts.size() != 6 || !std::all_of(parts.begin(), parts.end(), isByte))
+            return {L"", SettingText::MacAddress};
+        return {parts[4] + L'-' + parts[5]};
+    }
+    case Packing::Bits: {
+        const std::optional<std::uint8_t> bits = ByteFromText(text);
+        if (!bits)
+            return {L"", SettingText::ByteValue};
+        const auto state = static_cast<std::uint8_t>(*bits >> (place.position + key.input) & 1);
+        return {ChoiceWordOf(*key.setting, state).words[0]};
+    }
+    case Packing::ColonPair: {
+        const std::vector<std::wstring> sides = Split(text, L':');
+        if (sides.size() != 2)
+            return {L"", SettingText::CredentialsPair};
+        return {sides[place.position]};
+    }
+    }
+    return {text};
+}
+
+// Takes every key the attribute carries, each checked as "set" checks it; why the attribute is refused,
+// or nothing.
+Refusal TakeAttribute(Xml::DeviceAttribute attribute, const std::wstring& text, SettingChanges& changes,
+                      const CodePage& codePage)
+{
+    for (const SettingKey& key : AllSettingKeys())
+    {
+        if (key.setting->document.attribute != attribute)
+            continue;
+        const Unpacked unpacked = Unpack(key, text);
+        if (unpacked.malformed != nullptr)
+            return std::wstring(unpacked.malformed);
+        if (const std::optional<Refusal> refusal = TakeSetting(changes, key.key, unpacked.value, codePage);
+            refusal && *refusal)
+            return *refusal;
+    }
+    return std::nullopt;
+}
 
 std::size_t SkipBlanks(std::string_view text, std::size_t at)
 {
@@ -166,26 +154,31 @@ std::optional<std::wstring> DocumentText(std::string_view bytes, const CodePage&
     return std::nullopt;
 }
 
-bool EmptyOrAbsent(const std::optional<std::wstring>& password)
-{
-    return !password || password->empty();
-}
-
 // A listing without passwords gives the controller none of its empty ones.
 void KeepListingPasswords(const Xml::ConfigNode& root, BackupSettings& settings)
 {
     SettingChanges& changes = settings.changes;
-    const std::wstring* omitted = root.getAttribute(L"passwordsOmitted");
-    const bool listing =
-        (omitted != nullptr && *omitted == L"yes") ||
-        (root.name == L"om" && EmptyOrAbsent(changes.adminPassword) && EmptyOrAbsent(changes.userPassword));
-    if (!listing)
+    std::vector<const SettingKey*> passwords;
+    for (const SettingKey& key : AllSettingKeys())
+    {
+        if (key.setting->kind == ValueKind::Password)
+            passwords.push_back(&key);
+    }
+    const auto emptyOrAbsent = [&changes](const SettingKey* key) {
+        return !changes.Names(key->key) ||
+               changes.values.*std::get<std::wstring Xml::DeviceProperties::*>(key->setting->field) == L"";
+    };
+    if (!Xml::isListingWithoutPasswords(root, std::all_of(passwords.begin(), passwords.end(), emptyOrAbsent)))
         return;
-    if (EmptyOrAbsent(changes.adminPassword))
-        changes.adminPassword.reset();
-    if (EmptyOrAbsent(changes.userPassword))
-        changes.userPassword.reset();
-    settings.passwordsKept = !changes.adminPassword && !changes.userPassword;
+    bool anyTaken = false;
+    for (const SettingKey* key : passwords)
+    {
+        if (emptyOrAbsent(key))
+            changes.Forget(key->setting->field);
+        else
+            anyTaken = true;
+    }
+    settings.passwordsKept = !anyTaken;
 }
 
 } // namespace
@@ -198,40 +191,23 @@ std::optional<BackupSettings> ReadBackupSettings(std::string_view bytes, const C
     if (document && (!file.loadFromString(*document) || file.root.findChildren(L"net", nets) == 0))
         return std::nullopt;
 
-    using namespace SettingKeys;
     BackupSettings settings;
     if (!document)
     {
         settings.refusal = RecordRefusal{L"encoding", SettingText::FileEncoding};
         return settings;
     }
-    AttributeReader reader(settings, codePage);
+    // The first refused value ends the reading; attributes the program does not know are not sent back.
     for (const auto& [attribute, value] : nets.front()->attributes)
     {
-        if (attribute == L"name")
-            reader.Setting(attribute, value, Name);
-        else if (attribute == L"ip")
-            reader.Setting(attribute, value, Ip);
-        else if (attribute == L"tcp_port")
-            reader.Setting(attribute, value, Port);
-        else if (attribute == L"mask")
-            reader.Setting(attribute, value, Mask);
-        else if (attribute == L"gate")
-            reader.Setting(attribute, value, Gateway);
-        else if (attribute == L"mac")
-            reader.Mac(attribute, value);
-        else if (attribute == L"sentype")
-            reader.Sensors(attribute, value, settings.changes.sensorType);
-        else if (attribute == L"seninv")
-            reader.Sensors(attribute, value, settings.changes.sensorInverted);
-        else if (attribute == L"admin")
-            reader.Credentials(attribute, value, AdminLogin, AdminPassword);
-        else if (attribute == L"user")
-            reader.Credentials(attribute, value, UserLogin, UserPassword);
-        else if (attribute == L"flag")
-            reader.Flags(attribute, value);
-        if (reader.Refused())
+        const std::optional<Xml::DeviceAttribute> known = Xml::findDeviceAttribute(attribute);
+        if (!known)
+            continue;
+        if (Refusal reason = TakeAttribute(*known, value, settings.changes, codePage))
+        {
+            settings.refusal = RecordRefusal{attribute, std::move(*reason)};
             return settings;
+        }
     }
     KeepListingPasswords(file.root, settings);
     return settings;

@@ -18,9 +18,9 @@ struct BackupSettings
 {
     SettingChanges changes;
     std::optional<RecordRefusal> refusal; // the first malformed value: its attribute and why
-    // A listing of "get" without the passwords says so (passwordsOmitted="yes" on its root), and so do
-    // a root "om" and empty passwords, as the listings written before that have them. An empty password
-    // there is no password at all: the controller keeps its own. True when it keeps both.
+    // A listing of "get" without the passwords says so on its root, and so do the root the program writes
+    // and empty passwords, as the listings written before that have them (Xml::isListingWithoutPasswords).
+    // An empty password there is no password at all: the controller keeps its own. True when it keeps both.
     bool passwordsKept = false;
 };
 

@@ -1,35 +1,38 @@
 #pragma once
 
 #include "engine/CodePage.h"
+#include "settings/SettingTable.h"
 #include "xml/DeviceProperties.h"
 
-#include <array>
-#include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace OM::Norvatessa::ControllerSettings
 {
 
-// The changes named on the command line of "set", each checked on its own: a value that is not named
-// stays as the controller has it.
+// The changes named on the command line of "set" or in a backup file, each checked on its own: a value
+// that is not named stays as the controller has it.
 struct SettingChanges
 {
-    std::optional<std::wstring> name;
-    std::optional<std::uint32_t> ip;
-    std::optional<std::uint16_t> port;
-    std::optional<std::uint32_t> mask;
-    std::optional<std::uint32_t> gateway;
-    std::optional<std::array<std::uint8_t, 2>> macTail;    // the last two bytes; the others are the device's
-    std::array<std::optional<std::uint8_t>, 8> sensorType; // 0 digital, 1 analog
-    std::array<std::optional<std::uint8_t>, 8> sensorInverted; // 1 normally open, 0 normally closed
-    std::optional<bool> buzzer;
-    std::optional<bool> askPassword;
-    std::optional<std::wstring> adminLogin;
-    std::optional<std::wstring> adminPassword;
-    std::optional<std::wstring> userLogin;
-    std::optional<std::wstring> userPassword;
+    Xml::DeviceProperties values;             // the values of the keys named; the others mean nothing
+    std::set<std::wstring, std::less<>> keys; // the keys named: "name", "sensor3"
+
+    bool Names(std::wstring_view key) const { return keys.find(key) != keys.end(); }
+    // Whether a key of the field is named.
+    bool Names(const RecordField& field) const;
+    // The value named for a field of one key; nothing when it is not named.
+    template <typename Value>
+    std::optional<Value> Named(Value Xml::DeviceProperties::*field) const
+    {
+        if (!Names(RecordField(field)))
+            return std::nullopt;
+        return values.*field;
+    }
+    // Leaves the field as the controller has it.
+    void Forget(const RecordField& field);
 };
 
 struct ParsedSettingChanges
@@ -43,8 +46,8 @@ using Refusal = std::optional<std::wstring>;
 
 // Takes the value of one key of "set" into `changes`, checked as the settings sheet checks it (its texts
 // against the code page the controller's document goes out in); nothing when the key is unknown.
-std::optional<Refusal> TakeSetting(SettingChanges& changes, const std::wstring& key,
-                                   const std::wstring& value, const CodePage& codePage);
+std::optional<Refusal> TakeSetting(SettingChanges& changes, std::wstring_view key, const std::wstring& value,
+                                   const CodePage& codePage);
 
 // Reads "KEY=VALUE" words. Refuses an unknown or repeated key and every value the settings sheet would
 // refuse, so that nothing is sent unless every word holds.

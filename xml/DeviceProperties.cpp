@@ -67,20 +67,6 @@ std::optional<uint8_t> macByte(std::wstring_view text)
     return static_cast<uint8_t>(negative ? -value : value);
 }
 
-std::wstring macText(const std::array<uint8_t, 6>& mac)
-{
-    static constexpr wchar_t digits[] = L"0123456789ABCDEF";
-    std::wstring text;
-    for (const uint8_t byte : mac)
-    {
-        if (!text.empty())
-            text += L'-';
-        text += digits[byte >> 4];
-        text += digits[byte & 0xF];
-    }
-    return text;
-}
-
 // Sensor values travel as a bit set: bit i for input i + 1.
 void readBits(std::wstring_view text, std::array<uint8_t, 8>& sensors)
 {
@@ -123,7 +109,111 @@ void readMac(std::wstring_view text, DeviceProperties& props)
     props.changed |= PropMac;
 }
 
+// How the document carries the record: each attribute's name, how a controller's value is read into the
+// record (with the mark it earns) and how the record is written. An absent or empty attribute leaves its
+// fields and marks alone, except "flag", which is read as 0 then. Read in this order.
+struct AttributeRule
+{
+    DeviceAttribute attribute;
+    const wchar_t* name;
+    bool readWhenAbsent;
+    void (*read)(std::wstring_view value, DeviceProperties& props);
+    std::wstring (*write)(const DeviceProperties& props);
+};
+
+constexpr AttributeRule Rules[] = {
+    {DeviceAttribute::Name, L"name", false,
+     [](std::wstring_view value, DeviceProperties& props) {
+         props.name = value;
+         props.changed |= PropName;
+     },
+     [](const DeviceProperties& props) { return props.name; }},
+    {DeviceAttribute::Ip, L"ip", false,
+     [](std::wstring_view value, DeviceProperties& props) {
+         props.ip = dottedQuad(value);
+         props.changed |= PropMask;
+     },
+     [](const DeviceProperties& props) { return dottedQuadText(props.ip); }},
+    {DeviceAttribute::TcpPort, L"tcp_port", false,
+     [](std::wstring_view value, DeviceProperties& props) {
+         props.tcpPort = static_cast<uint16_t>(decimalValue(value));
+         props.changed |= PropMask;
+     },
+     [](const DeviceProperties& props) { return std::to_wstring(props.tcpPort); }},
+    {DeviceAttribute::Mask, L"mask", false,
+     [](std::wstring_view value, DeviceProperties& props) {
+         props.mask = dottedQuad(value);
+         props.changed |= PropMask;
+     },
+     [](const DeviceProperties& props) { return dottedQuadText(props.mask); }},
+    {DeviceAttribute::Gate, L"gate", false,
+     [](std::wstring_view value, DeviceProperties& props) {
+         props.gateway = dottedQuad(value);
+         props.changed |= PropGateway;
+     },
+     [](const DeviceProperties& props) { return dottedQuadText(props.gateway); }},
+    {DeviceAttribute::SensorType, L"sentype", false,
+     [](std::wstring_view value, DeviceProperties& props) {
+         readBits(value, props.sensorType);
+         props.changed |= PropSensors;
+     },
+     [](const DeviceProperties& props) { return bitsText(props.sensorType); }},
+    {DeviceAttribute::SensorInversion, L"seninv", false,
+     [](std::wstring_view value, DeviceProperties& props) {
+         readBits(value, props.sensorInverted);
+         props.changed |= PropSensors;
+     },
+     [](const DeviceProperties& props) { return bitsText(props.sensorInverted); }},
+    {DeviceAttribute::Admin, L"admin", false,
+     [](std::wstring_view value, DeviceProperties& props) {
+         if (readCredentials(value, props.adminName, props.adminPassword))
+             props.changed |= PropAdmin;
+     },
+     [](const DeviceProperties& props) { return props.adminName + L':' + props.adminPassword; }},
+    {DeviceAttribute::User, L"user", false,
+     [](std::wstring_view value, DeviceProperties& props) {
+         if (readCredentials(value, props.userName, props.userPassword))
+             props.changed |= PropUser;
+     },
+     [](const DeviceProperties& props) { return props.userName + L':' + props.userPassword; }},
+    {DeviceAttribute::Mac, L"mac", false, readMac,
+     [](const DeviceProperties& props) { return macAddressText(props.mac); }},
+    // Absent or empty, the flags are 0: a document without them turns both off.
+    {DeviceAttribute::Flag, L"flag", true,
+     [](std::wstring_view value, DeviceProperties& props) {
+         const auto flags = static_cast<uint8_t>(decimalValue(value));
+         props.buzzer = (flags & 1) != 0;
+         props.askPassword = (flags & 2) != 0;
+         props.changed |= PropFlags;
+     },
+     [](const DeviceProperties& props) {
+         return std::to_wstring((props.askPassword ? 2 : 0) + (props.buzzer ? 1 : 0));
+     }},
+};
+
+// The program writes its documents under this root; a controller's answer may have another.
+constexpr wchar_t WrittenRoot[] = L"om";
+// A listing's root says that its passwords were left out.
+constexpr wchar_t PasswordsOmitted[] = L"passwordsOmitted";
+
+// Replaces the first `what` in `text`.
+void replaceFirst(std::wstring& text, std::wstring_view what, std::wstring_view with)
+{
+    if (const size_t at = text.find(what); at != std::wstring::npos)
+        text.replace(at, what.size(), with);
+}
+
 } // namespace
+
+std::optional<DeviceAttribute> findDeviceAttribute(std::wstring_view name)
+{
+    for (const AttributeRule& rule : Rules)
+    {
+        if (name == rule.name)
+            return rule.attribute;
+    }
+    return std::nullopt;
+}
 
 bool readDeviceProperties(const std::wstring& text, DeviceProperties& props)
 {
@@ -141,84 +231,65 @@ bool readDeviceProperties(const std::wstring& text, DeviceProperties& props)
     std::vector<const ConfigNode*> nets;
     if (document.root.findChildren(L"net", nets) == 0)
         return false;
-    const ConfigNode& net = *nets.front();
-
-    // An absent and an empty attribute both leave their fields and marks alone.
-    const auto given = [&net](const wchar_t* key) -> std::optional<std::wstring_view> {
-        const std::wstring* value = net.getAttribute(key);
-        if (!value || value->empty())
-            return std::nullopt;
-        return *value;
-    };
-    if (const auto value = given(L"name"))
+    for (const AttributeRule& rule : Rules)
     {
-        props.name = *value;
-        props.changed |= PropName;
+        const std::wstring* value = nets.front()->getAttribute(rule.name);
+        const bool given = value != nullptr && !value->empty();
+        if (given || rule.readWhenAbsent)
+            rule.read(given ? std::wstring_view(*value) : std::wstring_view(), props);
     }
-    if (const auto value = given(L"ip"))
-    {
-        props.ip = dottedQuad(*value);
-        props.changed |= PropMask;
-    }
-    if (const auto value = given(L"tcp_port"))
-    {
-        props.tcpPort = static_cast<uint16_t>(decimalValue(*value));
-        props.changed |= PropMask;
-    }
-    if (const auto value = given(L"mask"))
-    {
-        props.mask = dottedQuad(*value);
-        props.changed |= PropMask;
-    }
-    if (const auto value = given(L"gate"))
-    {
-        props.gateway = dottedQuad(*value);
-        props.changed |= PropGateway;
-    }
-    if (const auto value = given(L"sentype"))
-    {
-        readBits(*value, props.sensorType);
-        props.changed |= PropSensors;
-    }
-    if (const auto value = given(L"seninv"))
-    {
-        readBits(*value, props.sensorInverted);
-        props.changed |= PropSensors;
-    }
-    if (const auto value = given(L"admin");
-        value && readCredentials(*value, props.adminName, props.adminPassword))
-        props.changed |= PropAdmin;
-    if (const auto value = given(L"user");
-        value && readCredentials(*value, props.userName, props.userPassword))
-        props.changed |= PropUser;
-    if (const auto value = given(L"mac"))
-        readMac(*value, props);
-
-    const auto flag = given(L"flag");
-    const auto flags = static_cast<uint8_t>(flag ? decimalValue(*flag) : 0);
-    props.buzzer = (flags & 1) != 0;
-    props.askPassword = (flags & 2) != 0;
-    props.changed |= PropFlags;
     return true;
 }
 
 std::wstring writeDeviceProperties(const DeviceProperties& props)
 {
-    ConfigDocument document(L"om");
+    ConfigDocument document(WrittenRoot);
     ConfigNode net(L"net");
-    net.setAttribute(L"name", props.name);
-    net.setAttribute(L"ip", dottedQuadText(props.ip));
-    net.setAttribute(L"tcp_port", std::to_wstring(props.tcpPort));
-    net.setAttribute(L"mask", dottedQuadText(props.mask));
-    net.setAttribute(L"gate", dottedQuadText(props.gateway));
-    net.setAttribute(L"mac", macText(props.mac));
-    net.setAttribute(L"sentype", bitsText(props.sensorType));
-    net.setAttribute(L"seninv", bitsText(props.sensorInverted));
-    net.setAttribute(L"admin", props.adminName + L':' + props.adminPassword);
-    net.setAttribute(L"user", props.userName + L':' + props.userPassword);
-    net.setAttribute(L"flag", std::to_wstring((props.askPassword ? 2 : 0) + (props.buzzer ? 1 : 0)));
+    for (const AttributeRule& rule : Rules)
+        net.setAttribute(rule.name, rule.write(props));
     document.root.addChild(net);
     return document.saveToString();
+}
+
+std::wstring writeDeviceListing(const DeviceProperties& props, bool withPasswords, bool utf8)
+{
+    DeviceProperties listed = props;
+    if (!withPasswords)
+    {
+        listed.adminPassword.clear();
+        listed.userPassword.clear();
+    }
+    std::wstring text = writeDeviceProperties(listed);
+    if (utf8)
+        replaceFirst(text, L"encoding=\"Windows-1251\"", L"encoding=\"UTF-8\"");
+    // Written by hand: the writer puts a blank after every attribute, and a root that says so would read
+    // "<om passwordsOmitted="yes" >".
+    const std::wstring root = std::wstring(L"<") + WrittenRoot + L'>';
+    if (!withPasswords)
+        replaceFirst(text, root, root.substr(0, root.size() - 1) + L' ' + PasswordsOmitted + L"=\"yes\">");
+    if (text.empty() || text.back() != L'\n')
+        text += L'\n';
+    return text;
+}
+
+bool isListingWithoutPasswords(const ConfigNode& root, bool passwordsEmpty)
+{
+    const std::wstring* omitted = root.getAttribute(PasswordsOmitted);
+    return (omitted != nullptr && *omitted == L"yes") || (root.name == WrittenRoot && passwordsEmpty);
+}
+
+std::wstring macAddressText(const std::array<uint8_t, 6>& mac)
+{
+    static constexpr wchar_t digits[] = L"0123456789ABCDEF";
+    std::wstring text;
+    for (const uint8_t byte : mac)
+    {
+        if (!text.empty())
+            text += L'-';
+        text += digits[byte >> 4];
+        text += digits[byte & 0xF];
+    }
+    return text;
 }
 
 bool canCarryTexts(const DeviceProperties& props)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "xml/ConfigNode.h"
+
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,9 +18,9 @@ enum PropMark : uint32_t
     PropName = 0x001,
     PropIp = 0x002,
     PropTcpPort = 0x004,
-    PropMask = 0x010, // a read sets it for "ip", "tcp_port" and "mask"
+    PropMask = 0x010, // a read sets it for the address, the port and the mask
     PropGateway = 0x020,
-    PropSensors = 0x040, // a read sets it for "sentype" and "seninv"
+    PropSensors = 0x040, // a read sets it for the sensors' types and their contacts
     PropSensorInversion = 0x080,
     PropAdmin = 0x100,
     PropUser = 0x200,
@@ -48,14 +51,47 @@ struct DeviceProperties
     bool operator==(const DeviceProperties&) const = default;
 };
 
+// The attributes of the document's "net" element, each of which carries one or more fields of the record.
+// Their names are the controller's; the rest of the program speaks of them through this list.
+enum class DeviceAttribute
+{
+    Name,
+    Ip,
+    TcpPort,
+    Mask,
+    Gate,
+    SensorType,
+    SensorInversion,
+    Admin,
+    User,
+    Mac,
+    Flag,
+};
+
+// The attribute a document calls `name`; nothing for one the program does not know.
+std::optional<DeviceAttribute> findDeviceAttribute(std::wstring_view name);
+
 // Fills `props` from a controller's document: the attributes of the first "net" child of the root,
 // whatever the root is called. False when the text has no root element (props untouched) or the root
 // has no "net" child (after the name and network fields have been reset). Values that the document
-// lacks keep what `props` held, except the flags, which a missing "flag" turns off.
+// lacks keep what `props` held, except the flags, which a document without them turns off.
 bool readDeviceProperties(const std::wstring& text, DeviceProperties& props);
 
 // The document sent to a controller: every value, every time, exactly as held.
 std::wstring writeDeviceProperties(const DeviceProperties& props);
+
+// The document as a listing for people and files rather than for a controller. Without `withPasswords`
+// both passwords are blank and the root says so, so that a restore of it leaves
+// the controller its own. Its declaration names UTF-8 when `utf8`, the encoding a file or a pipe gets;
+// it ends in a line feed.
+std::wstring writeDeviceListing(const DeviceProperties& props, bool withPasswords, bool utf8);
+
+// Whether the root of a document read from a file is that of a listing without passwords: it says so, or,
+// as listings written before the mark have it, it is the root the program writes and `passwordsEmpty`.
+bool isListingWithoutPasswords(const ConfigNode& root, bool passwordsEmpty);
+
+// Six bytes as the document writes them, "00-1A-2B-3C-4D-5E".
+std::wstring macAddressText(const std::array<uint8_t, 6>& mac);
 
 // The texts of the record, for canCarryText.
 enum class PropertyText

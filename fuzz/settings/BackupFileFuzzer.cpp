@@ -16,12 +16,18 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     if (!read || read->refusal)
         return 0;
     const SettingChanges& changes = read->changes;
-    const bool taken = (!changes.name || !NameRefusal(*changes.name, Windows1251())) &&
-                       (!changes.adminLogin || !LoginRefusal(*changes.adminLogin, Windows1251())) &&
-                       (!changes.adminPassword || !PasswordRefusal(*changes.adminPassword, Windows1251())) &&
-                       (!changes.port || *changes.port != 0);
+    using OM::Xml::DeviceProperties;
+    const auto name = changes.Named(&DeviceProperties::name);
+    const auto adminLogin = changes.Named(&DeviceProperties::adminName);
+    const auto adminPassword = changes.Named(&DeviceProperties::adminPassword);
+    const auto port = changes.Named(&DeviceProperties::tcpPort);
+    const bool taken = (!name || !NameRefusal(*name, Windows1251())) &&
+                       (!adminLogin || !LoginRefusal(*adminLogin, Windows1251())) &&
+                       (!adminPassword || !PasswordRefusal(*adminPassword, Windows1251())) &&
+                       (!port || *port != 0);
     // A listing without passwords never takes one.
-    const bool kept = !read->passwordsKept || (!changes.adminPassword && !changes.userPassword);
+    const bool kept =
+        !read->passwordsKept || (!adminPassword && !changes.Names(&DeviceProperties::userPassword));
     if (!taken || !kept)
         std::abort();
     return 0;

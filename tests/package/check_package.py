@@ -2,7 +2,7 @@
 """Checks of the release package that need no Windows: what the help file holds, and what the zip and
 the installer are made of.
 
-  check_package.py help CHM CHMLS HELP_SOURCE_DIR REPOSITORY
+  check_package.py help CHM CHMLS HELP_SOURCE_DIR REPOSITORY [NAME=FILE...]
   check_package.py archive ZIP PROGRAM CLI HELP README SETUP VERSION
 
 Every check that fails is printed; the exit code is the number of failures (at most 100), 0 when all
@@ -200,7 +200,8 @@ QUOTED_SOURCES = [
     "cli/HelpText.cpp",
     "cli/Main.cpp",
     "cli/ControllerListing.cpp",
-    "cli/PropertiesListing.cpp",
+    "settings/SettingTable.cpp",
+    "settings/SettingListing.cpp",
 ]
 
 
@@ -247,7 +248,12 @@ def quoted_fragments(repository):
                 yield relative, words
 
 
-def check_help(checks, chm, chmls, source_dir, repository):
+def check_help(checks, chm, chmls, source_dir, repository, generated_arguments):
+    # The texts the build puts into the pages, as it puts them (help/build_chm.py).
+    sys.path.insert(0, str(source_dir))
+    import build_chm
+
+    generated = build_chm.generated_texts(generated_arguments)
     with tempfile.TemporaryDirectory() as folder:
         extracted = Path(folder)
         run = subprocess.run([chmls, "extractall", str(chm), str(extracted)], capture_output=True)
@@ -278,6 +284,10 @@ def check_help(checks, chm, chmls, source_dir, repository):
                 checks.expect(False, f"{name} is Windows-1251 text")
                 continue
             source = (source_dir / name).read_text(encoding="utf-8")
+            try:
+                source = build_chm.with_generated(source, generated, name)
+            except build_chm.HelpError as error:
+                checks.expect(False, str(error))
             if name.endswith((".htm", ".hhc", ".hhk")):
                 checks.expect("charset=windows-1251" in text, f"{name} declares charset=windows-1251")
                 source = re.sub(r"charset=utf-8", "charset=windows-1251", source, flags=re.I)
@@ -374,8 +384,8 @@ def check_archive(checks, archive, program, cli, help_file, readme, setup, versi
 
 def main(argv):
     checks = Checks()
-    if len(argv) == 6 and argv[1] == "help":
-        check_help(checks, Path(argv[2]), argv[3], Path(argv[4]), Path(argv[5]))
+    if len(argv) >= 6 and argv[1] == "help":
+        check_help(checks, Path(argv[2]), argv[3], Path(argv[4]), Path(argv[5]), argv[6:])
     elif len(argv) == 9 and argv[1] == "archive":
         check_archive(checks, *[Path(argument) for argument in argv[2:8]], argv[8])
     else:

@@ -17,6 +17,7 @@
 
 using namespace OM::Norvatessa;
 using namespace OM::Norvatessa::ControllerSettings;
+using OM::Xml::DeviceProperties;
 
 namespace
 {
@@ -43,10 +44,10 @@ TEST(BackupFile, ListingKeepsTheNameAndNeverEmptiesAPassword)
         Document("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>", "om passwordsOmitted=\"yes\"", net);
     const std::optional<BackupSettings> read = ReadBackupSettings(listing, Windows1251());
     ASSERT_TRUE(read && !read->refusal);
-    EXPECT_EQ(read->changes.name, L"Склад №7");
-    EXPECT_EQ(read->changes.adminLogin, L"boss");
-    EXPECT_FALSE(read->changes.adminPassword);
-    EXPECT_FALSE(read->changes.userPassword);
+    EXPECT_EQ(read->changes.Named(&DeviceProperties::name), L"Склад №7");
+    EXPECT_EQ(read->changes.Named(&DeviceProperties::adminName), L"boss");
+    EXPECT_FALSE(read->changes.Named(&DeviceProperties::adminPassword));
+    EXPECT_FALSE(read->changes.Named(&DeviceProperties::userPassword));
     EXPECT_TRUE(read->passwordsKept);
 
     // Listings written before they said so: root "om", both passwords empty.
@@ -54,16 +55,16 @@ TEST(BackupFile, ListingKeepsTheNameAndNeverEmptiesAPassword)
     const std::optional<BackupSettings> old = ReadBackupSettings(older, Windows1251());
     ASSERT_TRUE(old && !old->refusal);
     EXPECT_TRUE(old->passwordsKept);
-    EXPECT_FALSE(old->changes.adminPassword);
+    EXPECT_FALSE(old->changes.Named(&DeviceProperties::adminPassword));
 
     // A backup with one password set restores both, the empty one too.
     const std::string backup = Document("<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>", "om",
                                         "admin=\"boss:secret\" name=\"" + Cp1251Name + "\" user=\"guard:\"");
     const std::optional<BackupSettings> whole = ReadBackupSettings(backup, Windows1251());
     ASSERT_TRUE(whole && !whole->refusal);
-    EXPECT_EQ(whole->changes.name, L"Склад №7");
-    EXPECT_EQ(whole->changes.adminPassword, L"secret");
-    EXPECT_EQ(whole->changes.userPassword, L"");
+    EXPECT_EQ(whole->changes.Named(&DeviceProperties::name), L"Склад №7");
+    EXPECT_EQ(whole->changes.Named(&DeviceProperties::adminPassword), L"secret");
+    EXPECT_EQ(whole->changes.Named(&DeviceProperties::userPassword), L"");
     EXPECT_FALSE(whole->passwordsKept);
 }
 
@@ -74,15 +75,16 @@ TEST(BackupFile, ByteOrderMarkOrDeclarationTellsTheEncodingAndAnyOtherIsRefused)
         L"admin=\"a:b\" />\n</om>\n";
     const std::optional<BackupSettings> utf16 = ReadBackupSettings(Utf16(text), Windows1251());
     ASSERT_TRUE(utf16 && !utf16->refusal);
-    EXPECT_EQ(utf16->changes.name, L"Склад №7");
+    EXPECT_EQ(utf16->changes.Named(&DeviceProperties::name), L"Склад №7");
 
     const std::string undeclared = "<om><net name=\"" + Cp1251Name + "\"/></om>";
     ASSERT_TRUE(ReadBackupSettings(undeclared, Windows1251()));
-    EXPECT_EQ(ReadBackupSettings(undeclared, Windows1251())->changes.name, L"Склад №7");
+    EXPECT_EQ(ReadBackupSettings(undeclared, Windows1251())->changes.Named(&DeviceProperties::name),
+              L"Склад №7");
     EXPECT_EQ(ReadBackupSettings("<?xml version='1.0' encoding = 'utf-8'?>" + undeclared.substr(0, 4) +
                                      "<net name=\"" + Utf8Name + "\"/></om>",
                                  Windows1251())
-                  ->changes.name,
+                  ->changes.Named(&DeviceProperties::name),
               L"Склад №7");
 
     for (const char* declaration : {"<?xml version=\"1.0\" encoding=\"KOI8-R\"?>",
@@ -95,6 +97,24 @@ TEST(BackupFile, ByteOrderMarkOrDeclarationTellsTheEncodingAndAnyOtherIsRefused)
     }
     EXPECT_FALSE(ReadBackupSettings("<html><body/></html>", Windows1251()));
     EXPECT_FALSE(ReadBackupSettings("", Windows1251()));
+}
+
+// Cases that once ran "restore" one by one: a malformed value refuses the file by its attribute.
+TEST(BackupFile, MalformedValueRefusesTheFileByItsAttribute)
+{
+    const std::pair<std::string, std::string> malformed[] = {
+        {"mac", "00-1A-2B-3C-4D"}, {"gate", "1.2.3.4.5"}, {"sentype", "x"},
+        {"admin", "boss"},         {"flag", "256"},
+    };
+    for (const auto& [attribute, value] : malformed)
+    {
+        const std::optional<BackupSettings> refused = ReadBackupSettings(
+            Document("<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>", "om",
+                     "ip=\"127.0.0.2\" tcp_port=\"8081\" name=\"New\" " + attribute + "=\"" + value + "\""),
+            Windows1251());
+        ASSERT_TRUE(refused && refused->refusal) << attribute;
+        EXPECT_EQ(refused->refusal->key, std::wstring(attribute.begin(), attribute.end()));
+    }
 }
 
 TEST(ControllerList, ReadsListingsInEveryEncodingAndSeparatorWithTheirPorts)

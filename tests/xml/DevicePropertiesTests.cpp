@@ -58,6 +58,17 @@ TEST(DeviceProperties, WritesEveryAttributeInSortedOrder)
     EXPECT_EQ(writeDeviceProperties(lab()), labDocument);
 }
 
+// A listing for a file says so on its root, as scripts and the restore of it read it.
+TEST(DeviceProperties, ListingWithoutPasswordsBlanksThemAndSaysSo)
+{
+    const std::wstring listing = writeDeviceListing(lab(), false, true);
+    EXPECT_EQ(
+        listing.rfind(L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<om passwordsOmitted=\"yes\">\n", 0), 0u)
+        << listing;
+    EXPECT_NE(listing.find(L" admin=\"admin:\" "), std::wstring::npos);
+    EXPECT_EQ(writeDeviceListing(lab(), true, false), std::wstring(labDocument) + L"\n");
+}
+
 TEST(DeviceProperties, ReadingTheWrittenDocumentGivesTheRecordAndItsMarks)
 {
     DeviceProperties props;

@@ -1,8 +1,8 @@
-#include "cli/JsonText.h"
+#include "engine/JsonText.h"
 
 #include <cwchar>
 
-namespace OM::Norvatessa::Cli
+namespace OM::Norvatessa
 {
 
 std::wstring JsonString(std::wstring_view text)
@@ -69,4 +69,4 @@ std::wstring JsonArray(const std::vector<std::wstring>& values)
     return json;
 }
 
-} // namespace OM::Norvatessa::Cli
+} // namespace OM::Norvatessa

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace OM::Norvatessa::Cli
+namespace OM::Norvatessa
 {
 
 // A JSON string literal, quotes included: the characters JSON reserves escaped, every other character
@@ -21,4 +21,4 @@ inline const wchar_t* JsonBool(bool value)
     return value ? L"true" : L"false";
 }
 
-} // namespace OM::Norvatessa::Cli
+} // namespace OM::Norvatessa
