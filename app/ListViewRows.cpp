@@ -47,28 +47,39 @@ void ListViewRows::ShowAll()
 
 void ListViewRows::ShowInserted(std::size_t place)
 {
+    // The first column's text comes with the item, and a new item's other cells are blank already: a
+    // large site's list fills with as few messages as it can.
+    const ControllerRow& row = rows.All()[place];
+    const std::wstring first = ScreenColumns().front()->cell(row);
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = static_cast<int>(place);
-    item.pszText = const_cast<wchar_t*>(L"");
+    item.pszText = const_cast<wchar_t*>(first.c_str());
     item.iImage = 0;
-    item.lParam = static_cast<LPARAM>(rows.All()[place].address);
+    item.lParam = static_cast<LPARAM>(row.address);
     if (::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) >= 0)
-        ShowItem(place);
+        ShowCells(place, 1, false);
 }
 
 void ListViewRows::ShowItem(std::size_t place)
 {
-    const ControllerRow& row = rows.All()[place];
     LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = static_cast<int>(place);
-    item.lParam = static_cast<LPARAM>(row.address);
+    item.lParam = static_cast<LPARAM>(rows.All()[place].address);
     ::SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    ShowCells(place, 0, true);
+}
+
+void ListViewRows::ShowCells(std::size_t place, std::size_t firstColumn, bool blankToo)
+{
+    const ControllerRow& row = rows.All()[place];
     const std::vector<const ListColumn*>& columns = ScreenColumns();
-    for (std::size_t column = 0; column < columns.size(); ++column)
+    for (std::size_t column = firstColumn; column < columns.size(); ++column)
     {
         const std::wstring text = columns[column]->cell(row);
+        if (text.empty() && !blankToo)
+            continue;
         LVITEMW cell{};
         cell.iSubItem = static_cast<int>(column);
         cell.pszText = const_cast<wchar_t*>(text.c_str());

@@ -42,7 +42,10 @@ public:
     void PaintOn();
 
 private:
+    // The row's lParam and every cell, as after a change of the row.
     void ShowItem(std::size_t place);
+    // The cells from `firstColumn` on; blank ones only when asked, since a new item's cells are blank.
+    void ShowCells(std::size_t place, std::size_t firstColumn, bool blankToo);
     bool SetSelected(std::size_t place, bool selected);
     void ShowSortArrow();
 
