@@ -1,14 +1,17 @@
 #include "app/ControllerFiles.h"
 
+#include "app/ListColumns.h"
+#include "app/ReadPurpose.h"
 #include "engine/AddressText.h"
 #include "engine/AnsiText.h"
 #include "engine/CsvText.h"
 #include "settings/BackupSettings.h"
-#include "settings/ControllerListFile.h"
 #include "settings/DocumentFile.h"
 #include "xml/Utf16File.h"
 
 #include <commdlg.h>
+
+#include <cwchar>
 
 namespace OM::Norvatessa
 {
@@ -19,6 +22,14 @@ namespace
 constexpr wchar_t ListFiles[] = L"Таблица CSV (*.csv)";
 constexpr wchar_t SettingsFiles[] = L"Настройки контроллера (*.xml)";
 constexpr wchar_t AllFiles[] = L"Все файлы (*.*)";
+constexpr wchar_t FileProblemCaption[] = L"Файл не записан";
+constexpr wchar_t FileRefusedCaption[] = L"Файл не загружен";
+
+enum class FileKind
+{
+    List,     // *.csv
+    Settings, // *.xml
+};
 
 // A dialog's filter: pairs of a description and a pattern, each ending in a null, and an empty pair last.
 std::wstring Filter(FileKind kind)
@@ -99,8 +110,7 @@ wchar_t WorkstationListSeparator()
     return ListSeparatorOf(separator);
 }
 
-} // namespace
-
+// The standard save and open dialogs; nothing when the user cancels.
 std::optional<std::wstring> AskFileToSave(HWND owner, FileKind kind, const std::wstring& suggestedName)
 {
     return AskFile(owner, kind, suggestedName, true);
@@ -111,15 +121,17 @@ std::optional<std::wstring> AskFileToOpen(HWND owner, FileKind kind)
     return AskFile(owner, kind, L"", false);
 }
 
-std::string ControllerListFile(const std::vector<DiscoveredController>& controllers)
+// A file name from the controller's name, its address when the name has nothing a file name may hold.
+std::wstring SuggestedFileName(const ControllerRow& row)
 {
-    std::wstring csv;
-    for (const wchar_t character :
-         ControllerSettings::ControllerListCsv(controllers, WorkstationListSeparator()))
-        csv += character == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, character);
-    return "\xEF\xBB\xBF" + Xml::utf8Text(csv);
+    std::wstring file;
+    for (const wchar_t character : row.name)
+        file += std::wcschr(L"\\/:*?\"<>|", character) != nullptr || character < L' ' ? L'_' : character;
+    return (file.find_first_not_of(L"_ .") == std::wstring::npos ? AddressText(row.address) : file) + L".xml";
 }
 
+// Writes the bytes through a temporary file, so that a failure leaves the old file whole; empty when it
+// worked, otherwise why not.
 std::wstring SaveFile(const std::wstring& path, const std::string& bytes)
 {
     const DWORD error = ControllerSettings::WriteDocumentFile(path, bytes);
@@ -127,6 +139,14 @@ std::wstring SaveFile(const std::wstring& path, const std::string& bytes)
         return L"";
     return L"Не удалось записать файл " + Quoted(path) + L": " + FileError(error) + L".";
 }
+
+// A controller's settings read from a backup file and checked value by value: the changes to make, or why
+// the file is refused.
+struct SettingsFromFile
+{
+    ControllerSettings::SettingChanges changes;
+    std::wstring problem; // empty when the file is taken
+};
 
 SettingsFromFile ReadSettingsFile(const std::wstring& path)
 {
@@ -152,6 +172,7 @@ SettingsFromFile ReadSettingsFile(const std::wstring& path)
     return read;
 }
 
+// The question before another controller's settings go to this one.
 std::wstring OtherControllersFileQuestion(const std::wstring& path, std::uint32_t fileAddress,
                                           std::uint32_t address)
 {
@@ -159,6 +180,96 @@ std::wstring OtherControllersFileQuestion(const std::wstring& path, std::uint32_
            L", а выбран контроллер " + AddressText(address) +
            L". Загрузить настройки из файла в выбранный контроллер? Его адрес и MAC-адрес останутся "
            L"прежними.";
+}
+
+void TellProblem(HWND owner, const std::wstring& problem, const wchar_t* caption)
+{
+    if (!problem.empty())
+        ::MessageBoxW(owner, problem.c_str(), caption, MB_ICONERROR);
+}
+
+// A tag that no earlier read of this run carries.
+std::int32_t NewTag(ReadPurpose purpose, std::int32_t& readsAsked)
+{
+    readsAsked = readsAsked % 0x7FFFFF + 1;
+    return ReadTag(purpose, readsAsked);
+}
+
+} // namespace
+
+void ControllerFiles::SaveList(HWND owner, const std::vector<ControllerRow>& rows)
+{
+    if (const std::optional<std::wstring> path = AskFileToSave(owner, FileKind::List, L"controllers.csv"))
+        TellProblem(owner, SaveListTo(*path, rows), FileProblemCaption);
+}
+
+std::wstring ControllerFiles::SaveListTo(const std::wstring& path,
+                                         const std::vector<ControllerRow>& rows) const
+{
+    std::wstring csv;
+    for (const wchar_t character : SavedList(rows, WorkstationListSeparator()))
+        csv += character == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, character);
+    return SaveFile(path, "\xEF\xBB\xBF" + Xml::utf8Text(csv));
+}
+
+void ControllerFiles::SaveSettings(HWND owner, const ControllerRow& row)
+{
+    const std::optional<std::wstring> path = AskFileToSave(owner, FileKind::Settings, SuggestedFileName(row));
+    if (!path)
+        return;
+    const std::int32_t tag = NewTag(ReadPurpose::SaveToFile, readsAsked);
+    settingsFiles[tag] = *path;
+    read(row.address, tag);
+}
+
+void ControllerFiles::WriteSettings(HWND owner, std::int32_t tag, const std::string& answer)
+{
+    const auto file = settingsFiles.find(tag);
+    if (file == settingsFiles.end())
+        return;
+    const std::wstring path = file->second;
+    settingsFiles.erase(file);
+    TellProblem(owner, SaveFile(path, answer), FileProblemCaption);
+}
+
+void ControllerFiles::LoadSettings(HWND owner, std::uint32_t address)
+{
+    if (const std::optional<std::wstring> path = AskFileToOpen(owner, FileKind::Settings))
+        TellProblem(owner, LoadSettingsFrom(owner, *path, address), FileRefusedCaption);
+}
+
+std::wstring ControllerFiles::LoadSettingsFrom(HWND owner, const std::wstring& path, std::uint32_t address)
+{
+    SettingsFromFile fromFile = ReadSettingsFile(path);
+    if (!fromFile.problem.empty())
+        return fromFile.problem;
+    ControllerSettings::SettingChanges& changes = fromFile.changes;
+    // A file without an address claims no other controller.
+    const std::optional<std::uint32_t> fileAddress = changes.Named(&Xml::DeviceProperties::ip);
+    if (fileAddress && *fileAddress != address)
+    {
+        const std::wstring question = OtherControllersFileQuestion(path, *fileAddress, address);
+        if (::MessageBoxW(owner, question.c_str(), FileRefusedCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return L"";
+        // The first four bytes of the MAC address are the device's in any case; another controller's file
+        // leaves the whole address alone, so that no two controllers on the network share one.
+        changes.Forget(&Xml::DeviceProperties::mac);
+    }
+    changes.Forget(&Xml::DeviceProperties::ip);
+    const std::int32_t tag = NewTag(ReadPurpose::LoadFromFile, readsAsked);
+    valuesFromFiles[tag] = changes;
+    read(address, tag);
+    return L"";
+}
+
+std::optional<ControllerSettings::SettingChanges> ControllerFiles::TakeFileValues(std::int32_t tag)
+{
+    const auto values = valuesFromFiles.find(tag);
+    if (values == valuesFromFiles.end())
+        return std::nullopt;
+    ControllerSettings::SettingChanges taken = values->second;
+    valuesFromFiles.erase(values);
+    return taken;
 }
 
 } // namespace OM::Norvatessa

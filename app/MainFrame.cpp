@@ -2,7 +2,9 @@
 
 #include "app/AboutDlg.h"
 #include "app/AddControllerDlg.h"
+#include "app/Clipboard.h"
 #include "app/Help.h"
+#include "app/ListColumns.h"
 #include "engine/AddressText.h"
 #include "engine/FailureText.h"
 #include "ui/CenterWindow.h"
@@ -11,6 +13,7 @@
 #include "ui/Module.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 namespace OM::Norvatessa
 {
@@ -84,16 +87,13 @@ bool CMainFrame::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
         result = 0;
         return true;
     case WM_INITMENUPOPUP:
+        // Also the list's context menu, which the frame owns.
+        UpdateCommands();
         UIUpdateMenuPopup(reinterpret_cast<HMENU>(wParam));
         break;
     // Notifications.
     case WM_NOTIFY: {
         const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
-        if (header.code == LVN_ITEMCHANGED && header.hwndFrom == deviceList.Handle())
-        {
-            EnableRowCommands(deviceList.HasSelection());
-            return true;
-        }
         if (header.code == LVN_COLUMNCLICK && header.hwndFrom == deviceList.Handle())
         {
             deviceList.SortBy(reinterpret_cast<NMLISTVIEW*>(lParam)->iSubItem);
@@ -145,6 +145,7 @@ LRESULT CMainFrame::OnCreate()
     UIAddCommand(ID_LOAD_SETTINGS, InMenu);
     UIAddCommand(ID_SAVE_LIST, InMenu);
     UIAddCommand(ID_ADD_CONTROLLER, InMenu);
+    UIAddCommand(ID_FORGET_CONTROLLER, InMenu);
     if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
     {
         loop->AddMessageFilter(this);
@@ -221,7 +222,21 @@ bool CMainFrame::PreTranslateMessage(MSG& message)
 
 void CMainFrame::OnIdle()
 {
+    UpdateCommands();
     UIUpdateToolBar();
+}
+
+void CMainFrame::UpdateCommands()
+{
+    // While a search runs the list is disabled, and nothing in it can be used.
+    const ControllerRow* selected = searching ? nullptr : deviceList.Selected();
+    for (const UINT id :
+         {ID_CONTROLLER_SETTINGS, ID_COPY, ID_OPEN_WEB_PAGE, ID_SAVE_SETTINGS, ID_LOAD_SETTINGS})
+        UIEnable(id, selected != nullptr);
+    UIEnable(ID_FORGET_CONTROLLER, selected != nullptr && deviceList.Rows().IsKnown(selected->address));
+    UIEnable(ID_SAVE_LIST, !searching && deviceList.Rows().Count() > 0);
+    UIEnable(ID_NEW_SEARCH, !searching);
+    UIEnable(ID_ADD_CONTROLLER, !searching);
 }
 
 void CMainFrame::OnCommand(UINT id)
@@ -235,25 +250,26 @@ void CMainFrame::OnCommand(UINT id)
         deviceList.OpenSelected();
         break;
     case ID_COPY:
-        // Ctrl+C in the log copies its selected text, as it would without the accelerator.
-        if (::GetFocus() == logPane)
-            ::SendMessageW(logPane, WM_COPY, 0, 0);
-        else
-            deviceList.CopySelected();
+        OnCopy();
         break;
     case ID_OPEN_WEB_PAGE:
-        deviceList.OpenSelectedWebPage();
+        OnOpenWebPage();
         break;
     case ID_SAVE_SETTINGS:
-        deviceList.SaveSelectedSettings();
+        if (const ControllerRow* row = deviceList.Selected())
+            deviceList.Files().SaveSettings(window, *row);
         break;
     case ID_LOAD_SETTINGS:
-        deviceList.LoadSelectedSettings();
+        if (const ControllerRow* row = deviceList.Selected())
+            deviceList.Files().LoadSettings(window, row->address);
+        break;
+    case ID_FORGET_CONTROLLER:
+        deviceList.ForgetSelected();
         break;
     case ID_SAVE_LIST:
         // Ctrl+S reaches here even while the command is greyed.
-        if (::IsWindowEnabled(deviceList.Handle()) && deviceList.RowCount() > 0)
-            deviceList.SaveList();
+        if (!searching && deviceList.Rows().Count() > 0)
+            deviceList.Files().SaveList(window, deviceList.Rows().All());
         break;
     case ID_ADD_CONTROLLER:
         OnAddController();
@@ -275,6 +291,22 @@ void CMainFrame::OnCommand(UINT id)
     }
 }
 
+void CMainFrame::OnCopy()
+{
+    // Ctrl+C in the log copies its selected text, as it would without the accelerator.
+    if (::GetFocus() == logPane)
+        ::SendMessageW(logPane, WM_COPY, 0, 0);
+    else if (const ControllerRow* row = deviceList.Selected())
+        PutOnClipboard(window, CopiedText(*row));
+}
+
+void CMainFrame::OnOpenWebPage()
+{
+    // The workstation's browser: whatever opens http addresses there.
+    if (const std::wstring page = deviceList.SelectedWebPage(); !page.empty())
+        ::ShellExecuteW(window, L"open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
 void CMainFrame::OnAddController()
 {
     CAddControllerDlg dialog;
@@ -291,17 +323,14 @@ void CMainFrame::OnNewSearch()
 void CMainFrame::OnSearchStartedMessage()
 {
     SetStatus(SearchingText);
+    searching = true;
     ::EnableWindow(deviceList.Handle(), FALSE);
-    UIEnable(ID_NEW_SEARCH, false);
-    EnableRowCommands(false);
-    UIEnable(ID_ADD_CONTROLLER, false);
 }
 
 void CMainFrame::OnSearchFinishedMessage()
 {
+    searching = false;
     ::EnableWindow(deviceList.Handle(), TRUE);
-    UIEnable(ID_NEW_SEARCH, true);
-    UIEnable(ID_ADD_CONTROLLER, true);
     std::vector<DiscoveredController> controllers;
     bool failed = false;
     {
@@ -312,18 +341,7 @@ void CMainFrame::OnSearchFinishedMessage()
     SetStatus(failed                ? std::wstring(SearchFailedText)
               : controllers.empty() ? std::wstring(NothingFoundText)
                                     : Ui::LoadResourceString(IDS_READY));
-    EnableRowCommands(deviceList.Fill(controllers));
-}
-
-void CMainFrame::EnableRowCommands(bool enable)
-{
-    // While a search runs the list is disabled, and nothing in it can be used.
-    const bool listInUse = ::IsWindowEnabled(deviceList.Handle()) != FALSE;
-    enable = enable && listInUse;
-    for (const UINT id :
-         {ID_CONTROLLER_SETTINGS, ID_COPY, ID_OPEN_WEB_PAGE, ID_SAVE_SETTINGS, ID_LOAD_SETTINGS})
-        UIEnable(id, enable);
-    UIEnable(ID_SAVE_LIST, listInUse && deviceList.RowCount() > 0);
+    deviceList.Fill(controllers);
 }
 
 void CMainFrame::OnFlushLog()
@@ -355,7 +373,7 @@ void CMainFrame::OnLiveRows()
     if (found.empty())
         return;
     deviceList.ShowFound(found);
-    SetStatus(SearchingText + std::wstring(L" найдено ") + std::to_wstring(deviceList.RowCount()));
+    SetStatus(SearchingText + std::wstring(L" найдено ") + std::to_wstring(deviceList.Rows().Count()));
 }
 
 void CMainFrame::OnShowProblems()

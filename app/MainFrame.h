@@ -83,8 +83,11 @@ private:
     void OnFlushLog();
     void OnLiveRows();
     void OnShowProblems();
-    // The commands on the selected row (settings, copy, web page, settings files) and on the whole list.
-    void EnableRowCommands(bool enable);
+    // Which commands can be used now, from the list's rows and whether a search runs: the one place that
+    // enables and disables them, for the menus, the list's context menu and the toolbar alike.
+    void UpdateCommands();
+    void OnCopy();
+    void OnOpenWebPage();
     void SetStatus(const std::wstring& text);
     void EndExchange();
     void Report(std::wstring problem);
@@ -104,6 +107,8 @@ private:
     std::deque<std::wstring> problems;                       // what went wrong, waiting to be told
     SettingsStore settingsToldStore = SettingsStore::Beside; // the log said the settings went there
 
+    // User-interface thread only.
+    bool searching = false;       // between the search's start and end messages
     bool tellingProblems = false; // a message box about problems is open
 };
 

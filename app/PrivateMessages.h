@@ -18,9 +18,8 @@ constexpr UINT WM_SHOWPROBLEMS = WM_USER + 127; // tell the user what failed (th
 constexpr UINT WM_LIVEROWS = WM_USER + 128;     // show the controllers found so far by the running search
 
 // To the device list.
-constexpr UINT WM_OPENSETTINGS = WM_USER + 1;   // lParam: the tag of the result
+constexpr UINT WM_SETTINGSREAD = WM_USER + 1;   // handle the settings read from controllers, as queued
 constexpr UINT WM_ADDRESSCHANGED = WM_USER + 2; // wParam: old address, lParam: new address
-constexpr UINT WM_UPDATEROWS = WM_USER + 3;     // apply the queued row updates
 
 // To the wait dialog.
 constexpr UINT WM_WAITDONE = WM_USER + 1;   // the exchange has ended: close with 1

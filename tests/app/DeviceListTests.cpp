@@ -1,6 +1,7 @@
 // The device list's rows as notifications change them, and the road from a read to the settings sheet.
 #include "tests/app/FrameTest.h"
 
+#include "app/ReadPurpose.h"
 #include "res/resource.h"
 #include "ui/ControlText.h"
 #include "xml/Utf16File.h"
@@ -108,12 +109,12 @@ constexpr std::uint32_t Second = 0x7F000003;
 // Wine writes the locale of every program it starts into the user's settings, which all programs of the
 // prefix share: a test program started meanwhile in another locale changes the list separator under this
 // one. The separator is the Russian workstation's again, and the list saved again, until no program did.
-std::string ListSavedWithSemicolons(const CAppView& list, const std::wstring& path)
+std::string ListSavedWithSemicolons(CAppView& list, const std::wstring& path)
 {
     for (int attempt = 0; attempt < 20; ++attempt)
     {
         ::SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SLIST, L";");
-        if (!list.SaveListTo(path).empty())
+        if (!list.Files().SaveListTo(path, list.Rows().All()).empty())
             return "not saved";
         wchar_t separator[8] = {};
         ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SLIST, separator, 8);
@@ -124,39 +125,6 @@ std::string ListSavedWithSemicolons(const CAppView& list, const std::wstring& pa
 }
 
 } // namespace
-
-// Without a chosen column the rows stay in address order, which the lookup of a controller added by its
-// address relies on: a moved row goes to its new place, and adding it again lists it once.
-TEST_F(DeviceListTest, UpdatesAndMovesTouchOnlyTheFirstRowOfAnAddressAndKeepAddressOrder)
-{
-    Open();
-    ASSERT_TRUE(WaitForList(0));
-    CAppView& list = frame->DeviceList();
-    ASSERT_TRUE(list.Fill({{First, 80, L"Один"}, {First, 80, L""}, {Second, 81, L"Три"}}));
-    EXPECT_EQ(CellText(List(), 1, 0), L"Старая прошивка");
-
-    // As the worker reports after a write: new texts for the row, the empty name as it is.
-    list.OnDeviceProperties(DevicePropertiesResult{First, Properties(L"", First, 8080), 0});
-    list.OnDeviceProperties(DevicePropertiesResult{0x7F0000FE, Properties(L"Чужой", 0x7F0000FE, 1), 0});
-    Pump(loop, 200);
-    EXPECT_EQ(CellText(List(), 0, 0), L"");
-    EXPECT_EQ(CellText(List(), 0, 2), L"8080");
-    EXPECT_EQ(CellText(List(), 1, 0), L"Старая прошивка");
-    EXPECT_EQ(CellText(List(), 1, 2), L"80");
-    EXPECT_EQ(CellText(List(), 2, 0), L"Три");
-
-    constexpr std::uint32_t Moved = 0x7F000A0A;
-    list.OnDeviceAddressChanged(AddressChange{First, Moved});
-    Pump(loop, 200);
-    EXPECT_EQ(Column(1), (Texts{L"127.0.0.2", L"127.0.0.3", L"127.0.10.10"}));
-    EXPECT_EQ(CellText(List(), 0, 0), L"Старая прошивка");
-    EXPECT_EQ(ItemData(2), static_cast<LPARAM>(Moved));
-    EXPECT_EQ(CellText(List(), 2, 2), L"8080");
-
-    list.OnDeviceProperties(DevicePropertiesResult{Moved, Properties(L"", Moved, 8080), CAppView::AddedTag});
-    Pump(loop, 200);
-    EXPECT_EQ(Column(1), (Texts{L"127.0.0.2", L"127.0.0.3", L"127.0.10.10"}));
-}
 
 TEST_F(DeviceListTest, HeaderClickSortsAndTheOrderHoldsThroughUpdatesLiveRowsAndSearches)
 {
@@ -221,7 +189,7 @@ TEST_F(DeviceListTest, ResultBetweenAReadAndItsSheetIsWhatTheSheetShowsAndWrites
     // The sheet opens from the messages that this thread pumps, and returns to the pump once it closes.
     const auto open = [&] {
         list.OnDeviceProperties(
-            DevicePropertiesResult{First, Properties(L"Первый", First, 80), CAppView::OpenSettingsTag});
+            DevicePropertiesResult{First, Properties(L"Первый", First, 80), ReadTag(ReadPurpose::OpenSheet)});
         list.OnDeviceProperties(DevicePropertiesResult{Second, Properties(L"Второй", Second, 80), 0});
         Until([&] { return renamed.load(); });
     };
@@ -245,7 +213,8 @@ TEST_F(DeviceListTest, ResultBetweenAReadAndItsSheetIsWhatTheSheetShowsAndWrites
 
 // The saved list is what the console program's discover lists, in a file a spreadsheet reads: UTF-8 with
 // a byte-order mark, CR LF, quoted fields, and the columns split at the workstation's list separator (";"
-// on a Russian one); the list's own words for a nameless or silent row stay out.
+// on a Russian one); the list's own words for a nameless or silent row stay out, and a controller really
+// named as the list calls a nameless one keeps its name.
 TEST_F(DeviceListTest, SavedListHoldsEveryRowAsTheConsoleListsIt)
 {
     Open();
@@ -253,19 +222,22 @@ TEST_F(DeviceListTest, SavedListHoldsEveryRowAsTheConsoleListsIt)
     CAppView& list = frame->DeviceList();
     ASSERT_TRUE(list.Fill({{Second, 8080, L"Склад;1, \"главный\""},
                            {First, 80, L"", true},
-                           {0x7F00000A, 81, L"Ворота, север", false, false}}));
+                           {0x7F00000A, 81, L"Ворота, север", false, false},
+                           {0x7F000009, 80, L"Старая прошивка"}}));
     const std::wstring path = TemporaryPath(L"список контроллеров.csv");
     ::DeleteFileW(path.c_str());
     EXPECT_EQ(ListSavedWithSemicolons(list, path),
               "\xEF\xBB\xBF" + OM::Xml::utf8Text(L"address;port;name;conflict;answered\r\n"
                                                  L"127.0.0.3;8080;\"Склад;1, \"\"главный\"\"\";no;yes\r\n"
                                                  L"127.0.0.2;80;;yes;yes\r\n"
-                                                 L"127.0.0.10;81;Ворота, север;no;no\r\n"));
+                                                 L"127.0.0.10;81;Ворота, север;no;no\r\n"
+                                                 L"127.0.0.9;80;Старая прошивка;no;yes\r\n"));
     ::DeleteFileW(path.c_str());
 
     // A folder that is not there: said in words, and no file left behind.
     const std::wstring nowhere = TemporaryPath(L"нет такой папки\\список.csv");
-    EXPECT_THAT(list.SaveListTo(nowhere), ::testing::HasSubstr(L"нет такого файла или папки"));
+    EXPECT_THAT(list.Files().SaveListTo(nowhere, list.Rows().All()),
+                ::testing::HasSubstr(L"нет такого файла или папки"));
     EXPECT_EQ(::GetFileAttributesW((nowhere + L".part").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -277,18 +249,21 @@ TEST_F(DeviceListTest, BrokenSettingsFileIsRefusedBeforeTheControllerIsRead)
     Open();
     ASSERT_TRUE(WaitForList(1));
     CAppView& list = frame->DeviceList();
+    ASSERT_NE(list.Selected(), nullptr);
+    const auto load = [&](const std::wstring& file) {
+        return list.Files().LoadSettingsFrom(frame->Handle(), file, list.Selected()->address);
+    };
     const std::wstring path = TemporaryPath(L"настройки склада.xml");
 
     PutFile(path, "<config><net name=\"\xD1\xEA\xEB\xE0\xE4\" mac=\"00-1A-2B-3C-4D\"/></config>");
-    EXPECT_EQ(list.LoadSettingsFrom(path),
+    EXPECT_EQ(load(path),
               L"В файле «" + path +
                   L"» испорчено значение «mac»: MAC-адрес записывается шестью байтами через дефис, например "
                   L"00-1A-2B-3C-4D-5E. Ничего не изменено.");
     PutFile(path, "<html><body/></html>");
-    EXPECT_THAT(list.LoadSettingsFrom(path),
-                ::testing::HasSubstr(L"не является файлом настроек контроллера"));
+    EXPECT_THAT(load(path), ::testing::HasSubstr(L"не является файлом настроек контроллера"));
     ::DeleteFileW(path.c_str());
-    EXPECT_THAT(list.LoadSettingsFrom(path), ::testing::HasSubstr(L"нет такого файла или папки"));
+    EXPECT_THAT(load(path), ::testing::HasSubstr(L"нет такого файла или папки"));
     Pump(loop, 1000);
     EXPECT_TRUE(Requests("GET").empty());
     EXPECT_EQ(FindDialogTitled(L"Настройки контроллера"), nullptr);

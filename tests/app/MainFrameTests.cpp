@@ -49,19 +49,24 @@ std::wstring ClipboardText()
     return text;
 }
 
+// The popup menu that this process shows next, looked for from another thread; null when none shows.
+HWND NextPopupMenu()
+{
+    for (int tries = 0; tries < 200; ++tries)
+    {
+        const HWND found = ::FindWindowW(L"#32768", nullptr);
+        if (found != nullptr && ::IsWindowVisible(found))
+            return found;
+        ::Sleep(25);
+    }
+    return nullptr;
+}
+
 // The top-left corner of the popup menu that this process shows next, read from another thread, which then
 // closes it with Esc as the user would.
 POINT MenuCorner()
 {
-    HWND menu = nullptr;
-    for (int tries = 0; tries < 200 && menu == nullptr; ++tries)
-    {
-        const HWND found = ::FindWindowW(L"#32768", nullptr);
-        if (found != nullptr && ::IsWindowVisible(found))
-            menu = found;
-        else
-            ::Sleep(25);
-    }
+    const HWND menu = NextPopupMenu();
     RECT box{-1000, -1000, 0, 0};
     if (menu != nullptr)
     {
@@ -69,6 +74,15 @@ POINT MenuCorner()
         ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     }
     return POINT{box.left, box.top};
+}
+
+// Chooses the last item of the popup menu that this process shows next, from another thread, with the
+// keys the user would press.
+void ChooseLastMenuItem()
+{
+    const HWND menu = NextPopupMenu();
+    ::PostMessageW(menu, WM_KEYDOWN, VK_UP, 0);
+    ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
 }
 
 void PutOnClipboard(const std::wstring& text)
@@ -224,6 +238,13 @@ TEST_F(MainFrameTest, RowCommandsTakeTheSelectedRowFromMenusAndKeysAndAreOffWith
     PutOnClipboard(L"прежнее");
     Command(ID_COPY);
     EXPECT_EQ(ClipboardText(), L"прежнее");
+
+    // The name of a controller whose firmware gives none is empty there, as in the saved list: the list's
+    // "Старая прошивка" is no name.
+    ASSERT_TRUE(frame->DeviceList().Fill({{0x7F000002, 8080, L""}}));
+    Pump(loop, 100);
+    PressKey(loop, frame->Handle(), 'C', true);
+    EXPECT_EQ(ClipboardText(), L"\t127.0.0.2\t8080");
 }
 
 TEST_F(MainFrameTest, ControllerAddedByAddressIsListedAndKeptByEverySearch)
@@ -272,6 +293,13 @@ TEST_F(MainFrameTest, ControllerAddedByAddressIsListedAndKeptByEverySearch)
     EXPECT_EQ(CellText(List(), 0, 1), L"127.0.0.2");
     EXPECT_EQ(CellText(List(), 0, 3), L"Не отвечает");
     EXPECT_EQ(Settings().knownControllers, (std::vector<ControllerEndpoint>{{0x7F000002, 80}}));
+
+    // Forgotten from its row's context menu, whose last item that is: the row goes with the address, as
+    // only the address kept it.
+    std::thread chooser([] { ChooseLastMenuItem(); });
+    ::SendMessageW(List(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()), -1);
+    chooser.join();
+    EXPECT_TRUE(Until([&] { return RowCount(List()) == 0 && Settings().knownControllers.empty(); }, 5000));
 }
 
 TEST_F(MainFrameTest, LogKeepsEveryLineOfALargeSite)

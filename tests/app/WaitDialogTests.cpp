@@ -2,6 +2,7 @@
 // Support notifications, while this thread runs the dialogs.
 #include "tests/app/FrameTest.h"
 
+#include "app/ReadPurpose.h"
 #include "res/resource.h"
 #include "ui/ControlText.h"
 
@@ -233,7 +234,8 @@ TEST_F(WaitDialogTest, SheetOfAFastFirstOpeningOpensAloneOnceTheWaitDialogHasEnd
         frame->OnExchangeCompleted(false);
         frame->OnExchangeStarted(L"Запрос настроек контроллера");
         frame->OnExchangeCompleted(false);
-        list.OnDeviceProperties(DevicePropertiesResult{controller, properties, CAppView::OpenSettingsTag});
+        list.OnDeviceProperties(
+            DevicePropertiesResult{controller, properties, ReadTag(ReadPurpose::OpenSheet)});
     });
     ASSERT_TRUE(fastController.Hooked());
 
@@ -251,7 +253,8 @@ TEST_F(WaitDialogTest, SheetOfAFastFirstOpeningOpensAloneOnceTheWaitDialogHasEnd
             ::Sleep(300); // the wait dialog, had it outlived the sheet's opening, would end now
             frameEnabled = ::IsWindowEnabled(frame->Handle()) != FALSE;
             // A second opening, as the result of a second double click would bring it.
-            ::PostMessageW(List(), WM_OPENSETTINGS, 0, CAppView::OpenSettingsTag);
+            list.OnDeviceProperties(
+                DevicePropertiesResult{controller, properties, ReadTag(ReadPurpose::OpenSheet)});
             ::Sleep(500);
             sheets = CountDialogsTitled(L"Настройки контроллера");
         }
