@@ -2,7 +2,7 @@
 
 #include "app/ControllerFiles.h"
 #include "app/PrivateMessages.h"
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "engine/FailureText.h"
 #include "engine/ProgramSettings.h"
 #include "res/resource.h"

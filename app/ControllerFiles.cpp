@@ -1,7 +1,7 @@
 #include "app/ControllerFiles.h"
 
-#include "engine/AddressText.h"
-#include "engine/AnsiText.h"
+#include "common/AddressText.h"
+#include "common/AnsiText.h"
 #include "engine/CsvText.h"
 #include "settings/BackupSettings.h"
 #include "settings/ControllerListFile.h"

@@ -3,7 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/AddControllerDlg.h"
 #include "app/Help.h"
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "engine/FailureText.h"
 #include "ui/CenterWindow.h"
 #include "ui/DeviceContexts.h"

@@ -1,7 +1,7 @@
 #include "cli/ControllerListing.h"
 
 #include "cli/JsonText.h"
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "settings/ControllerListFile.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "cli/PropertiesListing.h"
 
 #include "cli/JsonText.h"
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 
 #include <algorithm>
 #include <cwchar>

@@ -2,7 +2,7 @@
 
 #include "cli/JsonText.h"
 #include "cli/PropertiesListing.h"
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "engine/CsvText.h"
 #include "settings/SettingKeys.h"
 

@@ -3,7 +3,7 @@
 #include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/JsonText.h"
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ExchangeFailure.h"
+#include "common/ExchangeFailure.h"
 
 #include <windows.h>
 #include <wininet.h>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "common/DiscoveredController.h"
 #include "device/Connection.h"
-#include "engine/DiscoveredController.h"
 #include "xml/DeviceProperties.h"
 
 namespace OM::Norvatessa

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "common/DiscoveredController.h"
 #include "device/Device.h"
 #include "device/HttpExchange.h"
-#include "engine/DiscoveredController.h"
 
 #include <cstdint>
 #include <map>

@@ -1,8 +1,8 @@
 #include "device/HttpExchange.h"
 
+#include "common/AddressText.h"
+#include "common/AnsiText.h"
 #include "device/ExchangeLabels.h"
-#include "engine/AddressText.h"
-#include "engine/AnsiText.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "common/ConnectionSink.h"
 #include "device/AuthorizationPrompt.h"
 #include "device/Connection.h"
 #include "device/HttpRequest.h"
 #include "device/PendingRequest.h"
-#include "engine/ConnectionSink.h"
 #include "helpers/UniqueHandle.h"
 
 #include <windows.h>

@@ -1,8 +1,8 @@
 #include "device/PropertyAccess.h"
 
+#include "common/AddressText.h"
+#include "common/AnsiText.h"
 #include "device/ExchangeLabels.h"
-#include "engine/AddressText.h"
-#include "engine/AnsiText.h"
 #include "xml/ConfigDocument.h"
 
 #include <vector>

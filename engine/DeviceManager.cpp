@@ -1,6 +1,6 @@
 #include "engine/DeviceManager.h"
 
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "engine/ProgramSettings.h"
 
 #include <algorithm>

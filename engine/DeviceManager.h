@@ -1,12 +1,12 @@
 #pragma once
 
+#include "common/ConnectionSink.h"
 #include "device/AuthorizationPrompt.h"
 #include "device/Connection.h"
 #include "device/Device.h"
 #include "device/DeviceTable.h"
 #include "device/HttpExchange.h"
 #include "device/PropertyAccess.h"
-#include "engine/ConnectionSink.h"
 #include "engine/DeviceRequests.h"
 #include "engine/DeviceSearcher.h"
 #include "engine/Support.h"

@@ -1,6 +1,6 @@
 #include "engine/DeviceSearcher.h"
 
-#include "engine/AnsiText.h"
+#include "common/AnsiText.h"
 #include "engine/DiscoveryReply.h"
 #include "engine/SearchDeadline.h"
 

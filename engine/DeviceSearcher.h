@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/DiscoveredController.h"
+#include "common/DiscoveredController.h"
+#include "common/SearchReply.h"
 #include "engine/NetworkAdapters.h"
-#include "engine/SearchReply.h"
 #include "helpers/WinsockHandles.h"
 
 #include <winsock2.h>

@@ -1,6 +1,6 @@
 #include "engine/FailureText.h"
 
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "engine/ProgramSettings.h"
 
 #include <winsock2.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ConnectionSink.h"
+#include "common/ConnectionSink.h"
 #include "engine/Support.h"
 #include "helpers/Notifier.h"
 

@@ -1,6 +1,6 @@
 #include "tests/engine/RecordingObserver.h"
 
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "engine/FailureText.h"
 
 #include <chrono>
