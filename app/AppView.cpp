@@ -132,7 +132,7 @@ Ui::WindowClassInfo CAppView::GetWindowClassInfo()
 
 CAppView::~CAppView()
 {
-    DeviceManager::Instance().Remove(this);
+    DeviceEngine::Instance().Remove(this);
 }
 
 HWND CAppView::Create(HWND frame)
@@ -174,10 +174,10 @@ bool CAppView::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, 
     switch (message)
     {
     case WM_CREATE:
-        DeviceManager::Instance().Add(this);
+        DeviceEngine::Instance().Add(this);
         return false;
     case WM_DESTROY:
-        DeviceManager::Instance().Remove(this);
+        DeviceEngine::Instance().Remove(this);
         return false;
     case WM_LBUTTONDBLCLK:
         OpenSelected();
@@ -331,7 +331,7 @@ void CAppView::OpenSelected()
     const int row = SelectedRow();
     if (row < 0)
         return;
-    DeviceManager::Instance().Post(GetDevicePropertiesRequest{RowAddress(row), this, OpenSettingsTag});
+    DeviceEngine::Instance().Post(GetDevicePropertiesRequest{RowAddress(row), this, OpenSettingsTag});
 }
 
 void CAppView::OnContextMenu(LPARAM position)
@@ -431,7 +431,7 @@ void CAppView::SaveSelectedSettings()
     if (!path)
         return;
     settingsFile = *path;
-    DeviceManager::Instance().Post(GetDevicePropertiesRequest{RowAddress(row), this, SaveSettingsTag});
+    DeviceEngine::Instance().Post(GetDevicePropertiesRequest{RowAddress(row), this, SaveSettingsTag});
 }
 
 void CAppView::LoadSelectedSettings()
@@ -464,7 +464,7 @@ std::wstring CAppView::LoadSettingsFrom(const std::wstring& path)
     }
     changes.ip.reset();
     settingsFromFile = changes;
-    DeviceManager::Instance().Post(GetDevicePropertiesRequest{address, this, LoadSettingsTag});
+    DeviceEngine::Instance().Post(GetDevicePropertiesRequest{address, this, LoadSettingsTag});
     return L"";
 }
 
@@ -586,7 +586,7 @@ void CAppView::SetRowAddress(int row, std::uint32_t address)
 
 void CAppView::AddByAddress(std::uint32_t address, std::uint16_t port)
 {
-    DeviceManager::Instance().Post(AddControllerRequest{address, port, this, AddedTag, true});
+    DeviceEngine::Instance().Post(AddControllerRequest{address, port, this, AddedTag, true});
 }
 
 void CAppView::OnAdded()
@@ -612,7 +612,7 @@ void CAppView::ForgetSelected()
     const std::uint32_t address = RowAddress(row);
     if (row < 0 || addedAddresses.erase(address) == 0)
         return;
-    DeviceManager::Instance().Post(ForgetControllerRequest{address});
+    DeviceEngine::Instance().Post(ForgetControllerRequest{address});
     // A row that only the address kept goes with it; one that the search found stays.
     if (IsUnansweredNote(CellText(row, 3)))
         ::SendMessageW(window, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
@@ -685,7 +685,7 @@ void CAppView::ShowSettingsSheet(std::int32_t tag)
         return;
     // The sheet marks what the user changed in it; what the file changed counts as well.
     sheet.data.changed |= ControllerSettings::ChangeMarks(sheet.data, asRead);
-    DeviceManager::Instance().Post(SetDevicePropertiesRequest{address, sheet.data});
+    DeviceEngine::Instance().Post(SetDevicePropertiesRequest{address, sheet.data});
 }
 
 void CAppView::OnAddressChanged(std::uint32_t oldAddress, std::uint32_t newAddress)

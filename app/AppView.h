@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/DeviceManager.h"
+#include "engine/DeviceEngine.h"
 #include "settings/SettingAssignments.h"
 #include "helpers/CriticalSection.h"
 #include "ui/WindowImpl.h"
@@ -23,7 +23,7 @@ namespace OM::Norvatessa
 // Who runs what: the window and everything it shows belong to the user-interface thread. The two Support
 // notifications arrive on the worker; they only store what they bring under `lock` and post a message,
 // so the worker never waits for the user-interface thread (which may be waiting for the worker to stop).
-class CAppView : public Ui::WindowImpl<CAppView>, public DeviceManager::Support
+class CAppView : public Ui::WindowImpl<CAppView>, public Support
 {
 public:
     static Ui::WindowClassInfo GetWindowClassInfo();

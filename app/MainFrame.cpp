@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/AddControllerDlg.h"
 #include "app/Help.h"
+#include "app/SystemAuthorizationDialog.h"
 #include "common/AddressText.h"
 #include "engine/FailureText.h"
 #include "ui/CenterWindow.h"
@@ -31,6 +32,10 @@ constexpr wchar_t SearchFailedText[] = L"Поиск не удался";
 constexpr wchar_t BusyText[] = L"Ожидание ответа контроллера...";
 constexpr wchar_t ProblemCaption[] = L"Ошибка";
 
+// A controller's demand for credentials opens the system's dialog. It outlives every frame: a worker that
+// outlived the stop may still ask it.
+SystemAuthorizationDialog credentialsDialog;
+
 std::wstring ControllerUrl(const DiscoveredController& controller)
 {
     return L"http://" + AddressText(controller.address) + L":" + std::to_wstring(controller.port);
@@ -49,7 +54,7 @@ Ui::WindowClassInfo CMainFrame::GetWindowClassInfo()
 
 CMainFrame::~CMainFrame()
 {
-    DeviceManager::Instance().Remove(this);
+    DeviceEngine::Instance().Remove(this);
 }
 
 HWND CMainFrame::CreateMainWindow()
@@ -150,9 +155,10 @@ LRESULT CMainFrame::OnCreate()
         loop->AddMessageFilter(this);
         loop->AddIdleHandler(this);
     }
-    DeviceManager& manager = DeviceManager::Instance();
-    manager.Add(this);
-    manager.Start(); // the worker begins with a search
+    DeviceEngine& engine = DeviceEngine::Instance();
+    engine.SetAuthorizationPrompt(&credentialsDialog);
+    engine.Add(this);
+    engine.Start(); // the worker begins with a search
     Ui::CenterWindow(window, ::GetDesktopWindow());
     return 0;
 }
@@ -203,9 +209,9 @@ void CMainFrame::UpdateLayout()
 
 void CMainFrame::OnDestroy()
 {
-    DeviceManager& manager = DeviceManager::Instance();
-    manager.Remove(this);
-    manager.Stop();
+    DeviceEngine& engine = DeviceEngine::Instance();
+    engine.Remove(this);
+    engine.Stop();
     if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
     {
         loop->RemoveMessageFilter(this);
@@ -285,7 +291,7 @@ void CMainFrame::OnAddController()
 void CMainFrame::OnNewSearch()
 {
     deviceList.DeleteAll();
-    DeviceManager::Instance().Post(NewSearchRequest{});
+    DeviceEngine::Instance().Post(NewSearchRequest{});
 }
 
 void CMainFrame::OnSearchStartedMessage()
@@ -388,7 +394,7 @@ void CMainFrame::SetStatus(const std::wstring& text)
 
 void CMainFrame::CancelExchange()
 {
-    DeviceManager::Instance().CancelExchange();
+    DeviceEngine::Instance().CancelExchange();
 }
 
 void CMainFrame::EndExchange()
@@ -438,7 +444,7 @@ void CMainFrame::OnSearchFinished(const bool&)
         Helpers::CriticalSectionLock hold(queueLock);
         logQueue.push_back(Ui::LoadResourceString(IDS_READY));
         foundControllers.clear();
-        if (DeviceManager::Instance().GetDevices(foundControllers) != 0)
+        if (DeviceEngine::Instance().GetDevices(foundControllers) != 0)
         {
             for (const DiscoveredController& controller : foundControllers)
                 logQueue.push_back(L"DeviceFound at " + ControllerUrl(controller));

@@ -3,7 +3,7 @@
 #include "app/AppView.h"
 #include "app/AsyncWaitDlgHelper.h"
 #include "app/PrivateMessages.h"
-#include "engine/DeviceManager.h"
+#include "engine/DeviceEngine.h"
 #include "helpers/CriticalSection.h"
 #include "res/resource.h"
 #include "ui/FrameWindowImpl.h"
@@ -30,7 +30,7 @@ class CMainFrame : public Ui::FrameWindowImpl<CMainFrame>,
                    public Ui::UpdateUI,
                    public Ui::MessageFilter,
                    public Ui::IdleHandler,
-                   public DeviceManager::Support,
+                   public Support,
                    public CAsyncWaitDlgHelper<CMainFrame, IDD_WAIT, WM_SHOWWAITDLG, IDS_SECONDS, 0>
 {
 public:

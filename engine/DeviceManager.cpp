@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace OM::Norvatessa
 {
@@ -40,9 +41,13 @@ DeviceManager& DeviceManager::Instance()
     return *owner.manager;
 }
 
+DeviceEngine& DeviceEngine::Instance()
+{
+    return DeviceManager::Instance();
+}
+
 DeviceManager::DeviceManager()
-    : exchange(observers, StopEvent()), devices(exchange), access(exchange, devices, observers),
-      dispatcher(requests)
+    : exchange(observers, StopEvent()), access(exchange, devices, observers), dispatcher(requests)
 {
 }
 
@@ -66,7 +71,7 @@ DWORD DeviceManager::Stop()
     if (const HANDLE stop = StopEvent())
         ::SetEvent(stop);
     // The credentials dialog would hold the worker until the user answers it.
-    SystemAuthorizationDialog::CancelOpen();
+    exchange.CancelPrompt();
     searcher.Cancel();
     exchange.CancelExchange();
     return Thread::Stop();
@@ -106,7 +111,7 @@ void DeviceManager::HandleRequest(const GetDevicePropertiesRequest& request)
     Device* const device = devices.FindDevice(request.address);
     if (device == nullptr)
         return RefuseUnknown(request.address, RefusedOperation::Read);
-    access.ReadProperties(device, request.requester, request.tag);
+    ReadFor(device, request.requester, request.tag);
 }
 
 void DeviceManager::HandleRequest(const SetDevicePropertiesRequest& request)
@@ -135,7 +140,7 @@ void DeviceManager::HandleRequest(const AddControllerRequest& request)
         device = devices.FindDevice(request.address);
     if (device == nullptr)
         return RefuseUnknown(request.address, RefusedOperation::Read);
-    const bool read = access.ReadProperties(device, request.requester, request.tag);
+    const bool read = ReadFor(device, request.requester, request.tag);
     std::vector<ControllerEndpoint>& known = Settings().knownControllers;
     const ControllerEndpoint endpoint{request.address, device->port};
     if (read && request.remember && std::find(known.begin(), known.end(), endpoint) == known.end())
@@ -151,6 +156,16 @@ void DeviceManager::HandleRequest(const ForgetControllerRequest& request)
             return known.address == request.address;
         }) > 0)
         SaveKnownControllers();
+}
+
+bool DeviceManager::ReadFor(Device* device, Support* requester, std::int32_t tag)
+{
+    std::optional<DevicePropertiesResult> result = access.ReadProperties(device);
+    if (!result)
+        return false;
+    result->tag = tag;
+    observers.Notify(requester, &Support::OnDeviceProperties, *result);
+    return true;
 }
 
 void DeviceManager::SaveKnownControllers()

@@ -7,6 +7,7 @@
 #include "device/DeviceTable.h"
 #include "device/HttpExchange.h"
 #include "device/PropertyAccess.h"
+#include "engine/DeviceEngine.h"
 #include "engine/DeviceRequests.h"
 #include "engine/DeviceSearcher.h"
 #include "engine/Support.h"
@@ -36,7 +37,9 @@ namespace OM::Norvatessa
 // The device table has no lock: while the worker runs, only the worker touches it. The same holds for the
 // settings' knownControllers, which requests change; the worker saves each change at once, so that an
 // address the user added is kept even when the program does not end normally.
-class DeviceManager final : public Helpers::Thread, public DeviceSearcher::NotificationSink
+class DeviceManager final : public DeviceEngine,
+                            public Helpers::Thread,
+                            public DeviceSearcher::NotificationSink
 {
 public:
     using Support = Norvatessa::Support;
@@ -59,38 +62,39 @@ public:
 
     // User-interface thread. Begins the worker, which starts with a search. False when a worker of an
     // earlier run still lives or the worker cannot be begun.
-    bool Start();
-    // User-interface thread. Signals the stop, then cancels a running search and exchange (an open
-    // credentials dialog as if the user had cancelled it), keeps queued requests from running, and waits a
-    // bounded time for the worker to end (Thread::Stop).
-    DWORD Stop();
+    bool Start() override;
+    // User-interface thread. Signals the stop, then cancels a running search, exchange and credentials
+    // prompt (as if the user had cancelled it), keeps queued requests from running, and waits a bounded
+    // time for the worker to end (Thread::Stop).
+    DWORD Stop() override;
 
     // Any thread.
-    template <typename Request>
-    void Post(const Request& request)
-    {
-        dispatcher.Post(request);
-    }
+    void Post(const NewSearchRequest& request) override { dispatcher.Post(request); }
+    void Post(const GetDevicePropertiesRequest& request) override { dispatcher.Post(request); }
+    void Post(const SetDevicePropertiesRequest& request) override { dispatcher.Post(request); }
+    void Post(const AddControllerRequest& request) override { dispatcher.Post(request); }
+    void Post(const ForgetControllerRequest& request) override { dispatcher.Post(request); }
 
     // Any thread; Remove waits for a notification in progress on the worker.
-    void Add(Support* observer) { observers.Add(observer); }
-    void Remove(Support* observer) { observers.Remove(observer); }
+    void Add(Support* observer) override { observers.Add(observer); }
+    void Remove(Support* observer) override { observers.Remove(observer); }
 
     // User-interface thread. Ends the exchange in progress without an answer.
-    void CancelExchange() noexcept { exchange.CancelExchange(); }
+    void CancelExchange() noexcept override { exchange.CancelExchange(); }
 
     // Worker thread.
     Device* FindDevice(std::uint32_t address) const { return devices.FindDevice(address); }
-    std::size_t GetDevices(std::vector<DiscoveredController>& controllers) const
+    std::size_t GetDevices(std::vector<DiscoveredController>& controllers) const override
     {
         return devices.GetDevices(controllers);
     }
     // Forgets every controller; their connections go to the closer. From the user-interface thread only
     // once the worker has stopped: while it may still run this does nothing rather than race it.
-    void ClearDevices();
+    void ClearDevices() override;
 
-    // Worker thread, while no exchange runs. Null restores the system's credentials dialog.
-    void SetAuthorizationPrompt(AuthorizationPrompt* prompt) noexcept
+    // Worker thread while no exchange runs, or before Start. Null: a demand for credentials fails the
+    // exchange.
+    void SetAuthorizationPrompt(AuthorizationPrompt* prompt) noexcept override
     {
         exchange.SetAuthorizationPrompt(prompt);
     }
@@ -110,6 +114,9 @@ private:
     void OnReply(const SearchReply& reply) override;
     void OnSocketError(std::int32_t error) override;
     void OnAdapterProbed(const ProbedAdapter& adapter) override;
+    // Reads the controller; the result goes to `requester` alone, if it is still registered. True when there
+    // was a result.
+    bool ReadFor(Device* device, Support* requester, std::int32_t tag);
     void RefuseUnknown(std::uint32_t address, RefusedOperation operation);
     void SaveKnownControllers();
 

@@ -24,44 +24,31 @@ namespace
 
 constexpr std::int32_t OpenSettings = 32782;
 
-// Stands in for the credentials dialog and holds the worker in it until the request that asks is closed.
-// `onClose` runs on the thread that closes the request, before its close returns: there a test sees what
-// the worker does before the closing thread goes on.
-class PromptHeldUntilClosed final : public AuthorizationPrompt
+// Stands in for the credentials dialog and holds the worker in it until the prompt is cancelled, as Stop
+// cancels the system's dialog. `onCancel` runs on the thread that cancels, once the worker is free and
+// before the cancel returns: there a test sees what the worker does before the cancelling thread goes on.
+class PromptHeldUntilCancelled final : public AuthorizationPrompt
 {
 public:
-    explicit PromptHeldUntilClosed(std::function<void()> onClose) : onClose(std::move(onClose))
-    {
-        current = this;
-    }
-    ~PromptHeldUntilClosed() { current = nullptr; }
+    explicit PromptHeldUntilCancelled(std::function<void()> onCancel) : onCancel(std::move(onCancel)) {}
 
-    Outcome Ask(HINTERNET request, int) override
+    Outcome Ask(HINTERNET, int) override
     {
-        systemCallback = ::InternetSetStatusCallbackW(request, &Callback);
         ::SetEvent(asked.get());
-        ::WaitForSingleObject(closed.get(), 10000);
+        ::WaitForSingleObject(cancelled.get(), 10000);
         return {Answer::Cancelled};
+    }
+    void Cancel() noexcept override
+    {
+        ::SetEvent(cancelled.get());
+        onCancel();
     }
     bool WaitAsked() { return ::WaitForSingleObject(asked.get(), 10000) == WAIT_OBJECT_0; }
 
 private:
-    static void CALLBACK Callback(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID information,
-                                  DWORD length)
-    {
-        if (status == INTERNET_STATUS_HANDLE_CLOSING && current != nullptr)
-        {
-            ::SetEvent(current->closed.get());
-            current->onClose();
-        }
-        systemCallback(handle, context, status, information, length);
-    }
-
-    static inline PromptHeldUntilClosed* current = nullptr;
-    static inline INTERNET_STATUS_CALLBACK systemCallback = nullptr;
-    std::function<void()> onClose;
+    std::function<void()> onCancel;
     OM::Helpers::UniqueHandle asked{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    OM::Helpers::UniqueHandle closed{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    OM::Helpers::UniqueHandle cancelled{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 class DeviceManagerTest : public ControllerSiteTest
@@ -442,8 +429,8 @@ TEST_F(DeviceManagerTest, StopIsSignalledBeforeItsCancelFreesTheWorker)
 {
     const std::uint32_t asking = Add("flag=2");
     const std::uint32_t queued = Add("");
-    PromptHeldUntilClosed prompt([&] {
-        // The worker either begins the queued read or ends; the close waits to see which.
+    PromptHeldUntilCancelled prompt([&] {
+        // The worker either begins the queued read or ends; the cancel waits to see which.
         for (int tries = 0; tries < 300 && manager.IsRunning() && observer.Count("started Авторизация") < 2;
              ++tries)
             ::Sleep(10);
