@@ -155,6 +155,7 @@ LRESULT CMainFrame::OnCreate()
         loop->AddMessageFilter(this);
         loop->AddIdleHandler(this);
     }
+    Helpers::SetFailureListener(this);
     DeviceEngine& engine = DeviceEngine::Instance();
     engine.SetAuthorizationPrompt(&credentialsDialog);
     engine.Add(this);
@@ -212,6 +213,7 @@ void CMainFrame::OnDestroy()
     DeviceEngine& engine = DeviceEngine::Instance();
     engine.Remove(this);
     engine.Stop();
+    Helpers::SetFailureListener(nullptr);
     if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
     {
         loop->RemoveMessageFilter(this);
@@ -529,6 +531,25 @@ void CMainFrame::OnAdapterProbed(const ProbedAdapter& adapter)
         Helpers::CriticalSectionLock hold(queueLock);
         logQueue.push_back(DescribeProbedAdapter(adapter));
         adaptersProbed += adapter.error == 0;
+    }
+    ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
+}
+
+void CMainFrame::OnFailure(const std::wstring& sentence, bool fatal) noexcept
+{
+    if (fatal)
+    {
+        ::MessageBoxW(nullptr, sentence.c_str(), ProblemCaption, MB_ICONERROR | MB_TASKMODAL);
+        return;
+    }
+    try
+    {
+        Helpers::CriticalSectionLock hold(queueLock);
+        logQueue.push_back(sentence);
+    }
+    catch (...)
+    {
+        return; // without room for the line the log loses it; the operation has ended all the same
     }
     ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
 }

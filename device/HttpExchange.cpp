@@ -183,17 +183,17 @@ bool HttpExchange::Exchange(Connection& connection, HttpRequest& request, bool r
     // A stop that came after the check above found no request to cancel: this one must not run either.
     if (IsStopping())
         return false;
-    if (report)
-        Report(connection, request, Outcome{ExchangeStarted});
-
     Outcome outcome;
     try
     {
+        if (report)
+            Report(connection, request, Outcome{ExchangeStarted});
         outcome = Run(connection, request, open, report);
     }
     catch (...)
     {
-        // Every exchange that began ends: the wait dialog waits for its end.
+        // Every exchange that began ends, even when a step or an observer throws: the wait dialog waits
+        // for its end.
         if (report)
             Report(connection, request, Outcome::Aborted());
         throw;

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -99,7 +100,9 @@ public:
         exchange.SetAuthorizationPrompt(prompt);
     }
 
-    // Worker thread: the holders of posted requests call these.
+    // Worker thread: the holders of posted requests call these. Each is a boundary: what its handling
+    // throws is said (helpers/FailureBoundary.h) and ends that request as a failure, a refusal of the read
+    // or the write, or a search that failed.
     void HandleRequest(const NewSearchRequest& request);
     void HandleRequest(const GetDevicePropertiesRequest& request);
     void HandleRequest(const SetDevicePropertiesRequest& request);
@@ -108,6 +111,13 @@ public:
 
 private:
     void Run() override;
+    // The boundary of one request: `failed` is what the observers learn when its handling throws.
+    template <typename Body>
+    void Bounded(std::optional<RequestRefusal> failed, Body&& body);
+    void Read(const GetDevicePropertiesRequest& request);
+    void Write(const SetDevicePropertiesRequest& request);
+    void ReadAdded(const AddControllerRequest& request);
+    void Forget(const ForgetControllerRequest& request);
     void NewSearch();
     void OnSearchBegin() override;
     void OnSearchEnd() override;

@@ -24,6 +24,10 @@ namespace OM::Norvatessa
 // The slots keep their order: OnExchangeFailed, OnRequestRefused and OnSearchFailed were added so that no
 // exchange, read, write or search can end without the user learning of it; the next three tell the
 // course of a search as it goes, and the last where the settings went.
+// What OnSearchFailed carries instead of a Windows Sockets error when a failure of the program itself
+// broke the search off.
+inline constexpr std::int32_t SearchBrokenOff = -1;
+
 class Support
 {
 public:

@@ -62,6 +62,8 @@ std::string ReasonName(RefusalReason reason)
         return "OtherAddress";
     case RefusalReason::ReconnectFailed:
         return "ReconnectFailed";
+    case RefusalReason::InternalFailure:
+        return "InternalFailure";
     }
     return "?";
 }
