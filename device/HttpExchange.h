@@ -23,7 +23,8 @@ namespace OM::Norvatessa
 //
 // Who runs what: everything runs on the device manager's worker thread (or, in the console program, on
 // the one thread that uses the manager), except CancelExchange, which the user-interface thread calls
-// while the worker waits for a controller. `currentRequest` is the only value both touch: CancelExchange
+// while the worker waits for a controller, and CancelPrompt, which any thread may call while the worker
+// waits for the prompt. `currentRequest` is the only value both touch besides the prompt: CancelExchange
 // takes the request out of that slot in one atomic exchange and wakes the worker, and the exchange alone
 // closes its request. A handle closed by another thread could be given at once to the next handle this
 // process opens (Wine reuses the number), and the worker would go on with that one.

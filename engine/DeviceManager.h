@@ -26,11 +26,11 @@ namespace OM::Norvatessa
 
 // The engine of the program: one worker thread that searches for controllers, keeps the table of those
 // found with their open connections, and reads and writes their settings on request, telling its
-// observers everything that happens.
+// observers everything that happens. The windows know it only as a DeviceEngine (engine/DeviceEngine.h).
 //
 // Who runs what:
-//  - The user-interface thread: Start, Stop, Post, Add, Remove, CancelExchange, and ClearDevices once the
-//    worker has stopped.
+//  - The user-interface thread: Start, Stop, Post, Add, Remove, CancelExchange, SetAuthorizationPrompt
+//    before Start, and ClearDevices once the worker has stopped.
 //  - The worker thread: Run, every HandleRequest, the search and its sink calls, every exchange and every
 //    notification, so every observer call, including the observers' calls of GetDevices and FindDevice.
 //  - A program without the worker (the console program) may call HandleRequest, GetDevices and
