@@ -2,6 +2,7 @@
 
 #include "app/PrivateMessages.h"
 #include "app/ReadPurpose.h"
+#include "common/AddressText.h"
 #include "engine/FailureText.h"
 #include "engine/ProgramSettings.h"
 #include "res/resource.h"
@@ -64,7 +65,7 @@ CAppView::CAppView()
 
 CAppView::~CAppView()
 {
-    DeviceManager::Instance().Remove(this);
+    DeviceEngine::Instance().Remove(this);
 }
 
 HWND CAppView::Create(HWND frame)
@@ -90,10 +91,10 @@ bool CAppView::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, 
     switch (message)
     {
     case WM_CREATE:
-        DeviceManager::Instance().Add(this);
+        DeviceEngine::Instance().Add(this);
         return false;
     case WM_DESTROY:
-        DeviceManager::Instance().Remove(this);
+        DeviceEngine::Instance().Remove(this);
         return false;
     case WM_KEYDOWN:
         if (wParam != VK_RETURN)
@@ -199,7 +200,7 @@ HWND CAppView::Owner() const
 
 void CAppView::Read(std::uint32_t address, std::int32_t tag)
 {
-    DeviceManager::Instance().Post(GetDevicePropertiesRequest{address, this, tag});
+    DeviceEngine::Instance().Post(GetDevicePropertiesRequest{address, this, tag});
 }
 
 void CAppView::OpenSelected()
@@ -210,7 +211,7 @@ void CAppView::OpenSelected()
 
 void CAppView::AddByAddress(std::uint32_t address, std::uint16_t port)
 {
-    DeviceManager::Instance().Post(
+    DeviceEngine::Instance().Post(
         AddControllerRequest{address, port, this, ReadTag(ReadPurpose::AddRow), true});
 }
 
@@ -223,7 +224,7 @@ void CAppView::ForgetSelected()
     const ControllerRows::Forgetting forgetting = rows.Forget(*selected);
     if (!forgetting.forgotten)
         return;
-    DeviceManager::Instance().Post(ForgetControllerRequest{address});
+    DeviceEngine::Instance().Post(ForgetControllerRequest{address});
     if (forgetting.rowRemoved)
         shown.ShowRemoved(*selected);
 }
@@ -319,7 +320,7 @@ void CAppView::ShowSettingsSheet(const std::optional<ControllerSettings::Setting
         return;
     // The sheet marks what the user changed in it; what the file changed counts as well.
     sheet.data.changed |= ControllerSettings::ChangeMarks(sheet.data, asRead);
-    DeviceManager::Instance().Post(SetDevicePropertiesRequest{address, sheet.data});
+    DeviceEngine::Instance().Post(SetDevicePropertiesRequest{address, sheet.data});
 }
 
 void CAppView::OnAddressChanged(std::uint32_t oldAddress, std::uint32_t newAddress)

@@ -3,8 +3,9 @@
 #include "app/ControllerFiles.h"
 #include "app/ControllerRows.h"
 #include "app/ListViewRows.h"
-#include "app/ListViewRows.h"
-#include "engine/DeviceManager.h"
+#include "engine/DeviceEngine.h"
+#include "engine/DeviceEngine.h"
+#include "settings/SettingAssignments.h"
 #include "helpers/CriticalSection.h"
 #include "ui/WindowImpl.h"
 
@@ -27,7 +28,7 @@ namespace OM::Norvatessa
 // Who runs what: the window, the rows and everything shown belong to the user-interface thread. The two
 // Support notifications arrive on the worker; they only queue what they bring under `lock` and post a
 // message, so the worker never waits for the user-interface thread (which may be waiting for the worker).
-class CAppView : public Ui::WindowImpl<CAppView>, public DeviceManager::Support
+class CAppView : public Ui::WindowImpl<CAppView>, public Support
 {
 public:
     static Ui::WindowClassInfo GetWindowClassInfo();

@@ -2,8 +2,8 @@
 
 #include "app/ListColumns.h"
 #include "app/ReadPurpose.h"
-#include "engine/AddressText.h"
-#include "engine/AnsiText.h"
+#include "common/AddressText.h"
+#include "common/AnsiText.h"
 #include "engine/CsvText.h"
 #include "settings/BackupSettings.h"
 #include "settings/DocumentFile.h"

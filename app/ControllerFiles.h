@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ControllerRow.h"
+#include "common/DiscoveredController.h"
 #include "settings/SettingAssignments.h"
 
 #include <windows.h>

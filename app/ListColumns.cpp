@@ -1,6 +1,6 @@
 #include "app/ListColumns.h"
 
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "engine/CsvText.h"
 
 #include <algorithm>

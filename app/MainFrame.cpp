@@ -5,7 +5,8 @@
 #include "app/Clipboard.h"
 #include "app/Help.h"
 #include "app/ListColumns.h"
-#include "engine/AddressText.h"
+#include "app/SystemAuthorizationDialog.h"
+#include "common/AddressText.h"
 #include "engine/FailureText.h"
 #include "ui/CenterWindow.h"
 #include "ui/DeviceContexts.h"
@@ -34,6 +35,10 @@ constexpr wchar_t SearchFailedText[] = L"Поиск не удался";
 constexpr wchar_t BusyText[] = L"Ожидание ответа контроллера...";
 constexpr wchar_t ProblemCaption[] = L"Ошибка";
 
+// A controller's demand for credentials opens the system's dialog. It outlives every frame: a worker that
+// outlived the stop may still ask it.
+SystemAuthorizationDialog credentialsDialog;
+
 std::wstring ControllerUrl(const DiscoveredController& controller)
 {
     return L"http://" + AddressText(controller.address) + L":" + std::to_wstring(controller.port);
@@ -52,7 +57,7 @@ Ui::WindowClassInfo CMainFrame::GetWindowClassInfo()
 
 CMainFrame::~CMainFrame()
 {
-    DeviceManager::Instance().Remove(this);
+    DeviceEngine::Instance().Remove(this);
 }
 
 HWND CMainFrame::CreateMainWindow()
@@ -151,9 +156,11 @@ LRESULT CMainFrame::OnCreate()
         loop->AddMessageFilter(this);
         loop->AddIdleHandler(this);
     }
-    DeviceManager& manager = DeviceManager::Instance();
-    manager.Add(this);
-    manager.Start(); // the worker begins with a search
+    Helpers::SetFailureListener(this);
+    DeviceEngine& engine = DeviceEngine::Instance();
+    engine.SetAuthorizationPrompt(&credentialsDialog);
+    engine.Add(this);
+    engine.Start(); // the worker begins with a search
     Ui::CenterWindow(window, ::GetDesktopWindow());
     return 0;
 }
@@ -204,9 +211,10 @@ void CMainFrame::UpdateLayout()
 
 void CMainFrame::OnDestroy()
 {
-    DeviceManager& manager = DeviceManager::Instance();
-    manager.Remove(this);
-    manager.Stop();
+    DeviceEngine& engine = DeviceEngine::Instance();
+    engine.Remove(this);
+    engine.Stop();
+    Helpers::SetFailureListener(nullptr);
     if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
     {
         loop->RemoveMessageFilter(this);
@@ -317,7 +325,7 @@ void CMainFrame::OnAddController()
 void CMainFrame::OnNewSearch()
 {
     deviceList.DeleteAll();
-    DeviceManager::Instance().Post(NewSearchRequest{});
+    DeviceEngine::Instance().Post(NewSearchRequest{});
 }
 
 void CMainFrame::OnSearchStartedMessage()
@@ -406,7 +414,7 @@ void CMainFrame::SetStatus(const std::wstring& text)
 
 void CMainFrame::CancelExchange()
 {
-    DeviceManager::Instance().CancelExchange();
+    DeviceEngine::Instance().CancelExchange();
 }
 
 void CMainFrame::EndExchange()
@@ -456,7 +464,7 @@ void CMainFrame::OnSearchFinished(const bool&)
         Helpers::CriticalSectionLock hold(queueLock);
         logQueue.push_back(Ui::LoadResourceString(IDS_READY));
         foundControllers.clear();
-        if (DeviceManager::Instance().GetDevices(foundControllers) != 0)
+        if (DeviceEngine::Instance().GetDevices(foundControllers) != 0)
         {
             for (const DiscoveredController& controller : foundControllers)
                 logQueue.push_back(L"DeviceFound at " + ControllerUrl(controller));
@@ -541,6 +549,25 @@ void CMainFrame::OnAdapterProbed(const ProbedAdapter& adapter)
         Helpers::CriticalSectionLock hold(queueLock);
         logQueue.push_back(DescribeProbedAdapter(adapter));
         adaptersProbed += adapter.error == 0;
+    }
+    ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
+}
+
+void CMainFrame::OnFailure(const std::wstring& sentence, bool fatal) noexcept
+{
+    if (fatal)
+    {
+        ::MessageBoxW(nullptr, sentence.c_str(), ProblemCaption, MB_ICONERROR | MB_TASKMODAL);
+        return;
+    }
+    try
+    {
+        Helpers::CriticalSectionLock hold(queueLock);
+        logQueue.push_back(sentence);
+    }
+    catch (...)
+    {
+        return; // without room for the line the log loses it; the operation has ended all the same
     }
     ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
 }

@@ -3,8 +3,9 @@
 #include "app/AppView.h"
 #include "app/AsyncWaitDlgHelper.h"
 #include "app/PrivateMessages.h"
-#include "engine/DeviceManager.h"
+#include "engine/DeviceEngine.h"
 #include "helpers/CriticalSection.h"
+#include "helpers/FailureBoundary.h"
 #include "res/resource.h"
 #include "ui/FrameWindowImpl.h"
 #include "ui/MessageLoop.h"
@@ -25,12 +26,14 @@ namespace OM::Norvatessa
 // Who runs what: the window and every message handler belong to the user-interface thread. The Support
 // notifications arrive on the device manager's worker; they touch only the queues below (under
 // `queueLock`) and the wait dialog's state (under its own lock), and post messages, which the
-// user-interface thread handles in posting order. The worker never waits for this thread.
+// user-interface thread handles in posting order. The worker never waits for this thread. The same holds
+// for a failure that a boundary of any thread says while the window lives.
 class CMainFrame : public Ui::FrameWindowImpl<CMainFrame>,
                    public Ui::UpdateUI,
                    public Ui::MessageFilter,
                    public Ui::IdleHandler,
-                   public DeviceManager::Support,
+                   public Support,
+                   public Helpers::FailureListener,
                    public CAsyncWaitDlgHelper<CMainFrame, IDD_WAIT, WM_SHOWWAITDLG, IDS_SECONDS, 0>
 {
 public:
@@ -69,6 +72,10 @@ public:
     void OnAddressConflict(const AddressConflict& conflict) override;
     void OnAdapterProbed(const ProbedAdapter& adapter) override;
     void OnSettingsSaved(const SettingsSave& save) override;
+
+    // Any thread: a failure caught at a boundary goes to the log pane; one that ends the program, to a
+    // message box, since the log pane goes with the program.
+    void OnFailure(const std::wstring& sentence, bool fatal) noexcept override;
 
     static constexpr wchar_t WaitCaption[] = L"Ожидание ответа контроллера";
 

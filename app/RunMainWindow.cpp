@@ -1,7 +1,7 @@
 #include "app/RunMainWindow.h"
 
 #include "app/MainFrame.h"
-#include "engine/DeviceManager.h"
+#include "engine/DeviceEngine.h"
 #include "engine/ProgramSettings.h"
 #include "ui/MessageLoop.h"
 #include "ui/Module.h"
@@ -40,7 +40,7 @@ int RunMainWindow(const wchar_t*, int showCommand)
         exitCode = registered.loop.Run();
     }
     if (SaveSettings())
-        DeviceManager::Instance().ClearDevices();
+        DeviceEngine::Instance().ClearDevices();
     return exitCode;
 }
 

@@ -1,6 +1,6 @@
 #include "cli/BackupFolder.h"
 
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "helpers/UniqueHandle.h"
 
 namespace OM::Norvatessa::Cli

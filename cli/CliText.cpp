@@ -1,6 +1,6 @@
 #include "cli/CliText.h"
 
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "settings/SettingText.h"
 
 namespace OM::Norvatessa::CliText

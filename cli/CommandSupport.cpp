@@ -3,7 +3,7 @@
 #include "cli/CliText.h"
 #include "cli/CredentialsBook.h"
 #include "cli/SearchProgress.h"
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "settings/RecordComparison.h"
 
 namespace OM::Norvatessa::Cli

@@ -1,7 +1,7 @@
 #include "cli/ControllerListing.h"
 
+#include "common/AddressText.h"
 #include "engine/JsonText.h"
-#include "engine/AddressText.h"
 #include "settings/ControllerListFile.h"
 
 #include <algorithm>

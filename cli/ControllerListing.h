@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/DiscoveredController.h"
+#include "common/DiscoveredController.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "common/AddressText.h"
 #include "device/AuthorizationPrompt.h"
-#include "engine/AddressText.h"
 #include "engine/DeviceManager.h"
 #include "xml/DeviceProperties.h"
 

@@ -9,6 +9,7 @@ enum class ExitCode
     Done = 0,
     Failed = 1,   // a controller refused, did not answer or could not be found
     BadUsage = 2, // the command line, a value or a file was refused before anything was sent
+    Broken = 3,   // the program itself failed (helpers/FailureBoundary.h); the error stream says how
 };
 
 } // namespace OM::Norvatessa::Cli

@@ -5,6 +5,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/HelpText.h"
+#include "helpers/FailureBoundary.h"
 #include "helpers/WinsockHandles.h"
 
 namespace
@@ -30,19 +31,44 @@ ExitCode Run(const CommandLine& line, Console& console)
     return RunRestore(line, console);
 }
 
-} // namespace
-
-int wmain(int argc, wchar_t* argv[])
+// Says on the error stream, as every other message of the program, what a boundary of any thread caught.
+class ErrorStreamListener final : public OM::Helpers::FailureListener
 {
-    Console console;
+public:
+    explicit ErrorStreamListener(ConsoleStream& stream) : stream(stream)
+    {
+        OM::Helpers::SetFailureListener(this);
+    }
+    ~ErrorStreamListener() { OM::Helpers::SetFailureListener(nullptr); }
+    ErrorStreamListener(const ErrorStreamListener&) = delete;
+    ErrorStreamListener& operator=(const ErrorStreamListener&) = delete;
+
+    void OnFailure(const std::wstring& sentence, bool) noexcept override
+    {
+        try
+        {
+            stream.WriteLine(L"norvatessa-cli: " + sentence);
+        }
+        catch (...)
+        {
+            // Without room for the line the stream loses it; the exit code still tells.
+        }
+    }
+
+private:
+    ConsoleStream& stream;
+};
+
+ExitCode RunCommandLine(int argc, wchar_t* argv[], Console& console)
+{
     const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
     if (parsed.error)
-        return static_cast<int>(TellUsage(console, parsed.error->text, parsed.error->command));
+        return TellUsage(console, parsed.error->text, parsed.error->command);
     const OM::Helpers::WinsockSession winsock;
     if (!winsock.ok())
     {
         console.err.WriteLine(L"norvatessa-cli: не удалось запустить Windows Sockets.");
-        return static_cast<int>(ExitCode::Failed);
+        return ExitCode::Failed;
     }
     ExitCode code = Run(parsed.line, console);
     // A script must not take a result that never reached it for one that did.
@@ -52,5 +78,18 @@ int wmain(int argc, wchar_t* argv[])
         if (code == ExitCode::Done)
             code = ExitCode::Failed;
     }
+    return code;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t* argv[])
+{
+    Console console;
+    const ErrorStreamListener listener(console.err);
+    // The command is a boundary as well: what it lets through is said, and the script learns it by the
+    // exit code.
+    ExitCode code = ExitCode::Broken;
+    OM::Helpers::Guarded(L"при выполнении команды", [&] { code = RunCommandLine(argc, argv, console); });
     return static_cast<int>(code);
 }

@@ -1,6 +1,12 @@
 #include "cli/PropertiesListing.h"
 
+#include "engine/JsonText.h"
+#include "common/AddressText.h"
 #include "settings/SettingListing.h"
+#include <algorithm>
+#include <cwchar>
+#include <utility>
+#include <vector>
 
 namespace OM::Norvatessa::Cli
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/CommandLine.h"
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "engine/ProgramSettings.h"
 
 #include <cstdint>

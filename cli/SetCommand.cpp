@@ -2,7 +2,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/SiteRun.h"
-#include "engine/AnsiText.h"
+#include "common/AnsiText.h"
 #include "settings/SettingAssignments.h"
 #include "settings/SettingTable.h"
 

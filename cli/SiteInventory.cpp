@@ -1,7 +1,7 @@
 #include "cli/SiteInventory.h"
 
 #include "cli/PropertiesListing.h"
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "engine/CsvText.h"
 #include "engine/JsonText.h"
 #include "settings/SettingListing.h"

@@ -2,8 +2,8 @@
 
 #include "cli/CliText.h"
 #include "cli/CommandSupport.h"
+#include "common/AddressText.h"
 #include "engine/JsonText.h"
-#include "engine/AddressText.h"
 
 #include <algorithm>
 

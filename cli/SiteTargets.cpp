@@ -2,7 +2,7 @@
 
 #include "cli/CliText.h"
 #include "cli/CommandSupport.h"
-#include "engine/AnsiText.h"
+#include "common/AnsiText.h"
 #include "settings/ControllerListFile.h"
 #include "settings/DocumentFile.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ExchangeFailure.h"
+#include "common/ExchangeFailure.h"
 
 #include <windows.h>
 #include <wininet.h>
@@ -9,7 +9,8 @@ namespace OM::Norvatessa
 {
 
 // The answer to a controller's demand for credentials (HTTP 401), asked on the worker thread. The window
-// program shows the system's credentials dialog; the console program answers from credentials it was given.
+// program shows the system's credentials dialog (app/SystemAuthorizationDialog.h); the console program
+// answers from credentials it was given. Without a prompt, a demand fails the exchange.
 class AuthorizationPrompt
 {
 public:
@@ -26,30 +27,15 @@ public:
         DWORD systemError = 0;
     };
 
-    // `attempt` counts the demands already answered during this exchange.
+    // The thread that runs the exchange. `attempt` counts the demands already answered during this
+    // exchange.
     virtual Outcome Ask(HINTERNET request, int attempt) = 0;
-    // Any thread: ends an Ask in progress as if the user had given up, so that a stopping program is not
-    // held by the question; nothing when none is in progress. A prompt that answers at once needs none.
+    // Any thread: an Ask in progress, or one on its way, ends at once as Cancelled (the program is
+    // closing). Nothing for a prompt that never waits.
     virtual void Cancel() noexcept {}
 
 protected:
     ~AuthorizationPrompt() = default;
-};
-
-// The system's credentials dialog, owned by the desktop window.
-class SystemAuthorizationDialog final : public AuthorizationPrompt
-{
-public:
-    // How long CancelOpen waits for a dialog that is still on its way up.
-    static constexpr DWORD CancelWaitMs = 1000;
-
-    // The thread that asks (the worker).
-    Outcome Ask(HINTERNET request, int attempt) override;
-    void Cancel() noexcept override { CancelOpen(); }
-
-    // Any thread: closes the dialog open in this process as if the user had pressed Cancel, so that the
-    // exchange that asked ends at once; nothing when none is open. The program asks on its one worker.
-    static void CancelOpen();
 };
 
 } // namespace OM::Norvatessa

@@ -24,7 +24,7 @@ public:
     void Close() noexcept
     {
         handles.reset();
-        answered = false;
+        servedAnswer = false;
     }
     bool IsOpen() const noexcept { return handles != nullptr; }
     // The connection handle, null while closed.
@@ -37,8 +37,8 @@ public:
     std::shared_ptr<ConnectionHandles> handles;
     // Set once the authorisation exchange has succeeded; kept when the connection is reopened.
     bool authorized = false;
-    // Set once any answer has come on the open connection: a request that then finds it closed is resent.
-    bool answered = false;
+    // Set once the open connection has served an answer: a request that then finds it closed is resent.
+    bool servedAnswer = false;
 };
 
 } // namespace OM::Norvatessa

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "common/DiscoveredController.h"
 #include "device/Connection.h"
-#include "engine/DiscoveredController.h"
 #include "xml/DeviceProperties.h"
 
 namespace OM::Norvatessa
@@ -15,7 +15,7 @@ public:
     // A controller as discovery found it: its address, port and name; the handles are not open yet.
     explicit Device(const DiscoveredController& controller)
         : Connection(controller.address, controller.port), conflict(controller.conflict),
-          answered(controller.answered), probeError(controller.probeError)
+          answeredSearch(controller.answered), probeError(controller.probeError)
     {
         properties.ip = controller.address;
         properties.tcpPort = controller.port;
@@ -26,7 +26,7 @@ public:
     Xml::DeviceProperties properties;
     bool propertiesValid = false; // a read or a write has been applied
     bool conflict = false;        // the search that found it heard two controllers on its address
-    bool answered = true;         // false for a controller added by address that did not answer
+    bool answeredSearch = true;   // false for a controller added by address that did not answer
     std::int32_t probeError = 0;  // why it could not even be probed, as DiscoveredController says
 };
 

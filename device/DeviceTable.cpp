@@ -1,5 +1,7 @@
 #include "device/DeviceTable.h"
 
+#include "device/HttpExchange.h"
+
 namespace OM::Norvatessa
 {
 
@@ -12,7 +14,7 @@ Device* DeviceTable::FindDevice(std::uint32_t address) const
 bool DeviceTable::AddDevice(const DiscoveredController& controller)
 {
     auto device = std::make_unique<Device>(controller);
-    if (!exchange.OpenConnection(*device))
+    if (!HttpExchange::OpenConnection(*device))
         return false;
     devices[controller.address] = std::move(device);
     return true;
@@ -38,7 +40,7 @@ std::size_t DeviceTable::GetDevices(std::vector<DiscoveredController>& controlle
         const Xml::DeviceProperties& properties = device->properties;
         if (properties.changed & (Xml::PropIp | Xml::PropTcpPort))
             controllers.push_back(DiscoveredController{properties.ip, properties.tcpPort, properties.name,
-                                                       device->conflict, device->answered,
+                                                       device->conflict, device->answeredSearch,
                                                        device->probeError});
     }
     return controllers.size();

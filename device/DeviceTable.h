@@ -1,8 +1,7 @@
 #pragma once
 
+#include "common/DiscoveredController.h"
 #include "device/Device.h"
-#include "device/HttpExchange.h"
-#include "engine/DiscoveredController.h"
 
 #include <cstdint>
 #include <map>
@@ -17,8 +16,6 @@ namespace OM::Norvatessa
 class DeviceTable
 {
 public:
-    explicit DeviceTable(HttpExchange& exchange) : exchange(exchange) {}
-
     // The controller known under the address, or null.
     Device* FindDevice(std::uint32_t address) const;
 
@@ -39,7 +36,6 @@ public:
     bool Empty() const noexcept { return devices.empty(); }
 
 private:
-    HttpExchange& exchange;
     std::map<std::uint32_t, std::unique_ptr<Device>> devices;
 };
 

@@ -1,13 +1,14 @@
 #include "device/HttpExchange.h"
 
+#include "common/AddressText.h"
+#include "common/AnsiText.h"
 #include "device/ExchangeLabels.h"
-#include "engine/AddressText.h"
-#include "engine/AnsiText.h"
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
+#include <memory>
 #include <string_view>
+#include <utility>
 
 namespace OM::Norvatessa
 {
@@ -49,17 +50,72 @@ std::optional<std::size_t> AnnouncedLength(HINTERNET request)
     return length;
 }
 
-} // namespace
-
-HttpExchange::HttpExchange(ConnectionSink& sink, HANDLE stopEvent)
-    : sink(sink), stopEvent(stopEvent), cancelEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      answerBuffer(AnswerBufferSize)
+const wchar_t* Verb(const HttpRequest& request)
 {
+    return request.method == HttpRequest::Post  ? L"POST"
+           : request.method == HttpRequest::Get ? L"GET"
+                                                : nullptr;
 }
 
-void HttpExchange::SetAuthorizationPrompt(AuthorizationPrompt* replacement) noexcept
+} // namespace
+
+// The request of one exchange, from its opening to its close, and what the exchange keeps of its course.
+// While it is open its handle sits in the exchange's slot, where a cancel takes it from; the owner alone
+// closes it, once, however the exchange ends. What the system may still write after that lives in the
+// shared PendingRequest.
+class HttpExchange::OpenRequest
 {
-    prompt = replacement ? replacement : &systemDialog;
+public:
+    OpenRequest(const Connection& connection, const HttpRequest& request, std::atomic<HINTERNET>& slot)
+        : pending(std::make_shared<PendingRequest>(connection.handles)), slot(slot)
+    {
+        pending->headers = request.headers;
+        pending->body = request.bodyBytes;
+        if (!pending->Valid())
+        {
+            error = ::GetLastError();
+            return;
+        }
+        const DWORD_PTR context = PendingRequest::NewContext(pending);
+        handle = ::HttpOpenRequestW(connection.ConnectHandle(), Verb(request), request.objectName.c_str(),
+                                    L"HTTP/1.1", L"", nullptr, RequestFlags, context);
+        if (handle == nullptr)
+        {
+            error = ::GetLastError();
+            PendingRequest::DropContext(context);
+            return;
+        }
+        slot.store(handle);
+    }
+    ~OpenRequest()
+    {
+        if (handle == nullptr)
+            return;
+        slot.store(nullptr);
+        ::InternetCloseHandle(handle);
+    }
+    OpenRequest(const OpenRequest&) = delete;
+    OpenRequest& operator=(const OpenRequest&) = delete;
+
+    bool IsOpen() const noexcept { return handle != nullptr; }
+    DWORD OpenError() const noexcept { return error; }
+    HINTERNET Handle() const noexcept { return handle; }
+    PendingRequest& Pending() const noexcept { return *pending; }
+
+    ULONGLONG deadline = 0; // of the whole answer to the latest sending
+    int resends = 0;        // sendings sent again after the connection closed under them
+    int demands = 0;        // demands for credentials answered
+
+private:
+    std::shared_ptr<PendingRequest> pending;
+    std::atomic<HINTERNET>& slot;
+    HINTERNET handle = nullptr;
+    DWORD error = 0;
+};
+
+HttpExchange::HttpExchange(ConnectionSink& sink, HANDLE stopEvent)
+    : sink(sink), stopEvent(stopEvent), cancelEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
+{
 }
 
 bool HttpExchange::OpenConnection(Connection& connection)
@@ -89,7 +145,7 @@ bool HttpExchange::ExecuteRequest(Connection& connection, HttpRequest& request)
 {
     if (!connection.IsOpen())
     {
-        Report(connection, request, ExchangeFailedKind, ExchangeFailureReason::NotConnected);
+        Report(connection, request, Outcome::Failed(ExchangeFailureReason::NotConnected));
         return false;
     }
     if (!connection.authorized)
@@ -111,294 +167,297 @@ bool HttpExchange::Authorize(Connection& connection)
 
 bool HttpExchange::Exchange(Connection& connection, HttpRequest& request, bool report)
 {
-    const wchar_t* verb = request.method == HttpRequest::Post  ? L"POST"
-                          : request.method == HttpRequest::Get ? L"GET"
-                                                               : nullptr;
     // A request whose body would reach the controller altered is never sent; nor is anything once the
     // program is closing.
-    if (verb == nullptr || !request.BodyFits() || IsStopping())
+    if (Verb(request) == nullptr || !request.BodyFits() || IsStopping())
         return false;
-
-    const auto pending = std::make_shared<PendingRequest>(connection.handles);
-    pending->headers = request.headers;
-    pending->body = request.bodyBytes;
-    const DWORD_PTR context = PendingRequest::NewContext(pending);
-    const HINTERNET handle =
-        pending->Valid() && cancelEvent
-            ? ::HttpOpenRequestW(connection.ConnectHandle(), verb, request.objectName.c_str(), L"HTTP/1.1",
-                                 L"", nullptr, RequestFlags, context)
-            : nullptr;
-    if (handle == nullptr)
+    ::ResetEvent(cancelEvent.get());
+    OpenRequest open(connection, request, currentRequest);
+    if (!open.IsOpen() || !cancelEvent)
     {
-        const DWORD error = ::GetLastError();
-        PendingRequest::DropContext(context);
         if (report)
-            Report(connection, request, ExchangeFailedKind, ExchangeFailureReason::RequestNotPrepared, error);
+            Report(connection, request,
+                   Outcome::Failed(ExchangeFailureReason::RequestNotPrepared, open.OpenError()));
         return false;
     }
-    ::ResetEvent(cancelEvent.get());
-    currentRequest.store(handle);
     // A stop that came after the check above found no request to cancel: this one must not run either.
     if (IsStopping())
-    {
-        currentRequest.store(nullptr);
-        ::InternetCloseHandle(handle);
         return false;
-    }
-    if (report)
-        Report(connection, request, ExchangeStarted);
-
-    std::int32_t kind = ExchangeCompleted;
-    ExchangeFailureReason reason{};
-    DWORD error = 0;
-    const auto fail = [&](ExchangeFailureReason why, DWORD code) {
-        kind = ExchangeFailedKind;
-        reason = why;
-        error = code;
-    };
-    bool userCancelled = false;
-    bool answerReadAway = false;
-    bool resent = false;
-    int resends = 0;
-    ULONGLONG deadline = 0;
-    for (int retries = 0;;)
+    Outcome outcome;
+    try
     {
-        deadline = ::GetTickCount64() + AnswerTimeLimitMs;
-        bool sent = false;
-        const Wait waited = Send(handle, request, *pending, deadline, sent, error);
-        if (waited == Wait::Cancelled)
-            break;
-        if (waited == Wait::NotConnected)
-        {
-            fail(ExchangeFailureReason::NoConnection, 0);
-            break;
-        }
-        if (waited == Wait::TimedOut)
-        {
-            // Sent, the answer's head was still coming in at the limit: the system's receive time-out ends
-            // a wait for the first byte long before.
-            if (pending->SentAt() != 0)
-                fail(ExchangeFailureReason::AnswerTooSlow, 0);
-            else
-                fail(ExchangeFailureReason::NoAnswer, ERROR_INTERNET_TIMEOUT);
-            break;
-        }
+        if (report)
+            Report(connection, request, Outcome{ExchangeStarted});
+        outcome = Run(connection, request, open, report);
+    }
+    catch (...)
+    {
+        // Every exchange that began ends, even when a step or an observer throws: the wait dialog waits
+        // for its end.
+        if (report)
+            Report(connection, request, Outcome::Aborted());
+        throw;
+    }
+    // The user asked for nothing more: a failure that a cancel overtook is a cancel.
+    if (outcome.kind == ExchangeFailedKind && IsCancelled())
+        outcome = Outcome::Aborted();
+    if (report)
+        Report(connection, request, outcome);
+    // A cancelled exchange gives no answer, not even the part that had arrived: a cut document must never
+    // pass for a whole one.
+    return outcome.kind == ExchangeCompleted;
+}
+
+HttpExchange::Outcome HttpExchange::Run(Connection& connection, HttpRequest& request, OpenRequest& open,
+                                        bool report)
+{
+    for (;;)
+    {
+        if (const std::optional<Outcome> ended = Send(connection, request, open))
+            return *ended;
+        if (request.answerStatus != HTTP_STATUS_DENIED)
+            return ReadWhole(request, open);
+        if (const std::optional<Outcome> ended = AnswerDemand(connection, request, open, report))
+            return *ended;
+    }
+}
+
+// Sends the request until the answer's headers are there. A connection that has served an answer may
+// have closed under the sending: it goes once more, and the system opens a fresh connection for it. Once
+// for each sending (an answer in between starts a new one), and a few times an exchange at most.
+std::optional<HttpExchange::Outcome> HttpExchange::Send(Connection& connection, HttpRequest& request,
+                                                        OpenRequest& open)
+{
+    for (bool resent = false;;)
+    {
+        open.deadline = ::GetTickCount64() + AnswerTimeLimitMs;
+        Sending sending = SendOnce(open, request);
+        if (sending.wait == Wait::Cancelled)
+            return Outcome::Aborted();
+        if (sending.wait == Wait::NotConnected)
+            return Outcome::Failed(ExchangeFailureReason::NoConnection);
+        // Sent, the answer's head was still coming in at the limit: the system's receive time-out ends a
+        // wait for the first byte long before.
+        if (sending.wait == Wait::TimedOut)
+            return open.Pending().SentAt() != 0
+                       ? Outcome::Failed(ExchangeFailureReason::AnswerTooSlow)
+                       : Outcome::Failed(ExchangeFailureReason::NoAnswer, ERROR_INTERNET_TIMEOUT);
         DWORD status = 0;
-        DWORD size = sizeof status;
-        std::optional<ExchangeFailureReason> unanswered;
-        if (!sent)
-        {
-            unanswered = UnansweredReason(*pending, error);
-        }
-        else if (!::HttpQueryInfoW(handle, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
-                                   nullptr))
-        {
-            unanswered = ExchangeFailureReason::NoAnswer;
-            error = ::GetLastError();
-        }
-        else if (status == 0)
-        {
-            unanswered = ExchangeFailureReason::ClosedWithoutAnswer; // Wine takes no bytes for an answer
-        }
-        // A connection that has served an answer may have closed under this sending: it goes once more, and
-        // the system opens a fresh connection for it. Once for each sending (an answer in between starts a
-        // new one), and a few times an exchange at most.
-        const bool servedBefore = connection.answered || pending->AnsweredBefore();
-        const bool sendingResentAlready = resent && !pending->AnsweredBefore();
+        const std::optional<ExchangeFailureReason> unanswered = Unanswered(open, sending, status);
+        const bool servedBefore = connection.servedAnswer || open.Pending().AnsweredBefore();
+        const bool sendingResentAlready = resent && !open.Pending().AnsweredBefore();
         if (unanswered == ExchangeFailureReason::ClosedWithoutAnswer && servedBefore &&
-            !sendingResentAlready && resends < MostResends)
+            !sendingResentAlready && open.resends < MostResends)
         {
             resent = true;
-            ++resends;
+            ++open.resends;
             continue;
         }
         if (unanswered)
-        {
-            fail(*unanswered, error);
-            break;
-        }
-        connection.answered = true;
-        resent = false;
+            return Outcome::Failed(*unanswered, sending.error);
+        connection.servedAnswer = true;
         request.answerStatus = status;
-        if (status != HTTP_STATUS_DENIED)
-            break;
-
-        // The demand's own text is read away, so that the answer read later is that of the resend.
-        std::size_t ignored = 0;
-        const ReadOutcome drained = ReadAnswer(handle, *pending, deadline, false, ignored, error);
-        if (drained == ReadOutcome::TooSlow)
-            fail(ExchangeFailureReason::AnswerTooSlow, 0);
-        if (drained == ReadOutcome::CutOff)
-            fail(ExchangeFailureReason::AnswerCutOff, error);
-        if (drained != ReadOutcome::Whole)
-            break;
-        // A cancel or a stop while the demand was read must not open the credentials dialog, which
-        // nothing would close then.
-        if (IsCancelled() || IsStopping())
-        {
-            userCancelled = true;
-            break;
-        }
-        if (report)
-            Report(connection, request, AuthorizationRequested);
-        const AuthorizationPrompt::Outcome asked = prompt.load()->Ask(handle, retries);
-        if (asked.answer == AuthorizationPrompt::Answer::Cancelled)
-        {
-            userCancelled = true;
-            break;
-        }
-        if (asked.answer == AuthorizationPrompt::Answer::Failed)
-        {
-            fail(asked.reason, asked.systemError);
-            break;
-        }
-        if (report)
-            Report(connection, request, AuthorizationRetried);
-        if (++retries >= AuthorizationRetries)
-        {
-            answerReadAway = true; // taken as the answer: the demand's text, already read away
-            break;
-        }
+        return std::nullopt;
     }
-
-    if (userCancelled || IsCancelled())
-    {
-        kind = ExchangeAborted;
-    }
-    else if (kind == ExchangeCompleted && answerReadAway)
-    {
-        request.answer.clear();
-        request.answerBytes.clear();
-    }
-    else if (kind == ExchangeCompleted)
-    {
-        std::size_t length = 0;
-        switch (ReadAnswer(handle, *pending, deadline, true, length, error))
-        {
-        case ReadOutcome::Whole:
-            request.answerBytes.assign(answerBuffer.data(), length);
-            request.answer =
-                FromThreadAnsi(std::string_view(answerBuffer.data(), ::strnlen(answerBuffer.data(), length)));
-            break;
-        case ReadOutcome::Cancelled:
-            kind = ExchangeAborted;
-            break;
-        case ReadOutcome::CutOff:
-            fail(ExchangeFailureReason::AnswerCutOff, error);
-            break;
-        case ReadOutcome::TooLong:
-            fail(ExchangeFailureReason::AnswerTooLong, 0);
-            break;
-        case ReadOutcome::TooSlow:
-            fail(ExchangeFailureReason::AnswerTooSlow, 0);
-            break;
-        }
-    }
-    if (report)
-        Report(connection, request, kind, reason, error);
-
-    currentRequest.store(nullptr);
-    ::InternetCloseHandle(handle);
-    // A cancelled exchange gives no answer, not even the part that had arrived: a cut document must never
-    // pass for a whole one.
-    return kind == ExchangeCompleted;
 }
 
-HttpExchange::Wait HttpExchange::Send(HINTERNET handle, const HttpRequest& request, PendingRequest& pending,
-                                      ULONGLONG deadline, bool& sent, DWORD& error)
+// The demand's own text is read away, so that the answer read later is that of the resend, and the
+// prompt answers the demand. Nothing when the request goes out again with credentials.
+std::optional<HttpExchange::Outcome> HttpExchange::AnswerDemand(const Connection& connection,
+                                                                HttpRequest& request, OpenRequest& open,
+                                                                bool report)
+{
+    DWORD error = 0;
+    switch (ReadAnswer(open, nullptr, error))
+    {
+    case ReadOutcome::Whole:
+        break;
+    case ReadOutcome::TooSlow:
+        return Outcome::Failed(ExchangeFailureReason::AnswerTooSlow);
+    case ReadOutcome::CutOff:
+        return Outcome::Failed(ExchangeFailureReason::AnswerCutOff, error);
+    default:
+        return Outcome::Aborted();
+    }
+    // A cancel or a stop while the demand was read must not open the credentials dialog, which nothing
+    // would close then.
+    if (IsCancelled() || IsStopping())
+        return Outcome::Aborted();
+    AuthorizationPrompt* const asked = prompt.load();
+    if (asked == nullptr)
+        return Outcome::Failed(ExchangeFailureReason::CredentialsRequired);
+    if (report)
+        Report(connection, request, Outcome{AuthorizationRequested});
+    const AuthorizationPrompt::Outcome answer = asked->Ask(open.Handle(), open.demands);
+    if (answer.answer == AuthorizationPrompt::Answer::Cancelled)
+        return Outcome::Aborted();
+    if (answer.answer == AuthorizationPrompt::Answer::Failed)
+        return Outcome::Failed(answer.reason, answer.systemError);
+    if (report)
+        Report(connection, request, Outcome{AuthorizationRetried});
+    if (++open.demands < AuthorizationRetries)
+        return std::nullopt;
+    // Taken as the answer: the demand's text, already read away.
+    if (IsCancelled())
+        return Outcome::Aborted();
+    request.answer.clear();
+    request.answerBytes.clear();
+    return Outcome{};
+}
+
+HttpExchange::Outcome HttpExchange::ReadWhole(HttpRequest& request, OpenRequest& open)
+{
+    std::string answer;
+    DWORD error = 0;
+    switch (ReadAnswer(open, &answer, error))
+    {
+    case ReadOutcome::Whole:
+        // The text ends at the first zero byte, as the controller's own code reads it.
+        request.answer = FromThreadAnsi(std::string_view(answer.c_str()));
+        request.answerBytes = std::move(answer);
+        return Outcome{};
+    case ReadOutcome::CutOff:
+        return Outcome::Failed(ExchangeFailureReason::AnswerCutOff, error);
+    case ReadOutcome::TooLong:
+        return Outcome::Failed(ExchangeFailureReason::AnswerTooLong);
+    case ReadOutcome::TooSlow:
+        return Outcome::Failed(ExchangeFailureReason::AnswerTooSlow);
+    default:
+        return Outcome::Aborted();
+    }
+}
+
+HttpExchange::Sending HttpExchange::SendOnce(OpenRequest& open, const HttpRequest& request)
 {
     if (IsCancelled())
-        return Wait::Cancelled; // nothing goes out once the exchange is cancelled, not even a resend
+        return {Wait::Cancelled}; // nothing goes out once the exchange is cancelled, not even a resend
+    PendingRequest& pending = open.Pending();
     ::ResetEvent(pending.Completed());
     pending.ResetCourse();
     const ULONGLONG connectBy = ::GetTickCount64() + ConnectTimeoutMs;
-    const BOOL done =
-        request.method == HttpRequest::Post
-            ? ::HttpSendRequestW(handle, pending.headers.c_str(), static_cast<DWORD>(pending.headers.size()),
-                                 pending.body.data(), static_cast<DWORD>(pending.body.size()))
-            : ::HttpSendRequestW(handle, nullptr, 0, nullptr, 0);
+    const BOOL done = request.method == HttpRequest::Post
+                          ? ::HttpSendRequestW(open.Handle(), pending.headers.c_str(),
+                                               static_cast<DWORD>(pending.headers.size()),
+                                               pending.body.data(), static_cast<DWORD>(pending.body.size()))
+                          : ::HttpSendRequestW(open.Handle(), nullptr, 0, nullptr, 0);
     if (done)
+        return {Wait::Done, true};
+    Sending sending{Wait::Done, false, ::GetLastError()};
+    if (sending.error != ERROR_IO_PENDING)
     {
-        sent = true;
-        return Wait::Done;
+        if (IsCancelled())
+            sending.wait = Wait::Cancelled;
+        return sending;
     }
-    error = ::GetLastError();
-    if (error != ERROR_IO_PENDING)
-        return IsCancelled() ? Wait::Cancelled : Wait::Done;
-    const Wait waited = WaitFor(pending, deadline, connectBy);
-    if (waited == Wait::Done)
+    sending.wait = WaitFor(pending, open.deadline, connectBy);
+    if (sending.wait == Wait::Done)
     {
-        sent = pending.Result() != 0;
-        error = pending.Error();
+        sending.sent = pending.Result() != 0;
+        sending.error = pending.Error();
     }
-    return waited;
+    return sending;
 }
 
-HttpExchange::ReadOutcome HttpExchange::ReadAnswer(HINTERNET handle, PendingRequest& pending,
-                                                   ULONGLONG deadline, bool keep, std::size_t& length,
-                                                   DWORD& error)
+// Why a sending that went out and waited to its end has no answer to read, or nothing when it has one
+// (its status in `status`).
+std::optional<ExchangeFailureReason> HttpExchange::Unanswered(OpenRequest& open, Sending& sending,
+                                                              DWORD& status) const
 {
-    const std::optional<std::size_t> announced = AnnouncedLength(handle);
-    const std::size_t capacity = answerBuffer.size() - 1; // room for the terminating zero
-    length = 0;
+    if (!sending.sent)
+        return UnansweredReason(open.Pending(), sending.error);
+    DWORD size = sizeof status;
+    if (!::HttpQueryInfoW(open.Handle(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                          nullptr))
+    {
+        sending.error = ::GetLastError();
+        return ExchangeFailureReason::NoAnswer;
+    }
+    if (status == 0)
+        return ExchangeFailureReason::ClosedWithoutAnswer; // Wine takes no bytes for an answer
+    return std::nullopt;
+}
+
+HttpExchange::ReadOutcome HttpExchange::ReadAnswer(OpenRequest& open, std::string* answer, DWORD& error)
+{
+    const std::optional<std::size_t> announced = AnnouncedLength(open.Handle());
     std::size_t total = 0;
+    for (;;)
+    {
+        DWORD available = 0;
+        if (const std::optional<ReadOutcome> ended = WaitForBytes(open, available, error))
+            return *ended;
+        if (available == 0)
+            break;
+        if (const std::optional<ReadOutcome> ended = ReadAvailable(open, available, answer, total, error))
+            return *ended;
+        if (::GetTickCount64() > open.deadline)
+            return ReadOutcome::TooSlow;
+    }
+    // A connection that closes early may look like the end of the answer; the announced length tells.
+    if (announced && total != *announced)
+        return IsCancelled() ? ReadOutcome::Cancelled : ReadOutcome::CutOff;
+    return IsCancelled() ? ReadOutcome::Cancelled : ReadOutcome::Whole;
+}
+
+std::optional<HttpExchange::ReadOutcome> HttpExchange::WaitForBytes(OpenRequest& open, DWORD& available,
+                                                                    DWORD& error)
+{
+    PendingRequest& pending = open.Pending();
     for (;;)
     {
         if (IsCancelled())
             return ReadOutcome::Cancelled;
         pending.available = 0;
         ::ResetEvent(pending.Completed());
-        if (!::InternetQueryDataAvailable(handle, &pending.available, 0, 0))
+        if (::InternetQueryDataAvailable(open.Handle(), &pending.available, 0, 0))
+        {
+            available = pending.available;
+            return std::nullopt;
+        }
+        error = ::GetLastError();
+        if (error != ERROR_IO_PENDING)
+            return IsCancelled() ? ReadOutcome::Cancelled : ReadOutcome::CutOff;
+        const Wait waited = WaitFor(pending, open.deadline);
+        if (waited == Wait::Cancelled)
+            return ReadOutcome::Cancelled;
+        if (waited == Wait::TimedOut)
+            return ReadOutcome::TooSlow;
+        if (pending.Result() == 0 && pending.Error() != 0)
+        {
+            error = pending.Error();
+            return ReadOutcome::CutOff;
+        }
+        // Ask again: what arrived is there now.
+    }
+}
+
+std::optional<HttpExchange::ReadOutcome> HttpExchange::ReadAvailable(OpenRequest& open, DWORD available,
+                                                                     std::string* answer, std::size_t& total,
+                                                                     DWORD& error)
+{
+    PendingRequest& pending = open.Pending();
+    while (available > 0)
+    {
+        const DWORD want = std::min<DWORD>(available, PendingRequest::PieceBytes);
+        pending.pieceLength = 0;
+        if (!::InternetReadFile(open.Handle(), pending.piece, want, &pending.pieceLength))
         {
             error = ::GetLastError();
-            if (error != ERROR_IO_PENDING)
-                return IsCancelled() ? ReadOutcome::Cancelled : ReadOutcome::CutOff;
-            const Wait waited = WaitFor(pending, deadline);
-            if (waited == Wait::Cancelled)
-                return ReadOutcome::Cancelled;
-            if (waited == Wait::TimedOut)
-                return ReadOutcome::TooSlow;
-            if (pending.Result() == 0 && pending.Error() != 0)
-            {
-                error = pending.Error();
-                return ReadOutcome::CutOff;
-            }
-            continue; // ask again: what arrived is there now
+            return IsCancelled() ? ReadOutcome::Cancelled : ReadOutcome::CutOff;
         }
-        DWORD available = pending.available;
-        if (available == 0)
+        const DWORD read = pending.pieceLength;
+        if (read == 0)
             break;
-        // Bytes that are there are read at once, a piece at a time.
-        while (available > 0)
-        {
-            const DWORD want = std::min<DWORD>(available, PendingRequest::PieceBytes);
-            pending.pieceLength = 0;
-            if (!::InternetReadFile(handle, pending.piece, want, &pending.pieceLength))
-            {
-                error = ::GetLastError();
-                return IsCancelled() ? ReadOutcome::Cancelled : ReadOutcome::CutOff;
-            }
-            const DWORD read = pending.pieceLength;
-            if (read == 0)
-                break;
-            available -= std::min(available, read);
-            total += read;
-            if (!keep)
-                continue;
-            if (length + read > capacity)
-                return ReadOutcome::TooLong;
-            std::memcpy(answerBuffer.data() + length, pending.piece, read);
-            length += read;
-        }
-        if (::GetTickCount64() > deadline)
-            return ReadOutcome::TooSlow;
+        available -= std::min(available, read);
+        total += read;
+        if (answer == nullptr)
+            continue;
+        // Room is left for the terminating zero that the controller's own code would need.
+        if (answer->size() + read > AnswerBufferSize - 1)
+            return ReadOutcome::TooLong;
+        answer->append(pending.piece, read);
     }
-    // A connection that closes early may look like the end of the answer; the announced length tells.
-    if (announced && total != *announced)
-        return IsCancelled() ? ReadOutcome::Cancelled : ReadOutcome::CutOff;
-    if (keep)
-        answerBuffer[length] = '\0';
-    return IsCancelled() ? ReadOutcome::Cancelled : ReadOutcome::Whole;
+    return std::nullopt;
 }
 
 HttpExchange::Wait HttpExchange::WaitFor(PendingRequest& pending, ULONGLONG deadline, ULONGLONG connectBy)
@@ -457,19 +516,24 @@ void HttpExchange::CancelExchange() noexcept
         ::SetEvent(cancelEvent.get());
 }
 
+void HttpExchange::CancelPrompt() noexcept
+{
+    if (AuthorizationPrompt* const asking = prompt.load())
+        asking->Cancel();
+}
+
 bool HttpExchange::IsStopping() const noexcept
 {
     return stopEvent != nullptr && ::WaitForSingleObject(stopEvent, 0) == WAIT_OBJECT_0;
 }
 
-void HttpExchange::Report(const Connection& connection, const HttpRequest& request, std::int32_t kind,
-                          ExchangeFailureReason reason, DWORD systemError)
+void HttpExchange::Report(const Connection& connection, const HttpRequest& request, const Outcome& outcome)
 {
     ConnectionEvent event;
-    event.kind = kind;
+    event.kind = outcome.kind;
     event.address = connection.address;
     event.text = request.label;
-    event.failure = ExchangeFailure{connection.address, request.label, reason, systemError};
+    event.failure = ExchangeFailure{connection.address, request.label, outcome.reason, outcome.systemError};
     sink.OnConnectionEvent(event);
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "common/ConnectionSink.h"
 #include "device/AuthorizationPrompt.h"
 #include "device/Connection.h"
 #include "device/HttpRequest.h"
 #include "device/PendingRequest.h"
-#include "engine/ConnectionSink.h"
 #include "helpers/UniqueHandle.h"
 
 #include <windows.h>
@@ -12,7 +12,8 @@
 
 #include <atomic>
 #include <cstddef>
-#include <vector>
+#include <optional>
+#include <string>
 
 namespace OM::Norvatessa
 {
@@ -22,7 +23,8 @@ namespace OM::Norvatessa
 //
 // Who runs what: everything runs on the device manager's worker thread (or, in the console program, on
 // the one thread that uses the manager), except CancelExchange, which the user-interface thread calls
-// while the worker waits for a controller. `currentRequest` is the only value both touch: CancelExchange
+// while the worker waits for a controller, and CancelPrompt, which any thread may call while the worker
+// waits for the prompt. `currentRequest` is the only value both touch besides the prompt: CancelExchange
 // takes the request out of that slot in one atomic exchange and wakes the worker, and the exchange alone
 // closes its request. A handle closed by another thread could be given at once to the next handle this
 // process opens (Wine reuses the number), and the worker would go on with that one.
@@ -39,6 +41,12 @@ namespace OM::Norvatessa
 // next request (the resend with credentials, say) goes out on a connection that is just closing and is
 // answered by a reset. A request that fails so, before any byte of an answer, on a connection that has
 // already served a request, is sent once more: the system opens a fresh connection for it.
+//
+// An HttpExchange runs one exchange at a time, in named steps: open the request, send it, answer a demand
+// for credentials and send it again, read the whole answer. What one exchange keeps (its request, what the
+// system reports of it, its deadline, its answer) lives in a record of that exchange (OpenRequest) from its
+// opening to its close; only the slot of the running request, its cancel event and the prompt belong to
+// the HttpExchange, and a thread that runs exchanges of its own owns an HttpExchange of its own.
 class HttpExchange
 {
 public:
@@ -57,13 +65,11 @@ public:
     HttpExchange(const HttpExchange&) = delete;
     HttpExchange& operator=(const HttpExchange&) = delete;
 
-    // Worker thread, while no exchange runs. Null restores the system's credentials dialog.
-    void SetAuthorizationPrompt(AuthorizationPrompt* prompt) noexcept;
-    // Any thread. Ends a demand for credentials in progress as if the user had given up.
-    void CancelPrompt() noexcept { prompt.load()->Cancel(); }
+    // Worker thread, while no exchange runs. Without a prompt a demand for credentials fails the exchange.
+    void SetAuthorizationPrompt(AuthorizationPrompt* prompt) noexcept { this->prompt = prompt; }
 
-    // Worker thread. (Re)opens the controller's session and connection handles.
-    bool OpenConnection(Connection& connection);
+    // Any thread. (Re)opens the controller's session and connection handles; no exchange is involved.
+    static bool OpenConnection(Connection& connection);
     // Worker thread. Authorises the connection first if it never was, then runs the exchange with
     // reports. True when `request.answer` holds the controller's answer.
     bool ExecuteRequest(Connection& connection, HttpRequest& request);
@@ -75,14 +81,39 @@ public:
     // User-interface thread. Ends the exchange in progress, if any, without an answer: the worker wakes and
     // closes its request.
     void CancelExchange() noexcept;
+    // Any thread. Ends a credentials prompt in progress, if any, as if the user had cancelled it.
+    void CancelPrompt() noexcept;
 
 private:
+    class OpenRequest;
+
+    // How an exchange ended (ExchangeCompleted, ExchangeAborted or ExchangeFailedKind), and why it failed.
+    // A step that ends nothing gives none, and the exchange goes on with its next step.
+    struct Outcome
+    {
+        std::int32_t kind = ExchangeCompleted;
+        ExchangeFailureReason reason{};
+        DWORD systemError = 0;
+
+        static Outcome Aborted() noexcept { return {ExchangeAborted}; }
+        static Outcome Failed(ExchangeFailureReason why, DWORD error = 0) noexcept
+        {
+            return {ExchangeFailedKind, why, error};
+        }
+    };
     enum class Wait
     {
         Done,
         Cancelled,
         TimedOut,
         NotConnected, // no connection within ConnectTimeoutMs
+    };
+    // One sending of the request, until the answer's headers are there or it failed (`error`).
+    struct Sending
+    {
+        Wait wait = Wait::Done;
+        bool sent = false;
+        DWORD error = 0;
     };
     enum class ReadOutcome
     {
@@ -93,28 +124,40 @@ private:
         TooSlow,
     };
 
+    // The steps of an exchange, in their order, once its request is open.
+    Outcome Run(Connection& connection, HttpRequest& request, OpenRequest& open, bool report);
+    std::optional<Outcome> Send(Connection& connection, HttpRequest& request, OpenRequest& open);
+    std::optional<Outcome> AnswerDemand(const Connection& connection, HttpRequest& request, OpenRequest& open,
+                                        bool report);
+    Outcome ReadWhole(HttpRequest& request, OpenRequest& open);
+
+    // What the steps are made of.
+    Sending SendOnce(OpenRequest& open, const HttpRequest& request);
+    std::optional<ExchangeFailureReason> Unanswered(OpenRequest& open, Sending& sending, DWORD& status) const;
+    // Why a send that got no answer failed, from what the system said and when.
+    static ExchangeFailureReason UnansweredReason(const PendingRequest& pending, DWORD error);
+    // Reads the answer to its end; into `answer` when given, else away.
+    ReadOutcome ReadAnswer(OpenRequest& open, std::string* answer, DWORD& error);
+    // Waits until the system has bytes of the answer, or knows there are none left (`available` 0);
+    // the end of the read when it ends here.
+    std::optional<ReadOutcome> WaitForBytes(OpenRequest& open, DWORD& available, DWORD& error);
+    // Reads the `available` bytes that are there, a piece at a time, counting them in `total`; the end of
+    // the read when it ends here.
+    std::optional<ReadOutcome> ReadAvailable(OpenRequest& open, DWORD available, std::string* answer,
+                                             std::size_t& total, DWORD& error);
     // Waits for the pending call to complete, until `deadline`; with `connectBy` set, also until then for
     // the connection to be made.
     Wait WaitFor(PendingRequest& pending, ULONGLONG deadline, ULONGLONG connectBy = 0);
-    // Sends the request and waits for the answer's headers; false with `error` set when that failed.
-    Wait Send(HINTERNET handle, const HttpRequest& request, PendingRequest& pending, ULONGLONG deadline,
-              bool& sent, DWORD& error);
-    // Why a send that got no answer failed, from what the system said and when.
-    static ExchangeFailureReason UnansweredReason(const PendingRequest& pending, DWORD error);
-    ReadOutcome ReadAnswer(HINTERNET handle, PendingRequest& pending, ULONGLONG deadline, bool keep,
-                           std::size_t& length, DWORD& error);
+
     bool IsCancelled() const noexcept { return currentRequest.load() == nullptr; }
     bool IsStopping() const noexcept;
-    void Report(const Connection& connection, const HttpRequest& request, std::int32_t kind,
-                ExchangeFailureReason reason = {}, DWORD systemError = 0);
+    void Report(const Connection& connection, const HttpRequest& request, const Outcome& outcome);
 
     ConnectionSink& sink;
     HANDLE stopEvent;
     Helpers::UniqueHandle cancelEvent; // manual reset; set by CancelExchange to wake the worker
-    SystemAuthorizationDialog systemDialog;
-    std::atomic<AuthorizationPrompt*> prompt{&systemDialog}; // read by CancelPrompt on any thread
-    std::atomic<HINTERNET> currentRequest{nullptr};
-    std::vector<char> answerBuffer; // worker thread; reused by every exchange
+    std::atomic<AuthorizationPrompt*> prompt{nullptr}; // set on the worker, cancelled from any thread
+    std::atomic<HINTERNET> currentRequest{nullptr};    // the request of the running exchange, or null
 };
 
 } // namespace OM::Norvatessa

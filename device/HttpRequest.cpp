@@ -1,6 +1,6 @@
 #include "device/HttpRequest.h"
 
-#include "engine/AnsiText.h"
+#include "common/AnsiText.h"
 
 #include <optional>
 #include <utility>

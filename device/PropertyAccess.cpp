@@ -1,10 +1,11 @@
 #include "device/PropertyAccess.h"
 
+#include "common/AddressText.h"
+#include "common/AnsiText.h"
 #include "device/ExchangeLabels.h"
-#include "engine/AddressText.h"
-#include "engine/AnsiText.h"
 #include "xml/ConfigDocument.h"
 
+#include <utility>
 #include <vector>
 
 namespace OM::Norvatessa
@@ -55,45 +56,35 @@ bool PropertyAccess::ApplyProperties(Device& device, const DeviceProperties& rec
     return true;
 }
 
-bool PropertyAccess::Read(Device* device, DevicePropertiesResult& result)
+std::optional<DevicePropertiesResult> PropertyAccess::ReadProperties(Device* device)
 {
+    if (device == nullptr)
+        return std::nullopt;
     HttpRequest request(PropertiesObject, ReadPropertiesLabel);
     if (!exchange.ExecuteRequest(*device, request))
-        return false;
-    DeviceProperties& record = result.properties;
-    if (!Xml::readDeviceProperties(request.answer, record))
+        return std::nullopt;
+    DevicePropertiesResult result;
+    if (!Xml::readDeviceProperties(request.answer, result.properties))
     {
         Refuse(device->address, RefusedOperation::Read, RefusalReason::AnswerUnreadable,
                request.answerStatus);
-        return false;
+        return std::nullopt;
     }
-    if (!ApplyProperties(*device, record))
+    if (!ApplyProperties(*device, result.properties))
     {
         Refuse(device->address, RefusedOperation::Read, RefusalReason::OtherAddress, request.answerStatus,
-               AddressText(record.ip));
-        return false;
+               AddressText(result.properties.ip));
+        return std::nullopt;
     }
     result.address = device->address;
     result.answer = std::move(request.answerBytes);
-    return true;
-}
-
-bool PropertyAccess::ReadProperties(Device* device, Support* requester, std::int32_t tag)
-{
-    DevicePropertiesResult result;
-    result.tag = tag;
-    if (device == nullptr || !Read(device, result))
-        return false;
-    observers.Notify(requester, &Support::OnDeviceProperties, result);
-    return true;
+    return result;
 }
 
 void PropertyAccess::RefreshProperties(Device* device)
 {
-    DevicePropertiesResult result;
-    if (device == nullptr || !Read(device, result))
-        return;
-    observers.Broadcast(&Support::OnDeviceProperties, result);
+    if (const std::optional<DevicePropertiesResult> result = ReadProperties(device))
+        sink.OnDeviceProperties(*result);
 }
 
 void PropertyAccess::WriteProperties(Device* device, const DeviceProperties& properties)
@@ -110,45 +101,57 @@ void PropertyAccess::WriteProperties(Device* device, const DeviceProperties& pro
     HttpRequest request(PropertiesObject, WritePropertiesLabel, Xml::writeDeviceProperties(properties));
     if (!request.BodyFits())
         return Refuse(address, RefusedOperation::Write, RefusalReason::TextNotInCodePage);
-    if (!exchange.ExecuteRequest(*device, request))
+    if (!exchange.ExecuteRequest(*device, request) || !Confirmed(address, request))
         return;
 
-    Xml::ConfigDocument answer(L"config");
-    if (!answer.loadFromString(request.answer))
-        return Refuse(address, RefusedOperation::Write, RefusalReason::AnswerUnreadable,
-                      request.answerStatus);
-    std::vector<const Xml::ConfigNode*> nets;
-    if (answer.root.findChildren(L"net", nets) == 0)
-        return Refuse(address, RefusedOperation::Write, RefusalReason::AnswerWithoutNet,
-                      request.answerStatus);
-    const std::wstring* change = nets.front()->getAttribute(L"change");
-    if (change == nullptr || *change != L"ok")
-        return Refuse(address, RefusedOperation::Write, RefusalReason::ChangeNotConfirmed,
-                      request.answerStatus, change ? *change : std::wstring());
-
     if (properties.changed & Xml::PropIp)
-    {
-        // The controller now answers at its new address: it is a new device there.
-        devices.RemoveDevice(address);
-        const bool opened = devices.AddDevice(DiscoveredController{properties.ip, properties.tcpPort, {}});
-        observers.Broadcast(&Support::OnDeviceAddressChanged, AddressChange{address, properties.ip});
-        if (!opened)
-            return Refuse(properties.ip, RefusedOperation::Write, RefusalReason::ReconnectFailed);
-        return RefreshProperties(devices.FindDevice(properties.ip));
-    }
+        return Move(address, properties);
     if (!ApplyProperties(*device, properties))
         return Refuse(address, RefusedOperation::Write, RefusalReason::OtherAddress, 0,
                       AddressText(properties.ip));
-    if ((properties.changed & (Xml::PropTcpPort | Xml::PropMask)) && !exchange.OpenConnection(*device))
+    if ((properties.changed & (Xml::PropTcpPort | Xml::PropMask)) && !HttpExchange::OpenConnection(*device))
         return Refuse(address, RefusedOperation::Write, RefusalReason::ReconnectFailed);
     RefreshProperties(device);
+}
+
+bool PropertyAccess::Confirmed(std::uint32_t address, const HttpRequest& write)
+{
+    Xml::ConfigDocument answer(L"config");
+    if (!answer.loadFromString(write.answer))
+    {
+        Refuse(address, RefusedOperation::Write, RefusalReason::AnswerUnreadable, write.answerStatus);
+        return false;
+    }
+    std::vector<const Xml::ConfigNode*> nets;
+    if (answer.root.findChildren(L"net", nets) == 0)
+    {
+        Refuse(address, RefusedOperation::Write, RefusalReason::AnswerWithoutNet, write.answerStatus);
+        return false;
+    }
+    const std::wstring* change = nets.front()->getAttribute(L"change");
+    if (change == nullptr || *change != L"ok")
+    {
+        Refuse(address, RefusedOperation::Write, RefusalReason::ChangeNotConfirmed, write.answerStatus,
+               change ? *change : std::wstring());
+        return false;
+    }
+    return true;
+}
+
+void PropertyAccess::Move(std::uint32_t address, const DeviceProperties& properties)
+{
+    devices.RemoveDevice(address);
+    const bool opened = devices.AddDevice(DiscoveredController{properties.ip, properties.tcpPort, {}});
+    sink.OnDeviceAddressChanged(AddressChange{address, properties.ip});
+    if (!opened)
+        return Refuse(properties.ip, RefusedOperation::Write, RefusalReason::ReconnectFailed);
+    RefreshProperties(devices.FindDevice(properties.ip));
 }
 
 void PropertyAccess::Refuse(std::uint32_t address, RefusedOperation operation, RefusalReason reason,
                             std::uint32_t httpStatus, std::wstring detail)
 {
-    observers.Broadcast(&Support::OnRequestRefused,
-                        RequestRefusal{address, operation, reason, httpStatus, std::move(detail)});
+    sink.OnRequestRefused(RequestRefusal{address, operation, reason, httpStatus, std::move(detail)});
 }
 
 } // namespace OM::Norvatessa

@@ -1,10 +1,14 @@
 #include "engine/DeviceManager.h"
 
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "engine/ProgramSettings.h"
+#include "helpers/FailureBoundary.h"
 
 #include <algorithm>
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
 
 namespace OM::Norvatessa
 {
@@ -14,6 +18,14 @@ namespace
 
 // Searches always receive on this port, whatever the settings file says.
 constexpr u_short ReplyPort = 30303;
+// Where a request failed, as the failure is said.
+constexpr wchar_t RequestFailure[] = L"при выполнении запроса к контроллеру";
+
+// How a read or a write that the program itself failed ends for its requester.
+RequestRefusal Failed(std::uint32_t address, RefusedOperation operation)
+{
+    return RequestRefusal{address, operation, RefusalReason::InternalFailure, 0, {}};
+}
 
 // Owns the one manager until process exit. A worker that outlived the stop wait still uses the manager,
 // so it is then left alone: the process ends around it.
@@ -40,9 +52,13 @@ DeviceManager& DeviceManager::Instance()
     return *owner.manager;
 }
 
+DeviceEngine& DeviceEngine::Instance()
+{
+    return DeviceManager::Instance();
+}
+
 DeviceManager::DeviceManager()
-    : exchange(observers, StopEvent()), devices(exchange), access(exchange, devices, observers),
-      dispatcher(requests)
+    : exchange(observers, StopEvent()), access(exchange, devices, observers), dispatcher(requests)
 {
 }
 
@@ -81,7 +97,7 @@ void DeviceManager::ClearDevices()
 
 void DeviceManager::Run()
 {
-    NewSearch();
+    HandleRequest(NewSearchRequest{});
     const HANDLE events[] = {StopEvent(), requests.Signal()};
     for (;;)
     {
@@ -98,18 +114,52 @@ void DeviceManager::Run()
 
 void DeviceManager::HandleRequest(const NewSearchRequest&)
 {
-    NewSearch();
+    if (Helpers::Guarded(RequestFailure, [this] { NewSearch(); }))
+        return;
+    // A search broken off must not pass for an empty site, nor leave the windows waiting for its end.
+    observers.Broadcast(&Support::OnSearchFailed, SearchBrokenOff);
+    observers.Broadcast(&Support::OnSearchFinished, false);
 }
 
 void DeviceManager::HandleRequest(const GetDevicePropertiesRequest& request)
 {
-    Device* const device = devices.FindDevice(request.address);
-    if (device == nullptr)
-        return RefuseUnknown(request.address, RefusedOperation::Read);
-    access.ReadProperties(device, request.requester, request.tag);
+    Bounded(Failed(request.address, RefusedOperation::Read), [&] { Read(request); });
 }
 
 void DeviceManager::HandleRequest(const SetDevicePropertiesRequest& request)
+{
+    Bounded(Failed(request.address, RefusedOperation::Write), [&] { Write(request); });
+}
+
+void DeviceManager::HandleRequest(const AddControllerRequest& request)
+{
+    Bounded(Failed(request.address, RefusedOperation::Read), [&] { ReadAdded(request); });
+}
+
+void DeviceManager::HandleRequest(const ForgetControllerRequest& request)
+{
+    Bounded(std::nullopt, [&] { Forget(request); });
+}
+
+template <typename Body>
+void DeviceManager::Bounded(std::optional<RequestRefusal> failed, Body&& body)
+{
+    std::wstring what;
+    if (Helpers::Guarded(RequestFailure, std::forward<Body>(body), &what) || !failed)
+        return;
+    failed->detail = std::move(what);
+    observers.Broadcast(&Support::OnRequestRefused, *failed);
+}
+
+void DeviceManager::Read(const GetDevicePropertiesRequest& request)
+{
+    Device* const device = devices.FindDevice(request.address);
+    if (device == nullptr)
+        return RefuseUnknown(request.address, RefusedOperation::Read);
+    ReadFor(device, request.requester, request.tag);
+}
+
+void DeviceManager::Write(const SetDevicePropertiesRequest& request)
 {
     const Xml::DeviceProperties& properties = request.properties;
     if ((properties.changed & Xml::PropIp) && properties.ip != request.address &&
@@ -126,7 +176,7 @@ void DeviceManager::HandleRequest(const SetDevicePropertiesRequest& request)
     access.WriteProperties(device, properties);
 }
 
-void DeviceManager::HandleRequest(const AddControllerRequest& request)
+void DeviceManager::ReadAdded(const AddControllerRequest& request)
 {
     Device* device = devices.FindDevice(request.address);
     // The port asked for wins over the one a search heard: the user named it.
@@ -135,7 +185,7 @@ void DeviceManager::HandleRequest(const AddControllerRequest& request)
         device = devices.FindDevice(request.address);
     if (device == nullptr)
         return RefuseUnknown(request.address, RefusedOperation::Read);
-    const bool read = access.ReadProperties(device, request.requester, request.tag);
+    const bool read = ReadFor(device, request.requester, request.tag);
     std::vector<ControllerEndpoint>& known = Settings().knownControllers;
     const ControllerEndpoint endpoint{request.address, device->port};
     if (read && request.remember && std::find(known.begin(), known.end(), endpoint) == known.end())
@@ -145,12 +195,22 @@ void DeviceManager::HandleRequest(const AddControllerRequest& request)
     }
 }
 
-void DeviceManager::HandleRequest(const ForgetControllerRequest& request)
+void DeviceManager::Forget(const ForgetControllerRequest& request)
 {
     if (std::erase_if(Settings().knownControllers, [&request](const ControllerEndpoint& known) {
             return known.address == request.address;
         }) > 0)
         SaveKnownControllers();
+}
+
+bool DeviceManager::ReadFor(Device* device, Support* requester, std::int32_t tag)
+{
+    std::optional<DevicePropertiesResult> result = access.ReadProperties(device);
+    if (!result)
+        return false;
+    result->tag = tag;
+    observers.Notify(requester, &Support::OnDeviceProperties, *result);
+    return true;
 }
 
 void DeviceManager::SaveKnownControllers()

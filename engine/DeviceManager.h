@@ -1,12 +1,13 @@
 #pragma once
 
+#include "common/ConnectionSink.h"
 #include "device/AuthorizationPrompt.h"
 #include "device/Connection.h"
 #include "device/Device.h"
 #include "device/DeviceTable.h"
 #include "device/HttpExchange.h"
 #include "device/PropertyAccess.h"
-#include "engine/ConnectionSink.h"
+#include "engine/DeviceEngine.h"
 #include "engine/DeviceRequests.h"
 #include "engine/DeviceSearcher.h"
 #include "engine/Support.h"
@@ -16,6 +17,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -24,11 +26,11 @@ namespace OM::Norvatessa
 
 // The engine of the program: one worker thread that searches for controllers, keeps the table of those
 // found with their open connections, and reads and writes their settings on request, telling its
-// observers everything that happens.
+// observers everything that happens. The windows know it only as a DeviceEngine (engine/DeviceEngine.h).
 //
 // Who runs what:
-//  - The user-interface thread: Start, Stop, Post, Add, Remove, CancelExchange, and ClearDevices once the
-//    worker has stopped.
+//  - The user-interface thread: Start, Stop, Post, Add, Remove, CancelExchange, SetAuthorizationPrompt
+//    before Start, and ClearDevices once the worker has stopped.
 //  - The worker thread: Run, every HandleRequest, the search and its sink calls, every exchange and every
 //    notification, so every observer call, including the observers' calls of GetDevices and FindDevice.
 //  - A program without the worker (the console program) may call HandleRequest, GetDevices and
@@ -36,7 +38,9 @@ namespace OM::Norvatessa
 // The device table has no lock: while the worker runs, only the worker touches it. The same holds for the
 // settings' knownControllers, which requests change; the worker saves each change at once, so that an
 // address the user added is kept even when the program does not end normally.
-class DeviceManager final : public Helpers::Thread, public DeviceSearcher::NotificationSink
+class DeviceManager final : public DeviceEngine,
+                            public Helpers::Thread,
+                            public DeviceSearcher::NotificationSink
 {
 public:
     using Support = Norvatessa::Support;
@@ -59,43 +63,46 @@ public:
 
     // User-interface thread. Begins the worker, which starts with a search. False when a worker of an
     // earlier run still lives or the worker cannot be begun.
-    bool Start();
-    // User-interface thread. Signals the stop, then cancels a running search and exchange (an open
-    // credentials dialog as if the user had cancelled it), keeps queued requests from running, and waits a
-    // bounded time for the worker to end (Thread::Stop).
-    DWORD Stop();
+    bool Start() override;
+    // User-interface thread. Signals the stop, then cancels a running search, exchange and credentials
+    // prompt (as if the user had cancelled it), keeps queued requests from running, and waits a bounded
+    // time for the worker to end (Thread::Stop).
+    DWORD Stop() override;
 
     // Any thread.
-    template <typename Request>
-    void Post(const Request& request)
-    {
-        dispatcher.Post(request);
-    }
+    void Post(const NewSearchRequest& request) override { dispatcher.Post(request); }
+    void Post(const GetDevicePropertiesRequest& request) override { dispatcher.Post(request); }
+    void Post(const SetDevicePropertiesRequest& request) override { dispatcher.Post(request); }
+    void Post(const AddControllerRequest& request) override { dispatcher.Post(request); }
+    void Post(const ForgetControllerRequest& request) override { dispatcher.Post(request); }
 
     // Any thread; Remove waits for a notification in progress on the worker.
-    void Add(Support* observer) { observers.Add(observer); }
-    void Remove(Support* observer) { observers.Remove(observer); }
+    void Add(Support* observer) override { observers.Add(observer); }
+    void Remove(Support* observer) override { observers.Remove(observer); }
 
     // User-interface thread. Ends the exchange in progress without an answer.
-    void CancelExchange() noexcept { exchange.CancelExchange(); }
+    void CancelExchange() noexcept override { exchange.CancelExchange(); }
 
     // Worker thread.
     Device* FindDevice(std::uint32_t address) const { return devices.FindDevice(address); }
-    std::size_t GetDevices(std::vector<DiscoveredController>& controllers) const
+    std::size_t GetDevices(std::vector<DiscoveredController>& controllers) const override
     {
         return devices.GetDevices(controllers);
     }
     // Forgets every controller; their connections go to the closer. From the user-interface thread only
     // once the worker has stopped: while it may still run this does nothing rather than race it.
-    void ClearDevices();
+    void ClearDevices() override;
 
-    // Worker thread, while no exchange runs. Null restores the system's credentials dialog.
-    void SetAuthorizationPrompt(AuthorizationPrompt* prompt) noexcept
+    // Worker thread while no exchange runs, or before Start. Null: a demand for credentials fails the
+    // exchange.
+    void SetAuthorizationPrompt(AuthorizationPrompt* prompt) noexcept override
     {
         exchange.SetAuthorizationPrompt(prompt);
     }
 
-    // Worker thread: the holders of posted requests call these.
+    // Worker thread: the holders of posted requests call these. Each is a boundary: what its handling
+    // throws is said (helpers/FailureBoundary.h) and ends that request as a failure, a refusal of the read
+    // or the write, or a search that failed.
     void HandleRequest(const NewSearchRequest& request);
     void HandleRequest(const GetDevicePropertiesRequest& request);
     void HandleRequest(const SetDevicePropertiesRequest& request);
@@ -104,12 +111,22 @@ public:
 
 private:
     void Run() override;
+    // The boundary of one request: `failed` is what the observers learn when its handling throws.
+    template <typename Body>
+    void Bounded(std::optional<RequestRefusal> failed, Body&& body);
+    void Read(const GetDevicePropertiesRequest& request);
+    void Write(const SetDevicePropertiesRequest& request);
+    void ReadAdded(const AddControllerRequest& request);
+    void Forget(const ForgetControllerRequest& request);
     void NewSearch();
     void OnSearchBegin() override;
     void OnSearchEnd() override;
     void OnReply(const SearchReply& reply) override;
     void OnSocketError(std::int32_t error) override;
     void OnAdapterProbed(const ProbedAdapter& adapter) override;
+    // Reads the controller; the result goes to `requester` alone, if it is still registered. True when there
+    // was a result.
+    bool ReadFor(Device* device, Support* requester, std::int32_t tag);
     void RefuseUnknown(std::uint32_t address, RefusedOperation operation);
     void SaveKnownControllers();
 

@@ -1,6 +1,6 @@
 #include "engine/DeviceSearcher.h"
 
-#include "engine/AnsiText.h"
+#include "common/AnsiText.h"
 #include "engine/DiscoveryReply.h"
 #include "engine/SearchDeadline.h"
 
@@ -131,6 +131,43 @@ public:
     }
 };
 
+// One search's reception: the buffer and the sender's address that the one outstanding receive writes
+// into, which live until `outstanding` has ended it, and the time-keeping of the rounds and of the end.
+struct DeviceSearcher::Reception
+{
+    // Replies that arrived in time but wait in the socket's buffer still count: at its time the search
+    // takes what is already there, for DrainMs at most, and nothing that comes later.
+    static constexpr DWORD DrainMs = 250;
+
+    Reception(UniqueSocket& receiver, WSAOVERLAPPED& overlapped, DWORD timeoutMs, int probeRounds)
+        : deadline(::GetTickCount(), timeoutMs), rounds(std::max(probeRounds, 1)),
+          outstanding(receiver, overlapped)
+    {
+    }
+
+    // Whether the search time is up at tick `now`; the drain begins then.
+    bool IsOver(DWORD now)
+    {
+        const bool over = !deadline.IsUnbounded() && deadline.Remaining(now) == 0;
+        if (over && !drainStart)
+            drainStart = now;
+        return over;
+    }
+    bool IsDrained(DWORD now) const { return drainStart && now - *drainStart >= DrainMs; }
+
+    const SearchDeadline deadline;
+    const int rounds;
+    int nextRound = 1; // the first went out before reception began
+    bool posted = false;
+    std::optional<DWORD> drainStart;
+    std::vector<char> buffer = std::vector<char>(ReceiveBufferSize);
+    sockaddr_in from{};
+    INT fromLength = sizeof from;
+    DWORD flags = 0;
+    // Last, so that it ends the receive before what the receive writes into goes away.
+    OutstandingReceive outstanding;
+};
+
 DeviceSearcher::DeviceSearcher()
     : DeviceSearcher(UniqueWsaEvent(::WSACreateEvent()), UniqueWsaEvent(::WSACreateEvent()))
 {
@@ -179,12 +216,7 @@ void DeviceSearcher::Search()
     ProbeSenders probes;
     UniqueSocket receiver;
     std::vector<ProbedAdapter> probed;
-    int error = OpenSenders(probes, probed);
-    if (error == 0)
-        error = OpenReceiver(receiver);
-    if (error == 0)
-        error = SendFirstRound(probes, probed);
-    if (error != 0)
+    if (const int error = Begin(probes, receiver, probed); error != 0)
     {
         // The sockets opened so far are closed before the error is reported.
         receiver.reset();
@@ -200,16 +232,31 @@ void DeviceSearcher::Search()
         sink->OnProbeSent();
     }
     state = 1;
-
     const Outcome outcome = Receive(receiver, probes);
+    Close(receiver, probes);
+    if (outcome == Outcome::Completed && sink)
+        sink->OnSearchEnd();
+}
 
+// Opens the senders and the receiver and sends the first round; the Windows Sockets error that keeps the
+// search from beginning, 0 when it can.
+int DeviceSearcher::Begin(ProbeSenders& probes, UniqueSocket& receiver, std::vector<ProbedAdapter>& probed)
+{
+    int error = OpenSenders(probes, probed);
+    if (error == 0)
+        error = OpenReceiver(receiver);
+    if (error == 0)
+        error = SendFirstRound(probes, probed);
+    return error;
+}
+
+void DeviceSearcher::Close(UniqueSocket& receiver, ProbeSenders& probes)
+{
     ::shutdown(receiver.get(), SD_RECEIVE);
     receiver.reset();
     for (ProbeSenders::Sender& sender : probes.senders)
         ::shutdown(sender.socket.get(), SD_SEND);
     probes.senders.clear();
-    if (outcome == Outcome::Completed && sink)
-        sink->OnSearchEnd();
 }
 
 // A socket for each way the probe goes out: the broadcast the system routes (unless the search keeps to
@@ -320,98 +367,109 @@ int DeviceSearcher::SendFirstRound(ProbeSenders& probes, std::vector<ProbedAdapt
 
 DeviceSearcher::Outcome DeviceSearcher::Receive(UniqueSocket& receiver, ProbeSenders& probes)
 {
-    const SOCKET socket = receiver.get();
-    // Everything the outstanding receive may write to lives until `outstanding` has ended it.
-    std::vector<char> buffer(ReceiveBufferSize);
-    sockaddr_in from{};
-    INT fromLength = sizeof from;
-    DWORD flags = 0;
-    OutstandingReceive outstanding(receiver, overlapped);
-
-    const WSAEVENT events[] = {cancelEvent.get(), receiveEvent.get()};
-    const SearchDeadline deadline(::GetTickCount(), timeoutMs);
-    const int rounds = std::max(probeRounds, 1);
-    int nextRound = 1; // the first went out before reception began
-    bool posted = false;
-    // Replies that arrived in time but wait in the socket's buffer still count: at its time the search
-    // takes what is already there, for DrainMs at most, and nothing that comes later.
-    constexpr DWORD DrainMs = 250;
-    std::optional<DWORD> drainStart;
+    Reception reception(receiver, overlapped, timeoutMs, probeRounds);
     for (;;)
     {
         // Whatever arrives, empty or too long, the search ends at its time: a steady stream of datagrams
         // would otherwise keep every wait from timing out.
         const DWORD now = ::GetTickCount();
-        const bool over = !deadline.IsUnbounded() && deadline.Remaining(now) == 0;
-        if (over && !drainStart)
-            drainStart = now;
-        if (over && now - *drainStart >= DrainMs)
+        const bool over = reception.IsOver(now);
+        if (over && reception.IsDrained(now))
             return Outcome::Completed;
-        while (!over && deadline.UntilRound(nextRound, rounds, now) == 0)
+        if (!over)
+            SendDueRounds(reception, probes, now);
+        if (!reception.posted)
         {
-            probes.SendRound(); // a later round that cannot go out loses only what the first one found
-            ++nextRound;
+            const Posted posted = PostReceive(receiver.get(), reception);
+            if (posted == Posted::Again)
+                continue;
+            if (posted == Posted::Failed)
+                return Outcome::Failed;
         }
-        if (!posted)
-        {
-            WSABUF slice{static_cast<ULONG>(buffer.size()), buffer.data()};
-            flags = 0;
-            fromLength = sizeof from;
-            const HANDLE event = overlapped.hEvent;
-            overlapped = WSAOVERLAPPED{};
-            overlapped.hEvent = event;
-            ::WSAResetEvent(event);
-            if (::WSARecvFrom(socket, &slice, 1, nullptr, &flags, reinterpret_cast<sockaddr*>(&from),
-                              &fromLength, &overlapped, nullptr) != 0)
-            {
-                const int error = ::WSAGetLastError();
-                // A long datagram already waiting fails the receive at once; it is gone, and so is the
-                // failure.
-                if (error == WSAEMSGSIZE)
-                    continue;
-                // Nothing could end a wait for this receive but the deadline or a cancel, so the search ends
-                // now rather than waiting for either.
-                if (error != WSA_IO_PENDING)
-                    return Outcome::Failed;
-            }
-            outstanding.Arm();
-            posted = true;
-        }
-
-        const DWORD wait = over ? 0
-                                : std::min(deadline.Remaining(::GetTickCount()),
-                                           deadline.UntilRound(nextRound, rounds, ::GetTickCount()));
-        DWORD woken;
-        do
-            woken = ::WSAWaitForMultipleEvents(2, events, FALSE, wait, TRUE);
-        while (woken == WSA_WAIT_IO_COMPLETION);
-        if (woken == WSA_WAIT_EVENT_0)
-            return Outcome::Cancelled;
-        if (woken == WSA_WAIT_TIMEOUT && over)
-            return Outcome::Completed; // nothing more is waiting
-        if (woken == WSA_WAIT_TIMEOUT)
-            continue; // the end of the search, or the next round
-        if (woken != WSA_WAIT_EVENT_0 + 1)
-            return Outcome::Failed; // a wait that fails once fails again: going on would spin
-
-        DWORD bytes = 0;
-        const BOOL received = ::WSAGetOverlappedResult(socket, &overlapped, &bytes, TRUE, &flags);
-        outstanding.Disarm();
-        posted = false;
-        if (!received && ::WSAGetLastError() == WSAEMSGSIZE)
-            continue; // too long for any controller: a stray datagram must not hide the site
-        if (!received)
-            return Outcome::Failed;
-        if (bytes == 0)
-            continue;
-
-        std::array<std::uint8_t, 4> senderBytes{};
-        static_assert(sizeof from.sin_addr == senderBytes.size());
-        std::memcpy(senderBytes.data(), &from.sin_addr, senderBytes.size());
-        OnDatagram(senderBytes, reinterpret_cast<const std::uint8_t*>(buffer.data()), bytes);
-        if (deadline.IsUnbounded())
-            return Outcome::Completed; // the first datagram with bytes ends an unbounded search
+        if (const std::optional<Outcome> ended = Wait(receiver.get(), reception, over))
+            return *ended;
     }
+}
+
+void DeviceSearcher::SendDueRounds(Reception& reception, ProbeSenders& probes, DWORD now)
+{
+    while (reception.deadline.UntilRound(reception.nextRound, reception.rounds, now) == 0)
+    {
+        probes.SendRound(); // a later round that cannot go out loses only what the first one found
+        ++reception.nextRound;
+    }
+}
+
+DeviceSearcher::Posted DeviceSearcher::PostReceive(SOCKET socket, Reception& reception)
+{
+    WSABUF slice{static_cast<ULONG>(reception.buffer.size()), reception.buffer.data()};
+    reception.flags = 0;
+    reception.fromLength = sizeof reception.from;
+    const HANDLE event = overlapped.hEvent;
+    overlapped = WSAOVERLAPPED{};
+    overlapped.hEvent = event;
+    ::WSAResetEvent(event);
+    if (::WSARecvFrom(socket, &slice, 1, nullptr, &reception.flags,
+                      reinterpret_cast<sockaddr*>(&reception.from), &reception.fromLength, &overlapped,
+                      nullptr) != 0)
+    {
+        const int error = ::WSAGetLastError();
+        // A long datagram already waiting fails the receive at once; it is gone, and so is the failure.
+        if (error == WSAEMSGSIZE)
+            return Posted::Again;
+        // Nothing could end a wait for this receive but the deadline or a cancel, so the search ends now
+        // rather than waiting for either.
+        if (error != WSA_IO_PENDING)
+            return Posted::Failed;
+    }
+    reception.outstanding.Arm();
+    reception.posted = true;
+    return Posted::Outstanding;
+}
+
+std::optional<DeviceSearcher::Outcome> DeviceSearcher::Wait(SOCKET socket, Reception& reception, bool over)
+{
+    const WSAEVENT events[] = {cancelEvent.get(), receiveEvent.get()};
+    const DWORD now = ::GetTickCount();
+    const DWORD wait =
+        over ? 0
+             : std::min(reception.deadline.Remaining(now),
+                        reception.deadline.UntilRound(reception.nextRound, reception.rounds, now));
+    DWORD woken;
+    do
+        woken = ::WSAWaitForMultipleEvents(2, events, FALSE, wait, TRUE);
+    while (woken == WSA_WAIT_IO_COMPLETION);
+    if (woken == WSA_WAIT_EVENT_0)
+        return Outcome::Cancelled;
+    if (woken == WSA_WAIT_TIMEOUT && over)
+        return Outcome::Completed; // nothing more is waiting
+    if (woken == WSA_WAIT_TIMEOUT)
+        return std::nullopt; // the end of the search, or the next round
+    if (woken != WSA_WAIT_EVENT_0 + 1)
+        return Outcome::Failed; // a wait that fails once fails again: going on would spin
+    return TakeDatagram(socket, reception);
+}
+
+std::optional<DeviceSearcher::Outcome> DeviceSearcher::TakeDatagram(SOCKET socket, Reception& reception)
+{
+    DWORD bytes = 0;
+    const BOOL received = ::WSAGetOverlappedResult(socket, &overlapped, &bytes, TRUE, &reception.flags);
+    reception.outstanding.Disarm();
+    reception.posted = false;
+    if (!received && ::WSAGetLastError() == WSAEMSGSIZE)
+        return std::nullopt; // too long for any controller: a stray datagram must not hide the site
+    if (!received)
+        return Outcome::Failed;
+    if (bytes == 0)
+        return std::nullopt;
+
+    std::array<std::uint8_t, 4> senderBytes{};
+    static_assert(sizeof reception.from.sin_addr == senderBytes.size());
+    std::memcpy(senderBytes.data(), &reception.from.sin_addr, senderBytes.size());
+    OnDatagram(senderBytes, reinterpret_cast<const std::uint8_t*>(reception.buffer.data()), bytes);
+    if (reception.deadline.IsUnbounded())
+        return Outcome::Completed; // the first datagram with bytes ends an unbounded search
+    return std::nullopt;
 }
 
 void DeviceSearcher::OnDatagram(const std::array<std::uint8_t, 4>& senderBytes, const std::uint8_t* data,

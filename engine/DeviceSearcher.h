@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/DiscoveredController.h"
+#include "common/DiscoveredController.h"
+#include "common/SearchReply.h"
 #include "engine/NetworkAdapters.h"
-#include "engine/SearchReply.h"
 #include "helpers/WinsockHandles.h"
 
 #include <winsock2.h>
@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace OM::Norvatessa
@@ -127,12 +128,34 @@ private:
         Failed
     };
 
-    class ProbeSenders;
+    // What came of posting a receive: it is outstanding; a datagram too long for it was waiting and is
+    // gone, so it is posted again; or it failed, and the search ends.
+    enum class Posted
+    {
+        Outstanding,
+        Again,
+        Failed
+    };
 
+    class ProbeSenders;
+    struct Reception;
+
+    // The steps of a search: open the senders and the receiver and send the first round, then receive
+    // until the end, sending the rounds as they fall due, and close.
+    int Begin(ProbeSenders& probes, Helpers::UniqueSocket& receiver, std::vector<ProbedAdapter>& probed);
     int OpenSenders(ProbeSenders& probes, std::vector<ProbedAdapter>& probed) const;
     int OpenReceiver(Helpers::UniqueSocket& receiver) const;
     int SendFirstRound(ProbeSenders& probes, std::vector<ProbedAdapter>& probed);
     Outcome Receive(Helpers::UniqueSocket& receiver, ProbeSenders& probes);
+    static void Close(Helpers::UniqueSocket& receiver, ProbeSenders& probes);
+
+    // The steps of the reception.
+    static void SendDueRounds(Reception& reception, ProbeSenders& probes, DWORD now);
+    Posted PostReceive(SOCKET socket, Reception& reception);
+    // Waits for the receive, the next round, the end or a cancel; the end of the search, or nothing
+    // while it goes on.
+    std::optional<Outcome> Wait(SOCKET socket, Reception& reception, bool over);
+    std::optional<Outcome> TakeDatagram(SOCKET socket, Reception& reception);
     bool IsCancelled() const noexcept;
     void OnDatagram(const std::array<std::uint8_t, 4>& sender, const std::uint8_t* data, std::size_t length);
 

@@ -1,7 +1,8 @@
 #include "engine/FailureText.h"
 
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "engine/ProgramSettings.h"
+#include "engine/Support.h"
 
 #include <winsock2.h>
 #include <windows.h>
@@ -107,12 +108,16 @@ std::wstring DescribeRefusal(const RequestRefusal& refusal)
         return L"Ответ контроллера описывает другой адрес (" + refusal.detail + L").";
     case RefusalReason::ReconnectFailed:
         return L"Настройки изменены, но подключиться к контроллеру заново не удалось. Выполните новый поиск.";
+    case RefusalReason::InternalFailure:
+        return L"Запрос не выполнен из-за внутренней ошибки программы (" + refusal.detail + L").";
     }
     return L"Запрос к контроллеру отклонён.";
 }
 
 std::wstring DescribeSearchFailure(std::int32_t socketError)
 {
+    if (socketError == SearchBrokenOff)
+        return L"Поиск прерван внутренней ошибкой программы; выполните новый поиск.";
     if (socketError == WSAEADDRNOTAVAIL)
         return L"Ни у одного сетевого адаптера этого компьютера нет адреса «" + Settings().adapter +
                L"», через который велено искать (настройка adapter). Поиск не выполнен; исправьте "

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/AddressConflict.h"
-#include "engine/ExchangeFailure.h"
+#include "common/AddressConflict.h"
+#include "common/ExchangeFailure.h"
+#include "common/RequestRefusal.h"
 #include "engine/NetworkAdapters.h"
 #include "engine/ProgramSettings.h"
-#include "engine/RequestRefusal.h"
 
 #include <string>
 

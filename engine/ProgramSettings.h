@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 
 #include <cstdint>
 #include <string>

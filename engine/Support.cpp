@@ -1,13 +1,13 @@
 #include "engine/Support.h"
 
-#include "engine/DeviceManager.h"
+#include "engine/DeviceEngine.h"
 
 namespace OM::Norvatessa
 {
 
 Support::~Support()
 {
-    DeviceManager::Instance().Remove(this);
+    DeviceEngine::Instance().Remove(this);
 }
 
 } // namespace OM::Norvatessa

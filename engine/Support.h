@@ -1,34 +1,18 @@
 #pragma once
 
-#include "engine/AddressConflict.h"
-#include "engine/DiscoveredController.h"
-#include "engine/ExchangeFailure.h"
+#include "common/AddressConflict.h"
+#include "common/DiscoveredController.h"
+#include "common/ExchangeFailure.h"
+#include "common/PropertyResults.h"
+#include "common/RequestRefusal.h"
 #include "engine/NetworkAdapters.h"
 #include "engine/ProgramSettings.h"
-#include "engine/RequestRefusal.h"
-#include "xml/DeviceProperties.h"
 
 #include <cstdint>
 #include <string>
 
 namespace OM::Norvatessa
 {
-
-// A controller that moved to a new address after a write.
-struct AddressChange
-{
-    std::uint32_t oldAddress = 0;
-    std::uint32_t newAddress = 0;
-};
-
-// The settings read from one controller.
-struct DevicePropertiesResult
-{
-    std::uint32_t address = 0;
-    Xml::DeviceProperties properties;
-    std::int32_t tag = 0; // the request's tag for its requester; 0 when broadcast after a write
-    std::string answer{}; // the controller's document exactly as it arrived, in its own code page
-};
 
 // What the device manager tells its observers (DeviceManager::Support).
 //
@@ -40,6 +24,10 @@ struct DevicePropertiesResult
 // The slots keep their order: OnExchangeFailed, OnRequestRefused and OnSearchFailed were added so that no
 // exchange, read, write or search can end without the user learning of it; the next three tell the
 // course of a search as it goes, and the last where the settings went.
+// What OnSearchFailed carries instead of a Windows Sockets error when a failure of the program itself
+// broke the search off.
+inline constexpr std::int32_t SearchBrokenOff = -1;
+
 class Support
 {
 public:

@@ -30,4 +30,19 @@ void SupportNotifier::OnConnectionEvent(const ConnectionEvent& event)
     }
 }
 
+void SupportNotifier::OnDeviceAddressChanged(const AddressChange& change)
+{
+    Broadcast(&Support::OnDeviceAddressChanged, change);
+}
+
+void SupportNotifier::OnDeviceProperties(const DevicePropertiesResult& result)
+{
+    Broadcast(&Support::OnDeviceProperties, result);
+}
+
+void SupportNotifier::OnRequestRefused(const RequestRefusal& refusal)
+{
+    Broadcast(&Support::OnRequestRefused, refusal);
+}
+
 } // namespace OM::Norvatessa

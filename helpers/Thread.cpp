@@ -1,9 +1,18 @@
 #include "helpers/Thread.h"
 
+#include "helpers/FailureBoundary.h"
+
 #include <process.h>
 
 namespace OM::Helpers
 {
+
+namespace
+{
+
+constexpr wchar_t ThreadFailure[] = L"в рабочем потоке";
+
+} // namespace
 
 Thread::Thread() : stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
@@ -37,9 +46,18 @@ bool Thread::IsRunning() const
 unsigned __stdcall Thread::ThreadProcedure(void* parameter)
 {
     Thread& self = *static_cast<Thread*>(parameter);
-    self.BeforeRun();
-    self.Run();
-    self.AfterRun();
+    // A body ends the operations it runs itself; what reaches here is a failure of the thread's own
+    // bookkeeping, after which nothing it owes could be trusted to happen.
+    try
+    {
+        self.BeforeRun();
+        self.Run();
+        self.AfterRun();
+    }
+    catch (...)
+    {
+        EndOnCaught(ThreadFailure);
+    }
     return 0;
 }
 

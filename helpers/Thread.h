@@ -19,6 +19,9 @@ namespace OM::Helpers
 // The worker has ended when its thread handle is signalled; that, not a flag the body sets, is what Stop
 // and Start look at, so a body that outlived an earlier Stop is never mistaken for a finished one.
 //
+// The thread procedure is a boundary (helpers/FailureBoundary.h): what the body lets through is a failure
+// of the thread's own bookkeeping, which is said and ends the program with FatalExitCode.
+//
 // The destructor neither stops nor waits: the owner stops the worker, and makes sure it has ended
 // (IsRunning), before destroying the object.
 class Thread

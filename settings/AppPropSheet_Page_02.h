@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/AnsiText.h"
+#include "common/AnsiText.h"
 #include "res/resource.h"
 #include "settings/RefusalText.h"
 #include "settings/SheetRefusal.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/CodePage.h"
-#include "engine/DiscoveredController.h"
+#include "common/CodePage.h"
+#include "common/DiscoveredController.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "settings/CredentialsFile.h"
 
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "engine/CsvText.h"
 #include "engine/FileText.h"
 #include "settings/SettingChecks.h"

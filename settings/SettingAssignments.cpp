@@ -1,6 +1,6 @@
 #include "settings/SettingAssignments.h"
 
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "settings/RecordComparison.h"
 #include "settings/RefusalText.h"
 #include "settings/SettingChecks.h"

@@ -1,6 +1,6 @@
 #include "settings/SettingListing.h"
 
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "engine/JsonText.h"
 #include "settings/SettingTable.h"
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "helpers/FailureBoundary.h"
 #include "ui/Module.h"
 
 #include <windows.h>
@@ -10,7 +11,9 @@ namespace OM::Ui
 // A modal dialog from a dialog template of the module. Derived supplies
 //     bool ProcessDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 // which returns true for a message it handled. For WM_INITDIALOG `result` says whether the system sets
-// the default focus; for other messages that return a value, Derived sets it with SetMessageResult.
+// the default focus; for other messages that return a value, Derived sets it with SetMessageResult. The
+// dialog procedure is a boundary (helpers/FailureBoundary.h): a message whose handling throws is said,
+// and the dialog ends as if cancelled.
 template <typename Derived>
 class DialogImpl
 {
@@ -52,8 +55,12 @@ private:
         if (self == nullptr)
             return FALSE;
         INT_PTR result = FALSE;
-        const bool handled =
-            static_cast<Derived*>(self)->ProcessDialogMessage(message, wParam, lParam, result);
+        bool handled = false;
+        // A dialog whose handling throws ends as cancelled: what it was for is not done.
+        if (!Helpers::Guarded(L"в диалоговом окне", [&] {
+                handled = static_cast<Derived*>(self)->ProcessDialogMessage(message, wParam, lParam, result);
+            }))
+            ::EndDialog(handle, IDCANCEL);
         if (message == WM_NCDESTROY)
         {
             ::SetWindowLongPtrW(handle, DWLP_USER, 0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "helpers/FailureBoundary.h"
 #include "ui/Module.h"
 
 #include <windows.h>
@@ -16,6 +17,8 @@ namespace OM::Ui
 //     bool OnApply();            // false keeps the sheet open on this page
 // and may supply
 //     HWND OnQueryInitialFocus(); // the control that gets the focus first, or null for the default
+// The page's procedure is a boundary (helpers/FailureBoundary.h): a message whose handling throws is said,
+// and the sheet ends as if cancelled.
 template <typename Derived>
 class PropertyPageImpl
 {
@@ -68,7 +71,28 @@ private:
         }
         if (self == nullptr)
             return FALSE;
-        auto& derived = *static_cast<Derived*>(self);
+        INT_PTR result = FALSE;
+        // A page whose handling throws ends the sheet as cancelled, and an apply that threw is refused:
+        // nothing half-checked goes to a controller.
+        if (!Helpers::Guarded(L"на странице настроек", [&] {
+                result = Dispatch(*static_cast<Derived*>(self), message, wParam, lParam);
+            }))
+        {
+            ::PostMessageW(::GetParent(handle), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+            if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == PSN_APPLY)
+            {
+                ::SetWindowLongPtrW(handle, DWLP_MSGRESULT, PSNRET_INVALID_NOCHANGEPAGE);
+                result = TRUE;
+            }
+        }
+        if (message == WM_NCDESTROY)
+            self->window = nullptr;
+        return result;
+    }
+
+    static INT_PTR Dispatch(Derived& derived, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        const HWND handle = derived.window;
         if (message == WM_NOTIFY)
         {
             const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
@@ -87,8 +111,6 @@ private:
         }
         INT_PTR result = FALSE;
         const bool handled = derived.ProcessPageMessage(message, wParam, lParam, result);
-        if (message == WM_NCDESTROY)
-            self->window = nullptr;
         return handled ? result : FALSE;
     }
 

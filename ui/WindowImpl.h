@@ -1,5 +1,6 @@
 #pragma once
 
+#include "helpers/FailureBoundary.h"
 #include "ui/Module.h"
 #include "ui/WindowClass.h"
 
@@ -15,7 +16,9 @@ namespace OM::Ui
 // which returns true for a message it handled (with its result) and false to leave it to the default
 // processing: DefWindowProcW, or the system class the window is built on.
 //
-// The object must outlive its window; OnFinalMessage runs after the window's last message.
+// The object must outlive its window; OnFinalMessage runs after the window's last message. The window
+// procedure is a boundary (helpers/FailureBoundary.h): a message whose handling throws is said and ends
+// there, and a window whose creation throws is not created.
 template <typename Derived>
 class WindowImpl
 {
@@ -79,8 +82,13 @@ private:
             return ::CallWindowProcW(Class().baseProcedure, handle, message, wParam, lParam);
 
         LRESULT result = 0;
-        if (!static_cast<Derived*>(self)->ProcessWindowMessage(message, wParam, lParam, result))
-            result = self->DefaultProcessing(message, wParam, lParam);
+        const bool handled = Helpers::Guarded(L"при обработке сообщения окна", [&] {
+            if (!static_cast<Derived*>(self)->ProcessWindowMessage(message, wParam, lParam, result))
+                result = self->DefaultProcessing(message, wParam, lParam);
+        });
+        // The message ends there; a window whose creation failed is not created.
+        if (!handled)
+            result = message == WM_CREATE ? -1 : 0;
         if (message == WM_NCDESTROY)
         {
             ::SetWindowLongPtrW(handle, slot, 0);

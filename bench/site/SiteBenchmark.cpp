@@ -11,7 +11,7 @@
 // The goal is the whole site within the search time plus 1.5 times the sum of single reads.
 //
 //   site_benchmark.exe [CONTROLLERS] [SAMPLE] [DELAY_MS...]     (1000 10 0 100)
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "helpers/ExecutablePath.h"
 #include "helpers/UniqueHandle.h"
 #include "helpers/WinsockHandles.h"

@@ -191,7 +191,7 @@ void CompareFill(int controllers)
     CMainFrame frame;
     SearchEnd end;
     frame.CreateMainWindow();
-    DeviceManager::Instance().Add(&end);
+    DeviceEngine::Instance().Add(&end);
     ::ShowWindow(frame.Handle(), SW_SHOWNORMAL);
     const HWND list = frame.DeviceList().Handle();
     Pump([&] { return end.reports == 2 && ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == controllers; });
@@ -201,7 +201,7 @@ void CompareFill(int controllers)
     std::printf("search end to a filled list of %d controllers: %.0f ms, bare list-view insertions %.0f ms, "
                 "ratio %.2f (goal at most 1.5)\n",
                 controllers, filled, bare, filled / bare);
-    DeviceManager::Instance().Remove(&end);
+    DeviceEngine::Instance().Remove(&end);
     ::DestroyWindow(frame.Handle());
     OM::Ui::Module::Instance().RemoveMessageLoop();
 }

@@ -1,6 +1,6 @@
 #include "tests/cli/CliSiteTest.h"
 
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "helpers/ExecutablePath.h"
 #include "xml/Utf16File.h"
 

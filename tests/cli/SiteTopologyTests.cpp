@@ -1,7 +1,7 @@
 // A workstation on two segments, each behind an adapter of its own, and a network behind a router that
 // no broadcast reaches (tools/testenv/topology): the window program's engine and the console program
 // must find every controller of both segments in one search, and reach the routed one by its address.
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "engine/DeviceManager.h"
 #include "engine/ProgramSettings.h"
 #include "helpers/WinsockHandles.h"

@@ -1,5 +1,6 @@
 // The HTTP exchange with real WinINet under Wine, against controllers of the simulator in the test
 // namespace, with the system's credentials dialog on the virtual display.
+#include "app/SystemAuthorizationDialog.h"
 #include "device/ConnectionCloser.h"
 #include "device/ExchangeLabels.h"
 #include "device/HttpExchange.h"
@@ -53,6 +54,10 @@ public:
 class HttpExchangeTest : public ControllerSiteTest
 {
 protected:
+    // As in the window program, a demand for credentials opens the system's dialog, unless a test says
+    // otherwise.
+    HttpExchangeTest() { exchange.SetAuthorizationPrompt(&systemDialog); }
+
     // Opens a connection to the controller, as discovery would have found it.
     std::unique_ptr<Connection> Open(std::uint32_t address, std::uint16_t port = 80)
     {
@@ -83,6 +88,7 @@ protected:
 
     RecordingSink sink;
     HttpExchange exchange{sink, nullptr};
+    SystemAuthorizationDialog systemDialog;
 };
 
 HttpRequest Read()

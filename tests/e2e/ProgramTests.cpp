@@ -1,6 +1,6 @@
 // The real window program, started as a user starts it, in the test namespace against a simulated site,
 // and read from outside: what the list, the status bar, the dialogs and the message boxes show.
-#include "engine/AnsiText.h"
+#include "common/AnsiText.h"
 #include "res/resource.h"
 #include "tests/e2e/ProgramDriver.h"
 #include "tests/engine/ControllerSite.h"

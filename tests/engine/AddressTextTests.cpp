@@ -1,4 +1,4 @@
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 
 #include <gtest/gtest.h>
 

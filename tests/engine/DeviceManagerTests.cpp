@@ -9,8 +9,10 @@
 #include <gmock/gmock.h>
 #include <psapi.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <utility>
 
 using namespace OM::Norvatessa;
@@ -24,9 +26,9 @@ namespace
 
 constexpr std::int32_t OpenSettings = 32782;
 
-// Stands in for the credentials dialog and holds the worker in it until the prompt is cancelled.
-// `onCancel` runs on the thread that cancels, before its cancel returns: there a test sees what the worker
-// does before the cancelling thread goes on.
+// Stands in for the credentials dialog and holds the worker in it until the prompt is cancelled, as Stop
+// cancels the system's dialog. `onCancel` runs on the thread that cancels, once the worker is free and
+// before the cancel returns: there a test sees what the worker does before the cancelling thread goes on.
 class PromptHeldUntilCancelled final : public AuthorizationPrompt
 {
 public:
@@ -49,6 +51,30 @@ private:
     std::function<void()> onCancel;
     OM::Helpers::UniqueHandle asked{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     OM::Helpers::UniqueHandle cancelled{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+// An observer whose own code fails while the worker tells it something: a read's result, or the start of
+// a read's exchange once `throwOnRead` is set.
+class ThrowingObserver final : public Support
+{
+public:
+    explicit ThrowingObserver(DeviceManager& manager) : manager(manager) { manager.Add(this); }
+    ~ThrowingObserver() override { manager.Remove(this); }
+
+    void OnDeviceProperties(const DevicePropertiesResult&) override
+    {
+        throw std::runtime_error("result lost");
+    }
+    void OnExchangeStarted(const std::wstring& label) override
+    {
+        if (throwOnRead && label == L"Запрос настроек контроллера")
+            throw std::runtime_error("start lost");
+    }
+
+    std::atomic<bool> throwOnRead{false};
+
+private:
+    DeviceManager& manager;
 };
 
 class DeviceManagerTest : public ControllerSiteTest
@@ -387,6 +413,31 @@ TEST_F(DeviceManagerTest, FailedExchangeReachesTheObservers)
     EXPECT_THAT(observer.Events(), ElementsAre("started Авторизация", "failed AnswerCutOff"));
     EXPECT_EQ(observer.Failures().back().label, L"Авторизация");
     EXPECT_EQ(observer.Failures().back().address, controller);
+}
+
+TEST_F(DeviceManagerTest, RequestWhoseHandlingThrowsEndsAsARefusalAndTheWorkerGoesOn)
+{
+    const std::uint32_t controller = Add("");
+    StartAndFind();
+    {
+        ThrowingObserver throwing(manager);
+        manager.Post(GetDevicePropertiesRequest{controller, &throwing, OpenSettings});
+        ASSERT_TRUE(observer.WaitFor("refused read InternalFailure")) << Dump();
+        // Thrown in the middle of an exchange: the exchange still ends, and the wait dialog with it.
+        throwing.throwOnRead = true;
+        manager.Post(GetDevicePropertiesRequest{controller, &observer, OpenSettings});
+        ASSERT_TRUE(observer.WaitFor("refused read InternalFailure", 2)) << Dump();
+    }
+    EXPECT_THAT(observer.Events(),
+                ElementsAre("started Авторизация", "completed", "started Запрос настроек контроллера",
+                            "completed", "refused read InternalFailure",
+                            "started Запрос настроек контроллера", "aborted",
+                            "refused read InternalFailure"));
+    const std::vector<RequestRefusal> refusals = observer.Refusals();
+    EXPECT_EQ(refusals[0].detail, L"result lost");
+    EXPECT_EQ(refusals[1].detail, L"start lost");
+    EXPECT_EQ(refusals[1].address, controller);
+    EXPECT_EQ(Read(controller).ip, controller);
 }
 
 TEST_F(DeviceManagerTest, StopEndsARunningSearchPromptly)

@@ -1,5 +1,5 @@
 // The text of the files users give the programs, and the lists the programs write for them.
-#include "engine/CodePage.h"
+#include "common/CodePage.h"
 #include "engine/CsvText.h"
 #include "engine/FileText.h"
 #include "xml/Utf16File.h"

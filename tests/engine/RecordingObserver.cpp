@@ -1,6 +1,6 @@
 #include "tests/engine/RecordingObserver.h"
 
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 #include "engine/FailureText.h"
 
 #include <chrono>
@@ -62,6 +62,8 @@ std::string ReasonName(RefusalReason reason)
         return "OtherAddress";
     case RefusalReason::ReconnectFailed:
         return "ReconnectFailed";
+    case RefusalReason::InternalFailure:
+        return "InternalFailure";
     }
     return "?";
 }

@@ -1,11 +1,15 @@
+#include "helpers/FailureBoundary.h"
 #include "helpers/Thread.h"
 #include "helpers/UniqueHandle.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
+#include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 using namespace OM::Helpers;
 
@@ -156,4 +160,69 @@ TEST(Thread, StopWithoutAStartedWorkerFailsAtOnce)
     EXPECT_EQ(never.Stop(), static_cast<DWORD>(WAIT_FAILED));
     EXPECT_LT(::GetTickCount64() - started, 1000u);
     EXPECT_FALSE(never.IsRunning());
+}
+
+// A body that lets an exception through: the thread's own bookkeeping has failed, and nothing it owes
+// could be trusted to happen any more.
+class Broken : public Thread
+{
+protected:
+    void Run() override { throw std::runtime_error("queue broken"); }
+};
+
+// Writes what a boundary says on the standard error that the death test reads.
+class ToStandardError final : public FailureListener
+{
+public:
+    void OnFailure(const std::wstring& sentence, bool fatal) noexcept override
+    {
+        std::string bytes(3 * sentence.size(), '\0');
+        bytes.resize(static_cast<std::size_t>(
+            ::WideCharToMultiByte(CP_UTF8, 0, sentence.data(), static_cast<int>(sentence.size()),
+                                  bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr)));
+        std::fprintf(stderr, "%s: %s\n", fatal ? "fatal" : "said", bytes.c_str());
+        std::fflush(stderr);
+    }
+};
+
+TEST(ThreadDeathTest, BodyThatThrowsIsSaidAndEndsTheProgramWithExitCodeThree)
+{
+    ToStandardError listener;
+    EXPECT_EXIT(
+        {
+            SetFailureListener(&listener);
+            Broken broken;
+            broken.Start();
+            ::Sleep(10000);
+        },
+        ::testing::ExitedWithCode(FatalExitCode), "fatal: .*queue broken");
+    SetFailureListener(nullptr);
+}
+
+TEST(FailureBoundary, GuardedBodyThatThrowsIsSaidEndedAndNamedAndOneThatReturnsIsNot)
+{
+    struct : FailureListener
+    {
+        void OnFailure(const std::wstring& sentence, bool fatal) noexcept override
+        {
+            said.push_back(sentence);
+            anyFatal = anyFatal || fatal;
+        }
+        std::vector<std::wstring> said;
+        bool anyFatal = false;
+    } listener;
+    SetFailureListener(&listener);
+    std::wstring what;
+    EXPECT_FALSE(Guarded(
+        L"при проверке", [] { throw std::out_of_range("index 9"); }, &what));
+    EXPECT_TRUE(Guarded(L"при проверке", [] {}));
+    EXPECT_FALSE(Guarded(L"при проверке", [] { throw 42; }));
+    SetFailureListener(nullptr);
+
+    EXPECT_EQ(what, L"index 9");
+    ASSERT_EQ(listener.said.size(), 2u);
+    EXPECT_EQ(listener.said[0], L"Внутренняя ошибка программы при проверке: index 9. Это действие прервано.");
+    EXPECT_EQ(listener.said[1],
+              L"Внутренняя ошибка программы при проверке: неизвестное исключение. Это действие прервано.");
+    EXPECT_FALSE(listener.anyFatal);
 }

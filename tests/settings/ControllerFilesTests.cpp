@@ -6,7 +6,7 @@
 #include "xml/Utf16File.h"
 
 #ifdef _WIN32
-#include "engine/AnsiText.h"
+#include "common/AnsiText.h"
 
 #include <windows.h>
 #endif

@@ -1,6 +1,5 @@
-#include "device/AuthorizationPrompt.h"
+#include "app/SystemAuthorizationDialog.h"
 
-#include <atomic>
 #include <cwchar>
 
 namespace OM::Norvatessa
@@ -8,9 +7,6 @@ namespace OM::Norvatessa
 
 namespace
 {
-
-// The thread inside Ask, or 0: the dialog is one of its windows.
-std::atomic<DWORD> askingThread{0};
 
 BOOL CALLBACK CancelDialog(HWND window, LPARAM cancelled)
 {
@@ -48,7 +44,7 @@ AuthorizationPrompt::Outcome SystemAuthorizationDialog::Ask(HINTERNET request, i
     }
 }
 
-void SystemAuthorizationDialog::CancelOpen()
+void SystemAuthorizationDialog::Cancel() noexcept
 {
     // Ask may have begun and its dialog not exist yet: look again for a short while.
     const ULONGLONG until = ::GetTickCount64() + CancelWaitMs;

@@ -18,6 +18,7 @@ enum class RefusalReason
     ChangeNotConfirmed, // the controller did not answer change="ok"
     OtherAddress,       // the document describes another address than the controller's
     ReconnectFailed,    // the write went through, but the controller cannot be reached anew
+    InternalFailure,    // the program itself failed while it handled the request; `detail` says how
 };
 
 enum class RefusedOperation
@@ -33,7 +34,7 @@ struct RequestRefusal
     RefusedOperation operation = RefusedOperation::Read;
     RefusalReason reason = RefusalReason::AnswerUnreadable;
     std::uint32_t httpStatus = 0; // the status of the answer in question, 0 when there was none
-    std::wstring detail;          // what the answer said instead ("OK"), or the other address
+    std::wstring detail; // what the answer said instead ("OK"), the other address, or the program's failure
 };
 
 } // namespace OM::Norvatessa

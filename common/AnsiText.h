@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/CodePage.h"
+#include "common/CodePage.h"
 
 #include <optional>
 #include <string>

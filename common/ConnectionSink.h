@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ExchangeFailure.h"
+#include "common/ExchangeFailure.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/SearchReply.h"
+#include "common/SearchReply.h"
 
 namespace OM::Norvatessa
 {

@@ -1,4 +1,4 @@
-#include "engine/AnsiText.h"
+#include "common/AnsiText.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "engine/AddressText.h"
+#include "common/AddressText.h"
 
 namespace OM::Norvatessa
 {

@@ -1,4 +1,4 @@
-#include "engine/CodePage.h"
+#include "common/CodePage.h"
 
 #include <array>
 #include <cstdint>

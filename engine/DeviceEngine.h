@@ -1,0 +1,64 @@
+#pragma once
+
+#include "common/DiscoveredController.h"
+#include "engine/DeviceRequests.h"
+#include "engine/Support.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <vector>
+
+namespace OM::Norvatessa
+{
+
+class AuthorizationPrompt;
+
+// The engine as the window program sees it: it starts and stops the worker, takes requests, tells its
+// observers what happens, cancels an exchange and lists the controllers it knows. The device manager
+// (engine/DeviceManager.h) is the one engine; the windows include this header alone, so that neither the
+// HTTP exchange, nor discovery, nor the system headers they need reach them.
+//
+// Who runs what is as the device manager says: Start, Stop, SetAuthorizationPrompt, CancelExchange and
+// ClearDevices on the user-interface thread; Post, Add and Remove on any thread; GetDevices on the worker,
+// from inside a notification.
+class DeviceEngine
+{
+public:
+    // The one engine, made on first use.
+    static DeviceEngine& Instance();
+
+    // Begins the worker, which starts with a search; false when it cannot be begun.
+    virtual bool Start() = 0;
+    // Ends a running search, exchange and credentials prompt, and waits a bounded time for the worker:
+    // WAIT_OBJECT_0 once it has ended.
+    virtual DWORD Stop() = 0;
+    // Before Start: what answers a controller's demand for credentials. It must live to the end of the
+    // process, since a worker that outlived Stop may still ask it.
+    virtual void SetAuthorizationPrompt(AuthorizationPrompt* prompt) noexcept = 0;
+
+    // The poster may let its value go as soon as Post returns.
+    virtual void Post(const NewSearchRequest& request) = 0;
+    virtual void Post(const GetDevicePropertiesRequest& request) = 0;
+    virtual void Post(const SetDevicePropertiesRequest& request) = 0;
+    virtual void Post(const AddControllerRequest& request) = 0;
+    virtual void Post(const ForgetControllerRequest& request) = 0;
+
+    // Remove waits for a notification in progress on the worker.
+    virtual void Add(Support* observer) = 0;
+    virtual void Remove(Support* observer) = 0;
+
+    // Ends the exchange in progress without an answer.
+    virtual void CancelExchange() noexcept = 0;
+
+    // The controllers known: when there are none, 0, with `controllers` left as it is; otherwise those
+    // whose address or port is known, in address order, and their count.
+    virtual std::size_t GetDevices(std::vector<DiscoveredController>& controllers) const = 0;
+    // Once the worker has stopped: forgets every controller, whose connections go to the closer.
+    virtual void ClearDevices() = 0;
+
+protected:
+    ~DeviceEngine() = default;
+};
+
+} // namespace OM::Norvatessa
