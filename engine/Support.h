@@ -5,6 +5,7 @@
 #include "common/ExchangeFailure.h"
 #include "common/PropertyResults.h"
 #include "common/RequestRefusal.h"
+#include "engine/BatchOutcome.h"
 #include "engine/NetworkAdapters.h"
 #include "engine/ProgramSettings.h"
 
@@ -23,7 +24,8 @@ namespace OM::Norvatessa
 //
 // The slots keep their order: OnExchangeFailed, OnRequestRefused and OnSearchFailed were added so that no
 // exchange, read, write or search can end without the user learning of it; the next three tell the
-// course of a search as it goes, and the last where the settings went.
+// course of a search as it goes, the next where the settings went, and the last three the course of a
+// batch on the exchange lanes.
 // What OnSearchFailed carries instead of a Windows Sockets error when a failure of the program itself
 // broke the search off.
 inline constexpr std::int32_t SearchBrokenOff = -1;
@@ -59,6 +61,13 @@ public:
     virtual void OnAdapterProbed(const ProbedAdapter&) {}
     // A controller was added by address or forgotten, and the settings were saved: where they went.
     virtual void OnSettingsSaved(const SettingsSave&) {}
+    // A batch (engine/BatchRequest.h): an exchange of one of its controllers, on a lane. The single
+    // exchange's notifications above never tell a lane's.
+    virtual void OnBatchExchange(const BatchExchange&) {}
+    // A batch: one controller's outcome, once it is done, in the order the controllers finish.
+    virtual void OnBatchOutcome(const BatchOutcome&) {}
+    // A batch has told the outcome of every controller.
+    virtual void OnBatchFinished(const BatchEnd&) {}
 
 protected:
     Support() = default;
