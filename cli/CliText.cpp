@@ -339,10 +339,10 @@ std::wstring ControllerRead(std::uint32_t address)
     return L"Настройки контроллера " + AddressText(address) + L" прочитаны.";
 }
 
-std::wstring SiteProgress(std::size_t number, std::size_t count, std::uint32_t address)
+std::wstring SiteProgress(std::size_t done, std::size_t count, std::size_t running)
 {
-    return L"Контроллер " + std::to_wstring(number) + L" из " + std::to_wstring(count) + L": " +
-           AddressText(address);
+    return L"Готово " + std::to_wstring(done) + L" из " + std::to_wstring(count) + L", в работе " +
+           std::to_wstring(running);
 }
 
 std::wstring SiteSummary(std::size_t done, std::size_t count, std::size_t unanswered, std::size_t failed,

@@ -18,6 +18,8 @@ inline constexpr wchar_t NoCommand[] = L"не задана команда.";
 inline constexpr wchar_t MissingOperands[] = L"не хватает аргументов.";
 inline constexpr wchar_t BadTime[] = L"время поиска (--time) — число миллисекунд от 1 до 600000.";
 inline constexpr wchar_t BadProbes[] = L"число запросов поиска (--probes) — от 1 до 20.";
+inline constexpr wchar_t BadParallel[] =
+    L"число одновременных обменов с контроллерами (--parallel) — от 1 до 64.";
 inline constexpr wchar_t PasswordWithoutUser[] =
     L"пароль задан без имени пользователя (--user или переменная NORVATESSA_USER).";
 std::wstring UnknownCommand(std::wstring_view command);
@@ -95,8 +97,8 @@ std::wstring RepeatedFileAddress(std::wstring_view file, std::wstring_view other
 std::wstring FolderNotWritable(std::wstring_view folder, unsigned long error);
 std::wstring FileExists(std::wstring_view file);
 std::wstring ControllerRead(std::uint32_t address);
-// "Контроллер 37 из 300: 192.168.0.54", the progress line on a console.
-std::wstring SiteProgress(std::size_t number, std::size_t count, std::uint32_t address);
+// "Готово 37 из 300, в работе 16", the progress line on a console.
+std::wstring SiteProgress(std::size_t done, std::size_t count, std::size_t running);
 // "Готово: 297 из 300; не ответили: 3", and the other counts that are not zero.
 std::wstring SiteSummary(std::size_t done, std::size_t count, std::size_t unanswered, std::size_t failed,
                          std::size_t skipped);

@@ -46,7 +46,8 @@ CredentialsChoice ChooseCredentials(const CommandLine& line)
     return {Credentials{*login, password.value_or(std::wstring())}, std::nullopt};
 }
 
-AuthorizationPrompt::Outcome GivenCredentialsPrompt::Ask(HINTERNET request, int attempt)
+AuthorizationPrompt::Outcome GivenCredentialsPrompt::Offer(const std::optional<Credentials>& credentials,
+                                                           HINTERNET request, int attempt)
 {
     if (!credentials)
         return {Answer::Failed, ExchangeFailureReason::CredentialsRequired};

@@ -49,6 +49,13 @@ SearchChoice ChooseSearch(const CommandLine& line)
             return {options, CliText::BadProbes};
         options.probes = *rounds;
     }
+    if (const std::optional<std::wstring> parallel = line.Value(L"--parallel"))
+    {
+        const std::optional<std::int32_t> lanes = Number(*parallel, 1, MostParallelExchanges);
+        if (!lanes)
+            return {options, CliText::BadParallel};
+        options.parallel = *lanes;
+    }
     if (const std::optional<std::wstring> adapter = line.Value(L"--adapter"))
     {
         options.adapter = ParseAddress(*adapter);
@@ -70,6 +77,7 @@ void ApplySearchOptions(const SearchOptions& options)
     ProgramSettings& settings = Settings();
     settings.searchTimeout = options.timeMs;
     settings.probeCount = options.probes;
+    settings.parallelExchanges = options.parallel;
     settings.adapter = options.adapter ? AddressText(*options.adapter) : std::wstring();
     settings.knownControllers = options.added;
 }
