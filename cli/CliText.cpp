@@ -1,5 +1,6 @@
 #include "cli/CliText.h"
 
+#include "common/AddressRange.h"
 #include "common/AddressText.h"
 #include "settings/SettingText.h"
 
@@ -89,8 +90,32 @@ std::wstring BadAdapter(std::wstring_view text)
 std::wstring BadAdded(std::wstring_view text)
 {
     return Sentence(L"недопустимое значение ", text,
-                    L" параметра --add: нужен адрес A.B.C.D или A.B.C.D:ПОРТ, порт от 1 до 65535, адрес не "
-                    L"0.0.0.0 и не 255.255.255.255.");
+                    L" параметра --add: нужен адрес A.B.C.D или A.B.C.D:ПОРТ (порт от 1 до 65535) либо "
+                    L"диапазон A.B.C.D-A.B.C.E или A.B.C.D/NN, без адресов 0.0.0.0 и 255.255.255.255.");
+}
+
+std::wstring RangeTooLarge(std::wstring_view text, std::uint64_t count)
+{
+    return Sentence(L"диапазон ", text,
+                    L" параметра --add слишком велик: в нём " + std::to_wstring(count) +
+                        L" адресов, а можно не больше 4096.");
+}
+
+std::wstring RangeReversed(std::wstring_view text)
+{
+    return Sentence(L"в диапазоне ", text, L" параметра --add конец меньше начала.");
+}
+
+std::wstring RangesNeedTime(std::size_t addresses, std::int32_t rounds, std::uint64_t neededMs)
+{
+    std::wstring text = L"диапазонам --add (адресов: " + std::to_wstring(addresses) + L") ";
+    text += neededMs <= 600000
+                ? L"нужно --time " + std::to_wstring(neededMs) + L" или больше"
+                : std::wstring(L"не хватит и наибольшего --time 600000; уменьшите --probes или "
+                               L"диапазоны");
+    text += L": каждый адрес получает запрос поиска в каждом из " + std::to_wstring(rounds) +
+            L" раундов (--probes), не чаще 2000 запросов в секунду, в первой половине времени поиска.";
+    return text;
 }
 
 std::wstring UsageMessage(std::wstring_view text, std::wstring_view command)
@@ -127,20 +152,20 @@ std::wstring NoneAnswered(std::int32_t timeMs)
     return L"Ни один контроллер не ответил за " + std::to_wstring(timeMs) + L" мс.";
 }
 
-std::wstring ProbesSent(std::int32_t rounds, bool systemBroadcast, const std::vector<std::uint32_t>& added)
+std::wstring ProbesSent(std::int32_t rounds, bool systemBroadcast, const std::vector<std::wstring>& added)
 {
     // "1 раз", "2 раза", "5 раз", "12 раз", "22 раза".
     const bool few = rounds % 10 >= 2 && rounds % 10 <= 4 && (rounds % 100 < 12 || rounds % 100 > 14);
     std::wstring text = L"Запрос поиска отправлен " + std::to_wstring(rounds) + (few ? L" раза" : L" раз");
     std::wstring addresses;
-    for (const std::uint32_t address : added)
-        addresses += (addresses.empty() ? L"" : L", ") + AddressText(address);
+    for (const std::wstring& address : added)
+        addresses += (addresses.empty() ? L"" : L", ") + address;
     if (systemBroadcast)
         text += L": на 255.255.255.255 через адаптер, который выбрала система";
     if (!added.empty())
     {
         text += systemBroadcast ? L", и " : L": ";
-        text += added.size() == 1 ? L"по адресу " : L"по адресам ";
+        text += added.size() == 1 && !LooksLikeRange(added.front()) ? L"по адресу " : L"по адресам ";
         text += addresses;
     }
     text += L".";
@@ -159,6 +184,22 @@ std::wstring AddedNotProbed(std::uint32_t address, std::uint16_t port, std::wstr
                         L", заданный параметром --add, не опрошен: ";
     text += reason;
     text += L".";
+    return text;
+}
+
+std::wstring RangeNotProbed(std::wstring_view range, std::size_t unsent, std::size_t count,
+                            std::wstring_view reason)
+{
+    std::wstring text = L"Диапазон ";
+    text += range;
+    text += L", заданный параметром --add, ";
+    if (unsent < count)
+        text += L"опрошен не весь: не опрошено адресов — " + std::to_wstring(unsent) + L" из " +
+                std::to_wstring(count) + L" (";
+    else
+        text += L"не опрошен: ";
+    text += reason;
+    text += unsent < count ? L")." : L".";
     return text;
 }
 

@@ -18,6 +18,7 @@ inline constexpr wchar_t NoCommand[] = L"не задана команда.";
 inline constexpr wchar_t MissingOperands[] = L"не хватает аргументов.";
 inline constexpr wchar_t BadTime[] = L"время поиска (--time) — число миллисекунд от 1 до 600000.";
 inline constexpr wchar_t BadProbes[] = L"число запросов поиска (--probes) — от 1 до 20.";
+inline constexpr wchar_t BadExpect[] = L"число контроллеров (--expect) — от 1 до 100000.";
 inline constexpr wchar_t PasswordWithoutUser[] =
     L"пароль задан без имени пользователя (--user или переменная NORVATESSA_USER).";
 std::wstring UnknownCommand(std::wstring_view command);
@@ -31,6 +32,11 @@ std::wstring BadAddress(std::wstring_view text);
 std::wstring BadEndpoint(std::wstring_view text);
 std::wstring BadAdapter(std::wstring_view text);
 std::wstring BadAdded(std::wstring_view text);
+std::wstring RangeTooLarge(std::wstring_view text, std::uint64_t count);
+std::wstring RangeReversed(std::wstring_view text);
+// The ranges of --add hold `addresses` addresses, too many for `rounds` rounds at the pace of range probes
+// in the first half of the search time: the --time they need.
+std::wstring RangesNeedTime(std::size_t addresses, std::int32_t rounds, std::uint64_t neededMs);
 // "norvatessa-cli: TEXT" and the line that points to the help.
 std::wstring UsageMessage(std::wstring_view text, std::wstring_view command);
 
@@ -41,8 +47,8 @@ std::wstring OutputLost(unsigned long error);
 std::wstring SearchProgress(std::uint32_t seconds);
 std::wstring NoneAnswered(std::int32_t timeMs);
 // What the search sent besides the probes through each adapter: the broadcast the system routes (unless
-// the search keeps to one adapter) and the probes to the addresses added.
-std::wstring ProbesSent(std::int32_t rounds, bool systemBroadcast, const std::vector<std::uint32_t>& added);
+// the search keeps to one adapter) and the probes to the addresses and ranges added, as the user wrote them.
+std::wstring ProbesSent(std::int32_t rounds, bool systemBroadcast, const std::vector<std::wstring>& added);
 inline constexpr wchar_t NoAnswerAdvice[] =
     L"Проверьте, что брандмауэр пропускает входящие ответы по UDP на порт 30303, что кабель подключён, а "
     L"адаптер включён. Контроллер в другой подсети можно назвать параметром --add АДРЕС[:ПОРТ] или указать "
@@ -50,6 +56,10 @@ inline constexpr wchar_t NoAnswerAdvice[] =
 std::wstring AddedNotAnswered(std::uint32_t address, std::uint16_t port);
 // An address of --add that the probe could not even be sent to, and why ("нет маршрута").
 std::wstring AddedNotProbed(std::uint32_t address, std::uint16_t port, std::wstring_view reason);
+// A range of --add that the probes of the first round could not all be sent to: `unsent` of its
+// `count` addresses, and why.
+std::wstring RangeNotProbed(std::wstring_view range, std::size_t unsent, std::size_t count,
+                            std::wstring_view reason);
 std::wstring NotFound(std::uint32_t address, std::int32_t timeMs);
 // A controller that only a search could have found, when the search could not run.
 std::wstring NotSearched(std::uint32_t address);

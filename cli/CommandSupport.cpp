@@ -4,6 +4,7 @@
 #include "cli/CredentialsBook.h"
 #include "cli/SearchProgress.h"
 #include "common/AddressText.h"
+#include "engine/FailureText.h"
 #include "settings/RecordComparison.h"
 
 namespace OM::Norvatessa::Cli
@@ -46,10 +47,14 @@ std::vector<DiscoveredController> SearchSite(ControllerSession& session, Console
     std::vector<DiscoveredController> found;
     {
         const SearchProgress progress(console.err);
-        found = session.Search();
+        found = session.Search(options.goal);
     }
     if (session.SearchFailure())
         console.err.WriteLine(*session.SearchFailure());
+    for (const UnprobedRange& unprobed : session.UnprobedRanges())
+        console.err.WriteLine(CliText::RangeNotProbed(RangeText(unprobed.range), unprobed.unsent,
+                                                      unprobed.addresses,
+                                                      DescribeUnsentProbe(unprobed.error)));
     return found;
 }
 
@@ -68,6 +73,8 @@ std::optional<ControllerTarget> ReadTarget(const CommandLine& line, Console& con
         return std::nullopt;
     }
     target.search = std::move(search.options);
+    // The search is for this controller alone.
+    target.search.goal.addresses = {target.address};
     const std::optional<CredentialsBook> book = CredentialsBook::Read(line, console);
     if (!book)
         return std::nullopt;

@@ -17,9 +17,11 @@ namespace
 void TellNoAnswer(Console& console, const ControllerSession& session, const SearchOptions& options)
 {
     console.err.WriteLine(CliText::NoneAnswered(options.timeMs));
-    std::vector<std::uint32_t> added;
+    std::vector<std::wstring> added;
     for (const ControllerEndpoint& endpoint : options.added)
-        added.push_back(endpoint.address);
+        added.push_back(AddressText(endpoint.address));
+    for (const AddressRange& range : options.addedRanges)
+        added.push_back(RangeText(range));
     console.err.WriteLine(CliText::ProbesSent(options.probes, !options.adapter, added));
     for (const ProbedAdapter& adapter : session.ProbedAdapters())
         console.err.WriteLine(DescribeProbedAdapter(adapter));

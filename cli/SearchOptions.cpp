@@ -1,7 +1,10 @@
 #include "cli/SearchOptions.h"
 
 #include "cli/CliText.h"
+#include "engine/SearchDeadline.h"
 #include "settings/ValueChecks.h"
+
+#include <variant>
 
 namespace OM::Norvatessa::Cli
 {
@@ -11,6 +14,7 @@ namespace
 
 constexpr std::int32_t LongestSearchTimeMs = 600000;
 constexpr std::int32_t MostProbes = 20;
+constexpr std::int32_t MostExpected = 100000;
 
 // A decimal number of `minimum` to `maximum`, digits only; nothing otherwise.
 std::optional<std::int32_t> Number(const std::wstring& text, std::int32_t minimum, std::int32_t maximum)
@@ -27,6 +31,51 @@ std::optional<std::int32_t> Number(const std::wstring& text, std::int32_t minimu
     if (number < minimum || number > maximum)
         return std::nullopt;
     return number;
+}
+
+// One --add: a controller's address, with its port or not, or a range of addresses. Nothing when it is
+// taken; otherwise why not.
+std::optional<std::wstring> AddProbed(const std::wstring& text, SearchOptions& options)
+{
+    if (!LooksLikeRange(text))
+    {
+        const std::optional<ControllerEndpoint> endpoint = HostEndpoint(text);
+        if (!endpoint)
+            return CliText::BadAdded(text);
+        options.added.push_back(*endpoint);
+        return std::nullopt;
+    }
+    const std::variant<AddressRange, RangeRefusal> range = ParseAddressRange(text);
+    if (const AddressRange* taken = std::get_if<AddressRange>(&range))
+    {
+        options.addedRanges.push_back(*taken);
+        return std::nullopt;
+    }
+    const RangeRefusal& refusal = std::get<RangeRefusal>(range);
+    switch (refusal.problem)
+    {
+    case RangeProblem::TooLarge:
+        return CliText::RangeTooLarge(text, refusal.count);
+    case RangeProblem::Reversed:
+        return CliText::RangeReversed(text);
+    case RangeProblem::Malformed:
+        break;
+    }
+    return CliText::BadAdded(text);
+}
+
+// Every address of the ranges is probed in every round, in the first half of the search time, at no more
+// than the pace of range probes: ranges that do not fit are refused with the time they need.
+std::optional<std::wstring> RangesPace(const SearchOptions& options)
+{
+    std::vector<std::uint32_t> besides;
+    for (const ControllerEndpoint& endpoint : options.added)
+        besides.push_back(endpoint.address);
+    const std::size_t addresses = RangeAddresses(options.addedRanges, besides).size();
+    const std::uint64_t needed = SearchDeadline::RangeSearchMs(addresses, options.probes);
+    if (needed <= static_cast<std::uint64_t>(options.timeMs))
+        return std::nullopt;
+    return CliText::RangesNeedTime(addresses, options.probes, needed);
 }
 
 } // namespace
@@ -55,14 +104,19 @@ SearchChoice ChooseSearch(const CommandLine& line)
         if (!options.adapter || !IsUsableControllerAddress(*options.adapter))
             return {options, CliText::BadAdapter(*adapter)};
     }
+    if (const std::optional<std::wstring> expected = line.Value(L"--expect"))
+    {
+        const std::optional<std::int32_t> count = Number(*expected, 1, MostExpected);
+        if (!count)
+            return {options, CliText::BadExpect};
+        options.goal.count = static_cast<std::size_t>(*count);
+    }
     for (const std::wstring& added : line.Values(L"--add"))
     {
-        const std::optional<ControllerEndpoint> endpoint = HostEndpoint(added);
-        if (!endpoint)
-            return {options, CliText::BadAdded(added)};
-        options.added.push_back(*endpoint);
+        if (std::optional<std::wstring> error = AddProbed(added, options))
+            return {options, std::move(error)};
     }
-    return choice;
+    return {options, RangesPace(options)};
 }
 
 void ApplySearchOptions(const SearchOptions& options)
@@ -72,6 +126,7 @@ void ApplySearchOptions(const SearchOptions& options)
     settings.probeCount = options.probes;
     settings.adapter = options.adapter ? AddressText(*options.adapter) : std::wstring();
     settings.knownControllers = options.added;
+    settings.knownRanges = options.addedRanges;
 }
 
 std::optional<ControllerEndpoint> HostEndpoint(std::wstring_view text)
