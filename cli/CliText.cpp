@@ -114,7 +114,7 @@ std::wstring RangesNeedTime(std::size_t addresses, std::int32_t rounds, std::uin
                 : std::wstring(L"не хватит и наибольшего --time 600000; уменьшите --probes или "
                                L"диапазоны");
     text += L": каждый адрес получает запрос поиска в каждом из " + std::to_wstring(rounds) +
-            L" раундов (--probes), не чаще 2000 запросов в секунду, в первой половине времени поиска.";
+            L" раундов (--probes), не чаще 1900 запросов в секунду, в первой половине времени поиска.";
     return text;
 }
 
