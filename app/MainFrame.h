@@ -70,8 +70,6 @@ public:
     void OnAdapterProbed(const ProbedAdapter& adapter) override;
     void OnSettingsSaved(const SettingsSave& save) override;
 
-    static constexpr wchar_t WaitCaption[] = L"Ожидание ответа контроллера";
-
 private:
     LRESULT OnCreate();
     void OnDestroy();

@@ -1,7 +1,8 @@
-#include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/SiteRun.h"
+#include "common/Words.h"
+#include "engine/AddressText.h"
 #include "engine/AnsiText.h"
 #include "settings/BackupSettings.h"
 #include "settings/DocumentFile.h"
@@ -33,21 +34,21 @@ std::optional<BackupSettings> ReadRestoreFile(const std::wstring& file, Console&
 {
     std::string bytes;
     if (const DWORD error = ReadDocumentFile(file, bytes); error != ERROR_SUCCESS)
-        return TellRefused(console, CliText::FileNotRead(file, error)), std::nullopt;
+        return TellRefused(console, Words::Fill(Words::FileNotRead, file, error)), std::nullopt;
     std::optional<BackupSettings> fromFile = ReadBackupSettings(bytes, ThreadAnsiCodePage());
     if (!fromFile)
-        return TellRefused(console, CliText::NotADocument(file)), std::nullopt;
+        return TellRefused(console, Words::Fill(Words::NotADocument, file)), std::nullopt;
     if (fromFile->refusal)
-        return TellRefused(console, CliText::RefusedFileValue(file, fromFile->refusal->key,
-                                                              fromFile->refusal->reason)),
+        return TellRefused(console, Words::Fill(Words::RefusedFileValue, file, fromFile->refusal->key,
+                                                fromFile->refusal->reason)),
                std::nullopt;
     return fromFile;
 }
 
 std::wstring RestoredText(std::uint32_t address, const std::wstring& file, const BackupSettings& settings)
 {
-    return settings.passwordsKept ? CliText::RestoredKeepingPasswords(address, file)
-                                  : CliText::Restored(address, file);
+    return Words::Fill(settings.passwordsKept ? Words::RestoredKeepingPasswords : Words::Restored,
+                       AddressText(address), file);
 }
 
 // Gives one controller the settings of its file: read, write, and the read that checks the write.
@@ -107,7 +108,7 @@ std::vector<std::wstring> BackupFiles(const std::vector<std::wstring>& operands,
         }
         if (found.empty())
         {
-            TellRefused(console, CliText::NoBackupFiles(operand));
+            TellRefused(console, Words::Fill(Words::NoBackupFiles, operand));
             return {};
         }
         std::sort(found.begin(), found.end());
@@ -119,7 +120,7 @@ std::vector<std::wstring> BackupFiles(const std::vector<std::wstring>& operands,
 ExitCode RunRestoreSite(const CommandLine& line, Console& console)
 {
     if (line.Has(L"--to-address"))
-        return TellUsage(console, CliText::ToAddressWithFiles, line.command);
+        return TellUsage(console, Words::ToAddressWithFiles, line.command);
     const std::vector<std::wstring> paths = BackupFiles(line.operands, console);
     if (paths.empty())
         return ExitCode::BadUsage;
@@ -136,12 +137,13 @@ ExitCode RunRestoreSite(const CommandLine& line, Console& console)
         // search does not hear.
         const std::optional<std::uint32_t> address = changes.Named(&Xml::DeviceProperties::ip);
         if (!address)
-            return TellRefused(console, CliText::FileWithoutAddress(path));
+            return TellRefused(console, Words::Fill(Words::FileWithoutAddress, path));
         changes.Forget(&Xml::DeviceProperties::ip);
         const std::optional<std::uint16_t> port = changes.Named(&Xml::DeviceProperties::tcpPort);
         const auto [known, added] = files.emplace(*address, RestoreFile{path, std::move(*read)});
         if (!added)
-            return TellRefused(console, CliText::RepeatedFileAddress(known->second.path, path, *address));
+            return TellRefused(console, Words::Fill(Words::RepeatedFileAddress, known->second.path, path,
+                                                    AddressText(*address)));
         site.targets.push_back(SiteTarget{*address, std::nullopt, port});
     }
     std::optional<SiteRun> run = SiteRun::Prepare(line, console, std::move(site));
@@ -191,7 +193,8 @@ ExitCode RunRestore(const CommandLine& line, Console& console)
     if (fileAddress && *fileAddress != target->address)
     {
         if (!toAddress)
-            return TellRefused(console, CliText::OtherControllersFile(file, *fileAddress, target->address));
+            return TellRefused(console, Words::Fill(Words::OtherControllersFile, file,
+                                                    AddressText(*fileAddress), AddressText(target->address)));
         // The first four bytes of the MAC address are the device's in any case; another controller's
         // file leaves the whole address alone, so that no two controllers on the network share one.
         changes.Forget(&Xml::DeviceProperties::mac);

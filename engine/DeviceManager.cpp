@@ -1,6 +1,7 @@
 #include "engine/DeviceManager.h"
 
 #include "engine/AddressText.h"
+#include "engine/DiscoveryReply.h"
 #include "engine/ProgramSettings.h"
 
 #include <algorithm>
@@ -11,9 +12,6 @@ namespace OM::Norvatessa
 
 namespace
 {
-
-// Searches always receive on this port, whatever the settings file says.
-constexpr u_short ReplyPort = 30303;
 
 // Owns the one manager until process exit. A worker that outlived the stop wait still uses the manager,
 // so it is then left alone: the process ends around it.
@@ -165,7 +163,8 @@ void DeviceManager::NewSearch()
     searcher.sink = this;
     searcher.timeoutMs = static_cast<DWORD>(settings.searchTimeout);
     searcher.sendPort = static_cast<u_short>(settings.udpSendPort);
-    searcher.recvPort = ReplyPort;
+    // Searches always receive on the reply port, whatever the settings file says.
+    searcher.recvPort = DiscoveryReplyPort;
     searcher.probeRounds = std::max(settings.probeCount, 1);
     // An adapter setting that names no address names no adapter either: the search says so.
     searcher.adapterAddress =

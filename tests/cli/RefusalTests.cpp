@@ -1,6 +1,6 @@
 // What the console program refuses before it sends anything: values the settings sheet refuses, keys it
 // does not know, command lines it cannot read; and what it does when a controller refuses a change.
-#include "settings/RefusalText.h"
+#include "common/Words.h"
 #include "tests/cli/CliSiteTest.h"
 
 #include <gmock/gmock.h>
@@ -29,8 +29,8 @@ TEST_F(RefusalTest, ValuesTheSettingsSheetRefusesAreRefusedInItsWordsAndNothingI
         std::string said;
     };
     const Case cases[] = {
-        {{L"port=0"}, Utf8(RefusalText::Port)},
-        {{L"name=倉庫"}, Utf8(RefusalText::CodePage)},
+        {{L"port=0"}, Utf8(Words::PortRange)},
+        {{L"name=倉庫"}, Utf8(Words::NotInCodePage)},
         {{L"colour=red"}, "неизвестный ключ «colour»"},
         {{L"buzzer=on", L"buzzer=off"}, "ключ «buzzer» задан дважды"},
     };
