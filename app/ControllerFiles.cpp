@@ -8,6 +8,7 @@
 #include "engine/CsvText.h"
 #include "settings/BackupSettings.h"
 #include "settings/DocumentFile.h"
+#include "settings/RestoreFiles.h"
 #include "xml/Utf16File.h"
 
 #include <commdlg.h>
@@ -230,22 +231,17 @@ std::wstring ControllerFiles::LoadSettingsFrom(HWND owner, const std::wstring& p
     SettingsFromFile fromFile = ReadSettingsFile(path);
     if (!fromFile.problem.empty())
         return fromFile.problem;
-    ControllerSettings::SettingChanges& changes = fromFile.changes;
-    // A file without an address claims no other controller.
-    const std::optional<std::uint32_t> fileAddress = changes.Named(&Xml::DeviceProperties::ip);
-    if (fileAddress && *fileAddress != address)
+    const ControllerSettings::ControllerRestore restore =
+        ControllerSettings::RestoreToController(std::move(fromFile.changes), address);
+    if (restore.othersAddress)
     {
-        const std::wstring question = OtherControllersFileQuestion(path, *fileAddress, address);
+        const std::wstring question = OtherControllersFileQuestion(path, *restore.othersAddress, address);
         if (::MessageBoxW(owner, question.c_str(), Words::FileNotLoadedCaption, MB_YESNO | MB_ICONQUESTION) !=
             IDYES)
             return L"";
-        // The first four bytes of the MAC address are the device's in any case; another controller's file
-        // leaves the whole address alone, so that no two controllers on the network share one.
-        changes.Forget(&Xml::DeviceProperties::mac);
     }
-    changes.Forget(&Xml::DeviceProperties::ip);
     const std::int32_t tag = NewTag(ReadPurpose::LoadFromFile, readsAsked);
-    valuesFromFiles[tag] = changes;
+    valuesFromFiles[tag] = restore.changes;
     read(address, tag);
     return L"";
 }

@@ -1,15 +1,18 @@
-#include "cli/BackupFolder.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/SiteRun.h"
 #include "common/Words.h"
 #include "engine/AddressText.h"
+#include "settings/BackupFolder.h"
 #include "settings/DocumentFile.h"
 
 namespace OM::Norvatessa::Cli
 {
 
+using ControllerSettings::BackupFileName;
+using ControllerSettings::PrepareBackupFolder;
 using ControllerSettings::WriteDocumentFile;
+using ControllerSettings::WriteNewDocumentFile;
 
 namespace
 {
