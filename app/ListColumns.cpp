@@ -86,7 +86,8 @@ int ByNote(const ControllerRow& first, const ControllerRow& second, TextOrder or
     return order(Note(first), Note(second));
 }
 
-// The saved list's columns are those the console program's discover writes, in its order.
+// The saved list, which the console program's discover writes too: its columns keep their places, and a
+// new one takes the next.
 constexpr ListColumn Columns[] = {
     {L"Имя сервера", 350, ShownName, ByShownName, L"name", 2, Name},
     {L"IP адрес", 100, Address, ByAddress, L"address", 0, Address},
