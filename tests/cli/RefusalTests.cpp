@@ -12,6 +12,9 @@ using ::testing::HasSubstr;
 namespace
 {
 
+// Where the build put the usage's parts for the help file's page of the console program.
+const std::wstring HelpUsageFolder = NORVATESSA_HELP_USAGE L"\\";
+
 class RefusalTest : public CliSiteTest
 {
 };
@@ -106,11 +109,26 @@ TEST_F(RefusalTest, CommandLinesThatCannotBeReadExitWithTwoAndPointToTheHelp)
     EXPECT_TRUE(Requests().empty());
     EXPECT_EQ(ProbesHeard(), 0);
 
+    // The usage as the help file's page shows it: the general part, and each command's part with the
+    // common options under it (discover has none), the key list of set in its place.
+    const auto page = [](const std::wstring& part) { return ReadBytes(HelpUsageFolder + part + L".txt"); };
+    const auto redirected = [](const std::string& text) {
+        std::string crlf;
+        for (const char character : text)
+            crlf += character == '\n' ? std::string("\r\n") : std::string(1, character);
+        return crlf + "\r\n";
+    };
+    ASSERT_THAT(page(L"set"), HasSubstr("  sensorN=digital|analog"));
+    EXPECT_EQ(RunCli({L"--help"}).out, redirected(page(L"general")));
     for (const wchar_t* command : {L"discover", L"get", L"set", L"backup", L"restore"})
     {
         const CliResult help = RunCli({command, L"--help"});
         EXPECT_EQ(help.exitCode, 0u) << help;
         EXPECT_THAT(help.out, HasSubstr("Использование: norvatessa-cli.exe " + Utf8(command))) << help;
+        const std::string shown = command == std::wstring_view(L"discover")
+                                      ? page(command)
+                                      : page(command) + "\n\n" + page(L"common");
+        EXPECT_EQ(help.out, redirected(shown)) << Utf8(command);
     }
 }
 

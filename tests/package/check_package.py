@@ -182,13 +182,13 @@ def c_string_fragments(source):
 
 # The program's own words that the help must quote exactly: its sentences (the refusals, failures, the
 # missing help file, the log and status texts, the wait steps, the about box and the console program's
-# messages), the titles of the list's columns, the console program's usage and listings, and the labels of
-# a controller's settings. A sentence's numbered places (%1) split it into fragments; a fragment counts
+# messages), the titles of the list's columns, the console program's listings, and the labels of a
+# controller's settings. A sentence's numbered places (%1) split it into fragments; a fragment counts
 # when it holds a Cyrillic word, and the bits between the words of a composed message (", ", ":\n") do not.
+# The console program's usage is no source of these: the pages show it whole, from the program's own file.
 QUOTED_SOURCES = [
     "common/Words.h",
     "app/ListColumns.cpp",
-    "cli/HelpText.cpp",
     "cli/ControllerListing.cpp",
     "settings/SettingTable.cpp",
 ]
@@ -319,6 +319,11 @@ def check_help(checks, chm, chmls, source_dir, repository, generated_arguments):
                 if re.match(r"[a-z]+:", link):
                     continue
                 checks.expect(resolves(link, name), f"{name} links to {link}, which exists")
+
+        # Every text the build makes from the programs' sources (the console program's usage) is on a page.
+        sources = [(source_dir / name).read_text(encoding="utf-8") for name in pages]
+        for name in generated:
+            checks.expect(any(f"<!--#{name}-->" in source for source in sources), f"a page shows the text {name}")
 
         # The help quotes the program's messages as the program words them.
         visible = normalized(" ".join(" ".join(compiled[name].text) for name in pages if name in compiled))
