@@ -11,8 +11,9 @@ namespace OM::Norvatessa::Words
 // What the window program and the console program say, in the one language they speak. Each text is a
 // whole sentence, its variable parts written as numbered places (%1, %2, ...) that Fill puts the values
 // in, so that a sentence reads here as the user reads it. Texts that have a resource id stay in the
-// resources; the titles of the list's columns and the labels of a controller's settings stay in their
-// tables (ListColumns, SettingTable), where a new column or key is one row.
+// resources; the titles of columns and the labels of a controller's settings stay in their tables
+// (ListColumns, the console's ControllerListing, SettingTable), where a new column or key is one row; the
+// console program's usage is cli/Usage.txt.
 
 // The sentence with each %N replaced by the Nth value; a place without a value stays as it is written.
 std::wstring Fill(std::wstring_view sentence, std::initializer_list<std::wstring_view> values);

@@ -9,8 +9,8 @@
 namespace OM::Norvatessa::ControllerSettings
 {
 
-// The folder a site is backed up into and restored from, one file per controller named after its address.
-// Both programs back up and restore sites so.
+// The folder a site is backed up into and restored from, one file per controller named after its address:
+// the console program's backup and restore of a site, kept here for the window program to share.
 
 // Creates the folder (and the folders above it) unless it is there, and proves that a file can be made in
 // it, before anything is read from a controller. ERROR_SUCCESS or the system's error code.

@@ -10,9 +10,9 @@
 namespace OM::Norvatessa::ControllerSettings
 {
 
-// What backup files give back to which controller, as both programs restore them: one file to a controller
-// the user names, or a site's files, each to the controller its "ip" names. A controller always keeps its
-// own address, and the first four bytes of its MAC address are the device's in any case.
+// What backup files give back to which controller, as the programs restore them: one file to a controller
+// the user names (both programs), or a site's files, each to the controller its "ip" names. A controller
+// always keeps its own address, and the first four bytes of its MAC address are the device's in any case.
 
 // A backup file read whole and checked value by value (ReadBackupSettings).
 struct RestoreFile
