@@ -1,6 +1,7 @@
 #include "cli/SearchOptions.h"
 
-#include "cli/CliText.h"
+#include "common/AddressText.h"
+#include "common/Words.h"
 #include "engine/SearchDeadline.h"
 #include "settings/ValueChecks.h"
 
@@ -41,7 +42,7 @@ std::optional<std::wstring> AddProbed(const std::wstring& text, SearchOptions& o
     {
         const std::optional<ControllerEndpoint> endpoint = HostEndpoint(text);
         if (!endpoint)
-            return CliText::BadAdded(text);
+            return Words::Fill(Words::BadAdded, text);
         options.added.push_back(*endpoint);
         return std::nullopt;
     }
@@ -55,13 +56,13 @@ std::optional<std::wstring> AddProbed(const std::wstring& text, SearchOptions& o
     switch (refusal.problem)
     {
     case RangeProblem::TooLarge:
-        return CliText::RangeTooLarge(text, refusal.count);
+        return Words::Fill(Words::RangeTooLarge, text, refusal.count, AddressRange::MostAddresses);
     case RangeProblem::Reversed:
-        return CliText::RangeReversed(text);
+        return Words::Fill(Words::RangeReversed, text);
     case RangeProblem::Malformed:
         break;
     }
-    return CliText::BadAdded(text);
+    return Words::Fill(Words::BadAdded, text);
 }
 
 // Every address of the ranges is probed in every round, in the first half of the search time, at no more
@@ -75,7 +76,11 @@ std::optional<std::wstring> RangesPace(const SearchOptions& options)
     const std::uint64_t needed = SearchDeadline::RangeSearchMs(addresses, options.probes);
     if (needed <= static_cast<std::uint64_t>(options.timeMs))
         return std::nullopt;
-    return CliText::RangesNeedTime(addresses, options.probes, needed);
+    return needed <= static_cast<std::uint64_t>(LongestSearchTimeMs)
+               ? Words::Fill(Words::RangesNeedTime, addresses, options.probes,
+                             SearchDeadline::RangeProbesPerSecond, needed)
+               : Words::Fill(Words::RangesExceedTime, addresses, options.probes,
+                             SearchDeadline::RangeProbesPerSecond, LongestSearchTimeMs);
 }
 
 } // namespace
@@ -88,27 +93,27 @@ SearchChoice ChooseSearch(const CommandLine& line)
     {
         const std::optional<std::int32_t> milliseconds = Number(*time, 1, LongestSearchTimeMs);
         if (!milliseconds)
-            return {options, CliText::BadTime};
+            return {options, Words::Fill(Words::BadTime, LongestSearchTimeMs)};
         options.timeMs = *milliseconds;
     }
     if (const std::optional<std::wstring> probes = line.Value(L"--probes"))
     {
         const std::optional<std::int32_t> rounds = Number(*probes, 1, MostProbes);
         if (!rounds)
-            return {options, CliText::BadProbes};
+            return {options, Words::Fill(Words::BadProbes, MostProbes)};
         options.probes = *rounds;
     }
     if (const std::optional<std::wstring> adapter = line.Value(L"--adapter"))
     {
         options.adapter = ParseAddress(*adapter);
         if (!options.adapter || !IsUsableControllerAddress(*options.adapter))
-            return {options, CliText::BadAdapter(*adapter)};
+            return {options, Words::Fill(Words::BadAdapter, *adapter)};
     }
     if (const std::optional<std::wstring> expected = line.Value(L"--expect"))
     {
         const std::optional<std::int32_t> count = Number(*expected, 1, MostExpected);
         if (!count)
-            return {options, CliText::BadExpect};
+            return {options, Words::Fill(Words::BadExpect, MostExpected)};
         options.goal.count = static_cast<std::size_t>(*count);
     }
     for (const std::wstring& added : line.Values(L"--add"))
