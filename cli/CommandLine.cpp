@@ -35,6 +35,8 @@ const OptionSyntax Password{L"--password", true, {}};
 const OptionSyntax Probes{L"--probes", true, {}};
 const OptionSyntax Adapter{L"--adapter", true, {}};
 const OptionSyntax AddAddress{L"--add", true, {}, true};
+// How many controllers a discover waits for, rather than its whole search time.
+const OptionSyntax Expect{L"--expect", true, {}};
 // Many controllers in one command.
 const OptionSyntax All{L"--all", false, {}};
 const OptionSyntax From{L"--from", true, {}};
@@ -47,7 +49,8 @@ const OptionSyntax Separator{L"--separator", true, {L",", L";", L"tab"}};
 // The options of a command that talks to controllers, with its own.
 std::vector<OptionSyntax> ControllerOptions(std::vector<OptionSyntax> own)
 {
-    own.insert(own.begin(), {Time, Probes, Adapter, User, Password, CredentialsFile, StopOnError});
+    own.insert(own.begin(),
+               {Time, Probes, Adapter, AddAddress, User, Password, CredentialsFile, StopOnError});
     return own;
 }
 
@@ -57,7 +60,13 @@ const std::vector<CommandSyntax>& Commands()
         {L"discover",
          0,
          0,
-         {Time, Probes, Adapter, AddAddress, {L"--format", true, {L"table", L"csv", L"json"}}, Separator}},
+         {Time,
+          Probes,
+          Adapter,
+          AddAddress,
+          Expect,
+          {L"--format", true, {L"table", L"csv", L"json"}},
+          Separator}},
         {L"get", 0, Unlimited,
          ControllerOptions({All,
                             From,

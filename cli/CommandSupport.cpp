@@ -4,6 +4,7 @@
 #include "cli/SearchProgress.h"
 #include "common/AddressText.h"
 #include "common/Words.h"
+#include "engine/FailureText.h"
 #include "settings/RecordComparison.h"
 
 namespace OM::Norvatessa::Cli
@@ -44,10 +45,15 @@ std::vector<DiscoveredController> SearchSite(ControllerSession& session, Console
     std::vector<DiscoveredController> found;
     {
         const SearchProgress progress(console.err);
-        found = session.Search();
+        found = session.Search(options.goal);
     }
     if (session.SearchFailure())
         console.err.WriteLine(*session.SearchFailure());
+    for (const UnprobedRange& unprobed : session.UnprobedRanges())
+        console.err.WriteLine(Words::Fill(unprobed.unsent < unprobed.addresses ? Words::RangePartlyProbed
+                                                                               : Words::RangeNotProbed,
+                                          RangeText(unprobed.range), DescribeUnsentProbe(unprobed.error),
+                                          unprobed.unsent, unprobed.addresses));
     return found;
 }
 
@@ -66,6 +72,8 @@ std::optional<ControllerTarget> ReadTarget(const CommandLine& line, Console& con
         return std::nullopt;
     }
     target.search = std::move(search.options);
+    // The search is for this controller alone.
+    target.search.goal.addresses = {target.address};
     const std::optional<CredentialsBook> book = CredentialsBook::Read(line, console);
     if (!book)
         return std::nullopt;

@@ -31,12 +31,13 @@ ControllerSession::~ControllerSession()
     manager.ClearDevices();
 }
 
-std::vector<DiscoveredController> ControllerSession::Search()
+std::vector<DiscoveredController> ControllerSession::Search(const SearchGoal& goal)
 {
     searchFailure.reset();
     conflicts.clear();
     probedAdapters.clear();
-    manager.HandleRequest(NewSearchRequest{});
+    unprobedRanges.clear();
+    manager.HandleRequest(NewSearchRequest{goal});
     std::vector<DiscoveredController> found;
     manager.GetDevices(found);
     return found;
@@ -150,6 +151,11 @@ void ControllerSession::OnAddressConflict(const AddressConflict& conflict)
 void ControllerSession::OnAdapterProbed(const ProbedAdapter& adapter)
 {
     probedAdapters.push_back(adapter);
+}
+
+void ControllerSession::OnRangeNotProbed(const UnprobedRange& range)
+{
+    unprobedRanges.push_back(range);
 }
 
 } // namespace OM::Norvatessa::Cli

@@ -16,18 +16,19 @@ namespace
 
 // "Запрос поиска отправлен 5 раз: на 255.255.255.255 через адаптер, который выбрала система, и по адресу
 // 10.1.0.5.": the broadcast the system routes (unless the search keeps to one adapter) and the probes to
-// the addresses added; the probes through each adapter have lines of their own.
-std::wstring ProbesSent(std::int32_t rounds, bool systemBroadcast,
-                        const std::vector<ControllerEndpoint>& added)
+// the addresses and ranges added, as the user wrote them; the probes through each adapter have lines of
+// their own.
+std::wstring ProbesSent(std::int32_t rounds, bool systemBroadcast, const std::vector<std::wstring>& added)
 {
     // "1 раз", "2 раза", "5 раз", "12 раз", "22 раза".
     const bool few = rounds % 10 >= 2 && rounds % 10 <= 4 && (rounds % 100 < 12 || rounds % 100 > 14);
     const std::wstring times = Words::Fill(few ? Words::TimesFew : Words::Times, rounds);
     std::wstring addresses;
-    for (const ControllerEndpoint& endpoint : added)
-        addresses += (addresses.empty() ? L"" : L", ") + AddressText(endpoint.address);
-    const std::wstring toAdded =
-        Words::Fill(added.size() == 1 ? Words::ToAddress : Words::ToAddresses, addresses);
+    for (const std::wstring& address : added)
+        addresses += (addresses.empty() ? L"" : L", ") + address;
+    // A single range is many addresses all the same.
+    const bool one = added.size() == 1 && !LooksLikeRange(added.front());
+    const std::wstring toAdded = Words::Fill(one ? Words::ToAddress : Words::ToAddresses, addresses);
     if (added.empty())
         return Words::Fill(systemBroadcast ? Words::ProbesSentBroadcast : Words::ProbesSent, times);
     return Words::Fill(systemBroadcast ? Words::ProbesSentBroadcastAndAdded : Words::ProbesSentAdded, times,
@@ -39,7 +40,12 @@ std::wstring ProbesSent(std::int32_t rounds, bool systemBroadcast,
 void TellNoAnswer(Console& console, const ControllerSession& session, const SearchOptions& options)
 {
     console.err.WriteLine(Words::Fill(Words::NoneAnswered, options.timeMs));
-    console.err.WriteLine(ProbesSent(options.probes, !options.adapter, options.added));
+    std::vector<std::wstring> added;
+    for (const ControllerEndpoint& endpoint : options.added)
+        added.push_back(AddressText(endpoint.address));
+    for (const AddressRange& range : options.addedRanges)
+        added.push_back(RangeText(range));
+    console.err.WriteLine(ProbesSent(options.probes, !options.adapter, added));
     for (const ProbedAdapter& adapter : session.ProbedAdapters())
         console.err.WriteLine(DescribeProbedAdapter(adapter));
     console.err.WriteLine(Words::Fill(Words::NoAnswerAdvice, DiscoveryReplyPort));

@@ -144,6 +144,7 @@ ExitCode SiteRun::Run(const Action& action)
     ControllerSession session(DeviceManager::Instance(), prompt);
     if (NeedsSearch())
     {
+        search.goal = SearchGoalOf(targets);
         const std::vector<DiscoveredController> found = SearchSite(session, console, search);
         // The targets whose port is known go on without the search; the others fail one by one.
         if (session.SearchFailure() && !KnowsAnyPort())

@@ -41,6 +41,17 @@ bool IsTargetText(const std::wstring& word)
     return ParseListedController(word).has_value();
 }
 
+SearchGoal SearchGoalOf(const SiteTargets& site)
+{
+    SearchGoal goal;
+    for (const SiteTarget& target : site.targets)
+    {
+        if (!site.all && !target.port)
+            goal.addresses.push_back(target.address);
+    }
+    return goal;
+}
+
 bool NamesSite(const CommandLine& line, std::size_t addresses)
 {
     return line.Has(L"--all") || line.Has(L"--from") || addresses > 1;

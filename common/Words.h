@@ -180,6 +180,11 @@ inline constexpr wchar_t NoAnswerAdvice[] =
 inline constexpr wchar_t AddedNotAnswered[] =
     L"Контроллер %1, заданный параметром --add, не ответил на поиск.";
 inline constexpr wchar_t AddedNotProbed[] = L"Контроллер %1, заданный параметром --add, не опрошен: %2.";
+// A range of --add that the probes of the first round could not all be sent to, and why: %1 the range,
+// %2 the reason, and when some of it was probed, %3 the addresses not probed of %4.
+inline constexpr wchar_t RangeNotProbed[] = L"Диапазон %1, заданный параметром --add, не опрошен: %2.";
+inline constexpr wchar_t RangePartlyProbed[] =
+    L"Диапазон %1, заданный параметром --add, опрошен не весь: не опрошено адресов — %3 из %4 (%2).";
 inline constexpr wchar_t NotFound[] = L"Контроллер %1 не ответил на поиск за %2 мс.";
 inline constexpr wchar_t NotSearched[] = L"Контроллер %1 не найден: поиск не удался, а порт контроллера "
                                          L"неизвестен.";
@@ -315,8 +320,22 @@ inline constexpr wchar_t BadAdapter[] =
     L"недопустимое значение «%1» параметра --adapter: нужен адрес адаптера "
     L"A.B.C.D, не 0.0.0.0 и не 255.255.255.255.";
 inline constexpr wchar_t BadAdded[] =
-    L"недопустимое значение «%1» параметра --add: нужен адрес A.B.C.D или "
-    L"A.B.C.D:ПОРТ, порт от 1 до 65535, адрес не 0.0.0.0 и не 255.255.255.255.";
+    L"недопустимое значение «%1» параметра --add: нужен адрес A.B.C.D или A.B.C.D:ПОРТ (порт от 1 до 65535) "
+    L"либо диапазон A.B.C.D-A.B.C.E или A.B.C.D/NN, без адресов 0.0.0.0 и 255.255.255.255.";
+// %1 the range as written, %2 the addresses it holds, %3 the most a range may hold.
+inline constexpr wchar_t RangeTooLarge[] =
+    L"диапазон «%1» параметра --add слишком велик: в нём %2 адресов, а можно не больше %3.";
+inline constexpr wchar_t RangeReversed[] = L"в диапазоне «%1» параметра --add конец меньше начала.";
+// Ranges of --add too large for the search time: %1 the addresses, %2 the rounds (--probes), %3 the pace
+// of range probes a second; %4 the --time they need, or the longest --time when even that is too short.
+inline constexpr wchar_t RangesNeedTime[] =
+    L"диапазонам --add (адресов: %1) нужно --time %4 или больше: каждый адрес получает запрос поиска в "
+    L"каждом из %2 раундов (--probes), не чаще %3 запросов в секунду, в первой половине времени поиска.";
+inline constexpr wchar_t RangesExceedTime[] =
+    L"диапазонам --add (адресов: %1) не хватит и наибольшего --time %4; уменьшите --probes или диапазоны: "
+    L"каждый адрес получает запрос поиска в каждом из %2 раундов (--probes), не чаще %3 запросов в секунду, "
+    L"в первой половине времени поиска.";
+inline constexpr wchar_t BadExpect[] = L"число контроллеров (--expect) — от 1 до %1.";
 inline constexpr wchar_t PasswordWithoutUser[] =
     L"пароль задан без имени пользователя (--user или переменная NORVATESSA_USER).";
 

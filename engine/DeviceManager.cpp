@@ -111,9 +111,9 @@ void DeviceManager::Run()
     }
 }
 
-void DeviceManager::HandleRequest(const NewSearchRequest&)
+void DeviceManager::HandleRequest(const NewSearchRequest& request)
 {
-    if (Helpers::Guarded(RequestFailure, [this] { NewSearch(); }))
+    if (Helpers::Guarded(RequestFailure, [this, &request] { NewSearch(request.goal); }))
         return;
     // A search broken off must not pass for an empty site, nor leave the windows waiting for its end.
     observers.Broadcast(&Support::OnSearchFailed, SearchBrokenOff);
@@ -217,7 +217,7 @@ void DeviceManager::SaveKnownControllers()
     observers.Broadcast(&Support::OnSettingsSaved, SaveSettings());
 }
 
-void DeviceManager::NewSearch()
+void DeviceManager::NewSearch(const SearchGoal& goal)
 {
     devices.ClearDevices();
     const ProgramSettings& settings = Settings();
@@ -233,6 +233,8 @@ void DeviceManager::NewSearch()
     searcher.unicastTargets.clear();
     for (const ControllerEndpoint& known : settings.knownControllers)
         searcher.unicastTargets.push_back(known.address);
+    searcher.unicastRanges = settings.knownRanges;
+    searcher.goal = goal;
     searcher.Search();
     observers.Broadcast(&Support::OnSearchFinished, false);
 }
@@ -272,6 +274,9 @@ void DeviceManager::OnSearchEnd()
             silent.probeError = refused->error;
         devices.AddDevice(silent);
     }
+    // The addresses of a range that do not answer are no controllers: only what could not be probed is told.
+    for (const UnprobedRange& range : searcher.UnprobedRanges())
+        observers.Broadcast(&Support::OnRangeNotProbed, range);
 }
 
 void DeviceManager::OnReply(const SearchReply& reply)

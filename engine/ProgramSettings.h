@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/AddressRange.h"
 #include "common/AddressText.h"
 #include "engine/DiscoveryReply.h"
 
@@ -30,7 +31,11 @@ struct ProgramSettings
     // Controllers added by address ("A.B.C.D:PORT" entries, separated by blanks): every search probes them
     // by unicast, and one that does not answer keeps its row.
     std::vector<ControllerEndpoint> knownControllers;
-    // Entries of the file's knownControllers that are no "A.B.C.D:PORT", skipped when it was loaded.
+    // Ranges among the same entries ("A.B.C.D-A.B.C.E", "A.B.C.D/NN"): every search probes each of their
+    // addresses by unicast, and those that answer are controllers like any other. Only the file changes
+    // them; a save writes them back as they are.
+    std::vector<AddressRange> knownRanges;
+    // Entries of the file's knownControllers that are neither, skipped when it was loaded.
     std::vector<std::wstring> skippedKnownControllers;
 };
 
