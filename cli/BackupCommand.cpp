@@ -1,8 +1,9 @@
-#include "cli/BackupFolder.h"
-#include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/SiteRun.h"
+#include "common/Words.h"
+#include "common/AddressText.h"
+#include "settings/BackupFolder.h"
 #include "settings/DocumentFile.h"
 
 #include <functional>
@@ -12,7 +13,10 @@
 namespace OM::Norvatessa::Cli
 {
 
+using ControllerSettings::BackupFileName;
+using ControllerSettings::PrepareBackupFolder;
 using ControllerSettings::WriteDocumentFile;
+using ControllerSettings::WriteNewDocumentFile;
 
 namespace
 {
@@ -31,7 +35,7 @@ public:
     {
         const std::wstring file = fileOf(address);
         if (!replace && ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return CliText::FileExists(file);
+            return Words::Fill(Words::FileExists, file);
         return std::nullopt;
     }
 
@@ -41,9 +45,9 @@ public:
         const DWORD error =
             replace ? WriteDocumentFile(file, read.answer) : WriteNewDocumentFile(file, read.answer);
         if (error == ERROR_FILE_EXISTS)
-            return {std::nullopt, CliText::FileExists(file)};
+            return {std::nullopt, Words::Fill(Words::FileExists, file)};
         if (error != ERROR_SUCCESS)
-            return {std::nullopt, CliText::FileNotWritten(file, error)};
+            return {std::nullopt, Words::Fill(Words::FileNotWritten, file, error)};
         return {};
     }
 
@@ -59,7 +63,7 @@ SiteRun::Work BackupWork(std::function<std::wstring(std::uint32_t)> fileOf, bool
     work.done = [fileOf](const SiteTarget& target, const BatchOutcome&) {
         const std::wstring file = fileOf(target.address);
         return ControllerOutcome{target.address, ControllerOutcome::Result::Done,
-                                 CliText::BackedUp(target.address, file), file};
+                                 Words::Fill(Words::BackedUp, AddressText(target.address), file), file};
     };
     work.file = std::move(fileOf);
     return work;
@@ -76,7 +80,7 @@ ExitCode RunBackupSite(const CommandLine& line, Console& console)
     if (!run)
         return ExitCode::BadUsage;
     if (const DWORD error = PrepareBackupFolder(folder); error != ERROR_SUCCESS)
-        return TellRefused(console, CliText::FolderNotWritable(folder, error));
+        return TellRefused(console, Words::Fill(Words::FolderNotWritable, folder, error));
     return run->Run(BackupWork([folder](std::uint32_t address) { return BackupFileName(folder, address); },
                                line.Has(L"--force")));
 }
@@ -98,7 +102,7 @@ ExitCode RunBackup(const CommandLine& line, Console& console)
     if (NamesSite(line, line.operands.size() - 1))
         return RunBackupSite(line, console);
     if (line.operands.size() < 2)
-        return TellUsage(console, CliText::MissingOperands, line.command);
+        return TellUsage(console, Words::MissingOperands, line.command);
     if (ListsOutcomes(line))
         return RunBackupListed(line, console);
     const std::optional<ControllerTarget> target = ReadTarget(line, console);
@@ -114,10 +118,10 @@ ExitCode RunBackup(const CommandLine& line, Console& console)
     // controller with newer firmware is backed up whole.
     if (const DWORD error = WriteDocumentFile(file, session.Answer()); error != ERROR_SUCCESS)
     {
-        console.err.WriteLine(CliText::FileNotWritten(file, error));
+        console.err.WriteLine(Words::Fill(Words::FileNotWritten, file, error));
         return ExitCode::Failed;
     }
-    console.out.WriteLine(CliText::BackedUp(target->address, file));
+    console.out.WriteLine(Words::Fill(Words::BackedUp, AddressText(target->address), file));
     return ExitCode::Done;
 }
 

@@ -1,6 +1,6 @@
 #include "cli/ControllerSession.h"
 
-#include "cli/CliText.h"
+#include "common/Words.h"
 #include "device/ExchangeLabels.h"
 #include "engine/FailureText.h"
 
@@ -15,18 +15,6 @@ namespace
 // Our reads carry this tag; the read that follows a write is broadcast with tag 0.
 constexpr std::int32_t ReadTag = 1;
 constexpr std::int32_t ReadAfterWriteTag = 0;
-
-std::wstring FailureProblem(const ExchangeFailure& failure)
-{
-    return CliText::ControllerProblem(failure.address, failure.label, DescribeFailure(failure));
-}
-
-std::wstring RefusalProblem(const RequestRefusal& refusal)
-{
-    const wchar_t* what =
-        refusal.operation == RefusedOperation::Read ? CliText::ReadRefused : CliText::WriteRefused;
-    return CliText::ControllerProblem(refusal.address, what, DescribeRefusal(refusal));
-}
 
 } // namespace
 
@@ -51,26 +39,29 @@ ControllerSession::~ControllerSession()
     manager.ClearDevices();
 }
 
-std::vector<DiscoveredController> ControllerSession::Search()
+std::vector<DiscoveredController> ControllerSession::Search(const SearchGoal& goal)
 {
     searchFailure.reset();
     conflicts.clear();
     probedAdapters.clear();
+    unprobedRanges.clear();
     if (!onWorker)
     {
-        manager.HandleRequest(NewSearchRequest{});
+        manager.HandleRequest(NewSearchRequest{goal});
         std::vector<DiscoveredController> table;
         manager.GetDevices(table);
         return table;
     }
     found.clear();
-    if (!StartWorker(true))
+    // The worker begins without a search of its own, so that this one runs with its goal.
+    if (!StartWorker())
     {
         searchFailure = DescribeSearchFailure(SearchBrokenOff);
         return {};
     }
-    // The worker runs requests in their order, after its search: a batch of no controllers ends once the
-    // search has, and all it told is there to read.
+    manager.Post(NewSearchRequest{goal});
+    // The worker runs requests in their order: a batch of no controllers ends once the search has, and
+    // all it told is there to read.
     const BatchId marker = manager.Post(BatchRequest{});
     for (BatchNews next = NextNews(); next.kind != BatchNews::Kind::Finished || next.end.batch != marker;
          next = NextNews())
@@ -79,16 +70,16 @@ std::vector<DiscoveredController> ControllerSession::Search()
     return found;
 }
 
-bool ControllerSession::StartWorker(bool search)
+bool ControllerSession::StartWorker()
 {
     if (!workerStarted)
-        workerStarted = manager.Start(search);
+        workerStarted = manager.Start(false);
     return workerStarted;
 }
 
 BatchId ControllerSession::Post(const BatchRequest& request)
 {
-    return StartWorker(false) ? manager.Post(request) : 0;
+    return StartWorker() ? manager.Post(request) : 0;
 }
 
 ControllerSession::BatchNews ControllerSession::NextNews()
@@ -126,7 +117,7 @@ std::optional<ControllerSession::Written> ControllerSession::Write(std::uint32_t
     Begin(ReadAfterWriteTag);
     manager.HandleRequest(SetDevicePropertiesRequest{address, properties});
     if (!problems.empty() && writeConfirmed)
-        problems.push_back(CliText::ChangedButNotReadBack);
+        problems.push_back(Words::ChangedButNotReadBack);
     if (!problems.empty() || !received)
         return std::nullopt;
     return Written{movedTo.value_or(address), received->properties};
@@ -163,7 +154,7 @@ void ControllerSession::OnDeviceProperties(const DevicePropertiesResult& result)
 
 void ControllerSession::OnExchangeAborted(const bool&)
 {
-    problems.push_back(CliText::ExchangeAborted);
+    problems.push_back(Words::ExchangeAborted);
 }
 
 void ControllerSession::OnExchangeStarted(const std::wstring& label)
@@ -175,12 +166,12 @@ void ControllerSession::OnExchangeStarted(const std::wstring& label)
 void ControllerSession::OnExchangeFailed(const ExchangeFailure& failure)
 {
     unanswered = unanswered || LeftUnanswered(failure.reason);
-    problems.push_back(FailureProblem(failure));
+    problems.push_back(DescribeControllerFailure(failure));
 }
 
 void ControllerSession::OnRequestRefused(const RequestRefusal& refusal)
 {
-    problems.push_back(RefusalProblem(refusal));
+    problems.push_back(DescribeControllerRefusal(refusal));
 }
 
 std::vector<std::wstring> ControllerSession::Problems(const BatchOutcome& outcome)
@@ -191,18 +182,18 @@ std::vector<std::wstring> ControllerSession::Problems(const BatchOutcome& outcom
         switch (problem.kind)
         {
         case BatchProblem::Kind::ExchangeFailed:
-            words.push_back(FailureProblem(problem.failure));
+            words.push_back(DescribeControllerFailure(problem.failure));
             break;
         case BatchProblem::Kind::ExchangeAborted:
-            words.emplace_back(CliText::ExchangeAborted);
+            words.emplace_back(Words::ExchangeAborted);
             break;
         case BatchProblem::Kind::Refused:
-            words.push_back(RefusalProblem(problem.refusal));
+            words.push_back(DescribeControllerRefusal(problem.refusal));
             break;
         }
     }
     if (!words.empty() && outcome.writeConfirmed)
-        words.emplace_back(CliText::ChangedButNotReadBack);
+        words.emplace_back(Words::ChangedButNotReadBack);
     return words;
 }
 
@@ -249,6 +240,11 @@ void ControllerSession::OnBatchFinished(const BatchEnd& end)
     BatchNews told;
     told.end = end;
     news.Push(std::move(told));
+}
+
+void ControllerSession::OnRangeNotProbed(const UnprobedRange& range)
+{
+    unprobedRanges.push_back(range);
 }
 
 } // namespace OM::Norvatessa::Cli

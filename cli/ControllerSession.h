@@ -57,9 +57,10 @@ public:
     ControllerSession(const ControllerSession&) = delete;
     ControllerSession& operator=(const ControllerSession&) = delete;
 
-    // One whole search as Settings() says; the controllers that answered, in address order, and those
-    // added by address that did not (`answered` false). On a site the worker begins with it.
-    std::vector<DiscoveredController> Search();
+    // One search as Settings() says, to its time or until it has what `goal` asks; the controllers that
+    // answered, in address order, and those added by address that did not (`answered` false). On a site
+    // it runs on the worker, which it begins.
+    std::vector<DiscoveredController> Search(const SearchGoal& goal = {});
 
     // A site. Posts the batch, beginning the worker first if no search has; 0 when it cannot be begun.
     BatchId Post(const BatchRequest& request);
@@ -71,6 +72,8 @@ public:
     // Of the last search: the conflicts heard, worded for the user, and the adapters probed through.
     const std::vector<std::wstring>& Conflicts() const noexcept { return conflicts; }
     const std::vector<ProbedAdapter>& ProbedAdapters() const noexcept { return probedAdapters; }
+    // Of the last search: the ranges it could not send every probe of the first round to.
+    const std::vector<UnprobedRange>& UnprobedRanges() const noexcept { return unprobedRanges; }
 
     // Nothing when the read or the write did not succeed; Problems() then says why.
     std::optional<Xml::DeviceProperties> Read(std::uint32_t address);
@@ -107,9 +110,10 @@ private:
     void OnBatchExchange(const BatchExchange& exchange) override;
     void OnBatchOutcome(const BatchOutcome& outcome) override;
     void OnBatchFinished(const BatchEnd& end) override;
+    void OnRangeNotProbed(const UnprobedRange& range) override;
 
     void Begin(std::int32_t tag);
-    bool StartWorker(bool search);
+    bool StartWorker();
     std::optional<Xml::DeviceProperties> ReadResult() const;
 
     DeviceManager& manager;
@@ -126,6 +130,7 @@ private:
     std::optional<std::wstring> searchFailure;
     std::vector<std::wstring> conflicts;
     std::vector<ProbedAdapter> probedAdapters;
+    std::vector<UnprobedRange> unprobedRanges;
     const std::string noAnswer;
 };
 

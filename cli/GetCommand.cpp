@@ -1,9 +1,10 @@
-#include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/PropertiesListing.h"
 #include "cli/SiteInventory.h"
 #include "cli/SiteRun.h"
+#include "common/Words.h"
+#include "common/AddressText.h"
 
 #include <map>
 
@@ -17,7 +18,8 @@ namespace
 ExitCode RunGetSite(const CommandLine& line, Console& console)
 {
     if (line.Value(L"--format") == L"xml")
-        return TellUsage(console, CliText::BadChoice(L"--format", L"xml", L"csv, json"), line.command);
+        return TellUsage(console, Words::Fill(Words::BadChoice, L"--format", L"xml", L"csv, json"),
+                         line.command);
     std::optional<SiteTargets> targets = ReadSiteTargets(line, console, line.operands);
     if (!targets)
         return ExitCode::BadUsage;
@@ -31,7 +33,7 @@ ExitCode RunGetSite(const CommandLine& line, Console& console)
     work.done = [&read](const SiteTarget& target, const BatchOutcome& outcome) {
         read.emplace(outcome.index, InventoryRow{target.address, outcome.read->properties});
         return ControllerOutcome{target.address, ControllerOutcome::Result::Done,
-                                 CliText::ControllerRead(target.address)};
+                                 Words::Fill(Words::ControllerRead, AddressText(target.address))};
     };
     const ExitCode code = run->Run(work);
     std::vector<InventoryRow> rows;
@@ -59,7 +61,7 @@ ExitCode RunGet(const CommandLine& line, Console& console)
     if (NamesSite(line, line.operands.size()) || line.Value(L"--format") == L"csv")
         return RunGetSite(line, console);
     if (line.operands.empty())
-        return TellUsage(console, CliText::MissingOperands, line.command);
+        return TellUsage(console, Words::MissingOperands, line.command);
     const std::optional<ControllerTarget> target = ReadTarget(line, console);
     if (!target)
         return ExitCode::BadUsage;

@@ -1,8 +1,9 @@
-#include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/SiteRun.h"
+#include "common/AddressText.h"
 #include "common/AnsiText.h"
+#include "common/Words.h"
 #include "settings/SettingAssignments.h"
 #include "settings/SettingTable.h"
 
@@ -39,10 +40,11 @@ SiteRun::Work SetWork(const SettingChanges& changes)
         std::make_shared<ChangeSteps>([&changes](std::uint32_t) -> const SettingChanges& { return changes; });
     // Only one controller may be given `ip`: it then answers at its new address.
     work.done = [](const SiteTarget& target, const BatchOutcome& outcome) {
-        ControllerOutcome done{target.address, ControllerOutcome::Result::Done,
-                               outcome.answersAt == target.address
-                                   ? CliText::Changed(target.address)
-                                   : CliText::Moved(target.address, outcome.answersAt)};
+        ControllerOutcome done{
+            target.address, ControllerOutcome::Result::Done,
+            outcome.answersAt == target.address
+                ? Words::Fill(Words::Changed, AddressText(target.address))
+                : Words::Fill(Words::Moved, AddressText(target.address), AddressText(outcome.answersAt))};
         done.changed = true;
         return done;
     };
@@ -70,8 +72,9 @@ ExitCode SetOneController(const CommandLine& line, Console& console)
     const std::optional<std::uint32_t> now = WriteAndVerify(session, console, target->address, edited);
     if (!now)
         return ExitCode::Failed;
-    console.out.WriteLine(*now == target->address ? CliText::Changed(target->address)
-                                                  : CliText::Moved(target->address, *now));
+    console.out.WriteLine(*now == target->address
+                              ? Words::Fill(Words::Changed, AddressText(target->address))
+                              : Words::Fill(Words::Moved, AddressText(target->address), AddressText(*now)));
     return ExitCode::Done;
 }
 
@@ -95,7 +98,7 @@ ExitCode RunSet(const CommandLine& line, Console& console)
     if (parsed.error)
         return TellUsage(console, *parsed.error, line.command);
     if (const std::optional<std::wstring> key = OneControllerKey(parsed.changes); key && site)
-        return TellUsage(console, CliText::OneControllerKey(*key), line.command);
+        return TellUsage(console, Words::Fill(Words::OneControllerKey, *key), line.command);
     std::optional<SiteTargets> targets = ReadSiteTargets(line, console, addresses);
     if (!targets)
         return ExitCode::BadUsage;

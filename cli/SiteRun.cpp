@@ -1,8 +1,8 @@
 #include "cli/SiteRun.h"
 
-#include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "common/AddressText.h"
+#include "common/Words.h"
 #include "engine/JsonText.h"
 
 #include <algorithm>
@@ -147,6 +147,7 @@ ExitCode SiteRun::Run(const Work& work)
     ControllerSession session(DeviceManager::Instance());
     if (NeedsSearch())
     {
+        search.goal = SearchGoalOf(targets);
         const std::vector<DiscoveredController> found = SearchSite(session, console, search);
         // The targets whose port is known go on without the search; the others fail one by one.
         if (session.SearchFailure() && !KnowsAnyPort())
@@ -162,7 +163,7 @@ ExitCode SiteRun::Run(const Work& work)
             }
             if (targets.targets.empty())
             {
-                console.err.WriteLine(CliText::NoneAnswered(search.timeMs));
+                console.err.WriteLine(Words::Fill(Words::NoneAnswered, search.timeMs));
                 return Ended();
             }
         }
@@ -194,7 +195,7 @@ void SiteRun::Watch(ControllerSession& session, const Work& work)
         // No worker to run the batch: each controller ends as an exchange that could not run.
         for (std::size_t index = 0; index < count; ++index)
         {
-            outcomes[index] = Failure(targets.targets[index].address, {CliText::ExchangeAborted}, false);
+            outcomes[index] = Failure(targets.targets[index].address, {Words::ExchangeAborted}, false);
             Tell(outcomes[index]);
         }
         return;
@@ -222,7 +223,7 @@ void SiteRun::Watch(ControllerSession& session, const Work& work)
             outcomes[news.outcome.index] = std::move(outcome);
             ++done;
         }
-        progress.Show(CliText::SiteProgress(done, count, running.size()));
+        progress.Show(Words::Fill(Words::SiteProgress, done, count, running.size()));
     }
 }
 
@@ -246,14 +247,14 @@ ControllerOutcome SiteRun::OutcomeOf(const BatchOutcome& outcome, const Work& wo
                         !target.port && !target.knownPort;
     if (missed)
     {
-        problems = {searchFailed ? CliText::NotSearched(target.address)
-                                 : CliText::NotFound(target.address, search.timeMs)};
+        problems = {searchFailed ? Words::Fill(Words::NotSearched, AddressText(target.address))
+                                 : Words::Fill(Words::NotFound, AddressText(target.address), search.timeMs)};
         unanswered = !searchFailed;
     }
     if (!outcome.failure.empty())
         problems.push_back(outcome.failure);
     if (problems.empty())
-        problems.emplace_back(CliText::ExchangeAborted);
+        problems.emplace_back(Words::ExchangeAborted);
     ControllerOutcome failed = Failure(target.address, problems, unanswered);
     failed.changed = outcome.writeConfirmed;
     if (work.file)
@@ -283,8 +284,16 @@ void SiteRun::TellSummary()
                           [result](const ControllerOutcome& outcome) { return outcome.result == result; }));
     };
     ConsoleStream& stream = linesToError || json ? console.err : console.out;
-    stream.WriteLine(CliText::SiteSummary(counted(Result::Done), outcomes.size(), counted(Result::Unanswered),
-                                          counted(Result::Failed), counted(Result::Skipped)));
+    std::wstring summary = Words::Fill(Words::SiteDone, counted(Result::Done), outcomes.size());
+    // The counts that are not zero.
+    for (const auto& [result, sentence] :
+         {std::pair{Result::Unanswered, Words::SiteUnanswered}, std::pair{Result::Failed, Words::SiteFailed},
+          std::pair{Result::Skipped, Words::SiteSkipped}})
+    {
+        if (const std::size_t count = counted(result); count > 0)
+            summary = Words::Fill(sentence, summary, count);
+    }
+    stream.WriteLine(summary);
 }
 
 } // namespace OM::Norvatessa::Cli

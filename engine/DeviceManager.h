@@ -168,7 +168,7 @@ private:
     void Write(const SetDevicePropertiesRequest& request);
     void ReadAdded(const AddControllerRequest& request);
     void Forget(const ForgetControllerRequest& request);
-    void NewSearch();
+    void NewSearch(const SearchGoal& goal);
     void OnSearchBegin() override;
     void OnSearchEnd() override;
     void OnReply(const SearchReply& reply) override;
@@ -207,7 +207,7 @@ private:
     bool searchFirst = true;           // read by the worker as it starts
     // The worker's: the batches not ended, a search that waits for them, requests put aside.
     std::map<BatchId, RunningBatch> batches;
-    bool searchWaiting = false;
+    std::optional<NewSearchRequest> waitingSearch;
     std::vector<std::function<void()>> putAside;
 };
 
