@@ -11,6 +11,7 @@
 #include "ui/CenterWindow.h"
 #include "ui/DeviceContexts.h"
 #include "ui/Dpi.h"
+#include "ui/EditKeys.h"
 #include "ui/Module.h"
 
 #include <commctrl.h>
@@ -34,6 +35,18 @@ constexpr wchar_t NothingFoundText[] = L"Контроллеры не найде�
 constexpr wchar_t SearchFailedText[] = L"Поиск не удался";
 constexpr wchar_t BusyText[] = L"Ожидание ответа контроллера...";
 constexpr wchar_t ProblemCaption[] = L"Ошибка";
+
+// The status bar's counts: the rows the filter keeps, and the selected ones when there are several (one
+// selected row shows as it is).
+std::wstring ShownCountText(std::size_t shown, std::size_t all)
+{
+    return L"Показано " + std::to_wstring(shown) + L" из " + std::to_wstring(all);
+}
+
+std::wstring SelectedCountText(std::size_t selected)
+{
+    return L"Выбрано: " + std::to_wstring(selected);
+}
 
 // A controller's demand for credentials opens the system's dialog. It outlives every frame: a worker that
 // outlived the stop may still ask it.
@@ -88,7 +101,17 @@ bool CMainFrame::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
         break; // the frame's own handling ends the message loop
     // Commands.
     case WM_COMMAND:
-        OnCommand(LOWORD(wParam));
+        // The filter box tells each change of its text; commands come from the menus, the accelerators
+        // and the toolbar.
+        if (lParam != 0 && reinterpret_cast<HWND>(lParam) == filterBox.Edit())
+        {
+            if (HIWORD(wParam) == EN_CHANGE)
+                OnFilterChanged();
+        }
+        else
+        {
+            OnCommand(LOWORD(wParam));
+        }
         result = 0;
         return true;
     case WM_INITMENUPOPUP:
@@ -97,11 +120,25 @@ bool CMainFrame::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
         UIUpdateMenuPopup(reinterpret_cast<HMENU>(wParam));
         break;
     // Notifications.
+    case WM_CTLCOLORSTATIC:
+        if (const HBRUSH background =
+                filterBox.LabelBackground(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+        {
+            result = reinterpret_cast<LRESULT>(background);
+            return true;
+        }
+        break;
     case WM_NOTIFY: {
         const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
         if (header.code == LVN_COLUMNCLICK && header.hwndFrom == deviceList.Handle())
         {
             deviceList.SortBy(reinterpret_cast<NMLISTVIEW*>(lParam)->iSubItem);
+            return true;
+        }
+        if (header.code == LVN_ITEMCHANGED && header.hwndFrom == deviceList.Handle())
+        {
+            deviceList.OnItemChanged(*reinterpret_cast<NMLISTVIEW*>(lParam));
+            result = 0;
             return true;
         }
         break;
@@ -138,6 +175,7 @@ LRESULT CMainFrame::OnCreate()
 {
     CreateToolBar(IDR_MAINFRAME);
     CreateStatusBar(IDS_READY);
+    filterBox.Create(window, IDC_FILTER);
     logPane = CreateLogPane();
     SetClient(deviceList.Create(window));
 
@@ -145,6 +183,7 @@ LRESULT CMainFrame::OnCreate()
     UIAddCommand(ID_NEW_SEARCH, InMenu | InToolBar);
     UIAddCommand(ID_CONTROLLER_SETTINGS, InMenu | InToolBar);
     UIAddCommand(ID_COPY, InMenu);
+    UIAddCommand(ID_SELECT_ALL, InMenu);
     UIAddCommand(ID_OPEN_WEB_PAGE, InMenu);
     UIAddCommand(ID_SAVE_SETTINGS, InMenu);
     UIAddCommand(ID_LOAD_SETTINGS, InMenu);
@@ -187,7 +226,8 @@ HWND CMainFrame::CreateLogPane()
 
 void CMainFrame::UpdateLayout()
 {
-    RECT area = PlaceBars();
+    RECT area = filterBox.Place(PlaceBars());
+    Ui::ShowStatusParts(statusBar, counts);
     if (logPane != nullptr)
     {
         // A strip of a few lines below the list, so that the search log can be read.
@@ -224,27 +264,49 @@ void CMainFrame::OnDestroy()
 
 bool CMainFrame::PreTranslateMessage(MSG& message)
 {
-    return window != nullptr && accelerators != nullptr &&
-           ::TranslateAcceleratorW(window, accelerators, &message);
+    if (window == nullptr)
+        return false;
+    if (filterBox.TakeKey(message, deviceList.Handle()))
+        return true;
+    // In the filter box and the log, the keys that edit text are theirs, not commands for the rows.
+    if ((message.hwnd == filterBox.Edit() || message.hwnd == logPane) && Ui::IsEditingKey(message))
+        return false;
+    return accelerators != nullptr && ::TranslateAcceleratorW(window, accelerators, &message);
 }
 
 void CMainFrame::OnIdle()
 {
     UpdateCommands();
     UIUpdateToolBar();
+    UpdateCounts();
 }
 
 void CMainFrame::UpdateCommands()
 {
-    // While a search runs the list is disabled, and nothing in it can be used.
-    const ControllerRow* selected = searching ? nullptr : deviceList.Selected();
-    for (const UINT id :
-         {ID_CONTROLLER_SETTINGS, ID_COPY, ID_OPEN_WEB_PAGE, ID_SAVE_SETTINGS, ID_LOAD_SETTINGS})
-        UIEnable(id, selected != nullptr);
-    UIEnable(ID_FORGET_CONTROLLER, selected != nullptr && deviceList.Rows().IsKnown(selected->address));
-    UIEnable(ID_SAVE_LIST, !searching && deviceList.Rows().Count() > 0);
+    // While a search runs the list is disabled, and nothing in it can be used. The commands for one
+    // controller take the one selected row, and are off with several.
+    const ControllerRows& rows = deviceList.Rows();
+    const std::size_t selected = searching ? 0 : rows.SelectedCount();
+    for (const UINT id : {ID_CONTROLLER_SETTINGS, ID_OPEN_WEB_PAGE, ID_SAVE_SETTINGS, ID_LOAD_SETTINGS})
+        UIEnable(id, selected == 1);
+    UIEnable(ID_COPY, selected > 0);
+    UIEnable(ID_FORGET_CONTROLLER, selected > 0 && rows.AnySelectedKnown());
+    UIEnable(ID_SAVE_LIST, !searching && rows.ShownCount() > 0);
+    UIEnable(ID_SELECT_ALL, !searching && rows.ShownCount() > 0);
     UIEnable(ID_NEW_SEARCH, !searching);
     UIEnable(ID_ADD_CONTROLLER, !searching);
+}
+
+void CMainFrame::UpdateCounts()
+{
+    const ControllerRows& rows = deviceList.Rows();
+    const std::size_t selected = rows.SelectedCount();
+    std::vector<std::wstring> now{rows.Filtered() ? ShownCountText(rows.ShownCount(), rows.Count()) : L"",
+                                  selected > 1 ? SelectedCountText(selected) : L""};
+    if (now == counts)
+        return;
+    counts = std::move(now);
+    Ui::ShowStatusParts(statusBar, counts);
 }
 
 void CMainFrame::OnCommand(UINT id)
@@ -259,6 +321,12 @@ void CMainFrame::OnCommand(UINT id)
         break;
     case ID_COPY:
         OnCopy();
+        break;
+    case ID_SELECT_ALL:
+        OnSelectAll();
+        break;
+    case ID_FILTER:
+        filterBox.Focus();
         break;
     case ID_OPEN_WEB_PAGE:
         OnOpenWebPage();
@@ -276,8 +344,8 @@ void CMainFrame::OnCommand(UINT id)
         break;
     case ID_SAVE_LIST:
         // Ctrl+S reaches here even while the command is greyed.
-        if (!searching && deviceList.Rows().Count() > 0)
-            deviceList.Files().SaveList(window, deviceList.Rows().All());
+        if (!searching && deviceList.Rows().ShownCount() > 0)
+            deviceList.Files().SaveList(window, deviceList.Rows().ShownRows());
         break;
     case ID_ADD_CONTROLLER:
         OnAddController();
@@ -304,8 +372,20 @@ void CMainFrame::OnCopy()
     // Ctrl+C in the log copies its selected text, as it would without the accelerator.
     if (::GetFocus() == logPane)
         ::SendMessageW(logPane, WM_COPY, 0, 0);
-    else if (const ControllerRow* row = deviceList.Selected())
-        PutOnClipboard(window, CopiedText(*row));
+    else if (const std::vector<ControllerRow> rows = deviceList.Rows().SelectedRows(); !rows.empty())
+        PutOnClipboard(window, CopiedText(rows));
+}
+
+void CMainFrame::OnSelectAll()
+{
+    // Ctrl+A reaches here only while the command is enabled; the menu, too.
+    if (!searching)
+        deviceList.SelectAll();
+}
+
+void CMainFrame::OnFilterChanged()
+{
+    deviceList.SetFilter(filterBox.Text());
 }
 
 void CMainFrame::OnOpenWebPage()
