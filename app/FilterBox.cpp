@@ -1,5 +1,6 @@
 #include "app/FilterBox.h"
 
+#include "common/Words.h"
 #include "ui/ControlText.h"
 #include "ui/Dpi.h"
 #include "ui/Module.h"
@@ -14,9 +15,6 @@ namespace OM::Norvatessa
 namespace
 {
 
-constexpr wchar_t LabelText[] = L"Фильтр (Ctrl+F):";
-// Shown in the empty box.
-constexpr wchar_t CueText[] = L"часть имени или адреса";
 // The edit's width at 96 dots per inch: room for a name a little longer than the cue.
 constexpr int EditWidth = 240;
 
@@ -36,10 +34,10 @@ HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* className, const wch
 
 bool FilterBox::Create(HWND parent, int editId)
 {
-    label = CreateChild(parent, 0, L"STATIC", LabelText, SS_LEFT | SS_NOPREFIX, -1);
+    label = CreateChild(parent, 0, L"STATIC", Words::FilterLabel, SS_LEFT | SS_NOPREFIX, -1);
     edit = CreateChild(parent, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, editId);
     if (edit != nullptr)
-        ::SendMessageW(edit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(CueText));
+        ::SendMessageW(edit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(Words::FilterCue));
     return label != nullptr && edit != nullptr;
 }
 
@@ -48,7 +46,7 @@ RECT FilterBox::Place(RECT area) const
     if (label == nullptr || edit == nullptr)
         return area;
     const int margin = Ui::ScaleToDpi(4);
-    const SIZE labelSize = Ui::LineSize(label, LabelText);
+    const SIZE labelSize = Ui::LineSize(label, Words::FilterLabel);
     const int editHeight =
         Ui::LineSize(edit, L"Ag").cy + 2 * ::GetSystemMetrics(SM_CYEDGE) + Ui::ScaleToDpi(6);
     const int top = area.top + margin;

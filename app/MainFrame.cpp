@@ -7,6 +7,7 @@
 #include "app/ListColumns.h"
 #include "app/SystemAuthorizationDialog.h"
 #include "common/AddressText.h"
+#include "common/Words.h"
 #include "engine/FailureText.h"
 #include "ui/CenterWindow.h"
 #include "ui/DeviceContexts.h"
@@ -29,24 +30,6 @@ constexpr DWORD LogPaneStyle = WS_CHILD | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE
 constexpr int LogPaneId = 1;
 // The log pane shows this many lines below the list.
 constexpr int LogPaneLines = 5;
-
-constexpr wchar_t SearchingText[] = L"Поиск контроллеров...";
-constexpr wchar_t NothingFoundText[] = L"Контроллеры не найдены";
-constexpr wchar_t SearchFailedText[] = L"Поиск не удался";
-constexpr wchar_t BusyText[] = L"Ожидание ответа контроллера...";
-constexpr wchar_t ProblemCaption[] = L"Ошибка";
-
-// The status bar's counts: the rows the filter keeps, and the selected ones when there are several (one
-// selected row shows as it is).
-std::wstring ShownCountText(std::size_t shown, std::size_t all)
-{
-    return L"Показано " + std::to_wstring(shown) + L" из " + std::to_wstring(all);
-}
-
-std::wstring SelectedCountText(std::size_t selected)
-{
-    return L"Выбрано: " + std::to_wstring(selected);
-}
 
 // A controller's demand for credentials opens the system's dialog. It outlives every frame: a worker that
 // outlived the stop may still ask it.
@@ -151,7 +134,7 @@ bool CMainFrame::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
         OnFlushLog();
         return true;
     case WM_BUSYSTATUS:
-        SetStatus(wParam != 0 ? BusyText : Ui::LoadResourceString(IDS_READY));
+        SetStatus(wParam != 0 ? Words::WaitingStatus : Ui::LoadResourceString(IDS_READY));
         return true;
     case WM_SEARCHSTARTED:
         OnSearchStartedMessage();
@@ -301,8 +284,9 @@ void CMainFrame::UpdateCounts()
 {
     const ControllerRows& rows = deviceList.Rows();
     const std::size_t selected = rows.SelectedCount();
-    std::vector<std::wstring> now{rows.Filtered() ? ShownCountText(rows.ShownCount(), rows.Count()) : L"",
-                                  selected > 1 ? SelectedCountText(selected) : L""};
+    std::vector<std::wstring> now{
+        rows.Filtered() ? Words::Fill(Words::ShownCount, rows.ShownCount(), rows.Count()) : L"",
+        selected > 1 ? Words::Fill(Words::SelectedCount, selected) : L""};
     if (now == counts)
         return;
     counts = std::move(now);
@@ -410,7 +394,7 @@ void CMainFrame::OnNewSearch()
 
 void CMainFrame::OnSearchStartedMessage()
 {
-    SetStatus(SearchingText);
+    SetStatus(Words::Searching);
     searching = true;
     ::EnableWindow(deviceList.Handle(), FALSE);
 }
@@ -426,8 +410,8 @@ void CMainFrame::OnSearchFinishedMessage()
         controllers = foundControllers;
         failed = searchFailed;
     }
-    SetStatus(failed                ? std::wstring(SearchFailedText)
-              : controllers.empty() ? std::wstring(NothingFoundText)
+    SetStatus(failed                ? std::wstring(Words::SearchFailedStatus)
+              : controllers.empty() ? std::wstring(Words::NothingFoundStatus)
                                     : Ui::LoadResourceString(IDS_READY));
     deviceList.Fill(controllers);
 }
@@ -461,7 +445,7 @@ void CMainFrame::OnLiveRows()
     if (found.empty())
         return;
     deviceList.ShowFound(found);
-    SetStatus(SearchingText + std::wstring(L" найдено ") + std::to_wstring(deviceList.Rows().Count()));
+    SetStatus(Words::Fill(Words::SearchingFound, deviceList.Rows().Count()));
 }
 
 void CMainFrame::OnShowProblems()
@@ -479,7 +463,7 @@ void CMainFrame::OnShowProblems()
     if (text.empty())
         return;
     tellingProblems = true;
-    ::MessageBoxW(window, text.c_str(), ProblemCaption, MB_ICONERROR);
+    ::MessageBoxW(window, text.c_str(), Words::ProblemCaption, MB_ICONERROR);
     tellingProblems = false;
     Helpers::CriticalSectionLock hold(queueLock);
     if (!problems.empty())
@@ -535,7 +519,7 @@ void CMainFrame::OnExchangeCompleted(const bool&)
 void CMainFrame::OnExchangeStarted(const std::wstring& label)
 {
     ::PostMessageW(window, WM_BUSYSTATUS, 1, 0);
-    RequestWait(WaitCaption, label, 0);
+    RequestWait(Words::WaitCaption, label, 0);
 }
 
 void CMainFrame::OnSearchFinished(const bool&)
@@ -547,7 +531,7 @@ void CMainFrame::OnSearchFinished(const bool&)
         if (DeviceEngine::Instance().GetDevices(foundControllers) != 0)
         {
             for (const DiscoveredController& controller : foundControllers)
-                logQueue.push_back(L"DeviceFound at " + ControllerUrl(controller));
+                logQueue.push_back(Words::Fill(Words::ControllerFoundLog, ControllerUrl(controller)));
         }
         // The manager reports the end twice, before the table is filled and once it is: the second says
         // whether anything answered.
@@ -565,7 +549,7 @@ void CMainFrame::OnSearchStarted(const bool&)
 {
     {
         Helpers::CriticalSectionLock hold(queueLock);
-        logQueue.push_back(SearchingText);
+        logQueue.push_back(Words::Searching);
         liveControllers.clear();
         adaptersProbed = 0;
         searchFailed = false;
@@ -578,15 +562,12 @@ void CMainFrame::OnSearchStarted(const bool&)
 void CMainFrame::OnExchangeFailed(const ExchangeFailure& failure)
 {
     EndExchange();
-    Report(L"Контроллер " + AddressText(failure.address) + L", " + failure.label + L":\n" +
-           DescribeFailure(failure));
+    Report(DescribeControllerFailure(failure));
 }
 
 void CMainFrame::OnRequestRefused(const RequestRefusal& refusal)
 {
-    const wchar_t* what =
-        refusal.operation == RefusedOperation::Read ? L"настройки не прочитаны" : L"настройки не изменены";
-    Report(L"Контроллер " + AddressText(refusal.address) + L", " + what + L":\n" + DescribeRefusal(refusal));
+    Report(DescribeControllerRefusal(refusal));
 }
 
 void CMainFrame::OnSearchFailed(const std::int32_t& socketError)
@@ -595,10 +576,10 @@ void CMainFrame::OnSearchFailed(const std::int32_t& socketError)
     {
         Helpers::CriticalSectionLock hold(queueLock);
         searchFailed = true;
-        logQueue.push_back(L"Поиск контроллеров не удался: " + why);
+        logQueue.push_back(Words::Fill(Words::SearchFailedLog, why));
     }
     ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
-    Report(L"Поиск контроллеров не удался:\n" + why);
+    Report(Words::Fill(Words::SearchFailedMessage, why));
 }
 
 void CMainFrame::OnControllerFound(const DiscoveredController& controller)
@@ -637,7 +618,7 @@ void CMainFrame::OnFailure(const std::wstring& sentence, bool fatal) noexcept
 {
     if (fatal)
     {
-        ::MessageBoxW(nullptr, sentence.c_str(), ProblemCaption, MB_ICONERROR | MB_TASKMODAL);
+        ::MessageBoxW(nullptr, sentence.c_str(), Words::ProblemCaption, MB_ICONERROR | MB_TASKMODAL);
         return;
     }
     try

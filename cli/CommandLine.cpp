@@ -1,6 +1,6 @@
 #include "cli/CommandLine.h"
 
-#include "cli/CliText.h"
+#include "common/Words.h"
 
 #include <algorithm>
 #include <limits>
@@ -135,12 +135,12 @@ std::optional<UsageError> ParseWords(const CommandSyntax& syntax, int argc, cons
         const std::wstring name = word.substr(0, equals);
         const OptionSyntax* option = FindOption(syntax, name);
         if (option == nullptr)
-            return UsageError{CliText::UnknownOption(name), syntax.name};
+            return UsageError{Words::Fill(Words::UnknownOption, name), syntax.name};
         std::wstring value;
         if (!option->takesValue)
         {
             if (equals != std::wstring::npos)
-                return UsageError{CliText::FlagWithValue(name), syntax.name};
+                return UsageError{Words::Fill(Words::FlagWithValue, name), syntax.name};
         }
         else if (equals != std::wstring::npos)
         {
@@ -152,13 +152,14 @@ std::optional<UsageError> ParseWords(const CommandSyntax& syntax, int argc, cons
         }
         else
         {
-            return UsageError{CliText::MissingValue(name), syntax.name};
+            return UsageError{Words::Fill(Words::MissingValue, name), syntax.name};
         }
         if (!option->choices.empty() &&
             std::find(option->choices.begin(), option->choices.end(), value) == option->choices.end())
-            return UsageError{CliText::BadChoice(name, value, Joined(option->choices)), syntax.name};
+            return UsageError{Words::Fill(Words::BadChoice, name, value, Joined(option->choices)),
+                              syntax.name};
         if (line.options.count(name) != 0 && !option->repeatable)
-            return UsageError{CliText::RepeatedOption(name), syntax.name};
+            return UsageError{Words::Fill(Words::RepeatedOption, name), syntax.name};
         line.options[name].push_back(value);
     }
     return std::nullopt;
@@ -186,7 +187,7 @@ ParsedCommandLine ParseCommandLine(int argc, const wchar_t* const argv[])
     CommandLine& line = parsed.line;
     if (argc < 2)
     {
-        parsed.error = UsageError{CliText::NoCommand, {}};
+        parsed.error = UsageError{Words::NoCommand, {}};
         return parsed;
     }
     const std::wstring first = argv[1];
@@ -200,7 +201,7 @@ ParsedCommandLine ParseCommandLine(int argc, const wchar_t* const argv[])
     const CommandSyntax* syntax = FindCommand(first);
     if (syntax == nullptr)
     {
-        parsed.error = UsageError{CliText::UnknownCommand(first), {}};
+        parsed.error = UsageError{Words::Fill(Words::UnknownCommand, first), {}};
         return parsed;
     }
     line.command = syntax->name;
@@ -212,9 +213,10 @@ ParsedCommandLine ParseCommandLine(int argc, const wchar_t* const argv[])
     if (line.help)
         return parsed;
     if (line.operands.size() < syntax->minOperands)
-        parsed.error = UsageError{CliText::MissingOperands, syntax->name};
+        parsed.error = UsageError{Words::MissingOperands, syntax->name};
     else if (line.operands.size() > syntax->maxOperands)
-        parsed.error = UsageError{CliText::ExtraOperand(line.operands[syntax->maxOperands]), syntax->name};
+        parsed.error =
+            UsageError{Words::Fill(Words::ExtraOperand, line.operands[syntax->maxOperands]), syntax->name};
     return parsed;
 }
 

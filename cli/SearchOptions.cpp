@@ -1,6 +1,7 @@
 #include "cli/SearchOptions.h"
 
-#include "cli/CliText.h"
+#include "common/Words.h"
+#include "common/AddressText.h"
 #include "settings/ValueChecks.h"
 
 namespace OM::Norvatessa::Cli
@@ -39,27 +40,27 @@ SearchChoice ChooseSearch(const CommandLine& line)
     {
         const std::optional<std::int32_t> milliseconds = Number(*time, 1, LongestSearchTimeMs);
         if (!milliseconds)
-            return {options, CliText::BadTime};
+            return {options, Words::Fill(Words::BadTime, LongestSearchTimeMs)};
         options.timeMs = *milliseconds;
     }
     if (const std::optional<std::wstring> probes = line.Value(L"--probes"))
     {
         const std::optional<std::int32_t> rounds = Number(*probes, 1, MostProbes);
         if (!rounds)
-            return {options, CliText::BadProbes};
+            return {options, Words::Fill(Words::BadProbes, MostProbes)};
         options.probes = *rounds;
     }
     if (const std::optional<std::wstring> adapter = line.Value(L"--adapter"))
     {
         options.adapter = ParseAddress(*adapter);
         if (!options.adapter || !IsUsableControllerAddress(*options.adapter))
-            return {options, CliText::BadAdapter(*adapter)};
+            return {options, Words::Fill(Words::BadAdapter, *adapter)};
     }
     for (const std::wstring& added : line.Values(L"--add"))
     {
         const std::optional<ControllerEndpoint> endpoint = HostEndpoint(added);
         if (!endpoint)
-            return {options, CliText::BadAdded(added)};
+            return {options, Words::Fill(Words::BadAdded, added)};
         options.added.push_back(*endpoint);
     }
     return choice;

@@ -1,8 +1,8 @@
 #include "cli/SiteRun.h"
 
-#include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "common/AddressText.h"
+#include "common/Words.h"
 #include "engine/JsonText.h"
 
 #include <algorithm>
@@ -159,7 +159,7 @@ ExitCode SiteRun::Run(const Action& action)
             }
             if (targets.targets.empty())
             {
-                console.err.WriteLine(CliText::NoneAnswered(search.timeMs));
+                console.err.WriteLine(Words::Fill(Words::NoneAnswered, search.timeMs));
                 return Ended();
             }
         }
@@ -176,7 +176,7 @@ ExitCode SiteRun::Run(const Action& action)
             outcomes.push_back(ControllerOutcome{target.address, Result::Skipped});
             continue;
         }
-        progress.Show(CliText::SiteProgress(index + 1, count, target.address));
+        progress.Show(Words::Fill(Words::SiteProgress, index + 1, count, AddressText(target.address)));
         prompt.Use(credentials.For(target.address));
         ControllerOutcome outcome = action(session, target);
         outcome.address = target.address;
@@ -216,8 +216,16 @@ void SiteRun::TellSummary()
                           [result](const ControllerOutcome& outcome) { return outcome.result == result; }));
     };
     ConsoleStream& stream = linesToError || json ? console.err : console.out;
-    stream.WriteLine(CliText::SiteSummary(counted(Result::Done), outcomes.size(), counted(Result::Unanswered),
-                                          counted(Result::Failed), counted(Result::Skipped)));
+    std::wstring summary = Words::Fill(Words::SiteDone, counted(Result::Done), outcomes.size());
+    // The counts that are not zero.
+    for (const auto& [result, sentence] :
+         {std::pair{Result::Unanswered, Words::SiteUnanswered}, std::pair{Result::Failed, Words::SiteFailed},
+          std::pair{Result::Skipped, Words::SiteSkipped}})
+    {
+        if (const std::size_t count = counted(result); count > 0)
+            summary = Words::Fill(sentence, summary, count);
+    }
+    stream.WriteLine(summary);
 }
 
 } // namespace OM::Norvatessa::Cli

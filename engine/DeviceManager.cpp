@@ -1,6 +1,7 @@
 #include "engine/DeviceManager.h"
 
 #include "common/AddressText.h"
+#include "engine/DiscoveryReply.h"
 #include "engine/ProgramSettings.h"
 #include "helpers/FailureBoundary.h"
 
@@ -16,8 +17,6 @@ namespace OM::Norvatessa
 namespace
 {
 
-// Searches always receive on this port, whatever the settings file says.
-constexpr u_short ReplyPort = 30303;
 // Where a request failed, as the failure is said.
 constexpr wchar_t RequestFailure[] = L"при выполнении запроса к контроллеру";
 
@@ -225,7 +224,8 @@ void DeviceManager::NewSearch()
     searcher.sink = this;
     searcher.timeoutMs = static_cast<DWORD>(settings.searchTimeout);
     searcher.sendPort = static_cast<u_short>(settings.udpSendPort);
-    searcher.recvPort = ReplyPort;
+    // Searches always receive on the reply port, whatever the settings file says.
+    searcher.recvPort = DiscoveryReplyPort;
     searcher.probeRounds = std::max(settings.probeCount, 1);
     // An adapter setting that names no address names no adapter either: the search says so.
     searcher.adapterAddress =

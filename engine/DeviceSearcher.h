@@ -2,6 +2,7 @@
 
 #include "common/DiscoveredController.h"
 #include "common/SearchReply.h"
+#include "engine/DiscoveryReply.h"
 #include "engine/NetworkAdapters.h"
 #include "helpers/WinsockHandles.h"
 
@@ -90,9 +91,9 @@ public:
     // Set by the owner before each search. A search time that is negative as a signed number waits
     // without limit for the first datagram that carries bytes (or a cancel).
     DWORD timeoutMs = 10000;
-    u_short sendPort = 2860;          // where the probe is broadcast to
-    u_short recvPort = 30303;         // where the replies are received
-    NotificationSink* sink = nullptr; // null: no reports
+    u_short sendPort = 2860;               // where the probe is broadcast to
+    u_short recvPort = DiscoveryReplyPort; // where the replies are received
+    NotificationSink* sink = nullptr;      // null: no reports
     // Size asked for the receive socket's buffer, 0 for the system's default. A large site answers in
     // one burst, and every reply that finds the buffer full while the one outstanding receive is being
     // handled is lost: with the default buffer some 270 replies that arrive at once survive, with 1 MiB
