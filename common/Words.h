@@ -196,6 +196,14 @@ inline constexpr wchar_t ConflictNote[] = L"Два контроллера на �
 inline constexpr wchar_t SilentNote[] = L"Не отвечает";
 inline constexpr wchar_t UnprobedNote[] = L"Не опрошен: %1";
 
+// The filter box above the list: its label, and what the empty box shows.
+inline constexpr wchar_t FilterLabel[] = L"Фильтр (Ctrl+F):";
+inline constexpr wchar_t FilterCue[] = L"часть имени или адреса";
+// The status bar's counts beside its first part: the rows the filter keeps of all of them, while a filter
+// is set; the selected rows, while there are several (one selected row shows as it is).
+inline constexpr wchar_t ShownCount[] = L"Показано %1 из %2";
+inline constexpr wchar_t SelectedCount[] = L"Выбрано: %1";
+
 // ---- The program's own settings file, for the log: a save that could not go beside the program.
 
 inline constexpr wchar_t BesideUnreadable[] = L"Файл настроек «%1» не прочитан и оставлен как есть";
