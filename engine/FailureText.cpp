@@ -78,6 +78,12 @@ std::wstring DescribeFailure(const ExchangeFailure& failure)
         return L"Контроллер принял запрос, но не ответил на него за 5 с.";
     case ExchangeFailureReason::ClosedWithoutAnswer:
         return L"Контроллер закрыл соединение, не дав ответа.";
+    case ExchangeFailureReason::Redirected:
+        return L"Контроллер перенаправил запрос на другой адрес; программа туда не обращается, чтобы имя и "
+               L"пароль не ушли другому устройству.";
+    case ExchangeFailureReason::CredentialsNotInCodePage:
+        return L"Имя или пароль содержит символ, которого нет в кодовой странице Windows этого компьютера; "
+               L"они не отправлены.";
     }
     return WithCode(L"Обмен с контроллером не удался.", failure.systemError);
 }
