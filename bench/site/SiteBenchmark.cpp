@@ -107,6 +107,9 @@ public:
         const std::wstring program = OM::Helpers::ExecutablePath();
         path = program.substr(0, program.find_last_of(L'\\') + 1) + L"site-backup-" +
                std::to_wstring(::GetCurrentProcessId());
+        // Wine gives process ids again: a run that was stopped mid-backup leaves its files under this name,
+        // and a backup refuses to read a controller over a file already there.
+        Empty();
     }
     ~BackupFolder() { Empty(true); }
     BackupFolder(const BackupFolder&) = delete;
