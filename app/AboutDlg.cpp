@@ -1,5 +1,6 @@
 #include "app/AboutDlg.h"
 
+#include "common/Words.h"
 #include "res/resource.h"
 #include "ui/CenterWindow.h"
 #include "ui/Module.h"
@@ -9,13 +10,6 @@
 namespace OM::Norvatessa
 {
 
-namespace
-{
-
-constexpr wchar_t Purpose[] = L"Поиск и настройка контроллеров Norvatessa в локальной сети";
-
-} // namespace
-
 bool CAboutDlg::ProcessDialogMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result)
 {
     switch (message)
@@ -23,8 +17,9 @@ bool CAboutDlg::ProcessDialogMessage(UINT message, WPARAM wParam, LPARAM, INT_PT
     case WM_INITDIALOG:
         Ui::CenterWindow(window, ::GetParent(window));
         ::SetDlgItemTextW(window, IDC_ABOUT_NAME, Ui::LoadResourceString(IDS_APP_TITLE).c_str());
-        ::SetDlgItemTextW(window, IDC_ABOUT_VERSION, (L"Версия " + ProgramVersion()).c_str());
-        ::SetDlgItemTextW(window, IDC_ABOUT_DESCRIPTION, Purpose);
+        ::SetDlgItemTextW(window, IDC_ABOUT_VERSION,
+                          Words::Fill(Words::AboutVersion, ProgramVersion()).c_str());
+        ::SetDlgItemTextW(window, IDC_ABOUT_DESCRIPTION, Words::ProgramPurpose);
         result = TRUE;
         return true;
     case WM_COMMAND:

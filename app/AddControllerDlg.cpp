@@ -1,7 +1,7 @@
 #include "app/AddControllerDlg.h"
 
+#include "common/Words.h"
 #include "res/resource.h"
-#include "settings/RefusalText.h"
 #include "settings/ValueChecks.h"
 #include "ui/CenterWindow.h"
 #include "ui/ControlText.h"
@@ -55,13 +55,13 @@ bool CAddControllerDlg::Accept()
         ::SendMessageW(addressField, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&typed)) == 4;
     if (!complete || !IsUsableControllerAddress(typed))
     {
-        Refuse(IDC_ADD_ADDRESS, RefusalText::Address);
+        Refuse(IDC_ADD_ADDRESS, Words::AddressCutsOff);
         return false;
     }
     const std::optional<std::uint16_t> typedPort = PortFromText(Ui::ControlText(window, IDC_ADD_PORT));
     if (!typedPort)
     {
-        Refuse(IDC_ADD_PORT, RefusalText::Port);
+        Refuse(IDC_ADD_PORT, Words::PortRange);
         return false;
     }
     address = typed;
@@ -74,7 +74,7 @@ void CAddControllerDlg::Refuse(int fieldId, const wchar_t* reason)
     const HWND field = ::GetDlgItem(window, fieldId);
     ::SetFocus(field);
     ::SendMessageW(field, EM_SETSEL, 0, -1);
-    balloon.Show(window, field, RefusalText::Title, reason);
+    balloon.Show(window, field, Words::RefusedTitle, reason);
 }
 
 } // namespace OM::Norvatessa

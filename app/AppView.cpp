@@ -34,15 +34,10 @@ int WorkstationOrder(std::wstring_view first, std::wstring_view second)
            CSTR_EQUAL;
 }
 
-ControllerRow RowOf(const DiscoveredController& controller)
+// The row with the words for a probe that could not be sent.
+ControllerRow ShownRowOf(const DiscoveredController& controller)
 {
-    ControllerRow row;
-    row.address = controller.address;
-    row.port = controller.port;
-    row.name = controller.name;
-    row.nameless = controller.name.empty();
-    row.conflict = controller.conflict;
-    row.answered = controller.answered;
+    ControllerRow row = RowOf(controller);
     if (!controller.answered && controller.probeError != 0)
         row.unprobed = DescribeUnsentProbe(controller.probeError);
     return row;
@@ -125,7 +120,7 @@ bool CAppView::Fill(const std::vector<DiscoveredController>& controllers)
     std::vector<ControllerRow> found;
     found.reserve(controllers.size());
     for (const DiscoveredController& controller : controllers)
-        found.push_back(RowOf(controller));
+        found.push_back(ShownRowOf(controller));
     rows.Replace(std::move(found));
     shown.ShowAll();
     ::SetFocus(window);
@@ -143,7 +138,7 @@ void CAppView::ShowFound(const std::vector<DiscoveredController>& controllers)
     shown.PaintOff();
     for (const DiscoveredController& controller : controllers)
     {
-        if (const std::optional<std::size_t> place = rows.Insert(RowOf(controller)))
+        if (const std::optional<std::size_t> place = rows.Insert(ShownRowOf(controller)))
             shown.ShowInserted(*place);
     }
     shown.PaintOn();
@@ -291,7 +286,7 @@ void CAppView::OnAdded(const DevicePropertiesResult& read)
 {
     rows.Remember(read.address);
     DiscoveredController added{read.address, read.properties.tcpPort, read.properties.name};
-    if (const std::optional<std::size_t> place = rows.Insert(RowOf(added)))
+    if (const std::optional<std::size_t> place = rows.Insert(ShownRowOf(added)))
         shown.ShowInserted(*place);
     shown.Select(rows.Find(read.address).value_or(0));
 }

@@ -4,9 +4,11 @@
 #include "app/ReadPurpose.h"
 #include "common/AddressText.h"
 #include "common/AnsiText.h"
+#include "common/Words.h"
 #include "engine/CsvText.h"
 #include "settings/BackupSettings.h"
 #include "settings/DocumentFile.h"
+#include "settings/RestoreFiles.h"
 #include "xml/Utf16File.h"
 
 #include <commdlg.h>
@@ -18,12 +20,6 @@ namespace OM::Norvatessa
 
 namespace
 {
-
-constexpr wchar_t ListFiles[] = L"Таблица CSV (*.csv)";
-constexpr wchar_t SettingsFiles[] = L"Настройки контроллера (*.xml)";
-constexpr wchar_t AllFiles[] = L"Все файлы (*.*)";
-constexpr wchar_t FileProblemCaption[] = L"Файл не записан";
-constexpr wchar_t FileRefusedCaption[] = L"Файл не загружен";
 
 enum class FileKind
 {
@@ -42,10 +38,10 @@ std::wstring Filter(FileKind kind)
         filter += L'\0';
     };
     if (kind == FileKind::List)
-        add(ListFiles, L"*.csv");
+        add(Words::ListFiles, L"*.csv");
     else
-        add(SettingsFiles, L"*.xml");
-    add(AllFiles, L"*.*");
+        add(Words::SettingsFiles, L"*.xml");
+    add(Words::AllFiles, L"*.*");
     return filter;
 }
 
@@ -55,29 +51,24 @@ std::wstring FileError(DWORD error)
     switch (error)
     {
     case ERROR_ACCESS_DENIED:
-        return L"нет доступа к файлу или к папке";
+        return Words::NoAccess;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
-        return L"нет такого файла или папки";
+        return Words::NoSuchFile;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-        return L"файл открыт другой программой";
+        return Words::FileInUse;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-        return L"на диске нет места";
+        return Words::DiskFull;
     case ERROR_WRITE_PROTECT:
-        return L"диск защищён от записи";
+        return Words::WriteProtected;
     case ERROR_FILE_TOO_LARGE:
-        return L"файл намного больше любого файла настроек контроллера";
+        return Words::FileTooLarge;
     default:
-        return L"код ошибки " + std::to_wstring(error);
+        return Words::Fill(Words::ErrorCode, error);
     }
-}
-
-std::wstring Quoted(const std::wstring& path)
-{
-    return L"«" + path + L"»";
 }
 
 std::optional<std::wstring> AskFile(HWND owner, FileKind kind, const std::wstring& suggestedName, bool save)
@@ -137,7 +128,7 @@ std::wstring SaveFile(const std::wstring& path, const std::string& bytes)
     const DWORD error = ControllerSettings::WriteDocumentFile(path, bytes);
     if (error == ERROR_SUCCESS)
         return L"";
-    return L"Не удалось записать файл " + Quoted(path) + L": " + FileError(error) + L".";
+    return Words::Fill(Words::FileNotSaved, path, FileError(error));
 }
 
 // A controller's settings read from a backup file and checked value by value: the changes to make, or why
@@ -154,7 +145,7 @@ SettingsFromFile ReadSettingsFile(const std::wstring& path)
     std::string bytes;
     if (const DWORD error = ControllerSettings::ReadDocumentFile(path, bytes); error != ERROR_SUCCESS)
     {
-        read.problem = L"Не удалось прочитать файл " + Quoted(path) + L": " + FileError(error) + L".";
+        read.problem = Words::Fill(Words::FileNotLoaded, path, FileError(error));
         return read;
     }
     // A backup holds the controller's document as it sent it, in the workstation's code page; a listing of
@@ -162,11 +153,10 @@ SettingsFromFile ReadSettingsFile(const std::wstring& path)
     const std::optional<ControllerSettings::BackupSettings> fromFile =
         ControllerSettings::ReadBackupSettings(bytes, ThreadAnsiCodePage());
     if (!fromFile)
-        read.problem =
-            L"Файл " + Quoted(path) + L" не является файлом настроек контроллера. Ничего не изменено.";
+        read.problem = Words::Fill(Words::NotASettingsFile, path);
     else if (fromFile->refusal)
-        read.problem = L"В файле " + Quoted(path) + L" испорчено значение «" + fromFile->refusal->key +
-                       L"»: " + fromFile->refusal->reason + L" Ничего не изменено.";
+        read.problem =
+            Words::Fill(Words::SpoiltFileValue, path, fromFile->refusal->key, fromFile->refusal->reason);
     else
         read.changes = fromFile->changes;
     return read;
@@ -176,10 +166,8 @@ SettingsFromFile ReadSettingsFile(const std::wstring& path)
 std::wstring OtherControllersFileQuestion(const std::wstring& path, std::uint32_t fileAddress,
                                           std::uint32_t address)
 {
-    return L"Файл " + Quoted(path) + L" сохранён с контроллера " + AddressText(fileAddress) +
-           L", а выбран контроллер " + AddressText(address) +
-           L". Загрузить настройки из файла в выбранный контроллер? Его адрес и MAC-адрес останутся "
-           L"прежними.";
+    return Words::Fill(Words::OtherControllersFileQuestion, path, AddressText(fileAddress),
+                       AddressText(address));
 }
 
 void TellProblem(HWND owner, const std::wstring& problem, const wchar_t* caption)
@@ -200,7 +188,7 @@ std::int32_t NewTag(ReadPurpose purpose, std::int32_t& readsAsked)
 void ControllerFiles::SaveList(HWND owner, const std::vector<ControllerRow>& rows)
 {
     if (const std::optional<std::wstring> path = AskFileToSave(owner, FileKind::List, L"controllers.csv"))
-        TellProblem(owner, SaveListTo(*path, rows), FileProblemCaption);
+        TellProblem(owner, SaveListTo(*path, rows), Words::FileNotSavedCaption);
 }
 
 std::wstring ControllerFiles::SaveListTo(const std::wstring& path,
@@ -229,13 +217,13 @@ void ControllerFiles::WriteSettings(HWND owner, std::int32_t tag, const std::str
         return;
     const std::wstring path = file->second;
     settingsFiles.erase(file);
-    TellProblem(owner, SaveFile(path, answer), FileProblemCaption);
+    TellProblem(owner, SaveFile(path, answer), Words::FileNotSavedCaption);
 }
 
 void ControllerFiles::LoadSettings(HWND owner, std::uint32_t address)
 {
     if (const std::optional<std::wstring> path = AskFileToOpen(owner, FileKind::Settings))
-        TellProblem(owner, LoadSettingsFrom(owner, *path, address), FileRefusedCaption);
+        TellProblem(owner, LoadSettingsFrom(owner, *path, address), Words::FileNotLoadedCaption);
 }
 
 std::wstring ControllerFiles::LoadSettingsFrom(HWND owner, const std::wstring& path, std::uint32_t address)
@@ -243,21 +231,17 @@ std::wstring ControllerFiles::LoadSettingsFrom(HWND owner, const std::wstring& p
     SettingsFromFile fromFile = ReadSettingsFile(path);
     if (!fromFile.problem.empty())
         return fromFile.problem;
-    ControllerSettings::SettingChanges& changes = fromFile.changes;
-    // A file without an address claims no other controller.
-    const std::optional<std::uint32_t> fileAddress = changes.Named(&Xml::DeviceProperties::ip);
-    if (fileAddress && *fileAddress != address)
+    const ControllerSettings::ControllerRestore restore =
+        ControllerSettings::RestoreToController(std::move(fromFile.changes), address);
+    if (restore.othersAddress)
     {
-        const std::wstring question = OtherControllersFileQuestion(path, *fileAddress, address);
-        if (::MessageBoxW(owner, question.c_str(), FileRefusedCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        const std::wstring question = OtherControllersFileQuestion(path, *restore.othersAddress, address);
+        if (::MessageBoxW(owner, question.c_str(), Words::FileNotLoadedCaption, MB_YESNO | MB_ICONQUESTION) !=
+            IDYES)
             return L"";
-        // The first four bytes of the MAC address are the device's in any case; another controller's file
-        // leaves the whole address alone, so that no two controllers on the network share one.
-        changes.Forget(&Xml::DeviceProperties::mac);
     }
-    changes.Forget(&Xml::DeviceProperties::ip);
     const std::int32_t tag = NewTag(ReadPurpose::LoadFromFile, readsAsked);
-    valuesFromFiles[tag] = changes;
+    valuesFromFiles[tag] = restore.changes;
     read(address, tag);
     return L"";
 }

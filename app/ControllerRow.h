@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/DiscoveredController.h"
+
 #include <cstdint>
 #include <string>
 
@@ -21,5 +23,9 @@ struct ControllerRow
     bool answered = true;  // false for a controller added by address that the search did not hear
     std::wstring unprobed; // why its probe could not even be sent, in words; empty when the probe went out
 };
+
+// The row of a controller that a search found or was told of. Why its probe could not be sent is left to
+// the window program, which has the system's words for it (DescribeUnsentProbe).
+ControllerRow RowOf(const DiscoveredController& controller);
 
 } // namespace OM::Norvatessa

@@ -6,6 +6,18 @@
 namespace OM::Norvatessa
 {
 
+ControllerRow RowOf(const DiscoveredController& controller)
+{
+    ControllerRow row;
+    row.address = controller.address;
+    row.port = controller.port;
+    row.name = controller.name;
+    row.nameless = controller.name.empty();
+    row.conflict = controller.conflict;
+    row.answered = controller.answered;
+    return row;
+}
+
 std::optional<std::size_t> ControllerRows::Find(std::uint32_t address) const
 {
     const auto found = std::find_if(rows.begin(), rows.end(),

@@ -1,5 +1,6 @@
 #include "app/Help.h"
 
+#include "common/Words.h"
 #include "helpers/ExecutablePath.h"
 
 #include <shellapi.h>
@@ -10,9 +11,6 @@ namespace OM::Norvatessa
 
 namespace
 {
-
-constexpr wchar_t MissingText[] = L"Файл справки не найден.";
-constexpr wchar_t MissingCaption[] = L"Ошибка";
 
 std::wstring ExecutableFolder()
 {
@@ -37,7 +35,7 @@ void OpenHelp(HWND owner)
     if (::PathFileExistsW(path.c_str()))
         ::ShellExecuteW(owner, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     else
-        ::MessageBoxW(owner, MissingText, MissingCaption, MB_ICONERROR);
+        ::MessageBoxW(owner, Words::HelpMissing, Words::ProblemCaption, MB_ICONERROR);
 }
 
 } // namespace OM::Norvatessa

@@ -1,6 +1,7 @@
 #include "app/ListColumns.h"
 
 #include "common/AddressText.h"
+#include "common/Words.h"
 #include "engine/CsvText.h"
 
 #include <algorithm>
@@ -10,11 +11,6 @@ namespace OM::Norvatessa
 
 namespace
 {
-
-constexpr wchar_t NamelessText[] = L"Старая прошивка";
-constexpr wchar_t ConflictNote[] = L"Два контроллера на этом адресе";
-constexpr wchar_t SilentNote[] = L"Не отвечает";
-constexpr wchar_t UnprobedNote[] = L"Не опрошен: "; // and why its probe could not be sent
 
 template <typename Number>
 int CompareNumbers(Number first, Number second)
@@ -29,7 +25,7 @@ std::wstring YesNo(bool value)
 
 std::wstring ShownName(const ControllerRow& row)
 {
-    return row.nameless ? NamelessText : row.name;
+    return row.nameless ? Words::Nameless : row.name;
 }
 
 std::wstring Name(const ControllerRow& row)
@@ -50,10 +46,12 @@ std::wstring Port(const ControllerRow& row)
 std::wstring Note(const ControllerRow& row)
 {
     if (row.conflict)
-        return ConflictNote;
+        return Words::ConflictNote;
     if (row.answered)
         return L"";
-    return row.unprobed.empty() ? SilentNote : UnprobedNote + row.unprobed;
+    // A probe that could not even be sent says why.
+    return row.unprobed.empty() ? std::wstring(Words::SilentNote)
+                                : Words::Fill(Words::UnprobedNote, row.unprobed);
 }
 
 std::wstring Conflict(const ControllerRow& row)
@@ -88,7 +86,8 @@ int ByNote(const ControllerRow& first, const ControllerRow& second, TextOrder or
     return order(Note(first), Note(second));
 }
 
-// The saved list's columns are those the console program's discover writes, in its order.
+// The saved list, which the console program's discover writes too: its columns keep their places, and a
+// new one takes the next.
 constexpr ListColumn Columns[] = {
     {L"Имя сервера", 350, ShownName, ByShownName, L"name", 2, Name},
     {L"IP адрес", 100, Address, ByAddress, L"address", 0, Address},

@@ -7,6 +7,7 @@
 #include "app/ListColumns.h"
 #include "app/SystemAuthorizationDialog.h"
 #include "common/AddressText.h"
+#include "common/Words.h"
 #include "engine/FailureText.h"
 #include "ui/CenterWindow.h"
 #include "ui/DeviceContexts.h"
@@ -28,12 +29,6 @@ constexpr DWORD LogPaneStyle = WS_CHILD | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE
 constexpr int LogPaneId = 1;
 // The log pane shows this many lines below the list.
 constexpr int LogPaneLines = 5;
-
-constexpr wchar_t SearchingText[] = L"Поиск контроллеров...";
-constexpr wchar_t NothingFoundText[] = L"Контроллеры не найдены";
-constexpr wchar_t SearchFailedText[] = L"Поиск не удался";
-constexpr wchar_t BusyText[] = L"Ожидание ответа контроллера...";
-constexpr wchar_t ProblemCaption[] = L"Ошибка";
 
 // A controller's demand for credentials opens the system's dialog. It outlives every frame: a worker that
 // outlived the stop may still ask it.
@@ -114,7 +109,7 @@ bool CMainFrame::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
         OnFlushLog();
         return true;
     case WM_BUSYSTATUS:
-        SetStatus(wParam != 0 ? BusyText : Ui::LoadResourceString(IDS_READY));
+        SetStatus(wParam != 0 ? Words::WaitingStatus : Ui::LoadResourceString(IDS_READY));
         return true;
     case WM_SEARCHSTARTED:
         OnSearchStartedMessage();
@@ -330,7 +325,7 @@ void CMainFrame::OnNewSearch()
 
 void CMainFrame::OnSearchStartedMessage()
 {
-    SetStatus(SearchingText);
+    SetStatus(Words::Searching);
     searching = true;
     ::EnableWindow(deviceList.Handle(), FALSE);
 }
@@ -346,8 +341,8 @@ void CMainFrame::OnSearchFinishedMessage()
         controllers = foundControllers;
         failed = searchFailed;
     }
-    SetStatus(failed                ? std::wstring(SearchFailedText)
-              : controllers.empty() ? std::wstring(NothingFoundText)
+    SetStatus(failed                ? std::wstring(Words::SearchFailedStatus)
+              : controllers.empty() ? std::wstring(Words::NothingFoundStatus)
                                     : Ui::LoadResourceString(IDS_READY));
     deviceList.Fill(controllers);
 }
@@ -381,7 +376,7 @@ void CMainFrame::OnLiveRows()
     if (found.empty())
         return;
     deviceList.ShowFound(found);
-    SetStatus(SearchingText + std::wstring(L" найдено ") + std::to_wstring(deviceList.Rows().Count()));
+    SetStatus(Words::Fill(Words::SearchingFound, deviceList.Rows().Count()));
 }
 
 void CMainFrame::OnShowProblems()
@@ -399,7 +394,7 @@ void CMainFrame::OnShowProblems()
     if (text.empty())
         return;
     tellingProblems = true;
-    ::MessageBoxW(window, text.c_str(), ProblemCaption, MB_ICONERROR);
+    ::MessageBoxW(window, text.c_str(), Words::ProblemCaption, MB_ICONERROR);
     tellingProblems = false;
     Helpers::CriticalSectionLock hold(queueLock);
     if (!problems.empty())
@@ -455,7 +450,7 @@ void CMainFrame::OnExchangeCompleted(const bool&)
 void CMainFrame::OnExchangeStarted(const std::wstring& label)
 {
     ::PostMessageW(window, WM_BUSYSTATUS, 1, 0);
-    RequestWait(WaitCaption, label, 0);
+    RequestWait(Words::WaitCaption, label, 0);
 }
 
 void CMainFrame::OnSearchFinished(const bool&)
@@ -467,7 +462,7 @@ void CMainFrame::OnSearchFinished(const bool&)
         if (DeviceEngine::Instance().GetDevices(foundControllers) != 0)
         {
             for (const DiscoveredController& controller : foundControllers)
-                logQueue.push_back(L"DeviceFound at " + ControllerUrl(controller));
+                logQueue.push_back(Words::Fill(Words::ControllerFoundLog, ControllerUrl(controller)));
         }
         // The manager reports the end twice, before the table is filled and once it is: the second says
         // whether anything answered.
@@ -485,7 +480,7 @@ void CMainFrame::OnSearchStarted(const bool&)
 {
     {
         Helpers::CriticalSectionLock hold(queueLock);
-        logQueue.push_back(SearchingText);
+        logQueue.push_back(Words::Searching);
         liveControllers.clear();
         adaptersProbed = 0;
         searchFailed = false;
@@ -498,15 +493,12 @@ void CMainFrame::OnSearchStarted(const bool&)
 void CMainFrame::OnExchangeFailed(const ExchangeFailure& failure)
 {
     EndExchange();
-    Report(L"Контроллер " + AddressText(failure.address) + L", " + failure.label + L":\n" +
-           DescribeFailure(failure));
+    Report(DescribeControllerFailure(failure));
 }
 
 void CMainFrame::OnRequestRefused(const RequestRefusal& refusal)
 {
-    const wchar_t* what =
-        refusal.operation == RefusedOperation::Read ? L"настройки не прочитаны" : L"настройки не изменены";
-    Report(L"Контроллер " + AddressText(refusal.address) + L", " + what + L":\n" + DescribeRefusal(refusal));
+    Report(DescribeControllerRefusal(refusal));
 }
 
 void CMainFrame::OnSearchFailed(const std::int32_t& socketError)
@@ -515,10 +507,10 @@ void CMainFrame::OnSearchFailed(const std::int32_t& socketError)
     {
         Helpers::CriticalSectionLock hold(queueLock);
         searchFailed = true;
-        logQueue.push_back(L"Поиск контроллеров не удался: " + why);
+        logQueue.push_back(Words::Fill(Words::SearchFailedLog, why));
     }
     ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
-    Report(L"Поиск контроллеров не удался:\n" + why);
+    Report(Words::Fill(Words::SearchFailedMessage, why));
 }
 
 void CMainFrame::OnControllerFound(const DiscoveredController& controller)
@@ -557,7 +549,7 @@ void CMainFrame::OnFailure(const std::wstring& sentence, bool fatal) noexcept
 {
     if (fatal)
     {
-        ::MessageBoxW(nullptr, sentence.c_str(), ProblemCaption, MB_ICONERROR | MB_TASKMODAL);
+        ::MessageBoxW(nullptr, sentence.c_str(), Words::ProblemCaption, MB_ICONERROR | MB_TASKMODAL);
         return;
     }
     try

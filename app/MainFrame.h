@@ -77,8 +77,6 @@ public:
     // message box, since the log pane goes with the program.
     void OnFailure(const std::wstring& sentence, bool fatal) noexcept override;
 
-    static constexpr wchar_t WaitCaption[] = L"Ожидание ответа контроллера";
-
 private:
     LRESULT OnCreate();
     void OnDestroy();

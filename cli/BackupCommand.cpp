@@ -1,14 +1,18 @@
-#include "cli/BackupFolder.h"
-#include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/SiteRun.h"
+#include "common/Words.h"
+#include "common/AddressText.h"
+#include "settings/BackupFolder.h"
 #include "settings/DocumentFile.h"
 
 namespace OM::Norvatessa::Cli
 {
 
+using ControllerSettings::BackupFileName;
+using ControllerSettings::PrepareBackupFolder;
 using ControllerSettings::WriteDocumentFile;
+using ControllerSettings::WriteNewDocumentFile;
 
 namespace
 {
@@ -21,7 +25,7 @@ ControllerOutcome BackUpOne(ControllerSession& session, const SiteTarget& target
     // A backup already there may be the only copy of a site as it was: it is not read over by mistake.
     if (!replace && ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES)
     {
-        outcome.text = CliText::FileExists(file);
+        outcome.text = Words::Fill(Words::FileExists, file);
         return outcome;
     }
     std::vector<std::wstring> problems;
@@ -34,12 +38,12 @@ ControllerOutcome BackUpOne(ControllerSession& session, const SiteTarget& target
     const DWORD error =
         replace ? WriteDocumentFile(file, session.Answer()) : WriteNewDocumentFile(file, session.Answer());
     if (error == ERROR_FILE_EXISTS)
-        outcome.text = CliText::FileExists(file);
+        outcome.text = Words::Fill(Words::FileExists, file);
     else if (error != ERROR_SUCCESS)
-        outcome.text = CliText::FileNotWritten(file, error);
+        outcome.text = Words::Fill(Words::FileNotWritten, file, error);
     else
         outcome = ControllerOutcome{target.address, ControllerOutcome::Result::Done,
-                                    CliText::BackedUp(target.address, file), file};
+                                    Words::Fill(Words::BackedUp, AddressText(target.address), file), file};
     return outcome;
 }
 
@@ -54,7 +58,7 @@ ExitCode RunBackupSite(const CommandLine& line, Console& console)
     if (!run)
         return ExitCode::BadUsage;
     if (const DWORD error = PrepareBackupFolder(folder); error != ERROR_SUCCESS)
-        return TellRefused(console, CliText::FolderNotWritable(folder, error));
+        return TellRefused(console, Words::Fill(Words::FolderNotWritable, folder, error));
     const bool replace = line.Has(L"--force");
     return run->Run([&](ControllerSession& session, const SiteTarget& target) {
         return BackUpOne(session, target, BackupFileName(folder, target.address), replace, run->SearchMs());
@@ -80,7 +84,7 @@ ExitCode RunBackup(const CommandLine& line, Console& console)
     if (NamesSite(line, line.operands.size() - 1))
         return RunBackupSite(line, console);
     if (line.operands.size() < 2)
-        return TellUsage(console, CliText::MissingOperands, line.command);
+        return TellUsage(console, Words::MissingOperands, line.command);
     if (ListsOutcomes(line))
         return RunBackupListed(line, console);
     const std::optional<ControllerTarget> target = ReadTarget(line, console);
@@ -96,10 +100,10 @@ ExitCode RunBackup(const CommandLine& line, Console& console)
     // controller with newer firmware is backed up whole.
     if (const DWORD error = WriteDocumentFile(file, session.Answer()); error != ERROR_SUCCESS)
     {
-        console.err.WriteLine(CliText::FileNotWritten(file, error));
+        console.err.WriteLine(Words::Fill(Words::FileNotWritten, file, error));
         return ExitCode::Failed;
     }
-    console.out.WriteLine(CliText::BackedUp(target->address, file));
+    console.out.WriteLine(Words::Fill(Words::BackedUp, AddressText(target->address), file));
     return ExitCode::Done;
 }
 

@@ -1,6 +1,6 @@
 #include "cli/CommandLine.h"
 
-#include "cli/CliText.h"
+#include "common/Words.h"
 
 #include <algorithm>
 #include <limits>
@@ -35,6 +35,8 @@ const OptionSyntax Password{L"--password", true, {}};
 const OptionSyntax Probes{L"--probes", true, {}};
 const OptionSyntax Adapter{L"--adapter", true, {}};
 const OptionSyntax AddAddress{L"--add", true, {}, true};
+// How many controllers a discover waits for, rather than its whole search time.
+const OptionSyntax Expect{L"--expect", true, {}};
 // Many controllers in one command.
 const OptionSyntax All{L"--all", false, {}};
 const OptionSyntax From{L"--from", true, {}};
@@ -47,7 +49,8 @@ const OptionSyntax Separator{L"--separator", true, {L",", L";", L"tab"}};
 // The options of a command that talks to controllers, with its own.
 std::vector<OptionSyntax> ControllerOptions(std::vector<OptionSyntax> own)
 {
-    own.insert(own.begin(), {Time, Probes, Adapter, User, Password, CredentialsFile, StopOnError});
+    own.insert(own.begin(),
+               {Time, Probes, Adapter, AddAddress, User, Password, CredentialsFile, StopOnError});
     return own;
 }
 
@@ -57,7 +60,13 @@ const std::vector<CommandSyntax>& Commands()
         {L"discover",
          0,
          0,
-         {Time, Probes, Adapter, AddAddress, {L"--format", true, {L"table", L"csv", L"json"}}, Separator}},
+         {Time,
+          Probes,
+          Adapter,
+          AddAddress,
+          Expect,
+          {L"--format", true, {L"table", L"csv", L"json"}},
+          Separator}},
         {L"get", 0, Unlimited,
          ControllerOptions({All,
                             From,
@@ -135,12 +144,12 @@ std::optional<UsageError> ParseWords(const CommandSyntax& syntax, int argc, cons
         const std::wstring name = word.substr(0, equals);
         const OptionSyntax* option = FindOption(syntax, name);
         if (option == nullptr)
-            return UsageError{CliText::UnknownOption(name), syntax.name};
+            return UsageError{Words::Fill(Words::UnknownOption, name), syntax.name};
         std::wstring value;
         if (!option->takesValue)
         {
             if (equals != std::wstring::npos)
-                return UsageError{CliText::FlagWithValue(name), syntax.name};
+                return UsageError{Words::Fill(Words::FlagWithValue, name), syntax.name};
         }
         else if (equals != std::wstring::npos)
         {
@@ -152,13 +161,14 @@ std::optional<UsageError> ParseWords(const CommandSyntax& syntax, int argc, cons
         }
         else
         {
-            return UsageError{CliText::MissingValue(name), syntax.name};
+            return UsageError{Words::Fill(Words::MissingValue, name), syntax.name};
         }
         if (!option->choices.empty() &&
             std::find(option->choices.begin(), option->choices.end(), value) == option->choices.end())
-            return UsageError{CliText::BadChoice(name, value, Joined(option->choices)), syntax.name};
+            return UsageError{Words::Fill(Words::BadChoice, name, value, Joined(option->choices)),
+                              syntax.name};
         if (line.options.count(name) != 0 && !option->repeatable)
-            return UsageError{CliText::RepeatedOption(name), syntax.name};
+            return UsageError{Words::Fill(Words::RepeatedOption, name), syntax.name};
         line.options[name].push_back(value);
     }
     return std::nullopt;
@@ -186,7 +196,7 @@ ParsedCommandLine ParseCommandLine(int argc, const wchar_t* const argv[])
     CommandLine& line = parsed.line;
     if (argc < 2)
     {
-        parsed.error = UsageError{CliText::NoCommand, {}};
+        parsed.error = UsageError{Words::NoCommand, {}};
         return parsed;
     }
     const std::wstring first = argv[1];
@@ -200,7 +210,7 @@ ParsedCommandLine ParseCommandLine(int argc, const wchar_t* const argv[])
     const CommandSyntax* syntax = FindCommand(first);
     if (syntax == nullptr)
     {
-        parsed.error = UsageError{CliText::UnknownCommand(first), {}};
+        parsed.error = UsageError{Words::Fill(Words::UnknownCommand, first), {}};
         return parsed;
     }
     line.command = syntax->name;
@@ -212,9 +222,10 @@ ParsedCommandLine ParseCommandLine(int argc, const wchar_t* const argv[])
     if (line.help)
         return parsed;
     if (line.operands.size() < syntax->minOperands)
-        parsed.error = UsageError{CliText::MissingOperands, syntax->name};
+        parsed.error = UsageError{Words::MissingOperands, syntax->name};
     else if (line.operands.size() > syntax->maxOperands)
-        parsed.error = UsageError{CliText::ExtraOperand(line.operands[syntax->maxOperands]), syntax->name};
+        parsed.error =
+            UsageError{Words::Fill(Words::ExtraOperand, line.operands[syntax->maxOperands]), syntax->name};
     return parsed;
 }
 

@@ -1,9 +1,10 @@
 #include "cli/CommandSupport.h"
 
-#include "cli/CliText.h"
 #include "cli/CredentialsBook.h"
 #include "cli/SearchProgress.h"
 #include "common/AddressText.h"
+#include "common/Words.h"
+#include "engine/FailureText.h"
 #include "settings/RecordComparison.h"
 
 namespace OM::Norvatessa::Cli
@@ -13,16 +14,14 @@ using ControllerSettings::DifferingKeys;
 
 ExitCode TellUsage(Console& console, std::wstring_view text, std::wstring_view command)
 {
-    console.err.WriteLine(CliText::UsageMessage(text, command));
+    console.err.WriteLine(command.empty() ? Words::Fill(Words::UsageRefusal, text)
+                                          : Words::Fill(Words::CommandUsageRefusal, text, command));
     return ExitCode::BadUsage;
 }
 
 ExitCode TellRefused(Console& console, std::wstring_view text)
 {
-    std::wstring message = CliText::ProgramName;
-    message += L": ";
-    message += text;
-    console.err.WriteLine(message);
+    console.err.WriteLine(Words::Fill(Words::ProgramSays, text));
     return ExitCode::BadUsage;
 }
 
@@ -46,10 +45,15 @@ std::vector<DiscoveredController> SearchSite(ControllerSession& session, Console
     std::vector<DiscoveredController> found;
     {
         const SearchProgress progress(console.err);
-        found = session.Search();
+        found = session.Search(options.goal);
     }
     if (session.SearchFailure())
         console.err.WriteLine(*session.SearchFailure());
+    for (const UnprobedRange& unprobed : session.UnprobedRanges())
+        console.err.WriteLine(Words::Fill(unprobed.unsent < unprobed.addresses ? Words::RangePartlyProbed
+                                                                               : Words::RangeNotProbed,
+                                          RangeText(unprobed.range), DescribeUnsentProbe(unprobed.error),
+                                          unprobed.unsent, unprobed.addresses));
     return found;
 }
 
@@ -68,6 +72,8 @@ std::optional<ControllerTarget> ReadTarget(const CommandLine& line, Console& con
         return std::nullopt;
     }
     target.search = std::move(search.options);
+    // The search is for this controller alone.
+    target.search.goal.addresses = {target.address};
     const std::optional<CredentialsBook> book = CredentialsBook::Read(line, console);
     if (!book)
         return std::nullopt;
@@ -84,8 +90,9 @@ std::optional<Xml::DeviceProperties> ReadController(ControllerSession& session, 
         port = target.knownPort;
     if (!port && !session.Knows(target.address))
     {
-        session.Missed(session.SearchFailure() ? CliText::NotSearched(target.address)
-                                               : CliText::NotFound(target.address, searchMs));
+        session.Missed(session.SearchFailure()
+                           ? Words::Fill(Words::NotSearched, AddressText(target.address))
+                           : Words::Fill(Words::NotFound, AddressText(target.address), searchMs));
         problems = session.Problems();
         return std::nullopt;
     }
@@ -121,7 +128,8 @@ CheckedWrite WriteChecked(ControllerSession& session, std::uint32_t address,
         return {std::nullopt, session.Problems()};
     const std::wstring differing = DifferingKeys(record, written->properties);
     if (!differing.empty())
-        return {std::nullopt, {CliText::ReadBackDiffers(written->address, differing)}};
+        return {std::nullopt,
+                {Words::Fill(Words::ReadBackDiffers, AddressText(written->address), differing)}};
     return {written->address, {}};
 }
 

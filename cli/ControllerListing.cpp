@@ -1,5 +1,6 @@
 #include "cli/ControllerListing.h"
 
+#include "app/ListColumns.h"
 #include "common/AddressText.h"
 #include "engine/JsonText.h"
 #include "settings/ControllerListFile.h"
@@ -79,8 +80,13 @@ std::wstring ControllerListing(const std::vector<DiscoveredController>& controll
     {
     case ListingFormat::Table:
         return Table(controllers);
-    case ListingFormat::Csv:
-        return ControllerSettings::ControllerListCsv(controllers, separator);
+    case ListingFormat::Csv: {
+        // The list as the window program saves it, so that either program reads the other's.
+        std::vector<ControllerRow> rows;
+        for (const DiscoveredController& controller : controllers)
+            rows.push_back(RowOf(controller));
+        return SavedList(rows, separator);
+    }
     case ListingFormat::Json:
         return Json(controllers);
     }

@@ -1,6 +1,6 @@
 #include "cli/ControllerSession.h"
 
-#include "cli/CliText.h"
+#include "common/Words.h"
 #include "device/ExchangeLabels.h"
 #include "engine/FailureText.h"
 
@@ -31,12 +31,13 @@ ControllerSession::~ControllerSession()
     manager.ClearDevices();
 }
 
-std::vector<DiscoveredController> ControllerSession::Search()
+std::vector<DiscoveredController> ControllerSession::Search(const SearchGoal& goal)
 {
     searchFailure.reset();
     conflicts.clear();
     probedAdapters.clear();
-    manager.HandleRequest(NewSearchRequest{});
+    unprobedRanges.clear();
+    manager.HandleRequest(NewSearchRequest{goal});
     std::vector<DiscoveredController> found;
     manager.GetDevices(found);
     return found;
@@ -69,7 +70,7 @@ std::optional<ControllerSession::Written> ControllerSession::Write(std::uint32_t
     Begin(ReadAfterWriteTag);
     manager.HandleRequest(SetDevicePropertiesRequest{address, properties});
     if (!problems.empty() && writeConfirmed)
-        problems.push_back(CliText::ChangedButNotReadBack);
+        problems.push_back(Words::ChangedButNotReadBack);
     if (!problems.empty() || !received)
         return std::nullopt;
     return Written{movedTo.value_or(address), received->properties};
@@ -105,7 +106,7 @@ void ControllerSession::OnDeviceProperties(const DevicePropertiesResult& result)
 
 void ControllerSession::OnExchangeAborted(const bool&)
 {
-    problems.push_back(CliText::ExchangeAborted);
+    problems.push_back(Words::ExchangeAborted);
 }
 
 void ControllerSession::OnExchangeStarted(const std::wstring& label)
@@ -129,14 +130,12 @@ void ControllerSession::OnExchangeFailed(const ExchangeFailure& failure)
     default:
         break;
     }
-    problems.push_back(CliText::ControllerProblem(failure.address, failure.label, DescribeFailure(failure)));
+    problems.push_back(DescribeControllerFailure(failure));
 }
 
 void ControllerSession::OnRequestRefused(const RequestRefusal& refusal)
 {
-    const wchar_t* what =
-        refusal.operation == RefusedOperation::Read ? CliText::ReadRefused : CliText::WriteRefused;
-    problems.push_back(CliText::ControllerProblem(refusal.address, what, DescribeRefusal(refusal)));
+    problems.push_back(DescribeControllerRefusal(refusal));
 }
 
 void ControllerSession::OnSearchFailed(const std::int32_t& socketError)
@@ -152,6 +151,11 @@ void ControllerSession::OnAddressConflict(const AddressConflict& conflict)
 void ControllerSession::OnAdapterProbed(const ProbedAdapter& adapter)
 {
     probedAdapters.push_back(adapter);
+}
+
+void ControllerSession::OnRangeNotProbed(const UnprobedRange& range)
+{
+    unprobedRanges.push_back(range);
 }
 
 } // namespace OM::Norvatessa::Cli

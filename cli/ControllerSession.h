@@ -32,13 +32,15 @@ public:
     ControllerSession(const ControllerSession&) = delete;
     ControllerSession& operator=(const ControllerSession&) = delete;
 
-    // One whole search as Settings() says; the controllers that answered, in address order, and those
-    // added by address that did not (`answered` false).
-    std::vector<DiscoveredController> Search();
+    // One search as Settings() says, to its time or until it has what `goal` asks; the controllers that
+    // answered, in address order, and those added by address that did not (`answered` false).
+    std::vector<DiscoveredController> Search(const SearchGoal& goal = {});
     bool Knows(std::uint32_t address) const { return manager.FindDevice(address) != nullptr; }
     // Of the last search: the conflicts heard, worded for the user, and the adapters probed through.
     const std::vector<std::wstring>& Conflicts() const noexcept { return conflicts; }
     const std::vector<ProbedAdapter>& ProbedAdapters() const noexcept { return probedAdapters; }
+    // Of the last search: the ranges it could not send every probe of the first round to.
+    const std::vector<UnprobedRange>& UnprobedRanges() const noexcept { return unprobedRanges; }
 
     // Nothing when the read or the write did not succeed; Problems() then says why.
     std::optional<Xml::DeviceProperties> Read(std::uint32_t address);
@@ -71,6 +73,7 @@ private:
     void OnSearchFailed(const std::int32_t& socketError) override;
     void OnAddressConflict(const AddressConflict& conflict) override;
     void OnAdapterProbed(const ProbedAdapter& adapter) override;
+    void OnRangeNotProbed(const UnprobedRange& range) override;
 
     void Begin(std::int32_t tag);
     std::optional<Xml::DeviceProperties> ReadResult() const;
@@ -85,6 +88,7 @@ private:
     std::optional<std::wstring> searchFailure;
     std::vector<std::wstring> conflicts;
     std::vector<ProbedAdapter> probedAdapters;
+    std::vector<UnprobedRange> unprobedRanges;
     const std::string noAnswer;
 };
 

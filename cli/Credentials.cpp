@@ -1,6 +1,6 @@
 #include "cli/Credentials.h"
 
-#include "cli/CliText.h"
+#include "common/Words.h"
 
 namespace OM::Norvatessa::Cli
 {
@@ -34,7 +34,7 @@ CredentialsChoice ChooseCredentials(const CommandLine& line)
     if (!login || login->empty())
     {
         if (password && !password->empty())
-            return {std::nullopt, std::wstring(CliText::PasswordWithoutUser)};
+            return {std::nullopt, std::wstring(Words::PasswordWithoutUser)};
         return {};
     }
     return {Credentials{*login, password.value_or(std::wstring())}, std::nullopt};

@@ -1,8 +1,9 @@
 #include "cli/CredentialsBook.h"
 
-#include "cli/CliText.h"
 #include "cli/CommandSupport.h"
+#include "common/AddressText.h"
 #include "common/AnsiText.h"
+#include "common/Words.h"
 #include "settings/DocumentFile.h"
 
 namespace OM::Norvatessa::Cli
@@ -23,12 +24,15 @@ std::optional<CredentialsBook> CredentialsBook::Read(const CommandLine& line, Co
         return book;
     std::string bytes;
     if (const DWORD error = ReadDocumentFile(*file, bytes); error != ERROR_SUCCESS)
-        return TellRefused(console, CliText::FileNotRead(*file, error)), std::nullopt;
+        return TellRefused(console, Words::Fill(Words::FileNotRead, *file, error)), std::nullopt;
     CredentialsFile read = ControllerSettings::ReadCredentialsFile(bytes, ThreadAnsiCodePage());
     if (read.badLine != 0)
-        return TellRefused(console, CliText::BadCredentialsLine(*file, read.badLine)), std::nullopt;
+        return TellRefused(console, Words::Fill(Words::BadCredentialsLine, *file, read.badLine)),
+               std::nullopt;
     if (read.repeated)
-        return TellRefused(console, CliText::RepeatedCredentials(*file, *read.repeated)), std::nullopt;
+        return TellRefused(console,
+                           Words::Fill(Words::RepeatedCredentials, *file, AddressText(*read.repeated))),
+               std::nullopt;
     book.own = std::move(read.credentials);
     return book;
 }

@@ -1,7 +1,9 @@
-#include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/ControllerListing.h"
+#include "common/Words.h"
+#include "common/AddressText.h"
+#include "engine/DiscoveryReply.h"
 #include "engine/FailureText.h"
 
 #include <algorithm>
@@ -12,18 +14,41 @@ namespace OM::Norvatessa::Cli
 namespace
 {
 
+// "Запрос поиска отправлен 5 раз: на 255.255.255.255 через адаптер, который выбрала система, и по адресу
+// 10.1.0.5.": the broadcast the system routes (unless the search keeps to one adapter) and the probes to
+// the addresses and ranges added, as the user wrote them; the probes through each adapter have lines of
+// their own.
+std::wstring ProbesSent(std::int32_t rounds, bool systemBroadcast, const std::vector<std::wstring>& added)
+{
+    // "1 раз", "2 раза", "5 раз", "12 раз", "22 раза".
+    const bool few = rounds % 10 >= 2 && rounds % 10 <= 4 && (rounds % 100 < 12 || rounds % 100 > 14);
+    const std::wstring times = Words::Fill(few ? Words::TimesFew : Words::Times, rounds);
+    std::wstring addresses;
+    for (const std::wstring& address : added)
+        addresses += (addresses.empty() ? L"" : L", ") + address;
+    // A single range is many addresses all the same.
+    const bool one = added.size() == 1 && !LooksLikeRange(added.front());
+    const std::wstring toAdded = Words::Fill(one ? Words::ToAddress : Words::ToAddresses, addresses);
+    if (added.empty())
+        return Words::Fill(systemBroadcast ? Words::ProbesSentBroadcast : Words::ProbesSent, times);
+    return Words::Fill(systemBroadcast ? Words::ProbesSentBroadcastAndAdded : Words::ProbesSentAdded, times,
+                       toAdded);
+}
+
 // Nothing answered: what went out, and what to check. A silent controller behind a firewall looks the
 // same as no controller at all, so the user learns where the probes went.
 void TellNoAnswer(Console& console, const ControllerSession& session, const SearchOptions& options)
 {
-    console.err.WriteLine(CliText::NoneAnswered(options.timeMs));
-    std::vector<std::uint32_t> added;
+    console.err.WriteLine(Words::Fill(Words::NoneAnswered, options.timeMs));
+    std::vector<std::wstring> added;
     for (const ControllerEndpoint& endpoint : options.added)
-        added.push_back(endpoint.address);
-    console.err.WriteLine(CliText::ProbesSent(options.probes, !options.adapter, added));
+        added.push_back(AddressText(endpoint.address));
+    for (const AddressRange& range : options.addedRanges)
+        added.push_back(RangeText(range));
+    console.err.WriteLine(ProbesSent(options.probes, !options.adapter, added));
     for (const ProbedAdapter& adapter : session.ProbedAdapters())
         console.err.WriteLine(DescribeProbedAdapter(adapter));
-    console.err.WriteLine(CliText::NoAnswerAdvice);
+    console.err.WriteLine(Words::Fill(Words::NoAnswerAdvice, DiscoveryReplyPort));
 }
 
 } // namespace
@@ -51,10 +76,14 @@ ExitCode RunDiscover(const CommandLine& line, Console& console)
     for (const DiscoveredController& controller : found)
     {
         if (!controller.answered)
+        {
+            const std::wstring endpoint =
+                EndpointText(ControllerEndpoint{controller.address, controller.port});
             console.err.WriteLine(controller.probeError == 0
-                                      ? CliText::AddedNotAnswered(controller.address, controller.port)
-                                      : CliText::AddedNotProbed(controller.address, controller.port,
-                                                                DescribeUnsentProbe(controller.probeError)));
+                                      ? Words::Fill(Words::AddedNotAnswered, endpoint)
+                                      : Words::Fill(Words::AddedNotProbed, endpoint,
+                                                    DescribeUnsentProbe(controller.probeError)));
+        }
     }
     if (std::none_of(found.begin(), found.end(),
                      [](const DiscoveredController& controller) { return controller.answered; }))

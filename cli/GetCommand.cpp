@@ -1,9 +1,10 @@
-#include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/PropertiesListing.h"
 #include "cli/SiteInventory.h"
 #include "cli/SiteRun.h"
+#include "common/Words.h"
+#include "common/AddressText.h"
 
 namespace OM::Norvatessa::Cli
 {
@@ -15,7 +16,8 @@ namespace
 ExitCode RunGetSite(const CommandLine& line, Console& console)
 {
     if (line.Value(L"--format") == L"xml")
-        return TellUsage(console, CliText::BadChoice(L"--format", L"xml", L"csv, json"), line.command);
+        return TellUsage(console, Words::Fill(Words::BadChoice, L"--format", L"xml", L"csv, json"),
+                         line.command);
     std::optional<SiteTargets> targets = ReadSiteTargets(line, console, line.operands);
     if (!targets)
         return ExitCode::BadUsage;
@@ -32,7 +34,7 @@ ExitCode RunGetSite(const CommandLine& line, Console& console)
             return SiteRun::Failure(target.address, problems, session.Unanswered());
         rows.push_back(InventoryRow{target.address, std::move(*properties)});
         return ControllerOutcome{target.address, ControllerOutcome::Result::Done,
-                                 CliText::ControllerRead(target.address)};
+                                 Words::Fill(Words::ControllerRead, AddressText(target.address))};
     });
     const bool showPasswords = line.Has(L"--show-passwords");
     if (line.Value(L"--format") == L"json")
@@ -56,7 +58,7 @@ ExitCode RunGet(const CommandLine& line, Console& console)
     if (NamesSite(line, line.operands.size()) || line.Value(L"--format") == L"csv")
         return RunGetSite(line, console);
     if (line.operands.empty())
-        return TellUsage(console, CliText::MissingOperands, line.command);
+        return TellUsage(console, Words::MissingOperands, line.command);
     const std::optional<ControllerTarget> target = ReadTarget(line, console);
     if (!target)
         return ExitCode::BadUsage;

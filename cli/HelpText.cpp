@@ -1,5 +1,6 @@
 #include "cli/HelpText.h"
 
+#include "cli/UsagePart.h"
 #include "settings/SettingTable.h"
 
 namespace OM::Norvatessa::Cli
@@ -8,201 +9,14 @@ namespace OM::Norvatessa::Cli
 namespace
 {
 
-constexpr wchar_t General[] = LR"(Настройка контроллеров Norvatessa из командной строки.
+// The line of the usage of "set" that the key list takes the place of.
+constexpr std::wstring_view KeyListLine = L"{set-keys}\n";
 
-Использование: norvatessa-cli.exe КОМАНДА [ПАРАМЕТРЫ] [АРГУМЕНТЫ]
-
-Команды:
-  discover                  найти контроллеры в сети
-  get АДРЕС                 показать настройки контроллера
-  set АДРЕС КЛЮЧ=ЗНАЧЕНИЕ…  изменить настройки контроллера
-  backup АДРЕС ФАЙЛ         сохранить настройки контроллера в файл
-  restore АДРЕС ФАЙЛ        записать настройки из файла в контроллер
-
-Сразу для многих контроллеров (КОНТРОЛЛЕРЫ — несколько адресов, --all или
---from ФАЙЛ):
-  get КОНТРОЛЛЕРЫ           таблица настроек: CSV или JSON
-  set КОНТРОЛЛЕРЫ КЛЮЧ=ЗНАЧЕНИЕ…  одни и те же изменения каждому
-  backup КОНТРОЛЛЕРЫ ПАПКА  по файлу на контроллер
-  restore ПАПКА|ФАЙЛ…       каждый файл — в контроллер, адрес которого в нём
-
-Каждая команда сначала ищет контроллеры: запрос поиска уходит через каждый сетевой
-адаптер и повторяется --probes N раз за первую половину времени поиска --time МС.
-АДРЕС вида A.B.C.D:ПОРТ (192.168.1.20:80) указывает контроллер без поиска: так
-называют контроллер в другой подсети, за маршрутизатором.
-Справка по команде: norvatessa-cli.exe КОМАНДА --help
-
-Коды завершения:
-  0  выполнено
-  1  контроллер не найден, не ответил или отказал (причина — в потоке ошибок);
-     для многих контроллеров — хотя бы один из них
-  2  ошибка в командной строке, значении или файле; ничего не отправлено
-  3  сбой в самой программе (внутренняя ошибка; что случилось — в потоке ошибок)
-)";
-
-constexpr wchar_t Credentials[] = LR"(  --user ИМЯ       имя для контроллера, который требует пароль
-                   (или переменная среды NORVATESSA_USER)
-  --password ПАРОЛЬ  пароль (или переменная среды NORVATESSA_PASSWORD)
-  --time МС        время поиска в миллисекундах, 1–600000 (5000)
-  --probes N       сколько раз отправить запрос поиска, 1–20 (5)
-  --adapter A.B.C.D  искать только через сетевой адаптер с этим адресом
-
-АДРЕС — A.B.C.D, и тогда порт контроллера сообщает поиск, или A.B.C.D:ПОРТ, и
-тогда поиска нет и параметры поиска не действуют.
-
-Для многих контроллеров:
-  АДРЕС АДРЕС…     несколько адресов; поиск один на всех
-  --all            все контроллеры, которые ответили на поиск
-  --from ФАЙЛ      адреса из файла: по адресу в строке, или таблица CSV команды
-                   discover или get (первый столбец, строка заголовка пропускается);
-                   контроллер, которого не услышал поиск, ищется по порту из
-                   столбца port
-  --credentials ФАЙЛ  свои имя и пароль для контроллеров: строки вида
-                   A.B.C.D,ИМЯ,ПАРОЛЬ (пароль — до конца строки); остальным —
-                   --user и --password
-Файлы — в UTF-8, UTF-16 или кодировке Windows; столбцы разделяет запятая, точка
-с запятой или табуляция.
-  --stop-on-error  остановиться на первом контроллере с ошибкой (без него
-                   обрабатываются все)
-
-По строке на контроллер: что сделано или почему нет, затем итог, например
-«Готово: 297 из 300; не ответили: 3». Ключи ip, mac и name задаются только
-одному контроллеру. Контроллер, заданный дважды, и файл, который не
-прочитать, — ошибка в командной строке (код 2), ничего не отправлено.
-)";
-
-constexpr wchar_t Discover[] =
-    LR"(Использование: norvatessa-cli.exe discover [--format table|csv|json] [--time МС]
-                                          [--probes N] [--adapter A.B.C.D]
-                                          [--add A.B.C.D[:ПОРТ]]…
-
-Ищет контроллеры и выводит по строке на контроллер: адрес, HTTP-порт, имя.
-Запрос поиска уходит широковещательно через каждый сетевой адаптер и повторяется
-несколько раз: в сети с потерями отвечают и те, чей первый ответ потерялся.
-
-  --time МС        время поиска в миллисекундах, 1–600000 (5000)
-  --probes N       сколько раз отправить запрос поиска, 1–20 (5)
-  --adapter A.B.C.D  искать только через сетевой адаптер с этим адресом; если
-                   такого адаптера нет, поиск не выполняется (код завершения 1)
-  --add A.B.C.D[:ПОРТ]  отправить запрос поиска и по этому адресу (доходит через
-                   маршрутизатор); ПОРТ — HTTP-порт, по умолчанию 80. Можно
-                   задать несколько раз. Такой контроллер остаётся в списке,
-                   даже если не ответил.
-  --format table   таблица (по умолчанию)
-  --format csv     заголовок address,port,name,conflict,answered, кавычки по
-                   RFC 4180; conflict и answered — yes или no
-  --format json    массив объектов {"address", "port", "name", "conflict",
-                   "answered"}; conflict и answered — true или false
-  --separator ;    разделитель столбцов CSV: , (по умолчанию), ; (для таблиц на
-                   русском компьютере) или tab
-
-conflict: по этому адресу отвечают два контроллера. answered: контроллер ответил
-на поиск (no — только у заданных параметром --add). Об обоих случаях говорят и
-строки в потоке ошибок под списком. Адрес --add, запрос к которому не удалось
-отправить (например, нет маршрута), не опрошен: под списком сказано почему, а
-остальные контроллеры поиск находит как обычно.
-
-Код завершения 1, если не ответил ни один контроллер (тогда в потоке ошибок —
-куда ушли запросы и что проверить) или не удалось отправить ни одного запроса.
-)";
-
-constexpr wchar_t Get[] =
-    LR"(Использование: norvatessa-cli.exe get АДРЕС [--format text|json|xml] [--show-passwords]
-                                     [--user ИМЯ] [--password ПАРОЛЬ] [--time МС]
-       norvatessa-cli.exe get АДРЕС…|--all|--from ФАЙЛ [--format csv|json]
-                                     [--show-passwords] [--credentials ФАЙЛ]
-
-Читает настройки контроллера; для многих контроллеров — таблицу настроек всех.
-
-  --format text    по строке на настройку (по умолчанию)
-  --format json    объект с ключами name, ip, port, mask, gateway, mac, sensors,
-                   buzzer, askPassword, admin, user
-  --format xml     документ настроек в том виде, в каком программа его отправляет;
-                   в файле — в UTF-8. Без паролей у него passwordsOmitted="yes",
-                   и restore оставит контроллеру его пароли
-  --show-passwords показать пароли (без него они скрыты)
-
-Для многих контроллеров (и с --format csv):
-  --format csv     по строке на контроллер под строкой заголовка, столбцы
-                   названы ключами команды set: address, port, name, mask,
-                   gateway, mac, sensor1–sensor8, contact1–contact8, buzzer,
-                   ask-password, admin-login, user-login (и с --show-passwords
-                   admin-password, user-password); кавычки по RFC 4180. В файле —
-                   UTF-8 с меткой порядка байтов: таблица открывается как есть
-  --separator ;    разделитель столбцов CSV: , (по умолчанию), ; или tab
-  --format json    массив объектов, как у одного контроллера
-Строки о каждом контроллере и итог — в потоке ошибок.
-)";
-
-constexpr wchar_t Set[] =
-    LR"(Использование: norvatessa-cli.exe set АДРЕС КЛЮЧ=ЗНАЧЕНИЕ… [--user ИМЯ] [--password ПАРОЛЬ]
-                                     [--time МС] [--format text|json]
-       norvatessa-cli.exe set АДРЕС…|--all|--from ФАЙЛ КЛЮЧ=ЗНАЧЕНИЕ…
-                                     [--format text|json] [--stop-on-error]
-
-Читает настройки контроллера, меняет только названные, отправляет их и проверяет ответ
-контроллера и прочитанные заново настройки. Если хоть одно значение недопустимо,
-ничего не отправляется.
-
-Ключи:
-)";
-
-// Below the key list, which the table of settings gives.
-constexpr wchar_t SetKeysNote[] = LR"(
-В именах и паролях нельзя использовать знаки " \ < и & (в том числе в ссылках
-вида &amp; и &#34;), а в имени и пароле для входа ещё и двоеточие :.
-
-Для многих контроллеров ключи ip, mac и name не задаются: у каждого контроллера
-своё значение. --format json: в стандартный вывод — список итогов по
-контроллерам (address, result: done|unanswered|failed|skipped, changed, message),
-строки — в поток ошибок; для одного контроллера это список из одного итога.
-)";
-
-constexpr wchar_t Backup[] =
-    LR"(Использование: norvatessa-cli.exe backup АДРЕС ФАЙЛ [--user ИМЯ] [--password ПАРОЛЬ]
-                                     [--time МС] [--format text|json]
-       norvatessa-cli.exe backup АДРЕС…|--all|--from ФАЙЛ ПАПКА [--force]
-                                     [--format text|json] [--stop-on-error]
-
-Сохраняет документ настроек контроллера в файл байт в байт, как его прислал
-контроллер: вместе с паролями и с настройками, которых программа не знает.
-
-Для многих контроллеров — по файлу на контроллер в ПАПКЕ, с именем по адресу
-контроллера, например 192.168.0.54.xml. Папка создаётся, если её нет.
-  --force          заменить файлы, которые уже есть (без него они не меняются)
-  --format json    список итогов по контроллерам в стандартный вывод (с file);
-                   для одного контроллера — список из одного итога
-)";
-
-constexpr wchar_t Restore[] =
-    LR"(Использование: norvatessa-cli.exe restore АДРЕС ФАЙЛ [--to-address] [--user ИМЯ]
-                                     [--password ПАРОЛЬ] [--time МС]
-                                     [--format text|json]
-       norvatessa-cli.exe restore ПАПКА|ФАЙЛ… [--format text|json] [--stop-on-error]
-
-Записывает в контроллер настройки из файла, сохранённого командой backup: те,
-которые знает программа. Настройки, которых в файле нет, остаются прежними;
-если хоть одно значение в файле испорчено, ничего не отправляется. Первые
-четыре байта MAC-адреса остаются своими у контроллера.
-
-  --to-address     записать файл другого контроллера: контроллер сохраняет свой
-                   адрес АДРЕС и весь свой MAC-адрес
-  --format json    список итогов по контроллерам в стандартный вывод (с file);
-                   для одного контроллера — список из одного итога
-
-С ПАПКОЙ (её файлы *.xml) или несколькими файлами каждый файл записывается в
-контроллер, адрес которого в нём (ip). Все файлы проверяются до поиска: файл
-без адреса или два файла одного контроллера — и ничего не отправляется.
-Контроллер, которого не услышал поиск, ищется по порту из файла (tcp_port).
-Вывод get --format xml без паролей — не резервная копия: пароли контроллера
-остаются прежними.
-)";
-
-std::wstring WithCredentials(std::wstring_view text)
+std::wstring CommandHelp(std::wstring_view command)
 {
-    std::wstring help(text);
-    help += L"\nОбщие параметры:\n";
-    help += Credentials;
+    std::wstring help(UsagePart(command));
+    if (const std::size_t keys = help.find(KeyListLine); keys != std::wstring::npos)
+        help.replace(keys, KeyListLine.size(), ControllerSettings::KeyListText());
     return help;
 }
 
@@ -211,16 +25,11 @@ std::wstring WithCredentials(std::wstring_view text)
 std::wstring HelpText(std::wstring_view command)
 {
     if (command == L"discover")
-        return Discover;
-    if (command == L"get")
-        return WithCredentials(Get);
-    if (command == L"set")
-        return WithCredentials(Set + ControllerSettings::KeyListText() + SetKeysNote);
-    if (command == L"backup")
-        return WithCredentials(Backup);
-    if (command == L"restore")
-        return WithCredentials(Restore);
-    return General;
+        return CommandHelp(command);
+    // The others read controllers, which the common options name, find and log in to.
+    if (command == L"get" || command == L"set" || command == L"backup" || command == L"restore")
+        return CommandHelp(command) + L"\n" + std::wstring(UsagePart(L"common"));
+    return std::wstring(UsagePart(L"general"));
 }
 
 } // namespace OM::Norvatessa::Cli

@@ -1,10 +1,10 @@
 // The console program's entry point: Windows Sockets in scope, the command line taken apart, one command
 // run on this thread.
-#include "cli/CliText.h"
 #include "cli/CommandLine.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/HelpText.h"
+#include "common/Words.h"
 #include "helpers/FailureBoundary.h"
 #include "helpers/WinsockHandles.h"
 
@@ -67,14 +67,14 @@ ExitCode RunCommandLine(int argc, wchar_t* argv[], Console& console)
     const OM::Helpers::WinsockSession winsock;
     if (!winsock.ok())
     {
-        console.err.WriteLine(L"norvatessa-cli: не удалось запустить Windows Sockets.");
+        console.err.WriteLine(OM::Norvatessa::Words::NoWinsock);
         return ExitCode::Failed;
     }
     ExitCode code = Run(parsed.line, console);
     // A script must not take a result that never reached it for one that did.
     if (const DWORD error = console.out.WriteError(); error != ERROR_SUCCESS)
     {
-        console.err.WriteLine(OM::Norvatessa::CliText::OutputLost(error));
+        console.err.WriteLine(OM::Norvatessa::Words::Fill(OM::Norvatessa::Words::OutputLost, error));
         if (code == ExitCode::Done)
             code = ExitCode::Failed;
     }

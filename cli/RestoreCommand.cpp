@@ -1,12 +1,14 @@
-#include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/SiteRun.h"
+#include "common/AddressText.h"
 #include "common/AnsiText.h"
+#include "common/Words.h"
+#include "settings/BackupFolder.h"
 #include "settings/BackupSettings.h"
 #include "settings/DocumentFile.h"
+#include "settings/RestoreFiles.h"
 
-#include <algorithm>
 #include <map>
 
 namespace OM::Norvatessa::Cli
@@ -16,38 +18,31 @@ using ControllerSettings::ApplySettingChanges;
 using ControllerSettings::BackupSettings;
 using ControllerSettings::ReadBackupSettings;
 using ControllerSettings::ReadDocumentFile;
-using ControllerSettings::SettingChanges;
+using ControllerSettings::RestoreFile;
 
 namespace
 {
-
-// A backup file read and checked whole: what it gives back to which controller.
-struct RestoreFile
-{
-    std::wstring path;
-    BackupSettings settings;
-};
 
 // Nothing, once the user has been told why, when the file cannot be read or holds a malformed value.
 std::optional<BackupSettings> ReadRestoreFile(const std::wstring& file, Console& console)
 {
     std::string bytes;
     if (const DWORD error = ReadDocumentFile(file, bytes); error != ERROR_SUCCESS)
-        return TellRefused(console, CliText::FileNotRead(file, error)), std::nullopt;
+        return TellRefused(console, Words::Fill(Words::FileNotRead, file, error)), std::nullopt;
     std::optional<BackupSettings> fromFile = ReadBackupSettings(bytes, ThreadAnsiCodePage());
     if (!fromFile)
-        return TellRefused(console, CliText::NotADocument(file)), std::nullopt;
+        return TellRefused(console, Words::Fill(Words::NotADocument, file)), std::nullopt;
     if (fromFile->refusal)
-        return TellRefused(console, CliText::RefusedFileValue(file, fromFile->refusal->key,
-                                                              fromFile->refusal->reason)),
+        return TellRefused(console, Words::Fill(Words::RefusedFileValue, file, fromFile->refusal->key,
+                                                fromFile->refusal->reason)),
                std::nullopt;
     return fromFile;
 }
 
 std::wstring RestoredText(std::uint32_t address, const std::wstring& file, const BackupSettings& settings)
 {
-    return settings.passwordsKept ? CliText::RestoredKeepingPasswords(address, file)
-                                  : CliText::Restored(address, file);
+    return Words::Fill(settings.passwordsKept ? Words::RestoredKeepingPasswords : Words::Restored,
+                       AddressText(address), file);
 }
 
 // Gives one controller the settings of its file: read, write, and the read that checks the write.
@@ -78,77 +73,36 @@ ControllerOutcome RestoreOne(ControllerSession& session, const SiteTarget& targe
     return outcome;
 }
 
-// The files of the operands: each file named, and the *.xml files of each folder named, in name order.
-std::vector<std::wstring> BackupFiles(const std::vector<std::wstring>& operands, Console& console)
-{
-    std::vector<std::wstring> files;
-    for (const std::wstring& operand : operands)
-    {
-        const DWORD attributes = ::GetFileAttributesW(operand.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-        {
-            files.push_back(operand);
-            continue;
-        }
-        std::wstring folder = operand;
-        if (folder.back() != L'\\' && folder.back() != L'/')
-            folder += L'\\';
-        std::vector<std::wstring> found;
-        WIN32_FIND_DATAW entry{};
-        const HANDLE search = ::FindFirstFileW((folder + L"*.xml").c_str(), &entry);
-        if (search != INVALID_HANDLE_VALUE)
-        {
-            do
-            {
-                if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-                    found.push_back(folder + entry.cFileName);
-            } while (::FindNextFileW(search, &entry));
-            ::FindClose(search);
-        }
-        if (found.empty())
-        {
-            TellRefused(console, CliText::NoBackupFiles(operand));
-            return {};
-        }
-        std::sort(found.begin(), found.end());
-        files.insert(files.end(), found.begin(), found.end());
-    }
-    return files;
-}
-
 ExitCode RunRestoreSite(const CommandLine& line, Console& console)
 {
     if (line.Has(L"--to-address"))
-        return TellUsage(console, CliText::ToAddressWithFiles, line.command);
-    const std::vector<std::wstring> paths = BackupFiles(line.operands, console);
-    if (paths.empty())
-        return ExitCode::BadUsage;
+        return TellUsage(console, Words::ToAddressWithFiles, line.command);
+    const ControllerSettings::BackupFiles paths = ControllerSettings::FindBackupFiles(line.operands);
+    if (!paths.refusal.empty())
+        return TellRefused(console, paths.refusal);
     // Every file is read and checked before the search, so that a refused one sends nothing.
-    std::map<std::uint32_t, RestoreFile> files;
-    SiteTargets site;
-    for (const std::wstring& path : paths)
+    ControllerSettings::SiteRestore restore;
+    for (const std::wstring& path : paths.files)
     {
-        std::optional<BackupSettings> read = ReadRestoreFile(path, console);
-        if (!read)
+        std::optional<BackupSettings> settings = ReadRestoreFile(path, console);
+        if (!settings)
             return ExitCode::BadUsage;
-        SettingChanges& changes = read->changes;
-        // The file's address names its controller, which keeps it; its port reaches a controller the
-        // search does not hear.
-        const std::optional<std::uint32_t> address = changes.Named(&Xml::DeviceProperties::ip);
-        if (!address)
-            return TellRefused(console, CliText::FileWithoutAddress(path));
-        changes.Forget(&Xml::DeviceProperties::ip);
-        const std::optional<std::uint16_t> port = changes.Named(&Xml::DeviceProperties::tcpPort);
-        const auto [known, added] = files.emplace(*address, RestoreFile{path, std::move(*read)});
-        if (!added)
-            return TellRefused(console, CliText::RepeatedFileAddress(known->second.path, path, *address));
-        site.targets.push_back(SiteTarget{*address, std::nullopt, port});
+        if (const std::optional<std::wstring> refusal = restore.Take(RestoreFile{path, std::move(*settings)}))
+            return TellRefused(console, *refusal);
+    }
+    // Each file's address names its controller; its port reaches a controller the search does not hear.
+    std::map<std::uint32_t, const RestoreFile*> files;
+    SiteTargets site;
+    for (const ControllerSettings::SiteFile& file : restore.Files())
+    {
+        site.targets.push_back(SiteTarget{file.address, std::nullopt, file.knownPort});
+        files.emplace(file.address, &file.file);
     }
     std::optional<SiteRun> run = SiteRun::Prepare(line, console, std::move(site));
     if (!run)
         return ExitCode::BadUsage;
     return run->Run([&](ControllerSession& session, const SiteTarget& target) {
-        return RestoreOne(session, target, files.at(target.address), run->SearchMs());
+        return RestoreOne(session, target, *files.at(target.address), run->SearchMs());
     });
 }
 
@@ -182,21 +136,15 @@ ExitCode RunRestore(const CommandLine& line, Console& console)
     std::optional<BackupSettings> fromFile = ReadRestoreFile(file, console);
     if (!fromFile)
         return ExitCode::BadUsage;
-    SettingChanges& changes = fromFile->changes;
-    // A file without an address claims no other controller. The port of this controller's own file
-    // reaches it when the search does not hear it.
-    const std::optional<std::uint32_t> fileAddress = changes.Named(&Xml::DeviceProperties::ip);
-    if (!fileAddress || *fileAddress == target->address)
-        target->knownPort = changes.Named(&Xml::DeviceProperties::tcpPort);
-    if (fileAddress && *fileAddress != target->address)
-    {
-        if (!toAddress)
-            return TellRefused(console, CliText::OtherControllersFile(file, *fileAddress, target->address));
-        // The first four bytes of the MAC address are the device's in any case; another controller's
-        // file leaves the whole address alone, so that no two controllers on the network share one.
-        changes.Forget(&Xml::DeviceProperties::mac);
-    }
-    changes.Forget(&Xml::DeviceProperties::ip);
+    ControllerSettings::ControllerRestore restore =
+        ControllerSettings::RestoreToController(std::move(fromFile->changes), target->address);
+    if (restore.othersAddress && !toAddress)
+        return TellRefused(console,
+                           Words::Fill(Words::OtherControllersFile, file, AddressText(*restore.othersAddress),
+                                       AddressText(target->address)));
+    // The port of this controller's own file reaches it when the search does not hear it.
+    target->knownPort = restore.knownPort;
+    fromFile->changes = std::move(restore.changes);
     if (ListsOutcomes(line))
         return RestoreListed(line, console, RestoreFile{file, std::move(*fromFile)});
 
@@ -205,7 +153,7 @@ ExitCode RunRestore(const CommandLine& line, Console& console)
     const std::optional<Xml::DeviceProperties> current = FindAndRead(session, console, *target);
     if (!current)
         return ExitCode::Failed;
-    const Xml::DeviceProperties restored = ApplySettingChanges(*current, changes);
+    const Xml::DeviceProperties restored = ApplySettingChanges(*current, fromFile->changes);
     if (!WriteAndVerify(session, console, target->address, restored))
         return ExitCode::Failed;
     console.out.WriteLine(RestoredText(target->address, file, *fromFile));

@@ -1,7 +1,11 @@
 #include "cli/SearchOptions.h"
 
-#include "cli/CliText.h"
+#include "common/AddressText.h"
+#include "common/Words.h"
+#include "engine/SearchDeadline.h"
 #include "settings/ValueChecks.h"
+
+#include <variant>
 
 namespace OM::Norvatessa::Cli
 {
@@ -11,6 +15,7 @@ namespace
 
 constexpr std::int32_t LongestSearchTimeMs = 600000;
 constexpr std::int32_t MostProbes = 20;
+constexpr std::int32_t MostExpected = 100000;
 
 // A decimal number of `minimum` to `maximum`, digits only; nothing otherwise.
 std::optional<std::int32_t> Number(const std::wstring& text, std::int32_t minimum, std::int32_t maximum)
@@ -29,6 +34,55 @@ std::optional<std::int32_t> Number(const std::wstring& text, std::int32_t minimu
     return number;
 }
 
+// One --add: a controller's address, with its port or not, or a range of addresses. Nothing when it is
+// taken; otherwise why not.
+std::optional<std::wstring> AddProbed(const std::wstring& text, SearchOptions& options)
+{
+    if (!LooksLikeRange(text))
+    {
+        const std::optional<ControllerEndpoint> endpoint = HostEndpoint(text);
+        if (!endpoint)
+            return Words::Fill(Words::BadAdded, text);
+        options.added.push_back(*endpoint);
+        return std::nullopt;
+    }
+    const std::variant<AddressRange, RangeRefusal> range = ParseAddressRange(text);
+    if (const AddressRange* taken = std::get_if<AddressRange>(&range))
+    {
+        options.addedRanges.push_back(*taken);
+        return std::nullopt;
+    }
+    const RangeRefusal& refusal = std::get<RangeRefusal>(range);
+    switch (refusal.problem)
+    {
+    case RangeProblem::TooLarge:
+        return Words::Fill(Words::RangeTooLarge, text, refusal.count, AddressRange::MostAddresses);
+    case RangeProblem::Reversed:
+        return Words::Fill(Words::RangeReversed, text);
+    case RangeProblem::Malformed:
+        break;
+    }
+    return Words::Fill(Words::BadAdded, text);
+}
+
+// Every address of the ranges is probed in every round, in the first half of the search time, at no more
+// than the pace of range probes: ranges that do not fit are refused with the time they need.
+std::optional<std::wstring> RangesPace(const SearchOptions& options)
+{
+    std::vector<std::uint32_t> besides;
+    for (const ControllerEndpoint& endpoint : options.added)
+        besides.push_back(endpoint.address);
+    const std::size_t addresses = RangeAddresses(options.addedRanges, besides).size();
+    const std::uint64_t needed = SearchDeadline::RangeSearchMs(addresses, options.probes);
+    if (needed <= static_cast<std::uint64_t>(options.timeMs))
+        return std::nullopt;
+    return needed <= static_cast<std::uint64_t>(LongestSearchTimeMs)
+               ? Words::Fill(Words::RangesNeedTime, addresses, options.probes,
+                             SearchDeadline::RangeProbesPerSecond, needed)
+               : Words::Fill(Words::RangesExceedTime, addresses, options.probes,
+                             SearchDeadline::RangeProbesPerSecond, LongestSearchTimeMs);
+}
+
 } // namespace
 
 SearchChoice ChooseSearch(const CommandLine& line)
@@ -39,30 +93,35 @@ SearchChoice ChooseSearch(const CommandLine& line)
     {
         const std::optional<std::int32_t> milliseconds = Number(*time, 1, LongestSearchTimeMs);
         if (!milliseconds)
-            return {options, CliText::BadTime};
+            return {options, Words::Fill(Words::BadTime, LongestSearchTimeMs)};
         options.timeMs = *milliseconds;
     }
     if (const std::optional<std::wstring> probes = line.Value(L"--probes"))
     {
         const std::optional<std::int32_t> rounds = Number(*probes, 1, MostProbes);
         if (!rounds)
-            return {options, CliText::BadProbes};
+            return {options, Words::Fill(Words::BadProbes, MostProbes)};
         options.probes = *rounds;
     }
     if (const std::optional<std::wstring> adapter = line.Value(L"--adapter"))
     {
         options.adapter = ParseAddress(*adapter);
         if (!options.adapter || !IsUsableControllerAddress(*options.adapter))
-            return {options, CliText::BadAdapter(*adapter)};
+            return {options, Words::Fill(Words::BadAdapter, *adapter)};
+    }
+    if (const std::optional<std::wstring> expected = line.Value(L"--expect"))
+    {
+        const std::optional<std::int32_t> count = Number(*expected, 1, MostExpected);
+        if (!count)
+            return {options, Words::Fill(Words::BadExpect, MostExpected)};
+        options.goal.count = static_cast<std::size_t>(*count);
     }
     for (const std::wstring& added : line.Values(L"--add"))
     {
-        const std::optional<ControllerEndpoint> endpoint = HostEndpoint(added);
-        if (!endpoint)
-            return {options, CliText::BadAdded(added)};
-        options.added.push_back(*endpoint);
+        if (std::optional<std::wstring> error = AddProbed(added, options))
+            return {options, std::move(error)};
     }
-    return choice;
+    return {options, RangesPace(options)};
 }
 
 void ApplySearchOptions(const SearchOptions& options)
@@ -72,6 +131,7 @@ void ApplySearchOptions(const SearchOptions& options)
     settings.probeCount = options.probes;
     settings.adapter = options.adapter ? AddressText(*options.adapter) : std::wstring();
     settings.knownControllers = options.added;
+    settings.knownRanges = options.addedRanges;
 }
 
 std::optional<ControllerEndpoint> HostEndpoint(std::wstring_view text)

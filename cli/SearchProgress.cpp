@@ -1,6 +1,6 @@
 #include "cli/SearchProgress.h"
 
-#include "cli/CliText.h"
+#include "common/Words.h"
 
 #include <string>
 
@@ -39,7 +39,7 @@ void SearchProgress::Run()
     do
     {
         const auto seconds = static_cast<std::uint32_t>((::GetTickCount64() - started) / 1000);
-        stream.Write(L"\r" + CliText::SearchProgress(seconds));
+        stream.Write(L"\r" + Words::Fill(Words::SearchProgress, seconds));
     } while (::WaitForSingleObject(StopEvent(), 1000) == WAIT_TIMEOUT);
 }
 

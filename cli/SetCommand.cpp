@@ -1,8 +1,9 @@
-#include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/SiteRun.h"
+#include "common/AddressText.h"
 #include "common/AnsiText.h"
+#include "common/Words.h"
 #include "settings/SettingAssignments.h"
 #include "settings/SettingTable.h"
 
@@ -47,10 +48,11 @@ ControllerOutcome SetOne(ControllerSession& session, const SiteTarget& target, c
         return failed;
     }
     // Only one controller may be given `ip`: it then answers at its new address.
-    ControllerOutcome done{target.address, ControllerOutcome::Result::Done,
-                           *written.address == target.address
-                               ? CliText::Changed(target.address)
-                               : CliText::Moved(target.address, *written.address)};
+    ControllerOutcome done{
+        target.address, ControllerOutcome::Result::Done,
+        *written.address == target.address
+            ? Words::Fill(Words::Changed, AddressText(target.address))
+            : Words::Fill(Words::Moved, AddressText(target.address), AddressText(*written.address))};
     done.changed = true;
     return done;
 }
@@ -76,8 +78,9 @@ ExitCode SetOneController(const CommandLine& line, Console& console)
     const std::optional<std::uint32_t> now = WriteAndVerify(session, console, target->address, edited);
     if (!now)
         return ExitCode::Failed;
-    console.out.WriteLine(*now == target->address ? CliText::Changed(target->address)
-                                                  : CliText::Moved(target->address, *now));
+    console.out.WriteLine(*now == target->address
+                              ? Words::Fill(Words::Changed, AddressText(target->address))
+                              : Words::Fill(Words::Moved, AddressText(target->address), AddressText(*now)));
     return ExitCode::Done;
 }
 
@@ -101,7 +104,7 @@ ExitCode RunSet(const CommandLine& line, Console& console)
     if (parsed.error)
         return TellUsage(console, *parsed.error, line.command);
     if (const std::optional<std::wstring> key = OneControllerKey(parsed.changes); key && site)
-        return TellUsage(console, CliText::OneControllerKey(*key), line.command);
+        return TellUsage(console, Words::Fill(Words::OneControllerKey, *key), line.command);
     std::optional<SiteTargets> targets = ReadSiteTargets(line, console, addresses);
     if (!targets)
         return ExitCode::BadUsage;

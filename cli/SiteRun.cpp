@@ -1,8 +1,8 @@
 #include "cli/SiteRun.h"
 
-#include "cli/CliText.h"
 #include "cli/CommandSupport.h"
 #include "common/AddressText.h"
+#include "common/Words.h"
 #include "engine/JsonText.h"
 
 #include <algorithm>
@@ -144,6 +144,7 @@ ExitCode SiteRun::Run(const Action& action)
     ControllerSession session(DeviceManager::Instance(), prompt);
     if (NeedsSearch())
     {
+        search.goal = SearchGoalOf(targets);
         const std::vector<DiscoveredController> found = SearchSite(session, console, search);
         // The targets whose port is known go on without the search; the others fail one by one.
         if (session.SearchFailure() && !KnowsAnyPort())
@@ -159,7 +160,7 @@ ExitCode SiteRun::Run(const Action& action)
             }
             if (targets.targets.empty())
             {
-                console.err.WriteLine(CliText::NoneAnswered(search.timeMs));
+                console.err.WriteLine(Words::Fill(Words::NoneAnswered, search.timeMs));
                 return Ended();
             }
         }
@@ -176,7 +177,7 @@ ExitCode SiteRun::Run(const Action& action)
             outcomes.push_back(ControllerOutcome{target.address, Result::Skipped});
             continue;
         }
-        progress.Show(CliText::SiteProgress(index + 1, count, target.address));
+        progress.Show(Words::Fill(Words::SiteProgress, index + 1, count, AddressText(target.address)));
         prompt.Use(credentials.For(target.address));
         ControllerOutcome outcome = action(session, target);
         outcome.address = target.address;
@@ -216,8 +217,16 @@ void SiteRun::TellSummary()
                           [result](const ControllerOutcome& outcome) { return outcome.result == result; }));
     };
     ConsoleStream& stream = linesToError || json ? console.err : console.out;
-    stream.WriteLine(CliText::SiteSummary(counted(Result::Done), outcomes.size(), counted(Result::Unanswered),
-                                          counted(Result::Failed), counted(Result::Skipped)));
+    std::wstring summary = Words::Fill(Words::SiteDone, counted(Result::Done), outcomes.size());
+    // The counts that are not zero.
+    for (const auto& [result, sentence] :
+         {std::pair{Result::Unanswered, Words::SiteUnanswered}, std::pair{Result::Failed, Words::SiteFailed},
+          std::pair{Result::Skipped, Words::SiteSkipped}})
+    {
+        if (const std::size_t count = counted(result); count > 0)
+            summary = Words::Fill(sentence, summary, count);
+    }
+    stream.WriteLine(summary);
 }
 
 } // namespace OM::Norvatessa::Cli

@@ -1,8 +1,9 @@
 #include "cli/SiteTargets.h"
 
-#include "cli/CliText.h"
 #include "cli/CommandSupport.h"
+#include "common/AddressText.h"
 #include "common/AnsiText.h"
+#include "common/Words.h"
 #include "settings/ControllerListFile.h"
 #include "settings/DocumentFile.h"
 
@@ -23,12 +24,12 @@ bool ReadList(const std::wstring& file, Console& console, std::vector<SiteTarget
 {
     std::string bytes;
     if (const DWORD error = ReadDocumentFile(file, bytes); error != ERROR_SUCCESS)
-        return TellRefused(console, CliText::FileNotRead(file, error)), false;
+        return TellRefused(console, Words::Fill(Words::FileNotRead, file, error)), false;
     const ControllerList list = ReadControllerList(bytes, ThreadAnsiCodePage());
     if (list.badLine != 0)
-        return TellRefused(console, CliText::BadListLine(file, list.badLine)), false;
+        return TellRefused(console, Words::Fill(Words::BadListLine, file, list.badLine)), false;
     if (list.controllers.empty())
-        return TellRefused(console, CliText::EmptyList(file)), false;
+        return TellRefused(console, Words::Fill(Words::EmptyList, file)), false;
     targets.insert(targets.end(), list.controllers.begin(), list.controllers.end());
     return true;
 }
@@ -38,6 +39,17 @@ bool ReadList(const std::wstring& file, Console& console, std::vector<SiteTarget
 bool IsTargetText(const std::wstring& word)
 {
     return ParseListedController(word).has_value();
+}
+
+SearchGoal SearchGoalOf(const SiteTargets& site)
+{
+    SearchGoal goal;
+    for (const SiteTarget& target : site.targets)
+    {
+        if (!site.all && !target.port)
+            goal.addresses.push_back(target.address);
+    }
+    return goal;
 }
 
 bool NamesSite(const CommandLine& line, std::size_t addresses)
@@ -50,10 +62,11 @@ std::optional<SiteTarget> ReadTargetOperand(const std::wstring& operand, const C
 {
     const std::optional<SiteTarget> target = ParseListedController(operand);
     if (!target)
-        TellUsage(console,
-                  operand.find(L':') != std::wstring::npos ? CliText::BadEndpoint(operand)
-                                                           : CliText::BadAddress(operand),
-                  line.command);
+        TellUsage(
+            console,
+            Words::Fill(operand.find(L':') != std::wstring::npos ? Words::BadEndpoint : Words::BadAddress,
+                        operand),
+            line.command);
     return target;
 }
 
@@ -63,7 +76,7 @@ std::optional<SiteTargets> ReadSiteTargets(const CommandLine& line, Console& con
     SiteTargets site;
     site.all = line.Has(L"--all");
     if (site.all && (line.Has(L"--from") || !addresses.empty()))
-        return TellUsage(console, CliText::TargetsTwice, line.command), std::nullopt;
+        return TellUsage(console, Words::TargetsTwice, line.command), std::nullopt;
     if (site.all)
         return site;
     for (const std::wstring& operand : addresses)
@@ -79,14 +92,15 @@ std::optional<SiteTargets> ReadSiteTargets(const CommandLine& line, Console& con
             return std::nullopt;
     }
     if (site.targets.empty())
-        return TellUsage(console, CliText::MissingOperands, line.command), std::nullopt;
+        return TellUsage(console, Words::MissingOperands, line.command), std::nullopt;
     // Twice the same controller is a mistake in the list: it would be changed twice, or backed up once
     // over itself.
     std::set<std::uint32_t> seen;
     for (const SiteTarget& target : site.targets)
     {
         if (!seen.insert(target.address).second)
-            return TellRefused(console, CliText::RepeatedTarget(target.address)), std::nullopt;
+            return TellRefused(console, Words::Fill(Words::RepeatedTarget, AddressText(target.address))),
+                   std::nullopt;
     }
     return site;
 }

@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/ConsoleStream.h"
+#include "engine/SearchGoal.h"
 #include "settings/ControllerListFile.h"
 
 #include <cstdint>
@@ -34,6 +35,10 @@ std::optional<SiteTarget> ReadTargetOperand(const std::wstring& operand, const C
 
 // Whether the word is "A.B.C.D" or "A.B.C.D:PORT" of a controller.
 bool IsTargetText(const std::wstring& word);
+
+// What the site's search is for: every target whose port only a search can tell (one typed with its
+// port is reached there). Nothing with --all, whose search listens its whole time.
+SearchGoal SearchGoalOf(const SiteTargets& site);
 
 // Whether the command line works on a site rather than on one controller: --all, --from, or more than
 // one address.

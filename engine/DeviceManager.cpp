@@ -1,6 +1,7 @@
 #include "engine/DeviceManager.h"
 
 #include "common/AddressText.h"
+#include "engine/DiscoveryReply.h"
 #include "engine/ProgramSettings.h"
 #include "helpers/FailureBoundary.h"
 
@@ -16,8 +17,6 @@ namespace OM::Norvatessa
 namespace
 {
 
-// Searches always receive on this port, whatever the settings file says.
-constexpr u_short ReplyPort = 30303;
 // Where a request failed, as the failure is said.
 constexpr wchar_t RequestFailure[] = L"при выполнении запроса к контроллеру";
 
@@ -112,9 +111,9 @@ void DeviceManager::Run()
     }
 }
 
-void DeviceManager::HandleRequest(const NewSearchRequest&)
+void DeviceManager::HandleRequest(const NewSearchRequest& request)
 {
-    if (Helpers::Guarded(RequestFailure, [this] { NewSearch(); }))
+    if (Helpers::Guarded(RequestFailure, [this, &request] { NewSearch(request.goal); }))
         return;
     // A search broken off must not pass for an empty site, nor leave the windows waiting for its end.
     observers.Broadcast(&Support::OnSearchFailed, SearchBrokenOff);
@@ -218,14 +217,15 @@ void DeviceManager::SaveKnownControllers()
     observers.Broadcast(&Support::OnSettingsSaved, SaveSettings());
 }
 
-void DeviceManager::NewSearch()
+void DeviceManager::NewSearch(const SearchGoal& goal)
 {
     devices.ClearDevices();
     const ProgramSettings& settings = Settings();
     searcher.sink = this;
     searcher.timeoutMs = static_cast<DWORD>(settings.searchTimeout);
     searcher.sendPort = static_cast<u_short>(settings.udpSendPort);
-    searcher.recvPort = ReplyPort;
+    // Searches always receive on the reply port, whatever the settings file says.
+    searcher.recvPort = DiscoveryReplyPort;
     searcher.probeRounds = std::max(settings.probeCount, 1);
     // An adapter setting that names no address names no adapter either: the search says so.
     searcher.adapterAddress =
@@ -233,6 +233,8 @@ void DeviceManager::NewSearch()
     searcher.unicastTargets.clear();
     for (const ControllerEndpoint& known : settings.knownControllers)
         searcher.unicastTargets.push_back(known.address);
+    searcher.unicastRanges = settings.knownRanges;
+    searcher.goal = goal;
     searcher.Search();
     observers.Broadcast(&Support::OnSearchFinished, false);
 }
@@ -272,6 +274,9 @@ void DeviceManager::OnSearchEnd()
             silent.probeError = refused->error;
         devices.AddDevice(silent);
     }
+    // The addresses of a range that do not answer are no controllers: only what could not be probed is told.
+    for (const UnprobedRange& range : searcher.UnprobedRanges())
+        observers.Broadcast(&Support::OnRangeNotProbed, range);
 }
 
 void DeviceManager::OnReply(const SearchReply& reply)

@@ -118,7 +118,7 @@ private:
     void Write(const SetDevicePropertiesRequest& request);
     void ReadAdded(const AddControllerRequest& request);
     void Forget(const ForgetControllerRequest& request);
-    void NewSearch();
+    void NewSearch(const SearchGoal& goal);
     void OnSearchBegin() override;
     void OnSearchEnd() override;
     void OnReply(const SearchReply& reply) override;

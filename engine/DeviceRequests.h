@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/SearchGoal.h"
 #include "xml/DeviceProperties.h"
 
 #include <cstdint>
@@ -12,9 +13,10 @@ class Support;
 // The requests that the user interface posts to the device manager. Each is copied into its queued holder,
 // so the poster may let its value go as soon as Post returns.
 
-// Forget the known controllers and search again.
+// Forget the known controllers and search again: the whole search time, or until it has what `goal` asks.
 struct NewSearchRequest
 {
+    SearchGoal goal;
 };
 
 // Read one controller's settings; the result goes to `requester` only, carrying `tag`.

@@ -106,6 +106,36 @@ public:
 
     std::vector<Sender> senders;
 
+    // The addresses of the ranges, each range's own ending at its entry of `rangeEnds`; they are probed one
+    // at a time as they fall due, by the socket of the probes by address, `nextRangeProbe` counting every
+    // probe of every round. What the first round could not send is counted per range.
+    std::vector<std::uint32_t> rangeAddresses;
+    std::vector<std::size_t> rangeEnds;
+    std::vector<UnprobedRange> rangeFailures;
+    std::size_t nextRangeProbe = 0;
+    SOCKET rangeSocket = INVALID_SOCKET;
+    u_short port = 0;
+
+    // Sends the range probe that is due; the first round's failures are noted.
+    void SendRangeProbe()
+    {
+        const std::size_t index = nextRangeProbe % rangeAddresses.size();
+        const sockaddr_in to = Endpoint(rangeAddresses[index], port);
+        const bool sent =
+            ::sendto(rangeSocket, DiscoveryProbe.data(), static_cast<int>(DiscoveryProbe.size()), 0,
+                     reinterpret_cast<const sockaddr*>(&to), sizeof to) != SOCKET_ERROR;
+        if (!sent && nextRangeProbe < rangeAddresses.size())
+        {
+            const int error = ::WSAGetLastError();
+            const auto range =
+                std::upper_bound(rangeEnds.begin(), rangeEnds.end(), index) - rangeEnds.begin();
+            UnprobedRange& failed = rangeFailures[static_cast<std::size_t>(range)];
+            if (failed.unsent++ == 0)
+                failed.error = error;
+        }
+        ++nextRangeProbe;
+    }
+
     // Sends one round: each sender to each of its destinations.
     void SendRound()
     {
@@ -139,10 +169,28 @@ struct DeviceSearcher::Reception
     // takes what is already there, for DrainMs at most, and nothing that comes later.
     static constexpr DWORD DrainMs = 250;
 
-    Reception(UniqueSocket& receiver, WSAOVERLAPPED& overlapped, DWORD timeoutMs, int probeRounds)
-        : deadline(::GetTickCount(), timeoutMs), rounds(std::max(probeRounds, 1)),
+    Reception(UniqueSocket& receiver, WSAOVERLAPPED& overlapped, DWORD timeoutMs, int probeRounds,
+              const SearchGoal& goal)
+        : deadline(::GetTickCount(), timeoutMs), rounds(std::max(probeRounds, 1)), goal(goal),
           outstanding(receiver, overlapped)
     {
+    }
+
+    // A valid reply from this address, handled at tick `now`.
+    void Heard(std::uint32_t address, DWORD now)
+    {
+        if (goal.Heard(address))
+            goalReached = now;
+    }
+    // How long the search still listens once its goal is reached: 0 when it is to end now, Unbounded
+    // while the goal is not reached.
+    DWORD AfterGoal(DWORD now) const
+    {
+        if (!goalReached)
+            return SearchDeadline::Unbounded;
+        const DWORD since = now - *goalReached;
+        return since >= SearchGoalProgress::ListenAfterGoalMs ? 0
+                                                              : SearchGoalProgress::ListenAfterGoalMs - since;
     }
 
     // Whether the search time is up at tick `now`; the drain begins then.
@@ -157,6 +205,8 @@ struct DeviceSearcher::Reception
 
     const SearchDeadline deadline;
     const int rounds;
+    SearchGoalProgress goal;
+    std::optional<DWORD> goalReached;
     int nextRound = 1; // the first went out before reception began
     bool posted = false;
     std::optional<DWORD> drainStart;
@@ -200,6 +250,7 @@ void DeviceSearcher::Search()
 {
     found.clear();
     unsent.clear();
+    unprobed.clear();
     if (sink)
         sink->OnSearchBegin();
     // Without its events a search could neither be cancelled nor wait for its receive to end before the
@@ -252,6 +303,11 @@ int DeviceSearcher::Begin(ProbeSenders& probes, UniqueSocket& receiver, std::vec
 
 void DeviceSearcher::Close(UniqueSocket& receiver, ProbeSenders& probes)
 {
+    for (const UnprobedRange& range : probes.rangeFailures)
+    {
+        if (range.unsent > 0)
+            unprobed.push_back(range);
+    }
     ::shutdown(receiver.get(), SD_RECEIVE);
     receiver.reset();
     for (ProbeSenders::Sender& sender : probes.senders)
@@ -285,6 +341,8 @@ int DeviceSearcher::OpenSenders(ProbeSenders& probes, std::vector<ProbedAdapter>
     }
     if (const int error = unbound(std::move(targets), true); error != 0)
         return error;
+    if (const int error = OpenRangeSender(probes); error != 0)
+        return error;
 
     std::vector<NetworkAdapter> adapters = UpAdapters();
     if (adapterAddress != 0)
@@ -315,6 +373,36 @@ int DeviceSearcher::OpenSenders(ProbeSenders& probes, std::vector<ProbedAdapter>
             through.destinations.push_back(Endpoint(directed, sendPort));
         probes.senders.push_back(std::move(through));
     }
+    return 0;
+}
+
+// The ranges' addresses, and the socket they are probed through: that of the probes by address, or one of
+// their own when no controller is given by address.
+int DeviceSearcher::OpenRangeSender(ProbeSenders& probes) const
+{
+    probes.port = sendPort;
+    probes.rangeAddresses = RangeAddresses(unicastRanges, unicastTargets, &probes.rangeEnds);
+    if (probes.rangeAddresses.empty())
+        return 0;
+    for (std::size_t index = 0; index < unicastRanges.size(); ++index)
+    {
+        const std::size_t begin = index == 0 ? 0 : probes.rangeEnds[index - 1];
+        probes.rangeFailures.push_back(
+            UnprobedRange{unicastRanges[index], probes.rangeEnds[index] - begin, 0, 0});
+    }
+    const auto byAddress = std::find_if(probes.senders.begin(), probes.senders.end(),
+                                        [](const ProbeSenders::Sender& sender) { return sender.byAddress; });
+    if (byAddress != probes.senders.end())
+    {
+        probes.rangeSocket = byAddress->socket.get();
+        return 0;
+    }
+    int error = 0;
+    ProbeSenders::Sender sender{BroadcastSocket(error), {}, std::nullopt, true, {}};
+    if (!sender.socket)
+        return error;
+    probes.rangeSocket = sender.socket.get();
+    probes.senders.push_back(std::move(sender));
     return 0;
 }
 
@@ -367,12 +455,15 @@ int DeviceSearcher::SendFirstRound(ProbeSenders& probes, std::vector<ProbedAdapt
 
 DeviceSearcher::Outcome DeviceSearcher::Receive(UniqueSocket& receiver, ProbeSenders& probes)
 {
-    Reception reception(receiver, overlapped, timeoutMs, probeRounds);
+    Reception reception(receiver, overlapped, timeoutMs, probeRounds, goal);
     for (;;)
     {
         // Whatever arrives, empty or too long, the search ends at its time: a steady stream of datagrams
         // would otherwise keep every wait from timing out.
         const DWORD now = ::GetTickCount();
+        // Nothing that waits in the buffer then is needed any more: the search had what it was for.
+        if (reception.AfterGoal(now) == 0)
+            return Outcome::Completed;
         const bool over = reception.IsOver(now);
         if (over && reception.IsDrained(now))
             return Outcome::Completed;
@@ -386,7 +477,7 @@ DeviceSearcher::Outcome DeviceSearcher::Receive(UniqueSocket& receiver, ProbeSen
             if (posted == Posted::Failed)
                 return Outcome::Failed;
         }
-        if (const std::optional<Outcome> ended = Wait(receiver.get(), reception, over))
+        if (const std::optional<Outcome> ended = Wait(receiver.get(), reception, probes, over))
             return *ended;
     }
 }
@@ -398,6 +489,16 @@ void DeviceSearcher::SendDueRounds(Reception& reception, ProbeSenders& probes, D
         probes.SendRound(); // a later round that cannot go out loses only what the first one found
         ++reception.nextRound;
     }
+    SendDueRangeProbes(reception, probes, now);
+}
+
+// A wait that ends late sends what fell due meanwhile at once: the pace holds on average, and no range
+// probe goes out before its time.
+void DeviceSearcher::SendDueRangeProbes(Reception& reception, ProbeSenders& probes, DWORD now)
+{
+    const std::size_t addresses = probes.rangeAddresses.size();
+    while (reception.deadline.UntilRangeProbe(probes.nextRangeProbe, addresses, reception.rounds, now) == 0)
+        probes.SendRangeProbe();
 }
 
 DeviceSearcher::Posted DeviceSearcher::PostReceive(SOCKET socket, Reception& reception)
@@ -427,14 +528,18 @@ DeviceSearcher::Posted DeviceSearcher::PostReceive(SOCKET socket, Reception& rec
     return Posted::Outstanding;
 }
 
-std::optional<DeviceSearcher::Outcome> DeviceSearcher::Wait(SOCKET socket, Reception& reception, bool over)
+std::optional<DeviceSearcher::Outcome> DeviceSearcher::Wait(SOCKET socket, Reception& reception,
+                                                            const ProbeSenders& probes, bool over)
 {
     const WSAEVENT events[] = {cancelEvent.get(), receiveEvent.get()};
     const DWORD now = ::GetTickCount();
     const DWORD wait =
         over ? 0
-             : std::min(reception.deadline.Remaining(now),
-                        reception.deadline.UntilRound(reception.nextRound, reception.rounds, now));
+             : std::min({reception.deadline.Remaining(now),
+                         reception.deadline.UntilRound(reception.nextRound, reception.rounds, now),
+                         reception.deadline.UntilRangeProbe(
+                             probes.nextRangeProbe, probes.rangeAddresses.size(), reception.rounds, now),
+                         static_cast<std::uint32_t>(reception.AfterGoal(now))});
     DWORD woken;
     do
         woken = ::WSAWaitForMultipleEvents(2, events, FALSE, wait, TRUE);
@@ -466,7 +571,10 @@ std::optional<DeviceSearcher::Outcome> DeviceSearcher::TakeDatagram(SOCKET socke
     std::array<std::uint8_t, 4> senderBytes{};
     static_assert(sizeof reception.from.sin_addr == senderBytes.size());
     std::memcpy(senderBytes.data(), &reception.from.sin_addr, senderBytes.size());
+    const std::size_t before = found.size();
     OnDatagram(senderBytes, reinterpret_cast<const std::uint8_t*>(reception.buffer.data()), bytes);
+    if (found.size() > before)
+        reception.Heard(found.back().address, ::GetTickCount());
     if (reception.deadline.IsUnbounded())
         return Outcome::Completed; // the first datagram with bytes ends an unbounded search
     return std::nullopt;

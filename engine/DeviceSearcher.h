@@ -1,8 +1,11 @@
 #pragma once
 
+#include "common/AddressRange.h"
 #include "common/DiscoveredController.h"
 #include "common/SearchReply.h"
+#include "engine/DiscoveryReply.h"
 #include "engine/NetworkAdapters.h"
+#include "engine/SearchGoal.h"
 #include "helpers/WinsockHandles.h"
 
 #include <winsock2.h>
@@ -22,9 +25,12 @@ namespace OM::Norvatessa
 // A limited broadcast leaves through one adapter only, the one the system routes it to, so besides that
 // probe the searcher sends one from every adapter that is up: to 255.255.255.255 from a socket bound to
 // the adapter's address, and to the adapter's directed broadcast. Controllers it has been told of by
-// address get the probe by unicast, which crosses routers. All of that goes out in `probeRounds` rounds
-// over the first half of the search time, since a lossy link loses some probes and replies; every reply
-// arrives on the one receive socket.
+// address get the probe by unicast, which crosses routers, and so does every address of the ranges it has
+// been told of, one after the other at a pace that a network behind a router bears. All of that goes out
+// in `probeRounds` rounds over the first half of the search time, since a lossy link loses some probes
+// and replies; every reply arrives on the one receive socket. A search with a goal ends soon after it
+// has what it is for (SearchGoal.h); the first round has gone out through every adapter by then, since it
+// goes before the first reply is taken.
 //
 // Who runs what:
 //  - Search runs on the device manager's worker thread and blocks it for the whole search. It uses
@@ -90,9 +96,9 @@ public:
     // Set by the owner before each search. A search time that is negative as a signed number waits
     // without limit for the first datagram that carries bytes (or a cancel).
     DWORD timeoutMs = 10000;
-    u_short sendPort = 2860;          // where the probe is broadcast to
-    u_short recvPort = 30303;         // where the replies are received
-    NotificationSink* sink = nullptr; // null: no reports
+    u_short sendPort = 2860;               // where the probe is broadcast to
+    u_short recvPort = DiscoveryReplyPort; // where the replies are received
+    NotificationSink* sink = nullptr;      // null: no reports
     // Size asked for the receive socket's buffer, 0 for the system's default. A large site answers in
     // one burst, and every reply that finds the buffer full while the one outstanding receive is being
     // handled is lost: with the default buffer some 270 replies that arrive at once survive, with 1 MiB
@@ -104,6 +110,11 @@ public:
     std::uint32_t adapterAddress = 0;
     // Controllers probed by unicast as well, wherever they are.
     std::vector<std::uint32_t> unicastTargets;
+    // Runs of addresses probed by unicast one by one, each address in every round, at the pace of
+    // SearchDeadline::UntilRangeProbe; an address that is a unicast target too is probed once a round.
+    std::vector<AddressRange> unicastRanges;
+    // What the search is for; without a goal it listens its whole time.
+    SearchGoal goal;
 
     // Worker thread. Runs one search; the outcome reaches the sink. A datagram too long for the receive
     // buffer comes from no controller: it is dropped and reception goes on.
@@ -119,6 +130,9 @@ public:
     const std::vector<DiscoveredController>& Found() const noexcept { return found; }
     // The last search's unicast targets whose probe could not be sent, in the order of unicastTargets.
     const std::vector<UnsentProbe>& UnsentProbes() const noexcept { return unsent; }
+    // The last search's ranges some of whose probes could not be sent in the first round, in the order of
+    // unicastRanges. A range cut off costs its own addresses only.
+    const std::vector<UnprobedRange>& UnprobedRanges() const noexcept { return unprobed; }
 
 private:
     enum class Outcome
@@ -144,17 +158,19 @@ private:
     // until the end, sending the rounds as they fall due, and close.
     int Begin(ProbeSenders& probes, Helpers::UniqueSocket& receiver, std::vector<ProbedAdapter>& probed);
     int OpenSenders(ProbeSenders& probes, std::vector<ProbedAdapter>& probed) const;
+    int OpenRangeSender(ProbeSenders& probes) const;
     int OpenReceiver(Helpers::UniqueSocket& receiver) const;
     int SendFirstRound(ProbeSenders& probes, std::vector<ProbedAdapter>& probed);
     Outcome Receive(Helpers::UniqueSocket& receiver, ProbeSenders& probes);
-    static void Close(Helpers::UniqueSocket& receiver, ProbeSenders& probes);
+    void Close(Helpers::UniqueSocket& receiver, ProbeSenders& probes);
 
     // The steps of the reception.
     static void SendDueRounds(Reception& reception, ProbeSenders& probes, DWORD now);
+    static void SendDueRangeProbes(Reception& reception, ProbeSenders& probes, DWORD now);
     Posted PostReceive(SOCKET socket, Reception& reception);
     // Waits for the receive, the next round, the end or a cancel; the end of the search, or nothing
     // while it goes on.
-    std::optional<Outcome> Wait(SOCKET socket, Reception& reception, bool over);
+    std::optional<Outcome> Wait(SOCKET socket, Reception& reception, const ProbeSenders& probes, bool over);
     std::optional<Outcome> TakeDatagram(SOCKET socket, Reception& reception);
     bool IsCancelled() const noexcept;
     void OnDatagram(const std::array<std::uint8_t, 4>& sender, const std::uint8_t* data, std::size_t length);
@@ -165,6 +181,7 @@ private:
     WSAOVERLAPPED overlapped{};           // the one outstanding receive
     std::vector<DiscoveredController> found;
     std::vector<UnsentProbe> unsent;
+    std::vector<UnprobedRange> unprobed;
 };
 
 } // namespace OM::Norvatessa

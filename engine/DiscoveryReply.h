@@ -16,6 +16,9 @@ inline constexpr std::array<char, 13> DiscoveryProbe{'n', 'o', 'r', 'v', 'a', 't
 inline constexpr std::size_t DiscoveryReplyPrefixLength = 10;
 // Prefix, the three digits with their separators, five bytes we do not read, and the HTTP port.
 inline constexpr std::size_t DiscoveryReplyHeaderLength = 22;
+// The UDP port of the workstation that the controllers send their replies to, whatever port the probe
+// left from: every search receives on it, and a firewall must let it in.
+inline constexpr std::uint16_t DiscoveryReplyPort = 30303;
 
 // A controller's answer to the probe, read from the datagram and nothing else: the sender's address comes
 // from the socket, and the name stays in the 8-bit code page the controller sent it in, because only the

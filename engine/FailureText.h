@@ -17,6 +17,10 @@ namespace OM::Norvatessa
 // One sentence that says what went wrong, without the controller's address.
 std::wstring DescribeFailure(const ExchangeFailure& failure);
 std::wstring DescribeRefusal(const RequestRefusal& refusal);
+// The same under the controller's address and the step of the exchange (or what was not done), as the
+// message box and the console's error stream show it: "Контроллер 192.168.0.17, Авторизация:\n...".
+std::wstring DescribeControllerFailure(const ExchangeFailure& failure);
+std::wstring DescribeControllerRefusal(const RequestRefusal& refusal);
 // Why a search could not begin, from its Windows Sockets error.
 std::wstring DescribeSearchFailure(std::int32_t socketError);
 // Why the probe to a controller given by address could not be sent, from its Windows Sockets error, in a

@@ -143,6 +143,7 @@ bool LoadSettings()
         return false;
     ProgramSettings& settings = Settings();
     settings.knownControllers.clear();
+    settings.knownRanges.clear();
     settings.skippedKnownControllers.clear();
     LoadedSettings& loaded = Loaded();
     SettingsFileContent beside;

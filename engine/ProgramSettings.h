@@ -1,6 +1,8 @@
 #pragma once
 
+#include "common/AddressRange.h"
 #include "common/AddressText.h"
+#include "engine/DiscoveryReply.h"
 
 #include <cstdint>
 #include <string>
@@ -18,9 +20,9 @@ namespace OM::Norvatessa
 // address or forgotten, each change saved at once), so the worker reads it without a lock.
 struct ProgramSettings
 {
-    int32_t udpSendPort = 2860;   // destination port of the discovery probe (its low 16 bits)
-    int32_t udpRecvPort = 30303;  // read and written back only: searches always receive on 30303
-    int32_t searchTimeout = 5000; // milliseconds, taken as an unsigned count by every search
+    int32_t udpSendPort = 2860;               // destination port of the discovery probe (its low 16 bits)
+    int32_t udpRecvPort = DiscoveryReplyPort; // read and written back only: searches always receive there
+    int32_t searchTimeout = 5000;             // milliseconds, taken as an unsigned count by every search
     // Probe rounds per search, spread over the first half of the search time; below 1 counts as 1. Where
     // each controller answers a probe with a chance of 0.7, five rounds find 99.8 % of them.
     int32_t probeCount = 5;
@@ -29,7 +31,11 @@ struct ProgramSettings
     // Controllers added by address ("A.B.C.D:PORT" entries, separated by blanks): every search probes them
     // by unicast, and one that does not answer keeps its row.
     std::vector<ControllerEndpoint> knownControllers;
-    // Entries of the file's knownControllers that are no "A.B.C.D:PORT", skipped when it was loaded.
+    // Ranges among the same entries ("A.B.C.D-A.B.C.E", "A.B.C.D/NN"): every search probes each of their
+    // addresses by unicast, and those that answer are controllers like any other. Only the file changes
+    // them; a save writes them back as they are.
+    std::vector<AddressRange> knownRanges;
+    // Entries of the file's knownControllers that are neither, skipped when it was loaded.
     std::vector<std::wstring> skippedKnownControllers;
 };
 

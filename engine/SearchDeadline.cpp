@@ -1,5 +1,7 @@
 #include "engine/SearchDeadline.h"
 
+#include <algorithm>
+
 namespace OM::Norvatessa
 {
 
@@ -24,6 +26,31 @@ std::uint32_t SearchDeadline::UntilRound(int round, int rounds, std::uint32_t no
         round == 0 ? 0 : static_cast<std::uint32_t>(std::uint64_t{timeoutMs / 2} * round / (rounds - 1));
     const std::uint32_t elapsed = now - startTick;
     return elapsed >= offset ? 0 : offset - elapsed;
+}
+
+std::uint32_t SearchDeadline::UntilRangeProbe(std::size_t probe, std::size_t addresses, int rounds,
+                                              std::uint32_t now) const noexcept
+{
+    const std::uint64_t round = addresses == 0 ? 0 : probe / addresses;
+    if (addresses == 0 || rounds < 1 || round >= static_cast<std::uint64_t>(rounds) ||
+        (unbounded && round > 0))
+        return Unbounded;
+    const std::uint64_t inRound = probe % addresses;
+    const auto paced = [](std::uint64_t count) { return count * 1000 / RangeProbesPerSecond; };
+    // Rounds that fit begin at their own moment; rounds that do not follow on at the pace.
+    const std::uint64_t roundStart = round * (timeoutMs / 2) / static_cast<std::uint64_t>(rounds);
+    const std::uint64_t due = std::max(roundStart + paced(inRound), paced(probe));
+    const std::uint64_t elapsed = static_cast<std::uint32_t>(now - startTick);
+    return elapsed >= due ? 0
+                          : static_cast<std::uint32_t>(std::min<std::uint64_t>(due - elapsed, Unbounded - 1));
+}
+
+std::uint64_t SearchDeadline::RangeSearchMs(std::size_t addresses, int rounds) noexcept
+{
+    const std::uint64_t probes =
+        std::uint64_t{addresses} * static_cast<std::uint64_t>(rounds < 1 ? 1 : rounds);
+    // Twice the time they take at the pace, rounded up.
+    return (probes * 2000 + RangeProbesPerSecond - 1) / RangeProbesPerSecond;
 }
 
 bool SearchDeadline::EndsWithDatagramAt(std::uint32_t now) const noexcept

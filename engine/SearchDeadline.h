@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace OM::Norvatessa
@@ -34,6 +35,22 @@ public:
     // `round` (counted from 0) is due: 0 once it is, Unbounded for a round that never comes (past the
     // last one, or any but the first of an unbounded search).
     std::uint32_t UntilRound(int round, int rounds, std::uint32_t now) const noexcept;
+
+    // The probes to the addresses of ranges go one by one, each address once in every round, and all of
+    // them within the first half of the search time too; but no faster than this, so that a large range
+    // neither floods a network nor loses replies in a burst. Round k of them begins at k/rounds of that
+    // half (while the rounds fit in it) and its probes follow at this pace. How long from tick `now`
+    // until probe `probe` is due (round probe / addresses, address probe % addresses): 0 once it is,
+    // Unbounded past the last one (or past the first round of an unbounded search). Where the rounds do
+    // not fit, they follow each other at this pace, and the last ones may come after the first half.
+    // The pace stays under 2,000 a second by a margin: a wait that ends late sends what fell due
+    // meanwhile at once, which a late wake-up of up to 50 ms keeps under 2,000 within any second.
+    static constexpr std::uint32_t RangeProbesPerSecond = 1900;
+    std::uint32_t UntilRangeProbe(std::size_t probe, std::size_t addresses, int rounds,
+                                  std::uint32_t now) const noexcept;
+    // The shortest search time in whose first half `rounds` rounds of probes to `addresses` addresses fit
+    // at that pace.
+    static std::uint64_t RangeSearchMs(std::size_t addresses, int rounds) noexcept;
 
 private:
     std::uint32_t startTick;

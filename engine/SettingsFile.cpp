@@ -22,15 +22,17 @@ constexpr wchar_t adapterKey[] = L"adapter";
 constexpr wchar_t knownKey[] = L"knownControllers";
 constexpr wchar_t forgottenKey[] = L"forgottenControllers";
 
-bool Holds(const std::vector<ControllerEndpoint>& endpoints, const ControllerEndpoint& endpoint)
+template <typename Entry>
+bool Holds(const std::vector<Entry>& entries, const Entry& entry)
 {
-    return std::find(endpoints.begin(), endpoints.end(), endpoint) != endpoints.end();
+    return std::find(entries.begin(), entries.end(), entry) != entries.end();
 }
 
-// "A.B.C.D:PORT" entries separated by white space; an entry that is no address is set aside, and one
-// given twice counts once.
+// "A.B.C.D:PORT" entries separated by white space, and with `ranges` the ranges among them; an entry that
+// is neither is set aside, and one given twice counts once.
 void ReadEndpoints(const Xml::ConfigNode::Map& attributes, const wchar_t* key,
-                   std::vector<ControllerEndpoint>& endpoints, std::vector<std::wstring>& skipped)
+                   std::vector<ControllerEndpoint>& endpoints, std::vector<std::wstring>& skipped,
+                   std::vector<AddressRange>* ranges = nullptr)
 {
     const auto found = attributes.find(key);
     if (found == attributes.end())
@@ -41,19 +43,31 @@ void ReadEndpoints(const Xml::ConfigNode::Map& attributes, const wchar_t* key,
     {
         const std::size_t end = std::min(text.find_first_of(L" \t\r\n", at), text.size());
         const std::wstring entry = text.substr(at, end - at);
+        at = end;
+        if (ranges && LooksLikeRange(entry))
+        {
+            const auto range = ParseAddressRange(entry);
+            if (!std::holds_alternative<AddressRange>(range))
+                skipped.push_back(entry);
+            else if (!Holds(*ranges, std::get<AddressRange>(range)))
+                ranges->push_back(std::get<AddressRange>(range));
+            continue;
+        }
         if (const std::optional<ControllerEndpoint> endpoint = ParseEndpoint(entry); !endpoint)
             skipped.push_back(entry);
         else if (!Holds(endpoints, *endpoint))
             endpoints.push_back(*endpoint);
-        at = end;
     }
 }
 
-std::wstring EndpointsText(const std::vector<ControllerEndpoint>& endpoints)
+std::wstring EndpointsText(const std::vector<ControllerEndpoint>& endpoints,
+                           const std::vector<AddressRange>& ranges = {})
 {
     std::wstring text;
     for (const ControllerEndpoint& endpoint : endpoints)
         text += (text.empty() ? L"" : L" ") + EndpointText(endpoint);
+    for (const AddressRange& range : ranges)
+        text += (text.empty() ? L"" : L" ") + RangeText(range);
     return text;
 }
 
@@ -92,7 +106,8 @@ std::optional<SettingsFileContent> ReadSettingsFile(std::string_view bytes)
         return std::nullopt;
     SettingsFileContent content;
     content.attributes = document.root.attributes;
-    ReadEndpoints(content.attributes, knownKey, content.knownControllers, content.skipped);
+    ReadEndpoints(content.attributes, knownKey, content.knownControllers, content.skipped,
+                  &content.knownRanges);
     ReadEndpoints(content.attributes, forgottenKey, content.forgottenControllers, content.skipped);
     return content;
 }
@@ -117,6 +132,11 @@ void ApplySettingsFile(const SettingsFileContent& file, ProgramSettings& setting
         settings.adapter = adapter->second;
     settings.knownControllers = WithChanges(
         settings.knownControllers, KnownControllerChanges{file.knownControllers, file.forgottenControllers});
+    for (const AddressRange& range : file.knownRanges)
+    {
+        if (!Holds(settings.knownRanges, range))
+            settings.knownRanges.push_back(range);
+    }
     settings.skippedKnownControllers.insert(settings.skippedKnownControllers.end(), file.skipped.begin(),
                                             file.skipped.end());
 }
@@ -147,14 +167,14 @@ std::string BesideSettingsBytes(const SettingsFileContent& onDisk, const Program
     attributes[timeoutKey] = std::to_wstring(values.searchTimeout);
     attributes[probeCountKey] = std::to_wstring(values.probeCount);
     attributes[adapterKey] = values.adapter;
-    attributes[knownKey] = EndpointsText(WithChanges(onDisk.knownControllers, changes));
+    attributes[knownKey] = EndpointsText(WithChanges(onDisk.knownControllers, changes), onDisk.knownRanges);
     return SettingsFileBytes(attributes);
 }
 
 std::string PerUserSettingsBytes(const SettingsFileContent& onDisk, const KnownControllerChanges& changes)
 {
     Xml::ConfigNode::Map attributes = onDisk.attributes;
-    attributes[knownKey] = EndpointsText(WithChanges(onDisk.knownControllers, changes));
+    attributes[knownKey] = EndpointsText(WithChanges(onDisk.knownControllers, changes), onDisk.knownRanges);
     // An address added again is no longer forgotten.
     attributes[forgottenKey] = EndpointsText(
         WithChanges(onDisk.forgottenControllers, KnownControllerChanges{changes.forgotten, changes.added}));

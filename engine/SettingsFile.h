@@ -31,8 +31,9 @@ struct SettingsFileContent
     // The root's attributes as the file has them; a save keeps those that this version does not know.
     Xml::ConfigNode::Map attributes;
     std::vector<ControllerEndpoint> knownControllers;     // each once, in the file's order
+    std::vector<AddressRange> knownRanges;                // the ranges among them, each once
     std::vector<ControllerEndpoint> forgottenControllers; // the per-user copy's, each once
-    std::vector<std::wstring> skipped;                    // entries of either list that are no address
+    std::vector<std::wstring> skipped; // entries of either list that are no address (nor a known range)
 };
 
 // What a file's bytes say; nothing when they are no settings file: not UTF-16 with its byte-order mark, or
@@ -43,8 +44,8 @@ std::optional<SettingsFileContent> ReadSettingsFile(std::string_view bytes);
 std::string SettingsFileBytes(const Xml::ConfigNode::Map& attributes);
 
 // Applies a file over the settings in effect. A value that it gives, read as a decimal number, replaces
-// theirs; one that is missing or empty leaves it. Its knownControllers join theirs, and the ones it forgot
-// leave them. Skipped entries are added to theirs, for the log.
+// theirs; one that is missing or empty leaves it. Its knownControllers and ranges join theirs, and the
+// ones it forgot leave them. Skipped entries are added to theirs, for the log.
 void ApplySettingsFile(const SettingsFileContent& file, ProgramSettings& settings);
 
 // What this copy of the program changed in knownControllers since it last read or wrote them.
@@ -59,7 +60,7 @@ KnownControllerChanges ChangesBetween(const std::vector<ControllerEndpoint>& bef
                                       const std::vector<ControllerEndpoint>& after);
 
 // The file beside the program as this copy writes it over `onDisk`: every setting from `values`, and
-// knownControllers as on the disk with this copy's changes.
+// knownControllers as on the disk with this copy's changes, its ranges after them as the disk has them.
 std::string BesideSettingsBytes(const SettingsFileContent& onDisk, const ProgramSettings& values,
                                 const KnownControllerChanges& changes);
 // The per-user copy as this copy writes it over `onDisk`: the values it holds stay as they are (the user's

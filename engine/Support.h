@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/AddressConflict.h"
+#include "common/AddressRange.h"
 #include "common/DiscoveredController.h"
 #include "common/ExchangeFailure.h"
 #include "common/PropertyResults.h"
@@ -23,7 +24,8 @@ namespace OM::Norvatessa
 //
 // The slots keep their order: OnExchangeFailed, OnRequestRefused and OnSearchFailed were added so that no
 // exchange, read, write or search can end without the user learning of it; the next three tell the
-// course of a search as it goes, and the last where the settings went.
+// course of a search as it goes, the next where the settings went, and the last the ranges a search could
+// not probe whole.
 // What OnSearchFailed carries instead of a Windows Sockets error when a failure of the program itself
 // broke the search off.
 inline constexpr std::int32_t SearchBrokenOff = -1;
@@ -59,6 +61,9 @@ public:
     virtual void OnAdapterProbed(const ProbedAdapter&) {}
     // A controller was added by address or forgotten, and the settings were saved: where they went.
     virtual void OnSettingsSaved(const SettingsSave&) {}
+    // As a search ends: a range of addresses to probe (knownControllers) that the probes of its first
+    // round could not all be sent to; its other addresses, and the rest of the search, went on.
+    virtual void OnRangeNotProbed(const UnprobedRange&) {}
 
 protected:
     Support() = default;

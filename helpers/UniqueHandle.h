@@ -23,7 +23,16 @@ struct FileHandleTraits
     static void close(Handle handle) noexcept { ::CloseHandle(handle); }
 };
 
+// Searches of a folder (FindFirstFileW), which FindClose ends.
+struct FindHandleTraits
+{
+    using Handle = HANDLE;
+    static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(Handle handle) noexcept { ::FindClose(handle); }
+};
+
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFileHandle = UniqueResource<FileHandleTraits>;
+using UniqueFindHandle = UniqueResource<FindHandleTraits>;
 
 } // namespace OM::Helpers

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/AnsiText.h"
+#include "common/Words.h"
 #include "res/resource.h"
-#include "settings/RefusalText.h"
 #include "settings/SheetRefusal.h"
 #include "settings/ValueChecks.h"
 #include "ui/ControlText.h"
@@ -59,22 +59,22 @@ public:
             return refusal.Refuse(page, IDC_SERVER_NAME, *reason);
         const std::optional<std::uint32_t> ip = Address(IDC_IP_ADDRESS);
         if (!ip || !IsUsableControllerAddress(*ip))
-            return refusal.Refuse(page, IDC_IP_ADDRESS, RefusalText::Address);
+            return refusal.Refuse(page, IDC_IP_ADDRESS, Words::AddressCutsOff);
         const std::optional<std::uint32_t> mask = Address(IDC_NETMASK);
         if (!mask)
-            return refusal.Refuse(page, IDC_NETMASK, RefusalText::PartialAddress);
+            return refusal.Refuse(page, IDC_NETMASK, Words::PartialAddress);
         const std::optional<std::uint32_t> gateway = Address(IDC_GATEWAY);
         if (!gateway)
-            return refusal.Refuse(page, IDC_GATEWAY, RefusalText::PartialAddress);
+            return refusal.Refuse(page, IDC_GATEWAY, Words::PartialAddress);
         const std::optional<std::uint16_t> port = PortFromText(Ui::ControlText(page, IDC_PORT));
         if (!port)
-            return refusal.Refuse(page, IDC_PORT, RefusalText::Port);
+            return refusal.Refuse(page, IDC_PORT, Words::PortRange);
         const std::optional<std::uint8_t> fifth = MacByteFromText(Ui::ControlText(page, IDC_MAC_BYTE5));
         if (!fifth)
-            return refusal.Refuse(page, IDC_MAC_BYTE5, RefusalText::MacByte);
+            return refusal.Refuse(page, IDC_MAC_BYTE5, Words::MacByte);
         const std::optional<std::uint8_t> sixth = MacByteFromText(Ui::ControlText(page, IDC_MAC_BYTE6));
         if (!sixth)
-            return refusal.Refuse(page, IDC_MAC_BYTE6, RefusalText::MacByte);
+            return refusal.Refuse(page, IDC_MAC_BYTE6, Words::MacByte);
 
         // Every value is accepted: only now is anything stored.
         data.name = name;

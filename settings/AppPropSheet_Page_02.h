@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/AnsiText.h"
+#include "common/Words.h"
 #include "res/resource.h"
-#include "settings/RefusalText.h"
 #include "settings/SheetRefusal.h"
 #include "settings/ValueChecks.h"
 #include "ui/ControlText.h"
@@ -123,7 +123,7 @@ private:
             return true;
         const std::wstring typed = Ui::ControlText(this->window, account.password);
         if (typed != Ui::ControlText(this->window, account.confirmation))
-            return refusal.Refuse(this->window, account.confirmation, RefusalText::PasswordMismatch);
+            return refusal.Refuse(this->window, account.confirmation, Words::PasswordMismatch);
         if (const auto reason = TextRefusal(Xml::PropertyText::Password, typed, ThreadAnsiCodePage()))
             return refusal.Refuse(this->window, account.password, *reason);
         password = typed;

@@ -1,7 +1,7 @@
 #include "settings/BackupSettings.h"
 
+#include "common/Words.h"
 #include "engine/FileText.h"
-#include "settings/SettingText.h"
 #include "settings/ValueChecks.h"
 #include "xml/ConfigDocument.h"
 
@@ -62,20 +62,20 @@ Unpacked Unpack(const SettingKey& key, const std::wstring& text)
         const std::vector<std::wstring> parts = Split(text, L'-');
         const auto isByte = [](const std::wstring& part) { return MacByteFromText(part).has_value(); };
         if (parts.size() != 6 || !std::all_of(parts.begin(), parts.end(), isByte))
-            return {L"", SettingText::MacAddress};
+            return {L"", Words::MacAddress};
         return {parts[4] + L'-' + parts[5]};
     }
     case Packing::Bits: {
         const std::optional<std::uint8_t> bits = ByteFromText(text);
         if (!bits)
-            return {L"", SettingText::ByteValue};
+            return {L"", Words::ByteValue};
         const auto state = static_cast<std::uint8_t>(*bits >> (place.position + key.input) & 1);
         return {ChoiceWordOf(*key.setting, state).words[0]};
     }
     case Packing::ColonPair: {
         const std::vector<std::wstring> sides = Split(text, L':');
         if (sides.size() != 2)
-            return {L"", SettingText::CredentialsPair};
+            return {L"", Words::CredentialsPair};
         return {sides[place.position]};
     }
     }
@@ -194,7 +194,7 @@ std::optional<BackupSettings> ReadBackupSettings(std::string_view bytes, const C
     BackupSettings settings;
     if (!document)
     {
-        settings.refusal = RecordRefusal{L"encoding", SettingText::FileEncoding};
+        settings.refusal = RecordRefusal{L"encoding", Words::FileEncoding};
         return settings;
     }
     // The first refused value ends the reading; attributes the program does not know are not sent back.

@@ -103,16 +103,4 @@ ControllerList ReadControllerList(std::string_view bytes, const CodePage& codePa
     return list;
 }
 
-std::wstring ControllerListCsv(const std::vector<DiscoveredController>& controllers, wchar_t separator)
-{
-    std::wstring csv = CsvRow({AddressColumn, PortColumn, L"name", L"conflict", L"answered"}, separator);
-    for (const DiscoveredController& controller : controllers)
-    {
-        csv += CsvRow({AddressText(controller.address), std::to_wstring(controller.port), controller.name,
-                       controller.conflict ? L"yes" : L"no", controller.answered ? L"yes" : L"no"},
-                      separator);
-    }
-    return csv;
-}
-
 } // namespace OM::Norvatessa::ControllerSettings

@@ -13,7 +13,8 @@
 namespace OM::Norvatessa::ControllerSettings
 {
 
-// A list of controllers as both programs save it and as the console program's --from reads it.
+// A list of controllers as the console program's --from reads it: the lists both programs save (the saved
+// list of ListColumns), the console program's inventory, or one address a line.
 
 // A controller a list names.
 struct ListedController
@@ -40,10 +41,5 @@ struct ControllerList
 // are separated by ",", ";" or tab, the first of them on the header line or, without a header, after the
 // address on the first line. Its text is UTF-16 or UTF-8 with a byte-order mark, UTF-8, or in `codePage`.
 ControllerList ReadControllerList(std::string_view bytes, const CodePage& codePage);
-
-// The list as "discover" and the window program write it: the header "address,port,name,conflict,answered",
-// then a row per controller, the last two columns "yes" or "no". New columns go last, so that a script
-// reading the first ones by position keeps working.
-std::wstring ControllerListCsv(const std::vector<DiscoveredController>& controllers, wchar_t separator);
 
 } // namespace OM::Norvatessa::ControllerSettings

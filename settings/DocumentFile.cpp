@@ -19,6 +19,24 @@ DWORD WriteDocumentFile(const std::wstring& path, const std::string& bytes)
     return Xml::writeFileWhole(path, bytes);
 }
 
+DWORD WriteNewDocumentFile(const std::wstring& path, const std::string& bytes)
+{
+    DWORD error = ERROR_SUCCESS;
+    {
+        const Helpers::UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            return ::GetLastError();
+        DWORD written = 0;
+        if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+            written != bytes.size() || !::FlushFileBuffers(file.get()))
+            error = ::GetLastError() != ERROR_SUCCESS ? ::GetLastError() : ERROR_WRITE_FAULT;
+    }
+    if (error != ERROR_SUCCESS)
+        ::DeleteFileW(path.c_str());
+    return error;
+}
+
 DWORD ReadDocumentFile(const std::wstring& path, std::string& bytes)
 {
     Helpers::UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

@@ -14,6 +14,10 @@ namespace OM::Norvatessa::ControllerSettings
 // previous one in place.
 DWORD WriteDocumentFile(const std::wstring& path, const std::string& bytes);
 
+// Writes a file that is not there yet; ERROR_FILE_EXISTS, and the old file untouched, when it is: a backup
+// already there may be the only copy of a site as it was. A file that fails half-way is removed.
+DWORD WriteNewDocumentFile(const std::wstring& path, const std::string& bytes);
+
 // Reads the whole file; a file far larger than any controller's document is refused with
 // ERROR_FILE_TOO_LARGE.
 DWORD ReadDocumentFile(const std::wstring& path, std::string& bytes);

@@ -1,10 +1,9 @@
 #include "settings/SettingAssignments.h"
 
 #include "common/AddressText.h"
+#include "common/Words.h"
 #include "settings/RecordComparison.h"
-#include "settings/RefusalText.h"
 #include "settings/SettingChecks.h"
-#include "settings/SettingText.h"
 #include "settings/ValueChecks.h"
 
 namespace OM::Norvatessa::ControllerSettings
@@ -37,9 +36,9 @@ Refusal TakeAddress(const SettingKey& key, DeviceProperties& values, const std::
 {
     const std::optional<std::uint32_t> address = ParseAddress(value);
     if (!address)
-        return std::wstring(SettingText::NotAnAddress);
+        return std::wstring(Words::NotAnAddress);
     if (key.setting->kind == ValueKind::ControllerAddress && !IsUsableControllerAddress(*address))
-        return std::wstring(RefusalText::Address);
+        return std::wstring(Words::AddressCutsOff);
     FieldOf<std::uint32_t>(key, values) = *address;
     return std::nullopt;
 }
@@ -48,7 +47,7 @@ Refusal TakePort(const SettingKey& key, DeviceProperties& values, const std::wst
 {
     const std::optional<std::uint16_t> port = PortFromText(value);
     if (!port)
-        return std::wstring(RefusalText::Port);
+        return std::wstring(Words::PortRange);
     FieldOf<std::uint16_t>(key, values) = *port;
     return std::nullopt;
 }
@@ -58,11 +57,11 @@ Refusal TakeMacTail(const SettingKey& key, DeviceProperties& values, const std::
 {
     const std::size_t separator = value.find_first_of(L"-:");
     if (separator == std::wstring::npos || value.find_first_of(L"-:", separator + 1) != std::wstring::npos)
-        return std::wstring(SettingText::MacPair);
+        return std::wstring(Words::MacPair);
     const std::optional<std::uint8_t> fifth = MacByteFromText(value.substr(0, separator));
     const std::optional<std::uint8_t> sixth = MacByteFromText(value.substr(separator + 1));
     if (!fifth || !sixth)
-        return std::wstring(RefusalText::MacByte);
+        return std::wstring(Words::MacByte);
     std::array<std::uint8_t, 6>& mac = FieldOf<std::array<std::uint8_t, 6>>(key, values);
     mac[4] = *fifth;
     mac[5] = *sixth;
@@ -146,7 +145,7 @@ ParsedSettingChanges ParseSettingChanges(const std::vector<std::wstring>& words,
     ParsedSettingChanges parsed;
     if (words.empty())
     {
-        parsed.error = SettingText::NoAssignment;
+        parsed.error = Words::NoAssignment;
         return parsed;
     }
     for (const std::wstring& word : words)
@@ -154,25 +153,25 @@ ParsedSettingChanges ParseSettingChanges(const std::vector<std::wstring>& words,
         const std::size_t equals = word.find(L'=');
         if (equals == std::wstring::npos || equals == 0)
         {
-            parsed.error = SettingText::NotAssignment(word);
+            parsed.error = Words::Fill(Words::NotAssignment, word);
             return parsed;
         }
         const std::wstring key = word.substr(0, equals);
         if (parsed.changes.Names(key))
         {
-            parsed.error = SettingText::RepeatedKey(key);
+            parsed.error = Words::Fill(Words::RepeatedKey, key);
             return parsed;
         }
         const std::optional<Refusal> refusal =
             TakeSetting(parsed.changes, key, word.substr(equals + 1), codePage);
         if (!refusal)
         {
-            parsed.error = SettingText::UnknownKey(key);
+            parsed.error = Words::Fill(Words::UnknownKey, key);
             return parsed;
         }
         if (*refusal)
         {
-            parsed.error = SettingText::RefusedValue(key, **refusal);
+            parsed.error = Words::Fill(Words::RefusedValue, key, **refusal);
             return parsed;
         }
     }

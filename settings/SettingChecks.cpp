@@ -1,6 +1,6 @@
 #include "settings/SettingChecks.h"
 
-#include "settings/SettingText.h"
+#include "common/Words.h"
 #include "settings/ValueChecks.h"
 
 namespace OM::Norvatessa::ControllerSettings
@@ -19,7 +19,7 @@ std::optional<std::wstring> TextRefusal(Xml::PropertyText field, std::wstring_vi
     if (auto reason = Norvatessa::TextRefusal(field, text, codePage))
         return reason;
     if (text.size() > limit)
-        return std::wstring(tooLong);
+        return Words::Fill(tooLong, limit);
     return std::nullopt;
 }
 
@@ -27,18 +27,17 @@ std::optional<std::wstring> TextRefusal(Xml::PropertyText field, std::wstring_vi
 
 std::optional<std::wstring> NameRefusal(std::wstring_view name, const CodePage& codePage)
 {
-    return TextRefusal(Xml::PropertyText::Name, name, codePage, NameLimit, SettingText::NameTooLong);
+    return TextRefusal(Xml::PropertyText::Name, name, codePage, NameLimit, Words::NameTooLong);
 }
 
 std::optional<std::wstring> LoginRefusal(std::wstring_view login, const CodePage& codePage)
 {
-    return TextRefusal(Xml::PropertyText::Login, login, codePage, LoginLimit, SettingText::LoginTooLong);
+    return TextRefusal(Xml::PropertyText::Login, login, codePage, LoginLimit, Words::LoginTooLong);
 }
 
 std::optional<std::wstring> PasswordRefusal(std::wstring_view password, const CodePage& codePage)
 {
-    return TextRefusal(Xml::PropertyText::Password, password, codePage, LoginLimit,
-                       SettingText::LoginTooLong);
+    return TextRefusal(Xml::PropertyText::Password, password, codePage, LoginLimit, Words::LoginTooLong);
 }
 
 } // namespace OM::Norvatessa::ControllerSettings

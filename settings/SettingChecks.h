@@ -11,7 +11,7 @@ namespace OM::Norvatessa::ControllerSettings
 {
 
 // The checks a text passes before it may go to a controller: the settings sheet's checks with its words
-// (ValueChecks, RefusalText), and the lengths that its fields let the user type. Each gives the reason
+// (ValueChecks, Words), and the lengths that its fields let the user type. Each gives the reason
 // for refusing the text, or nothing.
 std::optional<std::wstring> NameRefusal(std::wstring_view name, const CodePage& codePage);
 std::optional<std::wstring> LoginRefusal(std::wstring_view login, const CodePage& codePage);

@@ -1,6 +1,7 @@
 #include "settings/SettingListing.h"
 
 #include "common/AddressText.h"
+#include "common/Words.h"
 #include "engine/JsonText.h"
 #include "settings/SettingTable.h"
 
@@ -14,8 +15,6 @@ namespace
 {
 
 using Xml::DeviceProperties;
-
-constexpr wchar_t Hidden[] = L"скрыт (--show-passwords)";
 
 bool Listed(const Setting& setting, bool showPasswords)
 {
@@ -147,7 +146,8 @@ std::wstring SettingLines(const DeviceProperties& properties, bool showPasswords
         std::wstring label = key.setting->label;
         if (InputCount(*key.setting) > 1)
             label += L' ' + std::to_wstring(key.input + 1);
-        const std::wstring value = Listed(*key.setting, showPasswords) ? Shown(key, properties) : Hidden;
+        const std::wstring value =
+            Listed(*key.setting, showPasswords) ? Shown(key, properties) : Words::PasswordHidden;
         if (!lines.empty() && lines.back().first == label)
             lines.back().second += L", " + value;
         else

@@ -1,6 +1,6 @@
 #include "settings/SettingTable.h"
 
-#include "settings/SettingText.h"
+#include "common/Words.h"
 
 #include <algorithm>
 #include <type_traits>
@@ -23,16 +23,16 @@ using MacAddress = std::array<std::uint8_t, 6> DeviceProperties::*;
 constexpr Choice SensorTypes{
     {0, {L"digital"}, L"digital", L"Цифровой (2 состояния)"},
     {1, {L"analog"}, L"analog", L"Аналоговый (4 состояния)"},
-    SettingText::SensorType,
+    Words::SensorType,
 };
 constexpr Choice Contacts{
     {1, {L"open", L"normally-open"}, L"normally-open", L"нормально разомкнутый"},
     {0, {L"closed", L"normally-closed"}, L"normally-closed", L"нормально замкнутый"},
-    SettingText::SensorContact,
+    Words::SensorContact,
 };
 constexpr Choice BuzzerStates{
-    {1, {L"on"}, nullptr, L"включён"}, {0, {L"off"}, nullptr, L"выключен"}, SettingText::OnOff};
-constexpr Choice AskStates{{1, {L"on"}, nullptr, L"да"}, {0, {L"off"}, nullptr, L"нет"}, SettingText::OnOff};
+    {1, {L"on"}, nullptr, L"включён"}, {0, {L"off"}, nullptr, L"выключен"}, Words::OnOff};
+constexpr Choice AskStates{{1, {L"on"}, nullptr, L"да"}, {0, {L"off"}, nullptr, L"нет"}, Words::OnOff};
 
 constexpr Setting Table[] = {
     {.key = L"name",

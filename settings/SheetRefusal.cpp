@@ -1,6 +1,6 @@
 #include "settings/SheetRefusal.h"
 
-#include "settings/RefusalText.h"
+#include "common/Words.h"
 
 #include <commctrl.h>
 
@@ -21,7 +21,7 @@ bool SheetRefusal::Refuse(HWND page, int fieldId, const std::wstring& reason)
         ::SetFocus(field);
         ::SendMessageW(field, EM_SETSEL, 0, -1);
     }
-    balloon.Show(page, field != nullptr ? field : page, RefusalText::Title, reason);
+    balloon.Show(page, field != nullptr ? field : page, Words::RefusedTitle, reason);
     return false;
 }
 

@@ -1,6 +1,6 @@
 #include "settings/ValueChecks.h"
 
-#include "settings/RefusalText.h"
+#include "common/Words.h"
 #include "xml/DecimalText.h"
 
 namespace OM::Norvatessa
@@ -25,10 +25,10 @@ std::optional<std::wstring> TextRefusal(Xml::PropertyText field, std::wstring_vi
                                         const CodePage& codePage)
 {
     if (!Xml::canCarryText(field, text))
-        return std::wstring(field == Xml::PropertyText::Name ? RefusalText::NameText
-                                                             : RefusalText::LoginText);
+        return std::wstring(field == Xml::PropertyText::Name ? Words::NameCharacters
+                                                             : Words::LoginCharacters);
     if (!codePage.Fits(text))
-        return std::wstring(RefusalText::CodePage);
+        return std::wstring(Words::NotInCodePage);
     return std::nullopt;
 }
 

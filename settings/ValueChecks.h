@@ -12,7 +12,7 @@ namespace OM::Norvatessa
 {
 
 // The checks a value passes before it may go to a controller, shared by the settings sheet and the
-// console program so that both refuse the same values with the same words (RefusalText).
+// console program so that both refuse the same values with the same words (Words).
 
 // Why a text cannot go into a controller's document unchanged, or nothing when it can: the document
 // cannot carry it (quotes, escapes, references, a colon in a login or password), or the workstation's

@@ -14,7 +14,8 @@ bool SameValues(const ProgramSettings& one, const ProgramSettings& other)
 {
     return one.udpSendPort == other.udpSendPort && one.udpRecvPort == other.udpRecvPort &&
            one.searchTimeout == other.searchTimeout && one.probeCount == other.probeCount &&
-           one.adapter == other.adapter && one.knownControllers == other.knownControllers;
+           one.adapter == other.adapter && one.knownControllers == other.knownControllers &&
+           one.knownRanges == other.knownRanges;
 }
 
 } // namespace

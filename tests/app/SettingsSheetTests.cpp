@@ -1,7 +1,7 @@
 // The controller settings sheet, run for real on this thread while a second thread plays the user.
+#include "common/Words.h"
 #include "res/resource.h"
 #include "settings/AppPropSheet.h"
-#include "settings/RefusalText.h"
 #include "tests/app/WindowTesting.h"
 #include "ui/ControlText.h"
 
@@ -167,18 +167,18 @@ TEST_F(SettingsSheetTest, RefusedValuesKeepTheSheetOnTheirPageAndSayWhy)
         const wchar_t* reason;
     };
     const Case cases[] = {
-        {0, IDC_PORT, L"70000", RefusalText::Port},
-        {0, IDC_PORT, L"0", RefusalText::Port},
-        {0, IDC_MAC_BYTE5, L"g1", RefusalText::MacByte},
-        {0, IDC_IP_ADDRESS, nullptr, RefusalText::Address},
-        {0, IDC_IP_ADDRESS, L"_", RefusalText::Address},
-        {0, IDC_NETMASK, L"_", RefusalText::PartialAddress},
-        {0, IDC_GATEWAY, L"_", RefusalText::PartialAddress},
-        {0, IDC_SERVER_NAME, L"Hall \"7\"", RefusalText::NameText},
-        {0, IDC_SERVER_NAME, L"東京", RefusalText::CodePage},
-        {1, IDC_USER_NAME, L"op:1", RefusalText::LoginText},
-        {1, IDC_ADMIN_CONFIRM, L"other", RefusalText::PasswordMismatch},
-        {1, IDC_ADMIN_PASSWORD, L"a&amp;b", RefusalText::LoginText},
+        {0, IDC_PORT, L"70000", Words::PortRange},
+        {0, IDC_PORT, L"0", Words::PortRange},
+        {0, IDC_MAC_BYTE5, L"g1", Words::MacByte},
+        {0, IDC_IP_ADDRESS, nullptr, Words::AddressCutsOff},
+        {0, IDC_IP_ADDRESS, L"_", Words::AddressCutsOff},
+        {0, IDC_NETMASK, L"_", Words::PartialAddress},
+        {0, IDC_GATEWAY, L"_", Words::PartialAddress},
+        {0, IDC_SERVER_NAME, L"Hall \"7\"", Words::NameCharacters},
+        {0, IDC_SERVER_NAME, L"東京", Words::NotInCodePage},
+        {1, IDC_USER_NAME, L"op:1", Words::LoginCharacters},
+        {1, IDC_ADMIN_CONFIRM, L"other", Words::PasswordMismatch},
+        {1, IDC_ADMIN_PASSWORD, L"a&amp;b", Words::LoginCharacters},
     };
     for (const Case& refused : cases)
     {

@@ -37,6 +37,21 @@ void WriteBytes(const std::wstring& path, const std::string& bytes)
     ::CloseHandle(file);
 }
 
+std::string ReadBytes(const std::wstring& path)
+{
+    std::string bytes;
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    ::CloseHandle(file);
+    return bytes;
+}
+
 CliResult CliSiteTest::Cli(std::vector<std::wstring> arguments)
 {
     arguments.push_back(L"--time");

@@ -30,6 +30,8 @@ private:
 };
 
 void WriteBytes(const std::wstring& path, const std::string& bytes);
+// The file's bytes; none when it cannot be read.
+std::string ReadBytes(const std::wstring& path);
 
 // The console program against a simulated site that starts empty for every test.
 class CliSiteTest : public ControllerSiteTest

@@ -105,9 +105,11 @@ TEST_F(DiscoverCommandTest, ControllersAddedByAddressAreProbedThereAndListedWhen
     Add("name=Heard");
     // Its broadcast replies are all lost, as behind a router; it still serves HTTP.
     Add("name=Lost loss=100 port=8080");
-    // 192.0.2.9 is out of reach: the test namespace has no route there, so its probe cannot even be sent.
+    // 192.0.2.9 is out of reach: the test namespace has no route there, so its probe cannot even be sent;
+    // nor can those of the range around it. The range of 127.0.0.60 to .65 holds no controller.
     const CliResult result = Cli({L"discover", L"--format", L"csv", L"--probes", L"2", L"--add",
-                                  L"127.0.0.3:8080", L"--add", L"127.0.0.50", L"--add", L"192.0.2.9"});
+                                  L"127.0.0.3:8080", L"--add", L"127.0.0.50", L"--add", L"192.0.2.9",
+                                  L"--add", L"192.0.2.0/28", L"--add", L"127.0.0.60-127.0.0.65"});
     EXPECT_EQ(result.exitCode, 0u) << result;
     EXPECT_THAT(result.out, HasSubstr("127.0.0.2,80,Heard,no,yes\r\n"));
     // Whether a controller answers a probe sent to its own address is the site's affair; either way its row
@@ -119,8 +121,36 @@ TEST_F(DiscoverCommandTest, ControllersAddedByAddressAreProbedThereAndListedWhen
     EXPECT_THAT(
         result.err,
         HasSubstr("Контроллер 192.0.2.9:80, заданный параметром --add, не опрошен: нет маршрута.\r\n"));
-    // Two rounds, each the broadcast and a probe to each address within reach.
-    EXPECT_EQ(ProbesHeard(), 6);
+    EXPECT_THAT(result.err,
+                HasSubstr("Диапазон 192.0.2.0/28, заданный параметром --add, не опрошен: нет маршрута.\r\n"));
+    // An address of a range that does not answer is no controller: it has no row.
+    EXPECT_THAT(result.out, Not(HasSubstr("127.0.0.6"))) << result;
+    EXPECT_THAT(result.out, Not(HasSubstr("192.0.2.1"))) << result;
+    // Two rounds, each the broadcast and a probe to each address within reach, those of the range included.
+    EXPECT_EQ(ProbesHeard(), 2 * (3 + 6));
+}
+
+// A command that names its controllers ends its search once they have answered, and discover --expect once
+// that many have; the second controller on an address still makes itself heard.
+TEST_F(DiscoverCommandTest, SearchEndsOnceTheNamedOrTheExpectedControllersHaveAnswered)
+{
+    Add("name=First");
+    const std::uint32_t second = Add("name=Second");
+    Add("name=Late delay=15000");
+    const CliResult moved = Cli({L"set", Wide(second) + L":80", L"ip=127.0.0.2", L"port=81"});
+    ASSERT_EQ(moved.exitCode, 0u) << moved;
+
+    const CliResult expected =
+        RunCli({L"discover", L"--expect", L"1", L"--time", L"30000", L"--format", L"csv"});
+    EXPECT_EQ(expected.exitCode, 0u) << expected;
+    EXPECT_LT(expected.elapsedMs, 15000u) << expected;
+    EXPECT_THAT(expected.out, StartsWith("address,port,name,conflict,answered\r\n127.0.0.2,8")) << expected;
+    EXPECT_THAT(expected.out, EndsWith(",yes,yes\r\n")) << expected;
+    EXPECT_THAT(expected.err, HasSubstr("По адресу 127.0.0.2 отвечают два контроллера (")) << expected;
+
+    const CliResult named = RunCli({L"get", L"127.0.0.2", L"--time", L"30000", L"--format", L"json"});
+    EXPECT_EQ(named.exitCode, 0u) << named;
+    EXPECT_LT(named.elapsedMs, 15000u) << named;
 }
 
 // Two controllers on one address (a new one left at the factory address, say): both rows fall into one,

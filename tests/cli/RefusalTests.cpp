@@ -1,6 +1,6 @@
 // What the console program refuses before it sends anything: values the settings sheet refuses, keys it
 // does not know, command lines it cannot read; and what it does when a controller refuses a change.
-#include "settings/RefusalText.h"
+#include "common/Words.h"
 #include "tests/cli/CliSiteTest.h"
 
 #include <gmock/gmock.h>
@@ -11,6 +11,9 @@ using ::testing::HasSubstr;
 
 namespace
 {
+
+// Where the build put the usage's parts for the help file's page of the console program.
+const std::wstring HelpUsageFolder = NORVATESSA_HELP_USAGE L"\\";
 
 class RefusalTest : public CliSiteTest
 {
@@ -29,8 +32,8 @@ TEST_F(RefusalTest, ValuesTheSettingsSheetRefusesAreRefusedInItsWordsAndNothingI
         std::string said;
     };
     const Case cases[] = {
-        {{L"port=0"}, Utf8(RefusalText::Port)},
-        {{L"name=倉庫"}, Utf8(RefusalText::CodePage)},
+        {{L"port=0"}, Utf8(Words::PortRange)},
+        {{L"name=倉庫"}, Utf8(Words::NotInCodePage)},
         {{L"colour=red"}, "неизвестный ключ «colour»"},
         {{L"buzzer=on", L"buzzer=off"}, "ключ «buzzer» задан дважды"},
     };
@@ -85,7 +88,19 @@ TEST_F(RefusalTest, CommandLinesThatCannotBeReadExitWithTwoAndPointToTheHelp)
         {{L"get", L"0.0.0.0:80"}, "«0.0.0.0:80» — не адрес контроллера"},
         {{L"set", L"255.255.255.255:80", L"buzzer=on"}, "«255.255.255.255:80» — не адрес контроллера"},
         {{L"backup", Wide(controller) + L":80x", L"Z:\\nowhere\\backup.xml"}, "и после двоеточия порт"},
-        {{L"get", Wide(controller), L"--add", Wide(controller)}, "неизвестный параметр «--add»"},
+        {{L"discover", L"--add", L"10.1.0.0/2x"}, "«10.1.0.0/2x» параметра --add: нужен адрес"},
+        {{L"get", Wide(controller), L"--add", L"10.0.0.0/19"},
+         "«10.0.0.0/19» параметра --add слишком велик: "
+         "в нём 8190 адресов, а можно не больше 4096"},
+        {{L"backup", Wide(controller), L"Z:\\nowhere\\b.xml", L"--add", L"10.1.0.9-10.1.0.1"},
+         "в диапазоне «10.1.0.9-10.1.0.1» параметра --add конец меньше начала"},
+        // Five rounds of a /20 at 1,900 probes a second take 10.8 s: twice that is the search time needed.
+        {{L"set", L"--all", L"buzzer=on", L"--add", L"10.1.0.0/20", L"--add", L"10.1.0.7"},
+         "диапазонам --add (адресов: 4093) нужно --time 21543 или больше"},
+        {{L"discover", L"--add", L"10.1.0.0/22", L"--time", L"5000", L"--probes", L"20"},
+         "нужно --time 21516"},
+        {{L"discover", L"--expect", L"0"}, "(--expect) — от 1 до 100000"},
+        {{L"get", Wide(controller), L"--expect", L"1"}, "неизвестный параметр «--expect»"},
         {{L"set", L"--all", L"name=Склад"}, "ключ «name» задаётся только одному контроллеру"},
         {{L"set", Wide(controller), L"127.0.0.3", L"ip=127.0.0.9"}, "ключ «ip» задаётся только одному"},
         {{L"set", L"--from", L"Z:\\nowhere\\list.txt", L"mac=AB-CD"}, "ключ «mac» задаётся только одному"},
@@ -106,11 +121,26 @@ TEST_F(RefusalTest, CommandLinesThatCannotBeReadExitWithTwoAndPointToTheHelp)
     EXPECT_TRUE(Requests().empty());
     EXPECT_EQ(ProbesHeard(), 0);
 
+    // The usage as the help file's page shows it: the general part, and each command's part with the
+    // common options under it (discover has none), the key list of set in its place.
+    const auto page = [](const std::wstring& part) { return ReadBytes(HelpUsageFolder + part + L".txt"); };
+    const auto redirected = [](const std::string& text) {
+        std::string crlf;
+        for (const char character : text)
+            crlf += character == '\n' ? std::string("\r\n") : std::string(1, character);
+        return crlf + "\r\n";
+    };
+    ASSERT_THAT(page(L"set"), HasSubstr("  sensorN=digital|analog"));
+    EXPECT_EQ(RunCli({L"--help"}).out, redirected(page(L"general")));
     for (const wchar_t* command : {L"discover", L"get", L"set", L"backup", L"restore"})
     {
         const CliResult help = RunCli({command, L"--help"});
         EXPECT_EQ(help.exitCode, 0u) << help;
         EXPECT_THAT(help.out, HasSubstr("Использование: norvatessa-cli.exe " + Utf8(command))) << help;
+        const std::string shown = command == std::wstring_view(L"discover")
+                                      ? page(command)
+                                      : page(command) + "\n\n" + page(L"common");
+        EXPECT_EQ(help.out, redirected(shown)) << Utf8(command);
     }
 }
 

@@ -22,21 +22,6 @@ namespace
 
 using Settings = std::map<std::string, std::string>;
 
-std::string ReadBytes(const std::wstring& path)
-{
-    std::string bytes;
-    const HANDLE file =
-        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    ::CloseHandle(file);
-    return bytes;
-}
-
 // The attributes of the "net" element of a document file in Windows-1251, as UTF-8 key=value pairs.
 Settings DocumentAttributes(const std::string& bytes)
 {

@@ -11,6 +11,8 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+#include <iostream>
 #include <set>
 
 using namespace OM::Norvatessa;
@@ -122,4 +124,30 @@ TEST_F(SiteTopologyTest, RoutedControllerIsReachedAtThePortItsListOrItsBackupGiv
     const CliResult restore = RunCli({L"restore", routedFile, L"--time", L"1500"});
     EXPECT_EQ(restore.exitCode, 0u) << restore;
     EXPECT_THAT(c.Command("show 198.18.4.16"), HasSubstr(" name=Routed%201 ")) << restore;
+}
+
+// The routed subnet named as a range: each of its addresses is probed in every round, no faster than the
+// pace, and the controllers that answer are listed and worked on like any other. Ten rounds in the shortest
+// search time they fit in bring more probes than one second may hold.
+TEST_F(SiteTopologyTest, RangeBehindTheRouterIsProbedAddressByAddressAndItsControllersTakePart)
+{
+    const CliResult listed = RunCli({L"discover", L"--time", L"2700", L"--probes", L"10", L"--format", L"csv",
+                                     L"--add", L"198.18.4.0/24"});
+    EXPECT_EQ(listed.exitCode, 0u) << listed;
+    EXPECT_THAT(listed.out, HasSubstr("198.18.4.16,80,Routed 1,no,yes")) << listed;
+    EXPECT_THAT(listed.out, HasSubstr("198.18.4.17,80,Routed 2,no,yes")) << listed;
+    EXPECT_THAT(listed.out, HasSubstr("198.18.1.35,80,A 20,no,yes")) << listed;
+    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 43) << "a header and 42 controllers";
+    // Of the range, the network behind the router has .2 and .16 to .254: 240 addresses, ten rounds.
+    EXPECT_THAT(c.Command("stats"), HasSubstr(" probes=2400 "));
+    const std::string pace = c.Command("pace");
+    std::cout << "probes to the routed subnet in its busiest second: " << pace << "\n";
+    ASSERT_EQ(pace.rfind("ok busiest-second=", 0), 0u) << pace;
+    EXPECT_LE(std::stoi(pace.substr(18)), 2000) << pace;
+
+    const CliResult site = RunCli(
+        {L"get", L"--all", L"--add", L"198.18.4.16-198.18.4.17", L"--time", L"1500", L"--format", L"csv"});
+    EXPECT_EQ(site.exitCode, 0u) << site;
+    EXPECT_THAT(site.out, HasSubstr("\r\n198.18.4.17,80,Routed 2,")) << site;
+    EXPECT_THAT(site.err, HasSubstr("Готово: 42 из 42")) << site;
 }

@@ -206,6 +206,24 @@ TEST_F(DeviceSearcherTest, RoundsProbeAgainOverTheFirstHalfOfTheSearchTime)
     EXPECT_TRUE(sink.adapters.empty());
 }
 
+// A search for one controller ends soon after it answers, not at its time; a second reply from its address
+// (as a second controller there would give) that comes a moment later is still heard.
+TEST_F(DeviceSearcherTest, SearchWithAGoalEndsSoonAfterItIsReachedAndStillHearsASecondReply)
+{
+    Add("copies=2 gap=40 port=8001");
+    Add("delay=20 port=8002");
+    Add("delay=4000 port=8003");
+    searcher.timeoutMs = 8000;
+    searcher.probeRounds = 3;
+    searcher.goal = SearchGoal{{Controller(2)}, 0};
+    const DWORD took = Search();
+
+    EXPECT_THAT(sink.events, ElementsAre("begin", "probe", "reply 127.0.0.2:8001", "reply 127.0.0.3:8002",
+                                         "reply 127.0.0.2:8001", "end"));
+    EXPECT_LT(took, 4000u) << "the search waited for its time";
+    EXPECT_THAT(Stats(), ::testing::HasSubstr(" probes=1 "));
+}
+
 TEST_F(DeviceSearcherTest, SearchThroughAnAdapterThatIsNotThereSendsNothing)
 {
     Add("");

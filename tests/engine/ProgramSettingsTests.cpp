@@ -130,8 +130,8 @@ TEST_F(SettingsFile, FirstRunCreatesAnEmptyRootAndExitWritesTheDefaults)
 TEST_F(SettingsFile, ValuesOfTheFileAreReadAndWrittenBack)
 {
     const std::wstring root =
-        L"<config adapter=\"192.168.0.5\" knownControllers=\"10.1.0.7:80 10.1.0.8:8080\" "
-        L"probeCount=\"3\" searchTimeout=\"12000\" udpRecvPort=\"40000\" "
+        L"<config adapter=\"192.168.0.5\" knownControllers=\"10.1.0.7:80 10.1.0.8:8080 10.2.0.0/24 "
+        L"10.3.0.5-10.3.0.9\" probeCount=\"3\" searchTimeout=\"12000\" udpRecvPort=\"40000\" "
         L"udpSendPort=\"70000\" />";
     WriteBytes(path, SettingsFileWith(root));
     ASSERT_TRUE(LoadSettings());
@@ -140,15 +140,19 @@ TEST_F(SettingsFile, ValuesOfTheFileAreReadAndWrittenBack)
     EXPECT_EQ(Settings().adapter, L"192.168.0.5");
     EXPECT_EQ(Settings().knownControllers,
               (std::vector<ControllerEndpoint>{{0x0A010007, 80}, {0x0A010008, 8080}}));
+    EXPECT_EQ(Settings().knownRanges,
+              (std::vector<AddressRange>{{0x0A020001, 0x0A0200FE, 24}, {0x0A030005, 0x0A030009, -1}}));
     ASSERT_TRUE(SaveSettings());
     EXPECT_EQ(BytesOf(path), SettingsFileWith(root));
 
     // An entry that is no address is skipped and kept aside for the log; one given twice counts once.
-    WriteBytes(path,
-               SettingsFileWith(L"<config knownControllers=\" 10.1.0.7:80  router 10.1.0.7 10.1.0.9:0\" />"));
+    WriteBytes(path, SettingsFileWith(L"<config knownControllers=\" 10.1.0.7:80  router 10.1.0.7 10.1.0.9:0 "
+                                      L"10.4.0.0/16 10.5.0.9-10.5.0.1 10.2.0.7/24 10.2.0.0/24\" />"));
     ASSERT_TRUE(LoadSettings());
     EXPECT_EQ(Settings().knownControllers, (std::vector<ControllerEndpoint>{{0x0A010007, 80}}));
-    EXPECT_EQ(Settings().skippedKnownControllers, (std::vector<std::wstring>{L"router", L"10.1.0.9:0"}));
+    EXPECT_EQ(Settings().knownRanges, (std::vector<AddressRange>{{0x0A020001, 0x0A0200FE, 24}}));
+    EXPECT_EQ(Settings().skippedKnownControllers,
+              (std::vector<std::wstring>{L"router", L"10.1.0.9:0", L"10.4.0.0/16", L"10.5.0.9-10.5.0.1"}));
 }
 
 TEST_F(SettingsFile, OddValuesAreTakenAsTheyConvert)
@@ -217,17 +221,19 @@ TEST_F(SettingsFile, EachCopyOfTheProgramSavesOnlyWhatItChanged)
               (std::vector<ControllerEndpoint>{{0x0A010001, 80}, {0x0A010002, 80}, {0x0A010005, 80}}));
     EXPECT_EQ(Settings().searchTimeout, 900);
 
-    // The other copy forgot 10.1.0.1 and added 10.1.0.3; this one adds 10.1.0.4 and forgets 10.1.0.5.
-    WriteBytes(path,
-               SettingsFileWith(L"<config knownControllers=\"10.1.0.2:80 10.1.0.6:80 10.1.0.3:80\" />"));
+    // The other copy forgot 10.1.0.1 and added 10.1.0.3; this one adds 10.1.0.4 and forgets 10.1.0.5. A
+    // range the user wrote into the file meanwhile stays.
+    WriteBytes(path, SettingsFileWith(
+                         L"<config knownControllers=\"10.1.0.2:80 10.9.0.0/24 10.1.0.6:80 10.1.0.3:80\" />"));
     Settings().knownControllers = {{0x0A010001, 80}, {0x0A010002, 80}, {0x0A010004, 80}};
     const SettingsSave save = SaveSettings();
     EXPECT_EQ(save.store, SettingsStore::Beside);
     // The user's own value stays the user's: the file beside the program keeps its default.
-    EXPECT_EQ(BytesOf(path),
-              SettingsFileWith(L"<config adapter=\"\" knownControllers=\"10.1.0.2:80 10.1.0.6:80 "
-                               L"10.1.0.3:80 10.1.0.4:80\" probeCount=\"5\" searchTimeout=\"5000\" "
-                               L"udpRecvPort=\"30303\" udpSendPort=\"2860\" />"));
+    EXPECT_EQ(
+        BytesOf(path),
+        SettingsFileWith(L"<config adapter=\"\" knownControllers=\"10.1.0.2:80 10.1.0.6:80 "
+                         L"10.1.0.3:80 10.1.0.4:80 10.9.0.0/24\" probeCount=\"5\" searchTimeout=\"5000\" "
+                         L"udpRecvPort=\"30303\" udpSendPort=\"2860\" />"));
 
     Settings() = ProgramSettings();
     ASSERT_TRUE(LoadSettings());

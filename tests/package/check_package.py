@@ -180,28 +180,17 @@ def c_string_fragments(source):
     return fragments
 
 
-# The program's own words that the help must quote exactly: its refusals, failures, the missing help
-# file, the log and status texts, the wait steps and the about box; and the console program's messages,
-# listings and usage pages. A fragment counts when it holds a Cyrillic word; the bits between the words of
-# a composed message (", ", ":\n") do not.
+# The program's own words that the help must quote exactly: its sentences (the refusals, failures, the
+# missing help file, the log and status texts, the wait steps, the about box and the console program's
+# messages), the titles of the list's columns, the console program's listings, and the labels of a
+# controller's settings. A sentence's numbered places (%1) split it into fragments; a fragment counts
+# when it holds a Cyrillic word, and the bits between the words of a composed message (", ", ":\n") do not.
+# The console program's usage is no source of these: the pages show it whole, from the program's own file.
 QUOTED_SOURCES = [
-    "settings/RefusalText.h",
-    "settings/SettingText.h",
-    "settings/SettingText.cpp",
-    "engine/FailureText.cpp",
-    "app/Help.cpp",
-    "app/MainFrame.cpp",
-    "app/AppView.cpp",
-    "app/ControllerFiles.cpp",
-    "app/AboutDlg.cpp",
-    "device/ExchangeLabels.h",
-    "cli/CliText.h",
-    "cli/CliText.cpp",
-    "cli/HelpText.cpp",
-    "cli/Main.cpp",
+    "common/Words.h",
+    "app/ListColumns.cpp",
     "cli/ControllerListing.cpp",
     "settings/SettingTable.cpp",
-    "settings/SettingListing.cpp",
 ]
 
 
@@ -243,9 +232,10 @@ def quoted_fragments(repository):
     sources.append((RESOURCES, list(resource_labels((repository / RESOURCES).read_text(encoding="utf-8")))))
     for relative, fragments in sources:
         for fragment in fragments:
-            words = normalized(fragment).strip(" ,:")
-            if re.search(r"[А-Яа-яЁё]{2,}", words):
-                yield relative, words
+            for piece in re.split(r"%[1-9]", fragment):
+                words = normalized(piece).strip(" ,:")
+                if re.search(r"[А-Яа-яЁё]{2,}", words):
+                    yield relative, words
 
 
 def check_help(checks, chm, chmls, source_dir, repository, generated_arguments):
@@ -329,6 +319,11 @@ def check_help(checks, chm, chmls, source_dir, repository, generated_arguments):
                 if re.match(r"[a-z]+:", link):
                     continue
                 checks.expect(resolves(link, name), f"{name} links to {link}, which exists")
+
+        # Every text the build makes from the programs' sources (the console program's usage) is on a page.
+        sources = [(source_dir / name).read_text(encoding="utf-8") for name in pages]
+        for name in generated:
+            checks.expect(any(f"<!--#{name}-->" in source for source in sources), f"a page shows the text {name}")
 
         # The help quotes the program's messages as the program words them.
         visible = normalized(" ".join(" ".join(compiled[name].text) for name in pages if name in compiled))

@@ -3,6 +3,7 @@
 #include "settings/BackupSettings.h"
 #include "settings/ControllerListFile.h"
 #include "settings/CredentialsFile.h"
+#include "settings/RestoreFiles.h"
 #include "xml/Utf16File.h"
 
 #ifdef _WIN32
@@ -115,6 +116,52 @@ TEST(BackupFile, MalformedValueRefusesTheFileByItsAttribute)
         ASSERT_TRUE(refused && refused->refusal) << attribute;
         EXPECT_EQ(refused->refusal->key, std::wstring(attribute.begin(), attribute.end()));
     }
+}
+
+// What files give back to which controller, as both programs restore them: a controller keeps its address,
+// another controller's file keeps off its MAC address too and needs the user's word, and a site's files
+// are refused together when one has no address or two name one controller.
+TEST(RestoreFiles, ControllerKeepsItsAddressAndASiteTakesOneFileAController)
+{
+    const auto file = [](const std::wstring& path, const std::string& net) {
+        std::optional<BackupSettings> read = ReadBackupSettings(
+            Document("<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>", "om", net), Windows1251());
+        EXPECT_TRUE(read && !read->refusal) << net;
+        return RestoreFile{path, read ? *read : BackupSettings{}};
+    };
+    const RestoreFile own =
+        file(L"склад.xml", "ip=\"127.0.0.2\" tcp_port=\"8081\" mac=\"00-1A-2B-3C-4D-5E\"");
+    const RestoreFile other =
+        file(L"ворота.xml", "ip=\"127.0.0.3\" tcp_port=\"8082\" mac=\"00-1A-2B-3C-4D-5F\"");
+    const RestoreFile anonymous = file(L"без адреса.xml", "tcp_port=\"8083\" name=\"New\"");
+
+    const ControllerRestore toOwner = RestoreToController(own.settings.changes, 0x7F000002);
+    EXPECT_FALSE(toOwner.othersAddress);
+    EXPECT_EQ(toOwner.knownPort, 8081);
+    EXPECT_FALSE(toOwner.changes.Named(&DeviceProperties::ip));
+    EXPECT_TRUE(toOwner.changes.Named(&DeviceProperties::mac));
+    const ControllerRestore toOther = RestoreToController(other.settings.changes, 0x7F000002);
+    EXPECT_EQ(toOther.othersAddress, 0x7F000003u);
+    EXPECT_FALSE(toOther.knownPort);
+    EXPECT_FALSE(toOther.changes.Named(&DeviceProperties::ip));
+    EXPECT_FALSE(toOther.changes.Named(&DeviceProperties::mac));
+    EXPECT_EQ(toOther.changes.Named(&DeviceProperties::tcpPort), 8082);
+    EXPECT_EQ(RestoreToController(anonymous.settings.changes, 0x7F000002).knownPort, 8083);
+
+    SiteRestore site;
+    EXPECT_FALSE(site.Take(other));
+    EXPECT_FALSE(site.Take(own));
+    ASSERT_EQ(site.Files().size(), 2u);
+    EXPECT_EQ(site.Files()[0].address, 0x7F000003u);
+    EXPECT_EQ(site.Files()[0].knownPort, 8082);
+    EXPECT_EQ(site.Files()[0].file.path, L"ворота.xml");
+    EXPECT_FALSE(site.Files()[0].file.settings.changes.Named(&DeviceProperties::ip));
+    EXPECT_TRUE(site.Files()[1].file.settings.changes.Named(&DeviceProperties::mac));
+    EXPECT_EQ(site.Take(anonymous), L"в файле «без адреса.xml» нет адреса контроллера (ip): неизвестно, в "
+                                    L"какой контроллер его записать.");
+    EXPECT_EQ(site.Take(RestoreFile{L"склад, копия.xml", own.settings}),
+              L"файлы «склад.xml» и «склад, копия.xml» содержат настройки одного контроллера 127.0.0.2.");
+    EXPECT_EQ(site.Files().size(), 2u);
 }
 
 TEST(ControllerList, ReadsListingsInEveryEncodingAndSeparatorWithTheirPorts)

@@ -1,8 +1,8 @@
 // A controller's settings as both programs name them: the keys of "set" and their refusals, the change
 // marks, the comparison of what was sent with what was read back, the listings of "get" and "restore".
+#include "common/Words.h"
 #include "settings/BackupSettings.h"
 #include "settings/RecordComparison.h"
-#include "settings/RefusalText.h"
 #include "settings/SettingAssignments.h"
 #include "settings/SettingListing.h"
 
@@ -143,22 +143,29 @@ TEST(SettingTable, EveryFieldIsComparedListedAndRestoredUnderItsKey)
 TEST(SettingWords, ValuesTheSettingsSheetRefusesAreRefusedInItsWords)
 {
     const std::pair<std::vector<std::wstring>, std::wstring> refused[] = {
-        {{L"name=ok", L"port=65536"}, RefusalText::Port},
-        {{L"name=Склад \"1\""}, RefusalText::NameText},
-        {{L"admin-password=a:b"}, RefusalText::LoginText},
-        {{L"user-login=сторож\\"}, RefusalText::LoginText},
-        {{L"name=Склад <1>"}, RefusalText::NameText},
-        {{L"admin-login=R&D"}, RefusalText::LoginText},
-        {{L"user-password=&#34;1"}, RefusalText::LoginText},
-        {{L"admin-password=&#x22;"}, RefusalText::LoginText},
-        {{L"ip=255.255.255.255"}, RefusalText::Address},
-        {{L"mac=1G-00"}, RefusalText::MacByte},
+        {{L"name=ok", L"port=65536"}, Words::PortRange},
+        {{L"name=Склад \"1\""}, Words::NameCharacters},
+        {{L"admin-password=a:b"}, Words::LoginCharacters},
+        {{L"user-login=сторож\\"}, Words::LoginCharacters},
+        {{L"name=Склад <1>"}, Words::NameCharacters},
+        {{L"admin-login=R&D"}, Words::LoginCharacters},
+        {{L"user-password=&#34;1"}, Words::LoginCharacters},
+        {{L"admin-password=&#x22;"}, Words::LoginCharacters},
+        {{L"ip=255.255.255.255"}, Words::AddressCutsOff},
+        {{L"mac=1G-00"}, Words::MacByte},
         {{L"name=Семнадцать знаков"}, L"не больше 16 символов"},
         {{L"sensor9=analog"}, L"неизвестный ключ «sensor9»"},
         {{L"contact1=ajar"}, L"open (нормально разомкнутый) или closed"},
     };
     for (const auto& [words, said] : refused)
         EXPECT_THAT(ParseError(words), HasSubstr(said)) << words.back();
+
+    // A sentence's places take their values as given, also a value that looks like a place, and a place
+    // named twice takes its value twice.
+    EXPECT_EQ(
+        Words::Fill(Words::OtherControllersFile, L"копия 100%2.xml", L"127.0.0.3", L"127.0.0.2"),
+        L"файл «копия 100%2.xml» содержит настройки контроллера 127.0.0.3, а не 127.0.0.2. Чтобы записать их "
+        L"в 127.0.0.2, добавьте --to-address.");
 
     // What is taken: each word as "set" and a spreadsheet write it, and only the keys named.
     const ParsedSettingChanges taken = ParseSettingChanges(

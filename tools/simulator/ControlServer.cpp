@@ -195,6 +195,10 @@ std::string ControlServer::Execute(std::string_view line)
                " sent=" + std::to_string(counts.sent) + " lost=" + std::to_string(counts.lost) +
                " failed=" + std::to_string(counts.failed) + " http=" + std::to_string(counts.http);
     }
+    if (command == "pace")
+    {
+        return "ok busiest-second=" + std::to_string(journal.counts().busiestSecond);
+    }
     if (command == "journal")
     {
         const std::vector<std::string> lines = journal.Lines();

@@ -130,11 +130,13 @@ void DiscoveryResponder::OnReadable()
 
 void DiscoveryResponder::Answer(const sockaddr_in& prober, std::uint32_t destination)
 {
-    ++journal.counts().probes;
+    journal.CountProbe();
     ++probeNumber;
     sockaddr_in to = prober;
     to.sin_port = htons(replyPort);
-    const bool unicast = site.Find(destination).has_value();
+    // A probe to an address where a controller could live but none does (one of a range probed address
+    // by address) is answered by nobody, as on a real network.
+    const bool unicast = site.Find(destination).has_value() || site.network().Assignable(destination);
     std::vector<std::size_t> reached;
     for (std::size_t index = 0; index < site.controllers().size(); ++index)
     {

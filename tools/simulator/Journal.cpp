@@ -1,5 +1,6 @@
 #include "Journal.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -20,8 +21,19 @@ void Journal::Write(const std::string& line)
         ++notKept;
 }
 
+void Journal::CountProbe()
+{
+    ++tally.probes;
+    const auto now = std::chrono::steady_clock::now();
+    while (!lastSecond.empty() && now - lastSecond.front() >= std::chrono::seconds(1))
+        lastSecond.pop_front();
+    lastSecond.push_back(now);
+    tally.busiestSecond = std::max(tally.busiestSecond, lastSecond.size());
+}
+
 void Journal::Clear()
 {
+    lastSecond.clear();
     kept.clear();
     notKept = 0;
     tally = Counts{};

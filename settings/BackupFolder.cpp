@@ -1,9 +1,12 @@
-#include "cli/BackupFolder.h"
+#include "settings/BackupFolder.h"
 
 #include "common/AddressText.h"
+#include "common/Words.h"
 #include "helpers/UniqueHandle.h"
 
-namespace OM::Norvatessa::Cli
+#include <algorithm>
+
+namespace OM::Norvatessa::ControllerSettings
 {
 
 namespace
@@ -57,22 +60,37 @@ std::wstring BackupFileName(const std::wstring& folder, std::uint32_t address)
     return path + AddressText(address) + L".xml";
 }
 
-DWORD WriteNewDocumentFile(const std::wstring& path, const std::string& bytes)
+BackupFiles FindBackupFiles(const std::vector<std::wstring>& filesAndFolders)
 {
-    DWORD error = ERROR_SUCCESS;
+    BackupFiles found;
+    for (const std::wstring& named : filesAndFolders)
     {
-        const Helpers::UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file)
-            return ::GetLastError();
-        DWORD written = 0;
-        if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-            written != bytes.size() || !::FlushFileBuffers(file.get()))
-            error = ::GetLastError() != ERROR_SUCCESS ? ::GetLastError() : ERROR_WRITE_FAULT;
+        const DWORD attributes = ::GetFileAttributesW(named.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        {
+            found.files.push_back(named);
+            continue;
+        }
+        std::wstring folder = named;
+        if (!IsSeparator(folder.back()))
+            folder += L'\\';
+        std::vector<std::wstring> inFolder;
+        WIN32_FIND_DATAW entry{};
+        const Helpers::UniqueFindHandle search(::FindFirstFileW((folder + L"*.xml").c_str(), &entry));
+        if (search)
+        {
+            do
+            {
+                if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+                    inFolder.push_back(folder + entry.cFileName);
+            } while (::FindNextFileW(search.get(), &entry));
+        }
+        if (inFolder.empty())
+            return {{}, Words::Fill(Words::NoBackupFiles, named)};
+        std::sort(inFolder.begin(), inFolder.end());
+        found.files.insert(found.files.end(), inFolder.begin(), inFolder.end());
     }
-    if (error != ERROR_SUCCESS)
-        ::DeleteFileW(path.c_str());
-    return error;
+    return found;
 }
 
-} // namespace OM::Norvatessa::Cli
+} // namespace OM::Norvatessa::ControllerSettings
