@@ -20,8 +20,9 @@ namespace OM::Norvatessa
 namespace
 {
 
+// Several rows can be selected, and the selection shows while the filter box has the focus.
 constexpr DWORD ListStyle =
-    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | LVS_REPORT | LVS_SINGLESEL;
+    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | LVS_REPORT | LVS_SHOWSELALWAYS;
 constexpr int ListId = 1;
 constexpr int ImageWidth = 20;
 constexpr COLORREF ImageMask = RGB(0xFF, 0x00, 0xFF);
@@ -32,6 +33,22 @@ int WorkstationOrder(std::wstring_view first, std::wstring_view second)
     return ::CompareStringW(LOCALE_USER_DEFAULT, 0, first.data(), static_cast<int>(first.size()),
                             second.data(), static_cast<int>(second.size())) -
            CSTR_EQUAL;
+}
+
+// The filter's lower case by the workstation's own rules, Cyrillic included.
+std::wstring WorkstationLowerCase(std::wstring_view text)
+{
+    constexpr DWORD Flags = LCMAP_LOWERCASE | LCMAP_LINGUISTIC_CASING;
+    const int length = static_cast<int>(text.size());
+    if (length == 0)
+        return {};
+    std::wstring lower(
+        static_cast<std::size_t>(::LCMapStringW(LOCALE_USER_DEFAULT, Flags, text.data(), length, nullptr, 0)),
+        L'\0');
+    if (lower.empty() || ::LCMapStringW(LOCALE_USER_DEFAULT, Flags, text.data(), length, lower.data(),
+                                        static_cast<int>(lower.size())) == 0)
+        return LatinLowerCase(text);
+    return lower;
 }
 
 // The row with the words for a probe that could not be sent.
@@ -54,7 +71,8 @@ Ui::WindowClassInfo CAppView::GetWindowClassInfo()
 }
 
 CAppView::CAppView()
-    : rows(WorkstationOrder), files([this](std::uint32_t address, std::int32_t tag) { Read(address, tag); })
+    : rows(WorkstationOrder, WorkstationLowerCase),
+      files([this](std::uint32_t address, std::int32_t tag) { Read(address, tag); })
 {
 }
 
@@ -122,9 +140,12 @@ bool CAppView::Fill(const std::vector<DiscoveredController>& controllers)
     for (const DiscoveredController& controller : controllers)
         found.push_back(ShownRowOf(controller));
     rows.Replace(std::move(found));
+    const bool any = rows.ShownCount() > 0;
+    if (any)
+        rows.Select(rows.PlaceShownAt(0), true);
     shown.ShowAll();
     ::SetFocus(window);
-    return shown.Select(0);
+    return any && shown.Focus(0);
 }
 
 void CAppView::DeleteAll()
@@ -146,14 +167,55 @@ void CAppView::ShowFound(const std::vector<DiscoveredController>& controllers)
 
 void CAppView::SortBy(int column)
 {
-    if (const std::vector<std::size_t> wentTo = rows.SortBy(static_cast<std::size_t>(column));
-        !wentTo.empty())
-        shown.ShowSorted(wentTo);
+    // The focus stays with its row, wherever the row goes.
+    const std::optional<std::size_t> focused = shown.Focused();
+    const std::optional<std::size_t> focusedPlace =
+        focused ? std::optional(rows.PlaceShownAt(*focused)) : std::nullopt;
+    const std::vector<std::size_t> wentTo = rows.SortBy(static_cast<std::size_t>(column));
+    if (wentTo.empty())
+        return;
+    shown.ShowSorted(focusedPlace && *focusedPlace < wentTo.size() ? rows.ShownPlace(wentTo[*focusedPlace])
+                                                                   : std::nullopt);
+}
+
+void CAppView::SetFilter(std::wstring_view text)
+{
+    shown.ShowFiltered(rows.SetFilter(text));
+}
+
+void CAppView::SelectAll()
+{
+    rows.SelectAll(true);
+    shown.ShowSelection();
+}
+
+void CAppView::OnItemChanged(const NMLISTVIEW& change)
+{
+    // The list's echo of what the rows told it is no news.
+    if (shown.Changing() || !(change.uChanged & LVIF_STATE) ||
+        !((change.uOldState ^ change.uNewState) & LVIS_SELECTED))
+        return;
+    const bool selected = (change.uNewState & LVIS_SELECTED) != 0;
+    if (change.iItem < 0)
+        rows.SelectAll(selected);
+    else
+        rows.Select(rows.PlaceShownAt(static_cast<std::size_t>(change.iItem)), selected);
+}
+
+bool CAppView::SelectOnly(std::size_t place)
+{
+    const std::optional<std::size_t> at = rows.ShownPlace(place);
+    if (!at)
+        return false;
+    rows.SelectAll(false);
+    rows.Select(place, true);
+    shown.ShowSelection();
+    return shown.Focus(*at);
 }
 
 const ControllerRow* CAppView::Selected() const
 {
-    const std::optional<std::size_t> place = shown.SelectedPlace();
+    const std::optional<std::size_t> place = rows.OnlySelected();
     return place ? &rows.All()[*place] : nullptr;
 }
 
@@ -165,8 +227,7 @@ std::wstring CAppView::SelectedWebPage() const
 
 void CAppView::OnContextMenu(LPARAM position)
 {
-    const std::optional<std::size_t> selected = shown.SelectedPlace();
-    if (!selected)
+    if (rows.SelectedCount() == 0)
         return;
     const Ui::UniqueMenu menu(
         ::LoadMenuW(Ui::Module::Instance().ResourceInstance(), MAKEINTRESOURCEW(IDR_LIST_MENU)));
@@ -174,18 +235,31 @@ void CAppView::OnContextMenu(LPARAM position)
     if (popup == nullptr)
         return;
     POINT at{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
-    // From the keyboard (Shift+F10, the menu key) the menu opens at the selected row.
+    // From the keyboard (Shift+F10, the menu key) the menu opens at a selected row.
     if (position == -1)
     {
         RECT row{};
         row.left = LVIR_LABEL;
-        ::SendMessageW(window, LVM_GETITEMRECT, *selected, reinterpret_cast<LPARAM>(&row));
+        ::SendMessageW(window, LVM_GETITEMRECT, KeyboardMenuRow(), reinterpret_cast<LPARAM>(&row));
         at = POINT{row.left, row.bottom};
         ::ClientToScreen(window, &at);
     }
     // Owned by the frame: its update-UI pass enables the items, and the chosen one reaches its command
     // handler as the main menu's do.
     ::TrackPopupMenu(popup, 0, at.x, at.y, 0, Owner(), nullptr);
+}
+
+std::size_t CAppView::KeyboardMenuRow() const
+{
+    if (const std::optional<std::size_t> focused = shown.Focused();
+        focused && rows.IsSelected(rows.PlaceShownAt(*focused)))
+        return *focused;
+    for (std::size_t place = 0; place < rows.Count(); ++place)
+    {
+        if (rows.IsSelected(place))
+            return rows.ShownPlace(place).value_or(0);
+    }
+    return 0;
 }
 
 HWND CAppView::Owner() const
@@ -212,16 +286,12 @@ void CAppView::AddByAddress(std::uint32_t address, std::uint16_t port)
 
 void CAppView::ForgetSelected()
 {
-    const std::optional<std::size_t> selected = shown.SelectedPlace();
-    if (!selected)
-        return;
-    const std::uint32_t address = rows.All()[*selected].address;
-    const ControllerRows::Forgetting forgetting = rows.Forget(*selected);
-    if (!forgetting.forgotten)
-        return;
-    DeviceEngine::Instance().Post(ForgetControllerRequest{address});
-    if (forgetting.rowRemoved)
-        shown.ShowRemoved(*selected);
+    for (const ControllerRows::Forgotten& forgotten : rows.ForgetSelected())
+    {
+        DeviceEngine::Instance().Post(ForgetControllerRequest{forgotten.address});
+        if (forgotten.removedFrom)
+            shown.ShowRemoved(*forgotten.removedFrom);
+    }
 }
 
 void CAppView::HoldSettings(bool hold)
@@ -288,7 +358,9 @@ void CAppView::OnAdded(const DevicePropertiesResult& read)
     DiscoveredController added{read.address, read.properties.tcpPort, read.properties.name};
     if (const std::optional<std::size_t> place = rows.Insert(ShownRowOf(added)))
         shown.ShowInserted(*place);
-    shown.Select(rows.Find(read.address).value_or(0));
+    // A filter that does not keep it leaves the selection as it was.
+    if (const std::optional<std::size_t> place = rows.Find(read.address))
+        SelectOnly(*place);
 }
 
 void CAppView::ShowSettingsSheet(const std::optional<ControllerSettings::SettingChanges>& fromFile)

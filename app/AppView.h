@@ -4,26 +4,28 @@
 #include "app/ControllerRows.h"
 #include "app/ListViewRows.h"
 #include "engine/DeviceEngine.h"
-#include "engine/DeviceEngine.h"
 #include "settings/SettingAssignments.h"
 #include "helpers/CriticalSection.h"
 #include "ui/WindowImpl.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 #include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace OM::Norvatessa
 {
 
-// The main window's client area: the list control that shows the controller rows (ControllerRows), row n
-// of the one being row n of the other, each row's lParam its address. Nothing is read back from the
-// control but which row is selected. Opening a row reads the controller, shows its settings sheet and
-// sends the edited settings back; rows follow a controller's new settings and address after a write.
+// The main window's client area: the list control that shows the controller rows (ControllerRows) that
+// the filter keeps, each row's lParam its address. Nothing is read back from the control but the changes
+// the user makes to the selection, which the rows take over. Opening a row reads the controller, shows its
+// settings sheet and sends the edited settings back; rows follow a controller's new settings and address
+// after a write.
 //
 // Who runs what: the window, the rows and everything shown belong to the user-interface thread. The two
 // Support notifications arrive on the worker; they only queue what they bring under `lock` and post a
@@ -39,7 +41,7 @@ public:
     // User-interface thread.
     HWND Create(HWND frame);
     // Lists the controllers a search found, in their order or the chosen column's, and selects the first
-    // row; true when it is selected and in view.
+    // row shown; true when it is selected and in view.
     bool Fill(const std::vector<DiscoveredController>& controllers);
     void DeleteAll();
     // While a search runs: shows a controller as soon as it answers, at its place, unless its row is
@@ -49,14 +51,22 @@ public:
     // The rows keep it through updates, new rows and new searches.
     void SortBy(int column);
 
+    // Keeps the rows whose name or address contains `text`, in any case (ControllerRows::SetFilter).
+    void SetFilter(std::wstring_view text);
+    // Selects every row shown (Ctrl+A).
+    void SelectAll();
+    // The user changed an item's state in the list (LVN_ITEMCHANGED, which goes to the frame).
+    void OnItemChanged(const NMLISTVIEW& change);
+
     const ControllerRows& Rows() const noexcept { return rows; }
-    // The selected row; null without one.
+    // The selected row when it is the only one; null without a selected row or with several.
     const ControllerRow* Selected() const;
-    // The selected controller's own web page; empty without a selection.
+    // That controller's own web page; empty without it.
     std::wstring SelectedWebPage() const;
     ControllerFiles& Files() noexcept { return files; }
 
-    // The row commands that the frame runs; each does nothing without a selected row.
+    // The row commands that the frame runs. Opening takes the one selected row and does nothing without
+    // it; forgetting takes every selected row.
     void OpenSelected();
     void ForgetSelected();
     // Reads a controller by its address; once it answers, it gets its row and every later search probes
@@ -73,6 +83,9 @@ public:
 
 private:
     void OnContextMenu(LPARAM position);
+    // The shown row at which the keyboard opens the context menu: the focused one when it is selected,
+    // otherwise the first selected one.
+    std::size_t KeyboardMenuRow() const;
     void OnSettingsRead();
     void OnResult(const DevicePropertiesResult& result);
     void OnAdded(const DevicePropertiesResult& read);
@@ -80,6 +93,9 @@ private:
     void OnAddressChanged(std::uint32_t oldAddress, std::uint32_t newAddress);
     void Read(std::uint32_t address, std::int32_t tag);
     HWND Owner() const;
+    // Selects the row at `place` alone, gives it the focus and scrolls it into view; false when it is not
+    // shown or the list could not.
+    bool SelectOnly(std::size_t place);
 
     Helpers::CriticalSection lock; // guards the fields below
     // The settings last heard from any controller, which the settings sheet opens with: also a broadcast

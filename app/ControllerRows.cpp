@@ -18,6 +18,19 @@ ControllerRow RowOf(const DiscoveredController& controller)
     return row;
 }
 
+namespace
+{
+
+std::wstring_view Trimmed(std::wstring_view text)
+{
+    const std::size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
+}
+
+} // namespace
+
 std::optional<std::size_t> ControllerRows::Find(std::uint32_t address) const
 {
     const auto found = std::find_if(rows.begin(), rows.end(),
@@ -36,6 +49,28 @@ int ControllerRows::Compare(const ControllerRow& first, const ControllerRow& sec
     return ascending ? order : -order;
 }
 
+std::size_t ControllerRows::PlaceFor(const ControllerRow& row) const
+{
+    // The first row that goes after it is where it goes.
+    const auto place = std::upper_bound(rows.begin(), rows.end(), row,
+                                        [this](const ControllerRow& placed, const ControllerRow& shown) {
+                                            return Compare(placed, shown) < 0;
+                                        });
+    return static_cast<std::size_t>(place - rows.begin());
+}
+
+bool ControllerRows::Matches(const ControllerRow& row) const
+{
+    if (filter.empty())
+        return true;
+    for (const std::wstring& text : FilteredTexts(row))
+    {
+        if (fold(text).find(filter) != std::wstring::npos)
+            return true;
+    }
+    return false;
+}
+
 void ControllerRows::Replace(std::vector<ControllerRow> found)
 {
     rows = std::move(found);
@@ -44,32 +79,49 @@ void ControllerRows::Replace(std::vector<ControllerRow> found)
                          [this](const ControllerRow& first, const ControllerRow& second) {
                              return Compare(first, second) < 0;
                          });
+    marks.assign(rows.size(), Marks{});
+    for (std::size_t place = 0; place < rows.size(); ++place)
+        marks[place].hidden = !Matches(rows[place]);
+}
+
+void ControllerRows::Clear() noexcept
+{
+    rows.clear();
+    marks.clear();
 }
 
 std::optional<std::size_t> ControllerRows::Insert(ControllerRow row)
 {
     if (Find(row.address))
         return std::nullopt;
-    // The first row that goes after it is where it goes.
-    const auto place = std::upper_bound(rows.begin(), rows.end(), row,
-                                        [this](const ControllerRow& inserted, const ControllerRow& shown) {
-                                            return Compare(inserted, shown) < 0;
-                                        });
-    const auto at = static_cast<std::size_t>(place - rows.begin());
-    rows.insert(place, std::move(row));
-    return at;
+    const std::size_t place = PlaceFor(row);
+    const bool hidden = !Matches(row);
+    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(place), std::move(row));
+    marks.insert(marks.begin() + static_cast<std::ptrdiff_t>(place), Marks{hidden, false});
+    return ShownPlace(place);
+}
+
+ControllerRows::Move ControllerRows::Refilter(std::size_t place)
+{
+    Move move{ShownPlace(place), std::nullopt};
+    Marks& mark = marks[place];
+    mark.hidden = !Matches(rows[place]);
+    mark.selected = mark.selected && !mark.hidden;
+    move.to = ShownPlace(place);
+    return move;
 }
 
 ControllerRows::Move ControllerRows::Reorder(std::size_t from)
 {
+    const std::optional<std::size_t> shownFrom = ShownPlace(from);
     ControllerRow row = std::move(rows[from]);
+    const Marks mark = marks[from];
     rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(from));
-    const auto place = std::upper_bound(
-        rows.begin(), rows.end(), row,
-        [this](const ControllerRow& moved, const ControllerRow& shown) { return Compare(moved, shown) < 0; });
-    const auto to = static_cast<std::size_t>(place - rows.begin());
-    rows.insert(place, std::move(row));
-    return Move{from, to};
+    marks.erase(marks.begin() + static_cast<std::ptrdiff_t>(from));
+    const std::size_t to = PlaceFor(row);
+    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(to), std::move(row));
+    marks.insert(marks.begin() + static_cast<std::ptrdiff_t>(to), mark);
+    return Move{shownFrom, Refilter(to).to};
 }
 
 std::optional<ControllerRows::Move> ControllerRows::Update(std::uint32_t address, const std::wstring& name,
@@ -83,7 +135,7 @@ std::optional<ControllerRows::Move> ControllerRows::Update(std::uint32_t address
     row.nameless = false;
     row.port = port;
     // Without a chosen column the rows go by address, which has not changed.
-    return sortColumn ? Reorder(*place) : Move{*place, *place};
+    return sortColumn ? Reorder(*place) : Refilter(*place);
 }
 
 std::optional<ControllerRows::Move> ControllerRows::MoveAddress(std::uint32_t oldAddress,
@@ -99,6 +151,7 @@ std::optional<ControllerRows::Move> ControllerRows::MoveAddress(std::uint32_t ol
 void ControllerRows::Remove(std::size_t place)
 {
     rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(place));
+    marks.erase(marks.begin() + static_cast<std::ptrdiff_t>(place));
 }
 
 std::vector<std::size_t> ControllerRows::SortBy(std::size_t column)
@@ -114,15 +167,113 @@ std::vector<std::size_t> ControllerRows::SortBy(std::size_t column)
         return Compare(rows[first], rows[second]) < 0;
     });
     std::vector<ControllerRow> sorted;
+    std::vector<Marks> sortedMarks;
     sorted.reserve(rows.size());
+    sortedMarks.reserve(rows.size());
     std::vector<std::size_t> wentTo(rows.size());
     for (std::size_t place = 0; place < order.size(); ++place)
     {
         wentTo[order[place]] = place;
         sorted.push_back(std::move(rows[order[place]]));
+        sortedMarks.push_back(marks[order[place]]);
     }
     rows = std::move(sorted);
+    marks = std::move(sortedMarks);
     return wentTo;
+}
+
+std::vector<bool> ControllerRows::SetFilter(std::wstring_view text)
+{
+    std::vector<bool> wasShown(rows.size());
+    for (std::size_t place = 0; place < rows.size(); ++place)
+        wasShown[place] = !marks[place].hidden;
+    filter = fold(Trimmed(text));
+    for (std::size_t place = 0; place < rows.size(); ++place)
+    {
+        Marks& mark = marks[place];
+        mark.hidden = !Matches(rows[place]);
+        mark.selected = mark.selected && !mark.hidden;
+    }
+    return wasShown;
+}
+
+std::size_t ControllerRows::ShownCount() const
+{
+    return static_cast<std::size_t>(
+        std::count_if(marks.begin(), marks.end(), [](const Marks& mark) { return !mark.hidden; }));
+}
+
+std::optional<std::size_t> ControllerRows::ShownPlace(std::size_t place) const
+{
+    if (place >= marks.size() || marks[place].hidden)
+        return std::nullopt;
+    return static_cast<std::size_t>(std::count_if(marks.begin(),
+                                                  marks.begin() + static_cast<std::ptrdiff_t>(place),
+                                                  [](const Marks& mark) { return !mark.hidden; }));
+}
+
+std::size_t ControllerRows::PlaceShownAt(std::size_t shown) const
+{
+    for (std::size_t place = 0; place < marks.size(); ++place)
+    {
+        if (!marks[place].hidden && shown-- == 0)
+            return place;
+    }
+    return marks.size();
+}
+
+std::vector<ControllerRow> ControllerRows::ShownRows() const
+{
+    std::vector<ControllerRow> shown;
+    for (std::size_t place = 0; place < rows.size(); ++place)
+    {
+        if (!marks[place].hidden)
+            shown.push_back(rows[place]);
+    }
+    return shown;
+}
+
+void ControllerRows::Select(std::size_t place, bool selected)
+{
+    if (place < marks.size())
+        marks[place].selected = selected && !marks[place].hidden;
+}
+
+void ControllerRows::SelectAll(bool selected)
+{
+    for (Marks& mark : marks)
+        mark.selected = selected && !mark.hidden;
+}
+
+std::size_t ControllerRows::SelectedCount() const
+{
+    return static_cast<std::size_t>(
+        std::count_if(marks.begin(), marks.end(), [](const Marks& mark) { return mark.selected; }));
+}
+
+std::vector<ControllerRow> ControllerRows::SelectedRows() const
+{
+    std::vector<ControllerRow> selected;
+    for (std::size_t place = 0; place < rows.size(); ++place)
+    {
+        if (marks[place].selected)
+            selected.push_back(rows[place]);
+    }
+    return selected;
+}
+
+std::optional<std::size_t> ControllerRows::OnlySelected() const
+{
+    std::optional<std::size_t> only;
+    for (std::size_t place = 0; place < marks.size(); ++place)
+    {
+        if (!marks[place].selected)
+            continue;
+        if (only)
+            return std::nullopt;
+        only = place;
+    }
+    return only;
 }
 
 ControllerRows::Forgetting ControllerRows::Forget(std::size_t place)
@@ -137,6 +288,32 @@ ControllerRows::Forgetting ControllerRows::Forget(std::size_t place)
         forgetting.rowRemoved = true;
     }
     return forgetting;
+}
+
+std::vector<ControllerRows::Forgotten> ControllerRows::ForgetSelected()
+{
+    std::vector<Forgotten> forgotten;
+    // From the last: a removed row moves none of those still to come.
+    for (std::size_t place = rows.size(); place-- > 0;)
+    {
+        if (!marks[place].selected)
+            continue;
+        const Forgotten row{rows[place].address, ShownPlace(place)};
+        const Forgetting forgetting = Forget(place);
+        if (forgetting.forgotten)
+            forgotten.push_back(forgetting.rowRemoved ? row : Forgotten{row.address, std::nullopt});
+    }
+    return forgotten;
+}
+
+bool ControllerRows::AnySelectedKnown() const
+{
+    for (std::size_t place = 0; place < rows.size(); ++place)
+    {
+        if (marks[place].selected && known.contains(rows[place].address))
+            return true;
+    }
+    return false;
 }
 
 } // namespace OM::Norvatessa

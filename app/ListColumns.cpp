@@ -118,6 +118,17 @@ int OrdinalOrder(std::wstring_view first, std::wstring_view second)
     return first.compare(second);
 }
 
+std::wstring LatinLowerCase(std::wstring_view text)
+{
+    std::wstring lower(text);
+    for (wchar_t& character : lower)
+    {
+        if (character >= L'A' && character <= L'Z')
+            character = static_cast<wchar_t>(character - L'A' + L'a');
+    }
+    return lower;
+}
+
 std::span<const ListColumn> ListColumns()
 {
     return Columns;
@@ -135,6 +146,11 @@ const std::vector<const ListColumn*>& ScreenColumns()
         return shown;
     }();
     return screen;
+}
+
+std::array<std::wstring, 2> FilteredTexts(const ControllerRow& row)
+{
+    return {ShownName(row), Address(row)};
 }
 
 int CompareAlike(const ControllerRow& first, const ControllerRow& second, TextOrder names)
@@ -167,6 +183,14 @@ std::wstring SavedList(const std::vector<ControllerRow>& rows, wchar_t separator
 std::wstring CopiedText(const ControllerRow& row)
 {
     return row.name + L"\t" + AddressText(row.address) + L"\t" + std::to_wstring(row.port);
+}
+
+std::wstring CopiedText(const std::vector<ControllerRow>& rows)
+{
+    std::wstring text;
+    for (std::size_t index = 0; index < rows.size(); ++index)
+        text += (index == 0 ? L"" : L"\r\n") + CopiedText(rows[index]);
+    return text;
 }
 
 std::wstring WebPageOf(const ControllerRow& row)

@@ -2,6 +2,7 @@
 
 #include "app/ControllerRow.h"
 
+#include <array>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -16,6 +17,11 @@ namespace OM::Norvatessa
 // them; elsewhere the texts compare by their characters (OrdinalOrder).
 using TextOrder = int (*)(std::wstring_view first, std::wstring_view second);
 int OrdinalOrder(std::wstring_view first, std::wstring_view second);
+
+// A text in lower case, for the list's filter, which ignores case. The window program hands in the
+// workstation's own case rules; elsewhere only Latin letters change (LatinLowerCase).
+using TextFold = std::wstring (*)(std::wstring_view text);
+std::wstring LatinLowerCase(std::wstring_view text);
 
 // A column of the device list, on screen, in the saved list or both. A new column is one more entry in
 // ListColumns(): the list inserts, updates and sorts it, and the saved list writes it, from that entry.
@@ -39,6 +45,9 @@ std::span<const ListColumn> ListColumns();
 // The columns on screen, left to right: the list control's column `index` is ScreenColumns()[index].
 const std::vector<const ListColumn*>& ScreenColumns();
 
+// The texts the list's filter looks in: the name as the list shows it, and the address.
+std::array<std::wstring, 2> FilteredTexts(const ControllerRow& row);
+
 // The order of rows alike in the chosen column (or of all rows while none is chosen): by address, then
 // port and name, so that the order is the same each time.
 int CompareAlike(const ControllerRow& first, const ControllerRow& second, TextOrder names);
@@ -48,8 +57,10 @@ int CompareAlike(const ControllerRow& first, const ControllerRow& second, TextOr
 std::wstring SavedList(const std::vector<ControllerRow>& rows, wchar_t separator);
 
 // "name<Tab>address<Tab>port", as a row is copied, for a worksheet to take as three cells; a nameless
-// controller's name is empty there, as in the saved list.
+// controller's name is empty there, as in the saved list. Several rows go one to a line, the lines split
+// by CR LF, without one after the last, as a single row has none.
 std::wstring CopiedText(const ControllerRow& row);
+std::wstring CopiedText(const std::vector<ControllerRow>& rows);
 
 // The controller's own web page, "http://ADDRESS:PORT/".
 std::wstring WebPageOf(const ControllerRow& row);

@@ -9,10 +9,34 @@
 namespace OM::Norvatessa
 {
 
+// Marks the time this class changes the control.
+class ListViewRows::Change
+{
+public:
+    explicit Change(ListViewRows& view) noexcept : view(view) { ++view.changing; }
+    ~Change() { --view.changing; }
+    Change(const Change&) = delete;
+    Change& operator=(const Change&) = delete;
+
+private:
+    ListViewRows& view;
+};
+
 namespace
 {
 
-constexpr UINT SelectedState = LVIS_SELECTED | LVIS_FOCUSED;
+UINT SelectionState(bool selected)
+{
+    return selected ? LVIS_SELECTED : 0;
+}
+
+bool SetState(HWND list, WPARAM item, UINT mask, UINT state)
+{
+    LVITEMW change{};
+    change.stateMask = mask;
+    change.state = state;
+    return ::SendMessageW(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&change)) != 0;
+}
 
 } // namespace
 
@@ -36,44 +60,59 @@ void ListViewRows::AddColumns()
 
 void ListViewRows::ShowAll()
 {
+    const Change change(*this);
     // A large site fills the list in one go: room for every row at once.
     PaintOff();
     ::SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-    ::SendMessageW(list, LVM_SETITEMCOUNT, rows.Count(), LVSICF_NOINVALIDATEALL);
+    ::SendMessageW(list, LVM_SETITEMCOUNT, rows.ShownCount(), LVSICF_NOINVALIDATEALL);
+    std::size_t shown = 0;
     for (std::size_t place = 0; place < rows.Count(); ++place)
-        ShowInserted(place);
+    {
+        if (rows.IsShown(place))
+            InsertItem(shown++, place);
+    }
     PaintOn();
 }
 
-void ListViewRows::ShowInserted(std::size_t place)
+void ListViewRows::ShowInserted(std::size_t shown)
+{
+    const Change change(*this);
+    InsertItem(shown, rows.PlaceShownAt(shown));
+}
+
+void ListViewRows::InsertItem(std::size_t shown, std::size_t place)
 {
     // The first column's text comes with the item, and a new item's other cells are blank already: a
     // large site's list fills with as few messages as it can.
     const ControllerRow& row = rows.All()[place];
     const std::wstring first = ScreenColumns().front()->cell(row);
     LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = static_cast<int>(place);
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
+    item.iItem = static_cast<int>(shown);
     item.pszText = const_cast<wchar_t*>(first.c_str());
     item.iImage = 0;
     item.lParam = static_cast<LPARAM>(row.address);
+    item.stateMask = LVIS_SELECTED;
+    item.state = SelectionState(rows.IsSelected(place));
     if (::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) >= 0)
-        ShowCells(place, 1, false);
+        ShowCells(shown, row, 1, false);
 }
 
-void ListViewRows::ShowItem(std::size_t place)
+void ListViewRows::ShowItem(std::size_t shown, std::size_t place)
 {
     LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = static_cast<int>(place);
+    item.mask = LVIF_PARAM | LVIF_STATE;
+    item.iItem = static_cast<int>(shown);
     item.lParam = static_cast<LPARAM>(rows.All()[place].address);
+    item.stateMask = LVIS_SELECTED;
+    item.state = SelectionState(rows.IsSelected(place));
     ::SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    ShowCells(place, 0, true);
+    ShowCells(shown, rows.All()[place], 0, true);
 }
 
-void ListViewRows::ShowCells(std::size_t place, std::size_t firstColumn, bool blankToo)
+void ListViewRows::ShowCells(std::size_t shown, const ControllerRow& row, std::size_t firstColumn,
+                             bool blankToo)
 {
-    const ControllerRow& row = rows.All()[place];
     const std::vector<const ListColumn*>& columns = ScreenColumns();
     for (std::size_t column = firstColumn; column < columns.size(); ++column)
     {
@@ -83,40 +122,83 @@ void ListViewRows::ShowCells(std::size_t place, std::size_t firstColumn, bool bl
         LVITEMW cell{};
         cell.iSubItem = static_cast<int>(column);
         cell.pszText = const_cast<wchar_t*>(text.c_str());
-        ::SendMessageW(list, LVM_SETITEMTEXTW, place, reinterpret_cast<LPARAM>(&cell));
+        ::SendMessageW(list, LVM_SETITEMTEXTW, shown, reinterpret_cast<LPARAM>(&cell));
     }
 }
 
 void ListViewRows::ShowMove(const ControllerRows::Move& move)
 {
-    if (move.from == move.to)
-        return ShowItem(move.to);
-    // The row takes its selection along to its new place.
-    const bool selected = ::SendMessageW(list, LVM_GETITEMSTATE, move.from, LVIS_SELECTED) & LVIS_SELECTED;
-    ShowRemoved(move.from);
-    ShowInserted(move.to);
-    if (selected)
-        SetSelected(move.to, true);
+    const Change change(*this);
+    if (move.from && move.to && *move.from == *move.to)
+        return ShowItem(*move.to, rows.PlaceShownAt(*move.to));
+    // The row takes the focus along to its new place; its selection is the rows'.
+    const bool focused = move.from && Focused() == move.from;
+    if (move.from)
+        ShowRemoved(*move.from);
+    if (!move.to)
+        return;
+    ShowInserted(*move.to);
+    if (focused)
+        SetState(list, *move.to, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
-void ListViewRows::ShowRemoved(std::size_t place)
+void ListViewRows::ShowRemoved(std::size_t shown)
 {
-    ::SendMessageW(list, LVM_DELETEITEM, place, 0);
+    const Change change(*this);
+    ::SendMessageW(list, LVM_DELETEITEM, shown, 0);
 }
 
-void ListViewRows::ShowSorted(const std::vector<std::size_t>& wentTo)
+void ListViewRows::ShowSorted(std::optional<std::size_t> focus)
 {
-    const std::optional<std::size_t> selected = SelectedPlace();
+    const Change change(*this);
     PaintOff();
+    std::size_t shown = 0;
     for (std::size_t place = 0; place < rows.Count(); ++place)
-        ShowItem(place);
-    if (selected && *selected < wentTo.size())
     {
-        SetSelected(*selected, false);
-        Select(wentTo[*selected]);
+        if (rows.IsShown(place))
+            ShowItem(shown++, place);
     }
+    if (focus)
+        Focus(*focus);
     PaintOn();
     ShowSortArrow();
+}
+
+void ListViewRows::ShowFiltered(const std::vector<bool>& wasShown)
+{
+    const Change change(*this);
+    PaintOff();
+    std::size_t shown = 0;
+    for (std::size_t place = 0; place < rows.Count(); ++place)
+    {
+        const bool was = place < wasShown.size() && wasShown[place];
+        const bool now = rows.IsShown(place);
+        if (was && !now)
+            ::SendMessageW(list, LVM_DELETEITEM, shown, 0);
+        else if (!was && now)
+            InsertItem(shown++, place);
+        else if (now)
+            ++shown;
+    }
+    PaintOn();
+}
+
+void ListViewRows::ShowSelection()
+{
+    const Change change(*this);
+    const std::size_t selected = rows.SelectedCount();
+    // All or none in one message: Ctrl+A on a large site.
+    if (selected == 0 || selected == rows.ShownCount())
+    {
+        SetState(list, static_cast<WPARAM>(-1), LVIS_SELECTED, SelectionState(selected != 0));
+        return;
+    }
+    std::size_t shown = 0;
+    for (std::size_t place = 0; place < rows.Count(); ++place)
+    {
+        if (rows.IsShown(place))
+            SetState(list, shown++, LVIS_SELECTED, SelectionState(rows.IsSelected(place)));
+    }
 }
 
 void ListViewRows::ShowSortArrow()
@@ -134,26 +216,20 @@ void ListViewRows::ShowSortArrow()
     }
 }
 
-std::optional<std::size_t> ListViewRows::SelectedPlace() const
+bool ListViewRows::Focus(std::size_t shown)
+{
+    const Change change(*this);
+    return SetState(list, shown, LVIS_FOCUSED, LVIS_FOCUSED) &&
+           ::SendMessageW(list, LVM_ENSUREVISIBLE, shown, FALSE) != 0;
+}
+
+std::optional<std::size_t> ListViewRows::Focused() const
 {
     const int item =
-        static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-    if (item < 0 || static_cast<std::size_t>(item) >= rows.Count())
+        static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (item < 0)
         return std::nullopt;
     return static_cast<std::size_t>(item);
-}
-
-bool ListViewRows::Select(std::size_t place)
-{
-    return SetSelected(place, true) && ::SendMessageW(list, LVM_ENSUREVISIBLE, place, FALSE) != 0;
-}
-
-bool ListViewRows::SetSelected(std::size_t place, bool selected)
-{
-    LVITEMW state{};
-    state.stateMask = SelectedState;
-    state.state = selected ? SelectedState : 0;
-    return ::SendMessageW(list, LVM_SETITEMSTATE, place, reinterpret_cast<LPARAM>(&state)) != 0;
 }
 
 void ListViewRows::PaintOff()

@@ -11,10 +11,14 @@
 namespace OM::Norvatessa
 {
 
-// What a report list view shows of the controller rows: item n is All()[n], with the screen columns'
-// texts and the row's address as its lParam. Each change to the rows is passed on as it was made, so that
-// the control redraws only what changed and keeps its selection on the row it was on. User-interface
-// thread only.
+// What a report list view shows of the controller rows: its item n is the row shown at n (the filter
+// keeps it), with the screen columns' texts, the row's address as its lParam and the row's selection.
+// Each change to the rows is passed on as it was made, so that the control redraws only what changed.
+//
+// The selection goes both ways: the user changes it in the control, which reports each change, and the
+// rows take it over (ControllerRows::Select); a command changes it in the rows, and the control shows it.
+// While this class changes the control, what the control reports is its own echo (or, under Wine, the
+// deselection of an item it deletes), not the user's: Changing() says so. User-interface thread only.
 class ListViewRows
 {
 public:
@@ -24,33 +28,46 @@ public:
     // The screen columns, with their titles and widths.
     void AddColumns();
 
-    // Every row anew, after the rows were replaced.
+    // Every shown row anew, after the rows were replaced.
     void ShowAll();
-    void ShowInserted(std::size_t place);
+    void ShowInserted(std::size_t shown);
     void ShowMove(const ControllerRows::Move& move);
-    void ShowRemoved(std::size_t place);
-    // After a sort: every row at its new place, the selection with the row it was on, and the header's
-    // arrow on the sorted column.
-    void ShowSorted(const std::vector<std::size_t>& wentTo);
+    void ShowRemoved(std::size_t shown);
+    // After a sort: every row at its new place, the focus on the shown row `focus`, in view, and the
+    // header's arrow on the sorted column.
+    void ShowSorted(std::optional<std::size_t> focus);
+    // After a new filter: the rows it hides go and those it shows come, the others stay as they are.
+    // `wasShown` is what ControllerRows::SetFilter returned.
+    void ShowFiltered(const std::vector<bool>& wasShown);
+    // The selection as the rows hold it, after a command changed it there.
+    void ShowSelection();
 
-    std::optional<std::size_t> SelectedPlace() const;
-    // Selects and focuses the row and scrolls it into view; false when either failed.
-    bool Select(std::size_t place);
+    // Gives the shown row the focus and scrolls it into view; false when either failed.
+    bool Focus(std::size_t shown);
+    // The shown row with the focus, if there is one.
+    std::optional<std::size_t> Focused() const;
+
+    // True while this class changes the control.
+    bool Changing() const noexcept { return changing > 0; }
 
     // Around many changes: painting row by row would take seconds for a burst of answers.
     void PaintOff();
     void PaintOn();
 
 private:
-    // The row's lParam and every cell, as after a change of the row.
-    void ShowItem(std::size_t place);
+    class Change;
+
+    // The row at `place`, a new item at `shown`.
+    void InsertItem(std::size_t shown, std::size_t place);
+    // The row's lParam, selection and every cell, as after a change of the row.
+    void ShowItem(std::size_t shown, std::size_t place);
     // The cells from `firstColumn` on; blank ones only when asked, since a new item's cells are blank.
-    void ShowCells(std::size_t place, std::size_t firstColumn, bool blankToo);
-    bool SetSelected(std::size_t place, bool selected);
+    void ShowCells(std::size_t shown, const ControllerRow& row, std::size_t firstColumn, bool blankToo);
     void ShowSortArrow();
 
     const ControllerRows& rows;
     HWND list = nullptr;
+    int changing = 0; // Change objects alive
 };
 
 } // namespace OM::Norvatessa

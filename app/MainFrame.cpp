@@ -12,6 +12,7 @@
 #include "ui/CenterWindow.h"
 #include "ui/DeviceContexts.h"
 #include "ui/Dpi.h"
+#include "ui/EditKeys.h"
 #include "ui/Module.h"
 
 #include <commctrl.h>
@@ -83,7 +84,17 @@ bool CMainFrame::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
         break; // the frame's own handling ends the message loop
     // Commands.
     case WM_COMMAND:
-        OnCommand(LOWORD(wParam));
+        // The filter box tells each change of its text; commands come from the menus, the accelerators
+        // and the toolbar.
+        if (lParam != 0 && reinterpret_cast<HWND>(lParam) == filterBox.Edit())
+        {
+            if (HIWORD(wParam) == EN_CHANGE)
+                OnFilterChanged();
+        }
+        else
+        {
+            OnCommand(LOWORD(wParam));
+        }
         result = 0;
         return true;
     case WM_INITMENUPOPUP:
@@ -92,11 +103,25 @@ bool CMainFrame::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
         UIUpdateMenuPopup(reinterpret_cast<HMENU>(wParam));
         break;
     // Notifications.
+    case WM_CTLCOLORSTATIC:
+        if (const HBRUSH background =
+                filterBox.LabelBackground(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+        {
+            result = reinterpret_cast<LRESULT>(background);
+            return true;
+        }
+        break;
     case WM_NOTIFY: {
         const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
         if (header.code == LVN_COLUMNCLICK && header.hwndFrom == deviceList.Handle())
         {
             deviceList.SortBy(reinterpret_cast<NMLISTVIEW*>(lParam)->iSubItem);
+            return true;
+        }
+        if (header.code == LVN_ITEMCHANGED && header.hwndFrom == deviceList.Handle())
+        {
+            deviceList.OnItemChanged(*reinterpret_cast<NMLISTVIEW*>(lParam));
+            result = 0;
             return true;
         }
         break;
@@ -133,6 +158,7 @@ LRESULT CMainFrame::OnCreate()
 {
     CreateToolBar(IDR_MAINFRAME);
     CreateStatusBar(IDS_READY);
+    filterBox.Create(window, IDC_FILTER);
     logPane = CreateLogPane();
     SetClient(deviceList.Create(window));
 
@@ -140,6 +166,7 @@ LRESULT CMainFrame::OnCreate()
     UIAddCommand(ID_NEW_SEARCH, InMenu | InToolBar);
     UIAddCommand(ID_CONTROLLER_SETTINGS, InMenu | InToolBar);
     UIAddCommand(ID_COPY, InMenu);
+    UIAddCommand(ID_SELECT_ALL, InMenu);
     UIAddCommand(ID_OPEN_WEB_PAGE, InMenu);
     UIAddCommand(ID_SAVE_SETTINGS, InMenu);
     UIAddCommand(ID_LOAD_SETTINGS, InMenu);
@@ -182,7 +209,8 @@ HWND CMainFrame::CreateLogPane()
 
 void CMainFrame::UpdateLayout()
 {
-    RECT area = PlaceBars();
+    RECT area = filterBox.Place(PlaceBars());
+    Ui::ShowStatusParts(statusBar, counts);
     if (logPane != nullptr)
     {
         // A strip of a few lines below the list, so that the search log can be read.
@@ -219,27 +247,50 @@ void CMainFrame::OnDestroy()
 
 bool CMainFrame::PreTranslateMessage(MSG& message)
 {
-    return window != nullptr && accelerators != nullptr &&
-           ::TranslateAcceleratorW(window, accelerators, &message);
+    if (window == nullptr)
+        return false;
+    if (filterBox.TakeKey(message, deviceList.Handle()))
+        return true;
+    // In the filter box and the log, the keys that edit text are theirs, not commands for the rows.
+    if ((message.hwnd == filterBox.Edit() || message.hwnd == logPane) && Ui::IsEditingKey(message))
+        return false;
+    return accelerators != nullptr && ::TranslateAcceleratorW(window, accelerators, &message);
 }
 
 void CMainFrame::OnIdle()
 {
     UpdateCommands();
     UIUpdateToolBar();
+    UpdateCounts();
 }
 
 void CMainFrame::UpdateCommands()
 {
-    // While a search runs the list is disabled, and nothing in it can be used.
-    const ControllerRow* selected = searching ? nullptr : deviceList.Selected();
-    for (const UINT id :
-         {ID_CONTROLLER_SETTINGS, ID_COPY, ID_OPEN_WEB_PAGE, ID_SAVE_SETTINGS, ID_LOAD_SETTINGS})
-        UIEnable(id, selected != nullptr);
-    UIEnable(ID_FORGET_CONTROLLER, selected != nullptr && deviceList.Rows().IsKnown(selected->address));
-    UIEnable(ID_SAVE_LIST, !searching && deviceList.Rows().Count() > 0);
+    // While a search runs the list is disabled, and nothing in it can be used. The commands for one
+    // controller take the one selected row, and are off with several.
+    const ControllerRows& rows = deviceList.Rows();
+    const std::size_t selected = searching ? 0 : rows.SelectedCount();
+    for (const UINT id : {ID_CONTROLLER_SETTINGS, ID_OPEN_WEB_PAGE, ID_SAVE_SETTINGS, ID_LOAD_SETTINGS})
+        UIEnable(id, selected == 1);
+    UIEnable(ID_COPY, selected > 0);
+    UIEnable(ID_FORGET_CONTROLLER, selected > 0 && rows.AnySelectedKnown());
+    UIEnable(ID_SAVE_LIST, !searching && rows.ShownCount() > 0);
+    UIEnable(ID_SELECT_ALL, !searching && rows.ShownCount() > 0);
     UIEnable(ID_NEW_SEARCH, !searching);
     UIEnable(ID_ADD_CONTROLLER, !searching);
+}
+
+void CMainFrame::UpdateCounts()
+{
+    const ControllerRows& rows = deviceList.Rows();
+    const std::size_t selected = rows.SelectedCount();
+    std::vector<std::wstring> now{
+        rows.Filtered() ? Words::Fill(Words::ShownCount, rows.ShownCount(), rows.Count()) : L"",
+        selected > 1 ? Words::Fill(Words::SelectedCount, selected) : L""};
+    if (now == counts)
+        return;
+    counts = std::move(now);
+    Ui::ShowStatusParts(statusBar, counts);
 }
 
 void CMainFrame::OnCommand(UINT id)
@@ -254,6 +305,12 @@ void CMainFrame::OnCommand(UINT id)
         break;
     case ID_COPY:
         OnCopy();
+        break;
+    case ID_SELECT_ALL:
+        OnSelectAll();
+        break;
+    case ID_FILTER:
+        filterBox.Focus();
         break;
     case ID_OPEN_WEB_PAGE:
         OnOpenWebPage();
@@ -271,8 +328,8 @@ void CMainFrame::OnCommand(UINT id)
         break;
     case ID_SAVE_LIST:
         // Ctrl+S reaches here even while the command is greyed.
-        if (!searching && deviceList.Rows().Count() > 0)
-            deviceList.Files().SaveList(window, deviceList.Rows().All());
+        if (!searching && deviceList.Rows().ShownCount() > 0)
+            deviceList.Files().SaveList(window, deviceList.Rows().ShownRows());
         break;
     case ID_ADD_CONTROLLER:
         OnAddController();
@@ -299,8 +356,20 @@ void CMainFrame::OnCopy()
     // Ctrl+C in the log copies its selected text, as it would without the accelerator.
     if (::GetFocus() == logPane)
         ::SendMessageW(logPane, WM_COPY, 0, 0);
-    else if (const ControllerRow* row = deviceList.Selected())
-        PutOnClipboard(window, CopiedText(*row));
+    else if (const std::vector<ControllerRow> rows = deviceList.Rows().SelectedRows(); !rows.empty())
+        PutOnClipboard(window, CopiedText(rows));
+}
+
+void CMainFrame::OnSelectAll()
+{
+    // Ctrl+A reaches here only while the command is enabled; the menu, too.
+    if (!searching)
+        deviceList.SelectAll();
+}
+
+void CMainFrame::OnFilterChanged()
+{
+    deviceList.SetFilter(filterBox.Text());
 }
 
 void CMainFrame::OnOpenWebPage()

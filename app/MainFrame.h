@@ -2,6 +2,7 @@
 
 #include "app/AppView.h"
 #include "app/AsyncWaitDlgHelper.h"
+#include "app/FilterBox.h"
 #include "app/PrivateMessages.h"
 #include "engine/DeviceEngine.h"
 #include "helpers/CriticalSection.h"
@@ -20,8 +21,9 @@
 namespace OM::Norvatessa
 {
 
-// The main window: menu, toolbar, status bar, the device list with the search log below it, and the wait
-// dialog of a running exchange.
+// The main window: menu, toolbar, status bar, the filter box, the device list with the search log below
+// it, and the wait dialog of a running exchange. The status bar's first part says what the program does;
+// parts after it count the rows the filter keeps and the rows selected, when there is something to count.
 //
 // Who runs what: the window and every message handler belong to the user-interface thread. The Support
 // notifications arrive on the device manager's worker; they touch only the queues below (under
@@ -56,6 +58,7 @@ public:
 
     CAppView& DeviceList() noexcept { return deviceList; }
     HWND LogPane() const noexcept { return logPane; }
+    HWND FilterEdit() const noexcept { return filterBox.Edit(); }
 
     // Worker thread.
     void OnExchangeAborted(const bool&) override;
@@ -88,9 +91,13 @@ private:
     void OnFlushLog();
     void OnLiveRows();
     void OnShowProblems();
+    void OnSelectAll();
+    void OnFilterChanged();
     // Which commands can be used now, from the list's rows and whether a search runs: the one place that
     // enables and disables them, for the menus, the list's context menu and the toolbar alike.
     void UpdateCommands();
+    // The counts of the status bar, from the list's rows.
+    void UpdateCounts();
     void OnCopy();
     void OnOpenWebPage();
     void SetStatus(const std::wstring& text);
@@ -99,6 +106,7 @@ private:
     HWND CreateLogPane();
 
     CAppView deviceList;
+    FilterBox filterBox;
     HWND logPane = nullptr;
     HACCEL accelerators = nullptr; // loaded from the module, freed with it
 
@@ -113,8 +121,9 @@ private:
     SettingsStore settingsToldStore = SettingsStore::Beside; // the log said the settings went there
 
     // User-interface thread only.
-    bool searching = false;       // between the search's start and end messages
-    bool tellingProblems = false; // a message box about problems is open
+    bool searching = false;           // between the search's start and end messages
+    bool tellingProblems = false;     // a message box about problems is open
+    std::vector<std::wstring> counts; // shown in the status bar after its first part
 };
 
 } // namespace OM::Norvatessa

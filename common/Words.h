@@ -70,6 +70,11 @@ inline constexpr wchar_t NoConnection[] =
     L"сети или его HTTP-служба не отвечает.";
 inline constexpr wchar_t NoAnswerInTime[] = L"Контроллер принял запрос, но не ответил на него за %1 с.";
 inline constexpr wchar_t ClosedWithoutAnswer[] = L"Контроллер закрыл соединение, не дав ответа.";
+inline constexpr wchar_t Redirected[] = L"Контроллер перенаправил запрос на другой адрес; программа туда не "
+                                        L"обращается, чтобы имя и пароль не ушли другому устройству.";
+inline constexpr wchar_t CredentialsNotInCodePage[] =
+    L"Имя или пароль содержит символ, которого нет в кодовой странице Windows этого компьютера; они не "
+    L"отправлены.";
 inline constexpr wchar_t ExchangeFailed[] = L"Обмен с контроллером не удался.";
 
 // Why a request was refused, without the controller's address.
@@ -195,6 +200,14 @@ inline constexpr wchar_t Nameless[] = L"Старая прошивка";
 inline constexpr wchar_t ConflictNote[] = L"Два контроллера на этом адресе";
 inline constexpr wchar_t SilentNote[] = L"Не отвечает";
 inline constexpr wchar_t UnprobedNote[] = L"Не опрошен: %1";
+
+// The filter box above the list: its label, and what the empty box shows.
+inline constexpr wchar_t FilterLabel[] = L"Фильтр (Ctrl+F):";
+inline constexpr wchar_t FilterCue[] = L"часть имени или адреса";
+// The status bar's counts beside its first part: the rows the filter keeps of all of them, while a filter
+// is set; the selected rows, while there are several (one selected row shows as it is).
+inline constexpr wchar_t ShownCount[] = L"Показано %1 из %2";
+inline constexpr wchar_t SelectedCount[] = L"Выбрано: %1";
 
 // ---- The program's own settings file, for the log: a save that could not go beside the program.
 

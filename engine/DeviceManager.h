@@ -192,7 +192,8 @@ private:
 
     DeviceSearcher searcher;
     SupportNotifier observers;
-    PromptTurn promptTurn;                     // one credentials prompt at a time, whoever asks
+    AcceptedCredentials accepted; // what each controller accepted in this run, for every exchange
+    PromptTurn promptTurn;        // one credentials prompt at a time, whoever asks
     TurnTakingPrompt workerPrompt{promptTurn}; // the worker's exchange asks the program's prompt through it
     HttpExchange exchange;                     // holds the request in progress, which CancelExchange ends
     DeviceTable devices;
@@ -202,7 +203,7 @@ private:
     // The running search's first reply from each address, and the addresses heard in conflict.
     std::map<std::uint32_t, SearchReply> firstReplies;
     std::set<std::uint32_t> conflicts;
-    ExchangeLanes lanes{*this, promptTurn};
+    ExchangeLanes lanes{*this, promptTurn, accepted};
     std::atomic<BatchId> lastBatch{0}; // any thread: the number of the last batch posted
     bool searchFirst = true;           // read by the worker as it starts
     // The worker's: the batches not ended, a search that waits for them, requests put aside.

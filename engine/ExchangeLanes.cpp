@@ -178,7 +178,7 @@ class ExchangeLanes::Lane final : private Helpers::Thread, private ConnectionSin
 public:
     explicit Lane(ExchangeLanes& lanes)
         : lanes(lanes), halt(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), prompt(lanes.turn, halt.get()),
-          exchange(*this, halt.get())
+          exchange(*this, halt.get(), lanes.accepted)
     {
     }
 
@@ -261,8 +261,8 @@ private:
     JobRecord* current = nullptr; // lane thread: the record of the controller in progress
 };
 
-ExchangeLanes::ExchangeLanes(LaneReports& reports, PromptTurn& turn)
-    : reports(reports), turn(turn), work(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
+ExchangeLanes::ExchangeLanes(LaneReports& reports, PromptTurn& turn, AcceptedCredentials& accepted)
+    : reports(reports), turn(turn), accepted(accepted), work(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/AcceptedCredentials.h"
 #include "engine/BatchOutcome.h"
 #include "engine/BatchRequest.h"
 #include "engine/ProgramSettings.h"
@@ -72,7 +73,7 @@ struct LaneBatch
 class ExchangeLanes
 {
 public:
-    ExchangeLanes(LaneReports& reports, PromptTurn& turn);
+    ExchangeLanes(LaneReports& reports, PromptTurn& turn, AcceptedCredentials& accepted);
     ~ExchangeLanes();
     ExchangeLanes(const ExchangeLanes&) = delete;
     ExchangeLanes& operator=(const ExchangeLanes&) = delete;
@@ -124,7 +125,8 @@ private:
 
     LaneReports& reports;
     PromptTurn& turn;
-    Helpers::UniqueHandle work; // manual reset; set while a lane may find a controller to start
+    AcceptedCredentials& accepted; // the manager's: what each controller accepted in this run, for every lane
+    Helpers::UniqueHandle work;    // manual reset; set while a lane may find a controller to start
     mutable Helpers::CriticalSection lock;
     std::vector<std::unique_ptr<Lane>> lanes;
     std::deque<LaneJob> queue;

@@ -44,7 +44,9 @@
 #define ID_PRINT 57607
 #define ID_COPY 57634
 #define ID_CUT 57635
+#define ID_FILTER 57636 // the cursor to the filter box above the device list
 #define ID_PASTE 57637
+#define ID_SELECT_ALL 57642 // every row the device list shows
 #define ID_UNDO 57643
 #define ID_ABOUT 57664
 #define ID_EXIT 57665
@@ -104,6 +106,9 @@
 // IDD_ADD_CONTROLLER
 #define IDC_ADD_ADDRESS 1200
 #define IDC_ADD_PORT 1201
+
+// The main window's filter box
+#define IDC_FILTER 1300
 
 // IDD_ABOUTBOX
 #define IDC_ABOUT_NAME 1100

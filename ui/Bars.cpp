@@ -1,5 +1,6 @@
 #include "ui/Bars.h"
 
+#include "ui/ControlText.h"
 #include "ui/Dpi.h"
 #include "ui/ImageLists.h"
 #include "ui/Module.h"
@@ -73,6 +74,41 @@ HWND CreateStatusBar(HWND parent, const wchar_t* text, int controlId)
                              WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | SBARS_SIZEGRIP, 0, 0,
                              0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                              Module::Instance().ResourceInstance(), nullptr);
+}
+
+void ShowStatusParts(HWND statusBar, const std::vector<std::wstring>& trailing)
+{
+    if (statusBar == nullptr)
+        return;
+    std::vector<std::wstring> texts;
+    std::vector<int> widths;
+    for (const std::wstring& text : trailing)
+    {
+        if (text.empty())
+            continue;
+        texts.push_back(text);
+        // The part's edges and a little room on each side of the text.
+        widths.push_back(LineSize(statusBar, text).cx + ScaleToDpi(16));
+    }
+    // The last part holds the size grip as well.
+    if (!widths.empty())
+        widths.back() += ::GetSystemMetrics(SM_CXVSCROLL);
+    RECT bar{};
+    ::GetClientRect(statusBar, &bar);
+    std::vector<int> edges; // the right edge of each part, -1 for the last
+    int edge = bar.right;
+    for (const int width : widths)
+        edge -= width;
+    edges.push_back(std::max(edge, 0));
+    for (std::size_t part = 0; part + 1 < widths.size(); ++part)
+        edges.push_back(edges.back() + widths[part]);
+    if (widths.empty())
+        edges.back() = -1;
+    else
+        edges.push_back(-1);
+    ::SendMessageW(statusBar, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    for (std::size_t part = 0; part < texts.size(); ++part)
+        ::SendMessageW(statusBar, SB_SETTEXTW, part + 1, reinterpret_cast<LPARAM>(texts[part].c_str()));
 }
 
 void ShowMenuHelp(HWND statusBar, UINT item, UINT flags, HMENU menu)

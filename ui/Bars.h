@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+#include <vector>
+
 namespace OM::Ui
 {
 
@@ -15,6 +18,10 @@ HWND CreateToolBarFromResource(HWND parent, UINT resourceId, int controlId, Uniq
 
 // A status bar of one pane with a size grip.
 HWND CreateStatusBar(HWND parent, const wchar_t* text, int controlId);
+
+// Parts after the first at the status bar's right end, one for each text that is not empty, each as wide
+// as its text; the first part takes what is left. Shown again when the bar's width changes.
+void ShowStatusParts(HWND statusBar, const std::vector<std::wstring>& trailing);
 
 // While a menu is open, shows the selected command's help (the text before the line feed of its string)
 // in the status bar's simple mode; leaves simple mode when the menu closes.

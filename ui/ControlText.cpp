@@ -1,5 +1,7 @@
 #include "ui/ControlText.h"
 
+#include "ui/DeviceContexts.h"
+
 namespace OM::Ui
 {
 
@@ -16,6 +18,16 @@ std::wstring WindowText(HWND window)
 std::wstring ControlText(HWND dialog, int id)
 {
     return WindowText(::GetDlgItem(dialog, id));
+}
+
+SIZE LineSize(HWND window, std::wstring_view text)
+{
+    const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(window, WM_GETFONT, 0, 0));
+    const WindowContext context(window);
+    const SelectedObject selected(context.Context(), font ? font : ::GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size{};
+    ::GetTextExtentPoint32W(context.Context(), text.data(), static_cast<int>(text.size()), &size);
+    return size;
 }
 
 } // namespace OM::Ui

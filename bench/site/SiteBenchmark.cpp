@@ -118,6 +118,8 @@ public:
         const std::wstring program = OM::Helpers::ExecutablePath();
         path = program.substr(0, program.find_last_of(L'\\') + 1) + L"site-backup-" +
                std::to_wstring(::GetCurrentProcessId());
+        // Wine reuses process ids: a run that was stopped may have left files under this name.
+        Empty();
     }
     ~BackupFolder() { Empty(true); }
     BackupFolder(const BackupFolder&) = delete;

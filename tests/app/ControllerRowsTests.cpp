@@ -1,5 +1,6 @@
-// The device list's rows and columns without a window: what each row shows and saves, and the order the
-// rows keep through searches, live rows, updates and moves.
+// The device list's rows and columns without a window: what each row shows and saves, the order the rows
+// keep through searches, live rows, updates and moves, and the filter and the selection that the commands
+// take their rows from.
 #include "app/ControllerRows.h"
 #include "app/ListColumns.h"
 #include "settings/ControllerListFile.h"
@@ -56,6 +57,24 @@ int CaseBlind(std::wstring_view first, std::wstring_view second)
     return folded(first).compare(folded(second));
 }
 
+// The lower case of the letters used here, as the workstation's case rules give it.
+std::wstring Lower(std::wstring_view text)
+{
+    std::wstring lower = LatinLowerCase(text);
+    for (wchar_t& character : lower)
+        character =
+            character >= L'А' && character <= L'Я' ? static_cast<wchar_t>(character + 0x20) : character;
+    return lower;
+}
+
+Texts Names(const std::vector<ControllerRow>& rows)
+{
+    Texts names;
+    for (const ControllerRow& row : rows)
+        names.push_back(row.name);
+    return names;
+}
+
 } // namespace
 
 TEST(ListColumns, ScreenShowsNamesAddressesPortsAndNotesInTheListsOwnWords)
@@ -100,6 +119,8 @@ TEST(ListColumns, SavedListAndCopyGiveTheNameAndNeverThePlaceholder)
                     L"127.0.0.9;80;Старая прошивка;no;yes\n");
     EXPECT_EQ(CopiedText(conflict), L"\t127.0.0.2\t80");
     EXPECT_EQ(CopiedText(rows[3]), L"Старая прошивка\t127.0.0.9\t80");
+    EXPECT_EQ(CopiedText(std::vector{rows[3], conflict}),
+              L"Старая прошивка\t127.0.0.9\t80\r\n\t127.0.0.2\t80");
     EXPECT_EQ(WebPageOf(rows[0]), L"http://127.0.0.3:8080/");
 
     const ControllerSettings::ControllerList read =
@@ -182,7 +203,8 @@ TEST(ControllerRows, ChosenColumnOrdersRowsThroughLiveRowsUpdatesMovesAndSearche
     EXPECT_EQ(Column(rows, 1), (Texts{L"127.0.0.2", L"127.0.0.10"}));
 }
 
-// "Забыть адрес": the row of a controller that only its address kept goes, one that answered stays.
+// "Забыть адрес": the row of a controller that only its address kept goes, one that answered stays; for
+// every selected row, the list told where each removed row was shown.
 TEST(ControllerRows, ForgettingAnAddressTakesOnlyARowThatDidNotAnswer)
 {
     ControllerRow silent = Found(Second, 80, L"Склад");
@@ -201,4 +223,107 @@ TEST(ControllerRows, ForgettingAnAddressTakesOnlyARowThatDidNotAnswer)
     EXPECT_TRUE(unanswered.rowRemoved);
     EXPECT_EQ(Column(rows, 1), (Texts{L"127.0.0.2", L"127.0.0.9"}));
     EXPECT_FALSE(rows.Forget(0).forgotten) << "forgotten already";
+
+    ControllerRow silentToo = Found(Tenth, 80, L"Пост");
+    silentToo.answered = false;
+    rows.Replace({Found(First, 80, L"Ворота"), silent, Found(Ninth, 80, L"Пост"), silentToo});
+    for (const std::uint32_t address : {First, Second, Tenth})
+        rows.Remember(address);
+    rows.Select(2, true);
+    EXPECT_FALSE(rows.AnySelectedKnown());
+    for (const std::size_t place : {0, 1, 3})
+        rows.Select(place, true);
+    EXPECT_TRUE(rows.AnySelectedKnown());
+    const std::vector<ControllerRows::Forgotten> forgotten = rows.ForgetSelected();
+    ASSERT_EQ(forgotten.size(), 3u);
+    EXPECT_EQ(forgotten[0].address, Tenth);
+    EXPECT_EQ(forgotten[0].removedFrom, 3u);
+    EXPECT_EQ(forgotten[1].address, Second);
+    EXPECT_EQ(forgotten[1].removedFrom, 1u);
+    EXPECT_EQ(forgotten[2].address, First);
+    EXPECT_FALSE(forgotten[2].removedFrom);
+    EXPECT_EQ(Column(rows, 1), (Texts{L"127.0.0.2", L"127.0.0.9"}));
+    EXPECT_EQ(Names(rows.SelectedRows()), (Texts{L"Ворота", L"Пост"})) << "the rows that stay stay selected";
+}
+
+// The filter keeps the rows whose name as the list shows it, or whose address, contains the text in any
+// case; the list follows from what each change reports in shown places, and the saved list and Ctrl+A
+// take the rows it keeps.
+TEST(ControllerRows, FilterKeepsRowsByNameOrAddressInAnyCaseThroughEveryChange)
+{
+    ControllerRows rows(CaseBlind, Lower);
+    rows.Replace({Found(First, 80, L"Склад №1"), Found(Second, 80, L""), Found(0xC0A8000A, 80, L"Ворота")});
+    EXPECT_FALSE(rows.Filtered());
+
+    EXPECT_EQ(rows.SetFilter(L" сКЛАД "), (std::vector<bool>{true, true, true}));
+    EXPECT_TRUE(rows.Filtered());
+    EXPECT_EQ(Names(rows.ShownRows()), (Texts{L"Склад №1"}));
+    EXPECT_EQ(rows.SetFilter(L"старая"), (std::vector<bool>{true, false, false}))
+        << "the list's word for a nameless controller is what the user sees";
+    EXPECT_EQ(rows.ShownCount(), 1u);
+    EXPECT_EQ(rows.PlaceShownAt(0), 1u);
+    rows.SetFilter(L"0.1");
+    EXPECT_EQ(Names(rows.ShownRows()), (Texts{L"Ворота"})) << "192.168.0.10";
+    EXPECT_EQ(rows.ShownPlace(2), 0u);
+    EXPECT_FALSE(rows.ShownPlace(0));
+
+    // Live rows, new names and new addresses come and go through the filter.
+    rows.SetFilter(L"склад");
+    EXPECT_FALSE(rows.Insert(Found(0x7F000005, 80, L"Пост"))) << "hidden";
+    EXPECT_EQ(rows.Insert(Found(0x7F000004, 80, L"Склад №2")), 1u);
+    EXPECT_EQ(rows.Count(), 5u);
+    rows.SelectAll(true);
+    EXPECT_EQ(Names(rows.SelectedRows()), (Texts{L"Склад №1", L"Склад №2"})) << "Ctrl+A takes the rows shown";
+    const std::optional<ControllerRows::Move> renamed = rows.Update(First, L"Пост 2", 80);
+    ASSERT_TRUE(renamed);
+    EXPECT_EQ(renamed->from, 0u);
+    EXPECT_FALSE(renamed->to);
+    const std::optional<ControllerRows::Move> found = rows.Update(0x7F000005, L"Склад №3", 80);
+    ASSERT_TRUE(found);
+    EXPECT_FALSE(found->from);
+    EXPECT_EQ(found->to, 1u);
+    EXPECT_EQ(Names(rows.ShownRows()), (Texts{L"Склад №2", L"Склад №3"}));
+    EXPECT_EQ(Names(rows.SelectedRows()), (Texts{L"Склад №2"})) << "a hidden row is no longer selected";
+
+    // Sorted by name, a moved row keeps its selection, and the filter still applies.
+    rows.SortBy(0);
+    EXPECT_EQ(Names(rows.ShownRows()), (Texts{L"Склад №2", L"Склад №3"}));
+    const std::optional<ControllerRows::Move> moved = rows.MoveAddress(0x7F000004, 0x7F000064);
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved->from, 0u);
+    EXPECT_EQ(moved->to, 0u);
+    EXPECT_EQ(Names(rows.SelectedRows()), (Texts{L"Склад №2"}));
+
+    // Without a filter every row is shown again; what it hid stays unselected.
+    rows.SetFilter(L"  ");
+    EXPECT_FALSE(rows.Filtered());
+    EXPECT_EQ(rows.ShownCount(), 5u);
+    EXPECT_EQ(rows.SelectedCount(), 1u);
+}
+
+// The selection is of rows, not of places: it follows its rows through a sort, and a command for one
+// controller finds the one selected row, none with several; a new search's list starts unselected.
+TEST(ControllerRows, SelectionFollowsItsRowsAndOneRowCommandsNeedExactlyOne)
+{
+    ControllerRows rows(CaseBlind);
+    rows.Replace({Found(First, 80, L"в"), Found(Second, 80, L"а"), Found(Ninth, 80, L"б")});
+    EXPECT_FALSE(rows.OnlySelected());
+    rows.Select(0, true);
+    EXPECT_EQ(rows.OnlySelected(), 0u);
+    rows.Select(2, true);
+    EXPECT_FALSE(rows.OnlySelected());
+    EXPECT_EQ(rows.SelectedCount(), 2u);
+
+    EXPECT_EQ(rows.SortBy(0), (std::vector<std::size_t>{2, 0, 1}));
+    EXPECT_EQ(Names(rows.SelectedRows()), (Texts{L"б", L"в"}));
+    EXPECT_TRUE(rows.IsSelected(1));
+    EXPECT_FALSE(rows.IsSelected(0));
+    rows.Select(1, false);
+    EXPECT_EQ(rows.OnlySelected(), 2u);
+    rows.SelectAll(false);
+    EXPECT_EQ(rows.SelectedCount(), 0u);
+
+    rows.SelectAll(true);
+    rows.Replace({Found(First, 80, L"в")});
+    EXPECT_EQ(rows.SelectedCount(), 0u);
 }

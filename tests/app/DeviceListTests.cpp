@@ -1,4 +1,5 @@
-// The device list's rows as notifications change them, and the road from a read to the settings sheet.
+// The device list's rows as notifications change them, its filter, and the road from a read to the
+// settings sheet.
 #include "tests/app/FrameTest.h"
 
 #include "app/ReadPurpose.h"
@@ -60,6 +61,16 @@ protected:
         item.mask = HDI_FORMAT;
         ::SendMessageW(Header(), HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
         return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+    }
+
+    // The addresses of the selected items, top to bottom, as the control has them.
+    std::vector<LPARAM> SelectedItems()
+    {
+        std::vector<LPARAM> selected;
+        for (int item = -1; (item = static_cast<int>(::SendMessageW(
+                                 List(), LVM_GETNEXTITEM, static_cast<WPARAM>(item), LVNI_SELECTED))) >= 0;)
+            selected.push_back(ItemData(item));
+        return selected;
     }
 
     std::vector<std::wstring> Column(int column)
@@ -171,6 +182,19 @@ TEST_F(DeviceListTest, HeaderClickSortsAndTheOrderHoldsThroughUpdatesLiveRowsAnd
     ASSERT_TRUE(list.Fill({silent, conflict, {Ninth, 80, L"э"}}));
     ClickHeader(3);
     EXPECT_EQ(Column(3), (Texts{L"", L"Два контроллера на этом адресе", L"Не отвечает"}));
+
+    // Selected rows stay selected, in the control as in the rows, wherever a sort or a new address takes
+    // them; under Wine the control deselects an item it deletes, and the row that comes into its place
+    // must not lose its selection with it.
+    ClickRow(0);
+    ClickRow(1, MK_CONTROL);
+    ClickHeader(1);
+    EXPECT_EQ(SelectedItems(), (std::vector<LPARAM>{Ninth, Tenth}));
+    list.OnDeviceAddressChanged(AddressChange{Ninth, 0x7F00000C});
+    Pump(loop, 200);
+    EXPECT_EQ(Column(1), (Texts{L"127.0.0.2", L"127.0.0.10", L"127.0.0.12"}));
+    EXPECT_EQ(SelectedItems(), (std::vector<LPARAM>{Tenth, 0x7F00000C}));
+    EXPECT_EQ(list.Rows().SelectedCount(), 2u);
 }
 
 // A result for another controller arrives between the read that opens the sheet and the sheet itself:
@@ -267,4 +291,65 @@ TEST_F(DeviceListTest, BrokenSettingsFileIsRefusedBeforeTheControllerIsRead)
     Pump(loop, 1000);
     EXPECT_TRUE(Requests("GET").empty());
     EXPECT_EQ(FindDialogTitled(L"Настройки контроллера"), nullptr);
+}
+
+// Ctrl+F puts the cursor in the filter box; what is typed there keeps the rows whose name or address has
+// it, in any case, and the status bar counts them. Keys that edit text are the box's own; Ctrl+A in the
+// list and "Сохранить список..." take the rows shown; the filter holds through a new search; Esc clears
+// the box, and once more goes back to the list.
+TEST_F(DeviceListTest, FilterBoxKeepsTheMatchingRowsForTheListsCommands)
+{
+    Add("count=3 name=Склад%20{n}");
+    Add("name=Ворота");
+    Open();
+    ASSERT_TRUE(WaitForList(4));
+    const HWND filter = frame->FilterEdit();
+    PressKey(loop, frame->Handle(), 'F', true);
+    EXPECT_EQ(::GetFocus(), filter);
+    for (const wchar_t character : std::wstring(L"СКЛАД"))
+        ::SendMessageW(filter, WM_CHAR, character, 1);
+    Pump(loop, 100);
+    EXPECT_EQ(Column(0), (Texts{L"Склад 1", L"Склад 2", L"Склад 3"}));
+    EXPECT_EQ(StatusCounts(), (Texts{L"Показано 3 из 4"}));
+
+    PressKey(loop, filter, 'A', true);
+    DWORD start = 1;
+    DWORD end = 0;
+    ::SendMessageW(filter, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 5u);
+    PressKey(loop, filter, VK_RETURN);
+    EXPECT_EQ(::GetFocus(), List());
+    PressKey(loop, List(), 'A', true);
+    Pump(loop, 50);
+    EXPECT_EQ(StatusCounts(), (Texts{L"Показано 3 из 4", L"Выбрано: 3"}));
+
+    const std::wstring path = TemporaryPath(L"склады.csv");
+    ::DeleteFileW(path.c_str());
+    const auto saveAs = [&](HWND dialog) {
+        ::SendDlgItemMessageW(dialog, 1148, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    };
+    ASSERT_EQ(WhileModal([&] { Command(ID_SAVE_LIST); }, [] { return FindDialogWith(1148); }, saveAs), "");
+    const std::string saved = FileBytes(path);
+    EXPECT_THAT(saved, ::testing::HasSubstr(OM::Xml::utf8Text(L"Склад 3")));
+    EXPECT_THAT(saved, ::testing::Not(::testing::HasSubstr(OM::Xml::utf8Text(L"Ворота"))));
+    ::DeleteFileW(path.c_str());
+
+    // Esc clears the box and shows every row, the selected ones still selected.
+    PressKey(loop, frame->Handle(), 'F', true);
+    PressKey(loop, filter, VK_ESCAPE);
+    Pump(loop, 50);
+    EXPECT_EQ(OM::Ui::WindowText(filter), L"");
+    EXPECT_EQ(RowCount(List()), 4);
+    EXPECT_EQ(StatusCounts(), (Texts{L"Выбрано: 3"}));
+    EXPECT_EQ(::GetFocus(), filter);
+    PressKey(loop, filter, VK_ESCAPE);
+    EXPECT_EQ(::GetFocus(), List());
+
+    ::SendMessageW(filter, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"127.0.0.5"));
+    NewSearch();
+    ASSERT_TRUE(WaitForList(1));
+    EXPECT_EQ(Column(0), (Texts{L"Ворота"}));
+    EXPECT_EQ(StatusCounts(), (Texts{L"Показано 1 из 4"}));
 }

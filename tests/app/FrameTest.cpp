@@ -60,6 +60,31 @@ std::wstring FrameTest::Status() const
     return Ui::WindowText(frame->StatusBarWindow());
 }
 
+std::vector<std::wstring> FrameTest::StatusCounts() const
+{
+    const HWND bar = frame->StatusBarWindow();
+    const auto parts = static_cast<int>(::SendMessageW(bar, SB_GETPARTS, 0, 0));
+    std::vector<std::wstring> counts;
+    for (int part = 1; part < parts; ++part)
+    {
+        std::wstring text(LOWORD(::SendMessageW(bar, SB_GETTEXTLENGTHW, part, 0)), L'\0');
+        ::SendMessageW(bar, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text.data()));
+        counts.push_back(text);
+    }
+    return counts;
+}
+
+void FrameTest::ClickRow(int row, WPARAM keys)
+{
+    RECT box{};
+    box.left = LVIR_LABEL;
+    ::SendMessageW(List(), LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&box));
+    const LPARAM at = MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    ::PostMessageW(List(), WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+    ::PostMessageW(List(), WM_LBUTTONUP, keys, at);
+    Pump(loop, 200);
+}
+
 std::wstring FrameTest::Log() const
 {
     return Ui::WindowText(frame->LogPane());

@@ -8,6 +8,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace OM::Norvatessa::Testing
 {
@@ -35,6 +37,10 @@ protected:
 
     HWND List() const { return frame->DeviceList().Handle(); }
     std::wstring Status() const;
+    // The status bar's parts after the first, which count the rows.
+    std::vector<std::wstring> StatusCounts() const;
+    // A click on the list's row, with Shift or Ctrl held as `keys` says (MK_SHIFT, MK_CONTROL).
+    void ClickRow(int row, WPARAM keys = 0);
     std::wstring Log() const;
     bool ToolBarButtonEnabled(UINT id) const;
     bool MenuItemEnabled(int popup, UINT id);

@@ -117,6 +117,7 @@ TEST_F(MainFrameTest, CommandsAreOffDuringASearchAndFollowTheListAfterIt)
     EXPECT_FALSE(MenuItemEnabled(0, ID_OPEN_WEB_PAGE));
     EXPECT_FALSE(MenuItemEnabled(0, ID_SAVE_SETTINGS));
     EXPECT_FALSE(MenuItemEnabled(0, ID_SAVE_LIST));
+    EXPECT_FALSE(MenuItemEnabled(0, ID_SELECT_ALL));
     // Ctrl+N is grayed on the menu, so the key does nothing; F5 is on no menu and always clears the log.
     PressKey(loop, frame->Handle(), 'N', true);
     PressKey(loop, frame->Handle(), VK_F5);
@@ -245,6 +246,42 @@ TEST_F(MainFrameTest, RowCommandsTakeTheSelectedRowFromMenusAndKeysAndAreOffWith
     Pump(loop, 100);
     PressKey(loop, frame->Handle(), 'C', true);
     EXPECT_EQ(ClipboardText(), L"\t127.0.0.2\t8080");
+}
+
+// A click with Shift or Ctrl, and Ctrl+A, select several rows; the status bar counts them, Ctrl+C copies
+// them all, and the commands for one controller are off until a single row is selected again.
+TEST_F(MainFrameTest, SeveralSelectedRowsAreCountedCopiedAndKeptFromOneControllerCommands)
+{
+    Add("count=4 name=Склад%20{n}");
+    Open();
+    ASSERT_TRUE(WaitForList(4));
+    EXPECT_TRUE(StatusCounts().empty()) << "one selected row shows as it always did";
+
+    ClickRow(0);
+    ClickRow(2, MK_SHIFT);
+    EXPECT_EQ(StatusCounts(), (std::vector<std::wstring>{L"Выбрано: 3"}));
+    for (const UINT id : {ID_CONTROLLER_SETTINGS, ID_OPEN_WEB_PAGE, ID_SAVE_SETTINGS, ID_LOAD_SETTINGS})
+        EXPECT_FALSE(MenuItemEnabled(0, id)) << id;
+    EXPECT_TRUE(MenuItemEnabled(0, ID_COPY));
+    Pump(loop, 50);
+    EXPECT_FALSE(ToolBarButtonEnabled(ID_CONTROLLER_SETTINGS));
+    PutOnClipboard(L"прежнее");
+    PressKey(loop, frame->Handle(), 'C', true);
+    EXPECT_EQ(ClipboardText(), L"Склад 1\t127.0.0.2\t80\r\nСклад 2\t127.0.0.3\t80\r\nСклад 3\t127.0.0.4\t80");
+    PressKey(loop, List(), VK_RETURN);
+    PressKey(loop, frame->Handle(), VK_F2);
+    Pump(loop, 500);
+    EXPECT_TRUE(Requests().empty()) << "a controller was read with several rows selected";
+
+    ClickRow(1, MK_CONTROL);
+    EXPECT_EQ(StatusCounts(), (std::vector<std::wstring>{L"Выбрано: 2"}));
+    PressKey(loop, List(), 'A', true);
+    Pump(loop, 50);
+    EXPECT_EQ(StatusCounts(), (std::vector<std::wstring>{L"Выбрано: 4"}));
+    ClickRow(3);
+    EXPECT_TRUE(StatusCounts().empty());
+    EXPECT_TRUE(MenuItemEnabled(0, ID_CONTROLLER_SETTINGS));
+    EXPECT_EQ(frame->DeviceList().SelectedWebPage(), L"http://127.0.0.5:80/");
 }
 
 TEST_F(MainFrameTest, ControllerAddedByAddressIsListedAndKeptByEverySearch)

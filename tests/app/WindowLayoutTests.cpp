@@ -8,6 +8,7 @@
 #include "app/AddControllerDlg.h"
 #include "res/resource.h"
 #include "settings/AppPropSheet.h"
+#include "ui/ControlText.h"
 #include "ui/DeviceContexts.h"
 #include "ui/Dpi.h"
 
@@ -133,6 +134,26 @@ TEST_F(WindowLayoutTest, MainWindowHoldsItsBarsListAndLogApartAndItsPicturesAsLa
         EXPECT_GE(description.cx, 16 * characterWidth)
             << "column " << column << " did not grow with the text";
     }
+}
+
+// With a filter and several rows selected, the filter box and each count of the status bar fit.
+TEST_F(WindowLayoutTest, MainWindowHoldsTheFilterAndTheCountsOfTheStatusBar)
+{
+    ::SendMessageW(frame->FilterEdit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"controller"));
+    Command(ID_SELECT_ALL);
+    Pump(loop, 300);
+    const HWND bar = frame->StatusBarWindow();
+    ASSERT_EQ(StatusCounts(), (std::vector<std::wstring>{L"Показано 3 из 3", L"Выбрано: 3"}));
+    for (int part = 1; part <= 2; ++part)
+    {
+        RECT box{};
+        ::SendMessageW(bar, SB_GETRECT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(&box));
+        const std::wstring text = StatusCounts()[static_cast<std::size_t>(part - 1)];
+        const SIZE needed = OM::Ui::LineSize(bar, text);
+        EXPECT_GE(box.right - box.left, needed.cx) << "status part " << part << " cuts its text";
+        EXPECT_GE(box.bottom - box.top, needed.cy) << "status part " << part << " cuts its text";
+    }
+    Check(frame->Handle(), "main-window-filtered");
 }
 
 TEST_F(WindowLayoutTest, WaitDialogHoldsItsLines)

@@ -1,5 +1,6 @@
 #include "tests/e2e/ProgramDriver.h"
 
+#include "res/resource.h"
 #include "tests/support/ProcessStart.h"
 
 #include <commctrl.h>
@@ -187,7 +188,13 @@ HWND ProgramDriver::ToolBar()
 
 HWND ProgramDriver::LogPane()
 {
-    return ::FindWindowExW(MainWindow(), nullptr, L"EDIT", nullptr);
+    // The filter box above the list is an edit as well.
+    HWND edit = nullptr;
+    while ((edit = ::FindWindowExW(MainWindow(), edit, L"EDIT", nullptr)) != nullptr &&
+           ::GetDlgCtrlID(edit) == IDC_FILTER)
+    {
+    }
+    return edit;
 }
 
 std::wstring ProgramDriver::Status()
@@ -241,8 +248,13 @@ std::vector<std::vector<std::wstring>> ProgramDriver::Rows()
 
 void ProgramDriver::Select(int row)
 {
+    // The list takes several rows: first none, then this one.
     RemoteBuffer buffer(process.get(), sizeof(LVITEMW));
     LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    buffer.Write(0, &item, sizeof item);
+    ::SendMessageW(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                   reinterpret_cast<LPARAM>(buffer.Address()));
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
     buffer.Write(0, &item, sizeof item);

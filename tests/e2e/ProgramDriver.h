@@ -45,6 +45,7 @@ public:
     int RowCount();
     std::wstring Cell(int row, int column);
     std::vector<std::vector<std::wstring>> Rows();
+    // Selects the row alone, with the focus, as a click would.
     void Select(int row);
 
     void Command(UINT id);

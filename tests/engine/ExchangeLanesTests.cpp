@@ -24,22 +24,16 @@ namespace
 class CountingPrompts final : public BatchPrompts
 {
 public:
-    AuthorizationPrompt::Outcome Ask(std::uint32_t, HINTERNET request, int attempt) override
+    AuthorizationPrompt::Outcome Ask(std::uint32_t, HINTERNET, int attempt) override
     {
         const int now = ++open;
         most = std::max(most.load(), now);
         ::Sleep(50);
         --open;
         ++asked;
-        std::wstring login = L"admin";
-        std::wstring password = L"admin";
-        if (attempt > 0 ||
-            !::InternetSetOptionW(request, INTERNET_OPTION_USERNAME, login.data(),
-                                  static_cast<DWORD>(login.size())) ||
-            !::InternetSetOptionW(request, INTERNET_OPTION_PASSWORD, password.data(),
-                                  static_cast<DWORD>(password.size())))
+        if (attempt > 0)
             return {AuthorizationPrompt::Answer::Failed, ExchangeFailureReason::CredentialsRejected};
-        return {AuthorizationPrompt::Answer::Retry};
+        return AuthorizationPrompt::Outcome::Retry(Credentials{L"admin", L"admin"});
     }
 
     std::atomic<int> open{0};

@@ -4,6 +4,9 @@
 //   demo_steps.exe dpi          prints the screen's resolution in dots per inch, as the program sees it
 //   demo_steps.exe list ROWS    waits for the search to list ROWS controllers and end; prints the main window
 //   demo_steps.exe about        opens the about box; prints it
+//   demo_steps.exe filter TEXT  types TEXT into the filter box and selects every row it keeps; prints the
+//                               main window
+//   demo_steps.exe unfilter     clears the filter box and selects the first row alone
 //   demo_steps.exe add          opens the dialog that adds a controller by its address; prints it
 //   demo_steps.exe dismiss      closes the dialog that shows (the about box or the add dialog)
 //   demo_steps.exe wait         opens the selected controller (F2); prints the wait dialog
@@ -75,6 +78,17 @@ HWND DialogWith(int controlId, DWORD timeoutMs = 60000)
 HWND MainWindow()
 {
     return ::FindWindowW(L"NorvatessaMainFrame", nullptr);
+}
+
+HWND DeviceList()
+{
+    return ::FindWindowExW(MainWindow(), nullptr, L"NorvatessaDeviceList", nullptr);
+}
+
+// The filter box tells the program each change of its text, also one set from outside.
+void SetFilter(const wchar_t* text)
+{
+    ::SendMessageW(::GetDlgItem(MainWindow(), IDC_FILTER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
 HWND Sheet(DWORD timeoutMs = 60000)
@@ -150,7 +164,7 @@ int wmain(int argc, wchar_t** argv)
     {
         const LRESULT rows = std::wcstol(argv[2], nullptr, 10);
         const HWND main = WaitFor([](HWND window) { return window == MainWindow(); });
-        const HWND list = ::FindWindowExW(main, nullptr, L"NorvatessaDeviceList", nullptr);
+        const HWND list = DeviceList();
         // The list takes input again, and selects its first row, when the search has ended.
         for (int tries = 0;
              tries < 600 && (::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) < rows || !::IsWindowEnabled(list));
@@ -158,6 +172,22 @@ int wmain(int argc, wchar_t** argv)
             ::Sleep(100);
         ::Sleep(300); // the last paint
         return Place(main);
+    }
+    if (step == L"filter" && argc > 2)
+    {
+        SetFilter(argv[2]);
+        ::PostMessageW(MainWindow(), WM_COMMAND, ID_SELECT_ALL, 0);
+        ::Sleep(500); // the status bar's counts come with the next idle pass
+        return Place(MainWindow());
+    }
+    if (step == L"unfilter")
+    {
+        SetFilter(L"");
+        // Home in the list selects its first row alone, as F2 in the next step needs.
+        ::PostMessageW(DeviceList(), WM_KEYDOWN, VK_HOME, 1);
+        ::PostMessageW(DeviceList(), WM_KEYUP, VK_HOME, 0xC0000001);
+        ::Sleep(300);
+        return 0;
     }
     if (step == L"about")
         return OpenDialog(ID_ABOUT, IDC_ABOUT_VERSION);
@@ -167,7 +197,7 @@ int wmain(int argc, wchar_t** argv)
         return Dismiss();
     if (step == L"wait")
     {
-        const HWND list = ::FindWindowExW(MainWindow(), nullptr, L"NorvatessaDeviceList", nullptr);
+        const HWND list = DeviceList();
         ::PostMessageW(list, WM_KEYDOWN, VK_F2, 1);
         ::PostMessageW(list, WM_KEYUP, VK_F2, 0xC0000001);
         const HWND dialog = DialogWith(IDC_WAIT_DETAIL);
@@ -190,7 +220,8 @@ int wmain(int argc, wchar_t** argv)
         ::PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
         return 0;
     }
-    std::fputs("usage: demo_steps.exe dpi | list ROWS | about | add | dismiss | wait | sheet PAGE | close\n",
+    std::fputs("usage: demo_steps.exe dpi | list ROWS | filter TEXT | unfilter | about | add | dismiss | "
+               "wait | sheet PAGE | close\n",
                stderr);
     return 2;
 }
