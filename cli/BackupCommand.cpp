@@ -6,6 +6,10 @@
 #include "settings/BackupFolder.h"
 #include "settings/DocumentFile.h"
 
+#include <functional>
+#include <memory>
+#include <utility>
+
 namespace OM::Norvatessa::Cli
 {
 
@@ -17,34 +21,52 @@ using ControllerSettings::WriteNewDocumentFile;
 namespace
 {
 
-ControllerOutcome BackUpOne(ControllerSession& session, const SiteTarget& target, const std::wstring& file,
-                            bool replace, std::int32_t searchMs)
+// Each controller's document to its file, on the lane that read it.
+class BackupSteps final : public BatchWork
 {
-    ControllerOutcome outcome{target.address, ControllerOutcome::Result::Failed};
-    outcome.file = file;
+public:
+    BackupSteps(std::function<std::wstring(std::uint32_t)> fileOf, bool replace)
+        : fileOf(std::move(fileOf)), replace(replace)
+    {
+    }
+
     // A backup already there may be the only copy of a site as it was: it is not read over by mistake.
-    if (!replace && ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES)
+    std::optional<std::wstring> Before(std::uint32_t address) override
     {
-        outcome.text = Words::Fill(Words::FileExists, file);
-        return outcome;
+        const std::wstring file = fileOf(address);
+        if (!replace && ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return Words::Fill(Words::FileExists, file);
+        return std::nullopt;
     }
-    std::vector<std::wstring> problems;
-    if (!ReadController(session, target, searchMs, problems))
+
+    AfterReading AfterRead(std::uint32_t address, const DevicePropertiesResult& read) override
     {
-        ControllerOutcome failed = SiteRun::Failure(target.address, problems, session.Unanswered());
-        failed.file = file;
-        return failed;
+        const std::wstring file = fileOf(address);
+        const DWORD error =
+            replace ? WriteDocumentFile(file, read.answer) : WriteNewDocumentFile(file, read.answer);
+        if (error == ERROR_FILE_EXISTS)
+            return {std::nullopt, Words::Fill(Words::FileExists, file)};
+        if (error != ERROR_SUCCESS)
+            return {std::nullopt, Words::Fill(Words::FileNotWritten, file, error)};
+        return {};
     }
-    const DWORD error =
-        replace ? WriteDocumentFile(file, session.Answer()) : WriteNewDocumentFile(file, session.Answer());
-    if (error == ERROR_FILE_EXISTS)
-        outcome.text = Words::Fill(Words::FileExists, file);
-    else if (error != ERROR_SUCCESS)
-        outcome.text = Words::Fill(Words::FileNotWritten, file, error);
-    else
-        outcome = ControllerOutcome{target.address, ControllerOutcome::Result::Done,
-                                    Words::Fill(Words::BackedUp, AddressText(target.address), file), file};
-    return outcome;
+
+private:
+    const std::function<std::wstring(std::uint32_t)> fileOf;
+    const bool replace;
+};
+
+SiteRun::Work BackupWork(std::function<std::wstring(std::uint32_t)> fileOf, bool replace)
+{
+    SiteRun::Work work;
+    work.steps = std::make_shared<BackupSteps>(fileOf, replace);
+    work.done = [fileOf](const SiteTarget& target, const BatchOutcome&) {
+        const std::wstring file = fileOf(target.address);
+        return ControllerOutcome{target.address, ControllerOutcome::Result::Done,
+                                 Words::Fill(Words::BackedUp, AddressText(target.address), file), file};
+    };
+    work.file = std::move(fileOf);
+    return work;
 }
 
 ExitCode RunBackupSite(const CommandLine& line, Console& console)
@@ -59,10 +81,8 @@ ExitCode RunBackupSite(const CommandLine& line, Console& console)
         return ExitCode::BadUsage;
     if (const DWORD error = PrepareBackupFolder(folder); error != ERROR_SUCCESS)
         return TellRefused(console, Words::Fill(Words::FolderNotWritable, folder, error));
-    const bool replace = line.Has(L"--force");
-    return run->Run([&](ControllerSession& session, const SiteTarget& target) {
-        return BackUpOne(session, target, BackupFileName(folder, target.address), replace, run->SearchMs());
-    });
+    return run->Run(BackupWork([folder](std::uint32_t address) { return BackupFileName(folder, address); },
+                               line.Has(L"--force")));
 }
 
 // "backup ADDRESS FILE --format json": the outcome listed as a site's; FILE is written over, as without it.
@@ -71,10 +91,8 @@ ExitCode RunBackupListed(const CommandLine& line, Console& console)
     std::optional<SiteRun> run = SiteRun::PrepareOne(line, console);
     if (!run)
         return ExitCode::BadUsage;
-    const std::wstring& file = line.operands.at(1);
-    return run->Run([&](ControllerSession& session, const SiteTarget& target) {
-        return BackUpOne(session, target, file, true, run->SearchMs());
-    });
+    const std::wstring file = line.operands.at(1);
+    return run->Run(BackupWork([file](std::uint32_t) { return file; }, true));
 }
 
 } // namespace

@@ -42,6 +42,7 @@ const OptionSyntax All{L"--all", false, {}};
 const OptionSyntax From{L"--from", true, {}};
 const OptionSyntax CredentialsFile{L"--credentials", true, {}};
 const OptionSyntax StopOnError{L"--stop-on-error", false, {}};
+const OptionSyntax Parallel{L"--parallel", true, {}};
 const OptionSyntax OutcomeFormat{L"--format", true, {L"text", L"json"}};
 // Between the columns of a CSV listing: "," for scripts, ";" for a spreadsheet on a Russian workstation.
 const OptionSyntax Separator{L"--separator", true, {L",", L";", L"tab"}};
@@ -50,7 +51,7 @@ const OptionSyntax Separator{L"--separator", true, {L",", L";", L"tab"}};
 std::vector<OptionSyntax> ControllerOptions(std::vector<OptionSyntax> own)
 {
     own.insert(own.begin(),
-               {Time, Probes, Adapter, AddAddress, User, Password, CredentialsFile, StopOnError});
+               {Time, Probes, Adapter, AddAddress, User, Password, CredentialsFile, StopOnError, Parallel});
     return own;
 }
 

@@ -120,17 +120,42 @@ std::optional<Xml::DeviceProperties> FindAndRead(ControllerSession& session, Con
     return properties;
 }
 
+namespace
+{
+
+// Why the settings read back after a write are not what was written, or nothing when they are.
+std::optional<std::wstring> ReadBackProblem(std::uint32_t answersAt, const Xml::DeviceProperties& written,
+                                            const Xml::DeviceProperties& readBack)
+{
+    const std::wstring differing = DifferingKeys(written, readBack);
+    if (differing.empty())
+        return std::nullopt;
+    return Words::Fill(Words::ReadBackDiffers, AddressText(answersAt), differing);
+}
+
+} // namespace
+
 CheckedWrite WriteChecked(ControllerSession& session, std::uint32_t address,
                           const Xml::DeviceProperties& record)
 {
     const std::optional<ControllerSession::Written> written = session.Write(address, record);
     if (!written)
         return {std::nullopt, session.Problems()};
-    const std::wstring differing = DifferingKeys(record, written->properties);
-    if (!differing.empty())
-        return {std::nullopt,
-                {Words::Fill(Words::ReadBackDiffers, AddressText(written->address), differing)}};
+    if (std::optional<std::wstring> differs = ReadBackProblem(written->address, record, written->properties))
+        return {std::nullopt, {std::move(*differs)}};
     return {written->address, {}};
+}
+
+BatchWork::AfterReading ChangeSteps::AfterRead(std::uint32_t address, const DevicePropertiesResult& read)
+{
+    return {ControllerSettings::ApplySettingChanges(read.properties, changesOf(address)), {}};
+}
+
+std::optional<std::wstring> ChangeSteps::AfterWrite(std::uint32_t answersAt,
+                                                    const Xml::DeviceProperties& written,
+                                                    const Xml::DeviceProperties& readBack)
+{
+    return ReadBackProblem(answersAt, written, readBack);
 }
 
 std::optional<std::uint32_t> WriteAndVerify(ControllerSession& session, Console& console,

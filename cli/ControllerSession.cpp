@@ -18,14 +18,22 @@ constexpr std::int32_t ReadAfterWriteTag = 0;
 
 } // namespace
 
-ControllerSession::ControllerSession(DeviceManager& manager, AuthorizationPrompt& prompt) : manager(manager)
+ControllerSession::ControllerSession(DeviceManager& manager, AuthorizationPrompt& prompt)
+    : manager(manager), onWorker(false)
 {
     manager.SetAuthorizationPrompt(&prompt);
     manager.Add(this);
 }
 
+ControllerSession::ControllerSession(DeviceManager& manager) : manager(manager), onWorker(true)
+{
+    manager.Add(this);
+}
+
 ControllerSession::~ControllerSession()
 {
+    if (workerStarted)
+        manager.Stop();
     manager.Remove(this);
     manager.SetAuthorizationPrompt(nullptr);
     manager.ClearDevices();
@@ -37,10 +45,49 @@ std::vector<DiscoveredController> ControllerSession::Search(const SearchGoal& go
     conflicts.clear();
     probedAdapters.clear();
     unprobedRanges.clear();
-    manager.HandleRequest(NewSearchRequest{goal});
-    std::vector<DiscoveredController> found;
-    manager.GetDevices(found);
+    if (!onWorker)
+    {
+        manager.HandleRequest(NewSearchRequest{goal});
+        std::vector<DiscoveredController> table;
+        manager.GetDevices(table);
+        return table;
+    }
+    found.clear();
+    // The worker begins without a search of its own, so that this one runs with its goal.
+    if (!StartWorker())
+    {
+        searchFailure = DescribeSearchFailure(SearchBrokenOff);
+        return {};
+    }
+    manager.Post(NewSearchRequest{goal});
+    // The worker runs requests in their order: a batch of no controllers ends once the search has, and
+    // all it told is there to read.
+    const BatchId marker = manager.Post(BatchRequest{});
+    for (BatchNews next = NextNews(); next.kind != BatchNews::Kind::Finished || next.end.batch != marker;
+         next = NextNews())
+    {
+    }
     return found;
+}
+
+bool ControllerSession::StartWorker()
+{
+    if (!workerStarted)
+        workerStarted = manager.Start(false);
+    return workerStarted;
+}
+
+BatchId ControllerSession::Post(const BatchRequest& request)
+{
+    return StartWorker() ? manager.Post(request) : 0;
+}
+
+ControllerSession::BatchNews ControllerSession::NextNews()
+{
+    BatchNews next;
+    while (!news.TryPop(next))
+        ::WaitForSingleObject(news.Signal(), INFINITE);
+    return next;
 }
 
 std::optional<Xml::DeviceProperties> ControllerSession::Read(std::uint32_t address)
@@ -95,12 +142,13 @@ void ControllerSession::Begin(std::int32_t tag)
 
 void ControllerSession::OnDeviceAddressChanged(const AddressChange& change)
 {
-    movedTo = change.newAddress;
+    if (!onWorker)
+        movedTo = change.newAddress;
 }
 
 void ControllerSession::OnDeviceProperties(const DevicePropertiesResult& result)
 {
-    if (result.tag == expectedTag)
+    if (!onWorker && result.tag == expectedTag)
         received = result;
 }
 
@@ -117,25 +165,36 @@ void ControllerSession::OnExchangeStarted(const std::wstring& label)
 
 void ControllerSession::OnExchangeFailed(const ExchangeFailure& failure)
 {
-    switch (failure.reason)
-    {
-    case ExchangeFailureReason::NotConnected:
-    case ExchangeFailureReason::NoAnswer:
-    case ExchangeFailureReason::AnswerTooSlow:
-    case ExchangeFailureReason::NoConnection:
-    case ExchangeFailureReason::NoAnswerInTime:
-    case ExchangeFailureReason::ClosedWithoutAnswer:
-        unanswered = true;
-        break;
-    default:
-        break;
-    }
+    unanswered = unanswered || LeftUnanswered(failure.reason);
     problems.push_back(DescribeControllerFailure(failure));
 }
 
 void ControllerSession::OnRequestRefused(const RequestRefusal& refusal)
 {
     problems.push_back(DescribeControllerRefusal(refusal));
+}
+
+std::vector<std::wstring> ControllerSession::Problems(const BatchOutcome& outcome)
+{
+    std::vector<std::wstring> words;
+    for (const BatchProblem& problem : outcome.problems)
+    {
+        switch (problem.kind)
+        {
+        case BatchProblem::Kind::ExchangeFailed:
+            words.push_back(DescribeControllerFailure(problem.failure));
+            break;
+        case BatchProblem::Kind::ExchangeAborted:
+            words.emplace_back(Words::ExchangeAborted);
+            break;
+        case BatchProblem::Kind::Refused:
+            words.push_back(DescribeControllerRefusal(problem.refusal));
+            break;
+        }
+    }
+    if (!words.empty() && outcome.writeConfirmed)
+        words.emplace_back(Words::ChangedButNotReadBack);
+    return words;
 }
 
 void ControllerSession::OnSearchFailed(const std::int32_t& socketError)
@@ -151,6 +210,36 @@ void ControllerSession::OnAddressConflict(const AddressConflict& conflict)
 void ControllerSession::OnAdapterProbed(const ProbedAdapter& adapter)
 {
     probedAdapters.push_back(adapter);
+}
+
+void ControllerSession::OnSearchFinished(const bool&)
+{
+    // The worker reports the end twice, before the table is filled and once it is: the last one counts.
+    if (onWorker)
+        manager.GetDevices(found);
+}
+
+void ControllerSession::OnBatchExchange(const BatchExchange& exchange)
+{
+    BatchNews told;
+    told.kind = BatchNews::Kind::Exchange;
+    told.exchange = exchange;
+    news.Push(std::move(told));
+}
+
+void ControllerSession::OnBatchOutcome(const BatchOutcome& outcome)
+{
+    BatchNews told;
+    told.kind = BatchNews::Kind::Outcome;
+    told.outcome = outcome;
+    news.Push(std::move(told));
+}
+
+void ControllerSession::OnBatchFinished(const BatchEnd& end)
+{
+    BatchNews told;
+    told.end = end;
+    news.Push(std::move(told));
 }
 
 void ControllerSession::OnRangeNotProbed(const UnprobedRange& range)

@@ -40,7 +40,8 @@ CredentialsChoice ChooseCredentials(const CommandLine& line)
     return {Credentials{*login, password.value_or(std::wstring())}, std::nullopt};
 }
 
-AuthorizationPrompt::Outcome GivenCredentialsPrompt::Ask(HINTERNET, int attempt)
+AuthorizationPrompt::Outcome GivenCredentialsPrompt::Offer(const std::optional<Credentials>& credentials,
+                                                           HINTERNET, int attempt)
 {
     if (!credentials)
         return {Answer::Failed, ExchangeFailureReason::CredentialsRequired};

@@ -32,9 +32,10 @@ public:
     {
     }
 
-    Outcome Ask(HINTERNET request, int attempt) override;
-    // The credentials for the controllers that follow: on a site each may have its own.
-    void Use(std::optional<Credentials> next) { credentials = std::move(next); }
+    Outcome Ask(HINTERNET request, int attempt) override { return Offer(credentials, request, attempt); }
+
+    // Any thread: answers a demand on `request` with `offered`, the way this prompt does.
+    static Outcome Offer(const std::optional<Credentials>& offered, HINTERNET request, int attempt);
 
 private:
     std::optional<Credentials> credentials;

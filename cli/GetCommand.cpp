@@ -6,6 +6,8 @@
 #include "common/Words.h"
 #include "common/AddressText.h"
 
+#include <map>
+
 namespace OM::Norvatessa::Cli
 {
 
@@ -25,17 +27,18 @@ ExitCode RunGetSite(const CommandLine& line, Console& console)
     if (!run)
         return ExitCode::BadUsage;
     run->KeepOutputForListing();
-    std::vector<InventoryRow> rows;
-    const ExitCode code = run->Run([&](ControllerSession& session, const SiteTarget& target) {
-        std::vector<std::wstring> problems;
-        std::optional<Xml::DeviceProperties> properties =
-            ReadController(session, target, run->SearchMs(), problems);
-        if (!properties)
-            return SiteRun::Failure(target.address, problems, session.Unanswered());
-        rows.push_back(InventoryRow{target.address, std::move(*properties)});
+    // The inventory keeps the targets' order, whatever order they finish in.
+    std::map<std::size_t, InventoryRow> read;
+    SiteRun::Work work;
+    work.done = [&read](const SiteTarget& target, const BatchOutcome& outcome) {
+        read.emplace(outcome.index, InventoryRow{target.address, outcome.read->properties});
         return ControllerOutcome{target.address, ControllerOutcome::Result::Done,
                                  Words::Fill(Words::ControllerRead, AddressText(target.address))};
-    });
+    };
+    const ExitCode code = run->Run(work);
+    std::vector<InventoryRow> rows;
+    for (auto& [index, row] : read)
+        rows.push_back(std::move(row));
     const bool showPasswords = line.Has(L"--show-passwords");
     if (line.Value(L"--format") == L"json")
     {

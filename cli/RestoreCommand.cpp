@@ -10,6 +10,7 @@
 #include "settings/RestoreFiles.h"
 
 #include <map>
+#include <memory>
 
 namespace OM::Norvatessa::Cli
 {
@@ -19,6 +20,7 @@ using ControllerSettings::BackupSettings;
 using ControllerSettings::ReadBackupSettings;
 using ControllerSettings::ReadDocumentFile;
 using ControllerSettings::RestoreFile;
+using ControllerSettings::SettingChanges;
 
 namespace
 {
@@ -45,32 +47,23 @@ std::wstring RestoredText(std::uint32_t address, const std::wstring& file, const
                        AddressText(address), file);
 }
 
-// Gives one controller the settings of its file: read, write, and the read that checks the write.
-ControllerOutcome RestoreOne(ControllerSession& session, const SiteTarget& target, const RestoreFile& file,
-                             std::int32_t searchMs)
+// Gives each controller the settings of its file: read, write, and the read that checks the write. `files`
+// outlives the run.
+SiteRun::Work RestoreWork(const std::map<std::uint32_t, const RestoreFile*>& files)
 {
-    std::vector<std::wstring> problems;
-    const std::optional<Xml::DeviceProperties> current = ReadController(session, target, searchMs, problems);
-    ControllerOutcome outcome;
-    if (!current)
-    {
-        outcome = SiteRun::Failure(target.address, problems, session.Unanswered());
-    }
-    else if (const CheckedWrite written =
-                 WriteChecked(session, target.address, ApplySettingChanges(*current, file.settings.changes));
-             !written.address)
-    {
-        outcome = SiteRun::Failure(target.address, written.problems, session.Unanswered());
-        outcome.changed = session.WriteConfirmed();
-    }
-    else
-    {
-        outcome = ControllerOutcome{target.address, ControllerOutcome::Result::Done,
-                                    RestoredText(target.address, file.path, file.settings)};
-        outcome.changed = true;
-    }
-    outcome.file = file.path;
-    return outcome;
+    SiteRun::Work work;
+    work.steps = std::make_shared<ChangeSteps>([&files](std::uint32_t address) -> const SettingChanges& {
+        return files.at(address)->settings.changes;
+    });
+    work.done = [&files](const SiteTarget& target, const BatchOutcome&) {
+        const RestoreFile& file = *files.at(target.address);
+        ControllerOutcome done{target.address, ControllerOutcome::Result::Done,
+                               RestoredText(target.address, file.path, file.settings), file.path};
+        done.changed = true;
+        return done;
+    };
+    work.file = [&files](std::uint32_t address) { return files.at(address)->path; };
+    return work;
 }
 
 ExitCode RunRestoreSite(const CommandLine& line, Console& console)
@@ -101,20 +94,18 @@ ExitCode RunRestoreSite(const CommandLine& line, Console& console)
     std::optional<SiteRun> run = SiteRun::Prepare(line, console, std::move(site));
     if (!run)
         return ExitCode::BadUsage;
-    return run->Run([&](ControllerSession& session, const SiteTarget& target) {
-        return RestoreOne(session, target, *files.at(target.address), run->SearchMs());
-    });
+    return run->Run(RestoreWork(files));
 }
 
 // "restore ADDRESS FILE --format json", the file read and checked: the outcome listed as a site's.
-ExitCode RestoreListed(const CommandLine& line, Console& console, const RestoreFile& file)
+ExitCode RestoreListed(const CommandLine& line, Console& console, std::uint32_t address,
+                       const RestoreFile& file)
 {
     std::optional<SiteRun> run = SiteRun::PrepareOne(line, console);
     if (!run)
         return ExitCode::BadUsage;
-    return run->Run([&](ControllerSession& session, const SiteTarget& target) {
-        return RestoreOne(session, target, file, run->SearchMs());
-    });
+    const std::map<std::uint32_t, const RestoreFile*> files{{address, &file}};
+    return run->Run(RestoreWork(files));
 }
 
 } // namespace
@@ -146,7 +137,7 @@ ExitCode RunRestore(const CommandLine& line, Console& console)
     target->knownPort = restore.knownPort;
     fromFile->changes = std::move(restore.changes);
     if (ListsOutcomes(line))
-        return RestoreListed(line, console, RestoreFile{file, std::move(*fromFile)});
+        return RestoreListed(line, console, target->address, RestoreFile{file, std::move(*fromFile)});
 
     GivenCredentialsPrompt prompt(target->credentials);
     ControllerSession session(DeviceManager::Instance(), prompt);

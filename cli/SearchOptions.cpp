@@ -103,6 +103,13 @@ SearchChoice ChooseSearch(const CommandLine& line)
             return {options, Words::Fill(Words::BadProbes, MostProbes)};
         options.probes = *rounds;
     }
+    if (const std::optional<std::wstring> parallel = line.Value(L"--parallel"))
+    {
+        const std::optional<std::int32_t> lanes = Number(*parallel, 1, MostParallelExchanges);
+        if (!lanes)
+            return {options, Words::Fill(Words::BadParallel, MostParallelExchanges)};
+        options.parallel = *lanes;
+    }
     if (const std::optional<std::wstring> adapter = line.Value(L"--adapter"))
     {
         options.adapter = ParseAddress(*adapter);
@@ -129,6 +136,7 @@ void ApplySearchOptions(const SearchOptions& options)
     ProgramSettings& settings = Settings();
     settings.searchTimeout = options.timeMs;
     settings.probeCount = options.probes;
+    settings.parallelExchanges = options.parallel;
     settings.adapter = options.adapter ? AddressText(*options.adapter) : std::wstring();
     settings.knownControllers = options.added;
     settings.knownRanges = options.addedRanges;

@@ -17,14 +17,16 @@ namespace OM::Norvatessa::Cli
 
 // How a command searches, from its command line: the search time (--time), the probe rounds
 // (--probes), the one adapter to search through (--adapter) and the controllers and ranges probed by
-// address as well (--add). Each takes the place of the window program's setting for this run alone, and
-// what is not given is the setting's default: the console program reads no settings file. The goal
-// says when the search may end before its time: once the controllers a command names have answered
-// (the command sets it), or as many as --expect says (discover).
+// address as well (--add); and how many controllers of a site it works on at once (--parallel). Each
+// takes the place of the window program's setting for this run alone, and what is not given is the
+// setting's default: the console program reads no settings file. The goal says when the search may end
+// before its time: once the controllers a command names have answered (the command sets it), or as many
+// as --expect says (discover).
 struct SearchOptions
 {
     std::int32_t timeMs = ProgramSettings{}.searchTimeout;
     std::int32_t probes = ProgramSettings{}.probeCount;
+    std::int32_t parallel = ProgramSettings{}.parallelExchanges;
     std::optional<std::uint32_t> adapter;
     std::vector<ControllerEndpoint> added;
     std::vector<AddressRange> addedRanges;

@@ -8,6 +8,7 @@
 #include "settings/SettingTable.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace OM::Norvatessa::Cli
 {
@@ -32,29 +33,22 @@ std::optional<std::wstring> OneControllerKey(const SettingChanges& changes)
     return std::nullopt;
 }
 
-ControllerOutcome SetOne(ControllerSession& session, const SiteTarget& target, const SettingChanges& changes,
-                         std::int32_t searchMs)
+SiteRun::Work SetWork(const SettingChanges& changes)
 {
-    std::vector<std::wstring> problems;
-    const std::optional<Xml::DeviceProperties> original = ReadController(session, target, searchMs, problems);
-    if (!original)
-        return SiteRun::Failure(target.address, problems, session.Unanswered());
-    const CheckedWrite written =
-        WriteChecked(session, target.address, ApplySettingChanges(*original, changes));
-    if (!written.address)
-    {
-        ControllerOutcome failed = SiteRun::Failure(target.address, written.problems, session.Unanswered());
-        failed.changed = session.WriteConfirmed();
-        return failed;
-    }
+    SiteRun::Work work;
+    work.steps =
+        std::make_shared<ChangeSteps>([&changes](std::uint32_t) -> const SettingChanges& { return changes; });
     // Only one controller may be given `ip`: it then answers at its new address.
-    ControllerOutcome done{
-        target.address, ControllerOutcome::Result::Done,
-        *written.address == target.address
-            ? Words::Fill(Words::Changed, AddressText(target.address))
-            : Words::Fill(Words::Moved, AddressText(target.address), AddressText(*written.address))};
-    done.changed = true;
-    return done;
+    work.done = [](const SiteTarget& target, const BatchOutcome& outcome) {
+        ControllerOutcome done{
+            target.address, ControllerOutcome::Result::Done,
+            outcome.answersAt == target.address
+                ? Words::Fill(Words::Changed, AddressText(target.address))
+                : Words::Fill(Words::Moved, AddressText(target.address), AddressText(outcome.answersAt))};
+        done.changed = true;
+        return done;
+    };
+    return work;
 }
 
 // "set ADDRESS KEY=VALUE..." with its outcome in words.
@@ -111,9 +105,7 @@ ExitCode RunSet(const CommandLine& line, Console& console)
     std::optional<SiteRun> run = SiteRun::Prepare(line, console, std::move(*targets));
     if (!run)
         return ExitCode::BadUsage;
-    return run->Run([&](ControllerSession& session, const SiteTarget& target) {
-        return SetOne(session, target, parsed.changes, run->SearchMs());
-    });
+    return run->Run(SetWork(parsed.changes));
 }
 
 } // namespace OM::Norvatessa::Cli

@@ -6,6 +6,7 @@
 #include "engine/JsonText.h"
 
 #include <algorithm>
+#include <set>
 
 namespace OM::Norvatessa::Cli
 {
@@ -15,8 +16,8 @@ namespace
 
 using Result = ControllerOutcome::Result;
 
-// The line "Контроллер 37 из 300: 192.168.0.54" on a console, drawn over itself; cleared before any other
-// line is written, so that the outcome lines never run into it. Logs and pipes get none of it.
+// The line "Готово 37 из 300, в работе 16" on a console, drawn over itself; cleared before any other line
+// is written, so that the outcome lines never run into it. Logs and pipes get none of it.
 class ProgressLine
 {
 public:
@@ -27,8 +28,9 @@ public:
 
     void Show(const std::wstring& text)
     {
-        if (!stream.IsConsole())
+        if (!stream.IsConsole() || (drawn != 0 && text == shown))
             return;
+        shown = text;
         std::wstring line = L"\r" + text;
         if (text.size() < drawn)
             line.append(drawn - text.size(), L' ');
@@ -47,6 +49,7 @@ public:
 private:
     ConsoleStream& stream;
     std::size_t drawn = 0;
+    std::wstring shown;
 };
 
 const wchar_t* ResultWord(Result result)
@@ -138,10 +141,10 @@ bool SiteRun::KnowsAnyPort() const
                        [](const SiteTarget& target) { return target.port || target.knownPort; });
 }
 
-ExitCode SiteRun::Run(const Action& action)
+ExitCode SiteRun::Run(const Work& work)
 {
-    GivenCredentialsPrompt prompt(std::nullopt);
-    ControllerSession session(DeviceManager::Instance(), prompt);
+    ApplySearchOptions(search);
+    ControllerSession session(DeviceManager::Instance());
     if (NeedsSearch())
     {
         search.goal = SearchGoalOf(targets);
@@ -165,27 +168,7 @@ ExitCode SiteRun::Run(const Action& action)
             }
         }
     }
-
-    ProgressLine progress(console.err);
-    const std::size_t count = targets.targets.size();
-    bool stopped = false;
-    for (std::size_t index = 0; index < count; ++index)
-    {
-        const SiteTarget& target = targets.targets[index];
-        if (stopped)
-        {
-            outcomes.push_back(ControllerOutcome{target.address, Result::Skipped});
-            continue;
-        }
-        progress.Show(Words::Fill(Words::SiteProgress, index + 1, count, AddressText(target.address)));
-        prompt.Use(credentials.For(target.address));
-        ControllerOutcome outcome = action(session, target);
-        outcome.address = target.address;
-        progress.Clear();
-        Tell(outcome);
-        stopped = stopOnError && outcome.result != Result::Done;
-        outcomes.push_back(std::move(outcome));
-    }
+    Watch(session, work);
     TellSummary();
     if (json)
         console.out.Write(JsonOutcomes(outcomes));
@@ -193,6 +176,90 @@ ExitCode SiteRun::Run(const Action& action)
         return outcome.result == Result::Done;
     });
     return allDone ? ExitCode::Done : ExitCode::Failed;
+}
+
+void SiteRun::Watch(ControllerSession& session, const Work& work)
+{
+    BatchRequest request;
+    for (const SiteTarget& target : targets.targets)
+        request.targets.push_back(BatchTarget{target.address, target.port, target.knownPort});
+    request.work = work.steps;
+    request.prompts = std::make_shared<CredentialsBook>(credentials);
+    request.stopOnFailure = stopOnError;
+    const std::size_t count = targets.targets.size();
+    outcomes.assign(count, ControllerOutcome{});
+    const bool searchFailed = session.SearchFailure().has_value();
+    const BatchId batch = session.Post(request);
+    if (batch == 0)
+    {
+        // No worker to run the batch: each controller ends as an exchange that could not run.
+        for (std::size_t index = 0; index < count; ++index)
+        {
+            outcomes[index] = Failure(targets.targets[index].address, {Words::ExchangeAborted}, false);
+            Tell(outcomes[index]);
+        }
+        return;
+    }
+
+    ProgressLine progress(console.err);
+    std::set<std::size_t> running;
+    std::size_t done = 0;
+    for (;;)
+    {
+        const ControllerSession::BatchNews news = session.NextNews();
+        if (news.kind == ControllerSession::BatchNews::Kind::Finished && news.end.batch == batch)
+            break;
+        if (news.kind == ControllerSession::BatchNews::Kind::Exchange && news.exchange.batch == batch &&
+            news.exchange.event.kind == ExchangeStarted && news.exchange.index < count)
+            running.insert(news.exchange.index);
+        if (news.kind == ControllerSession::BatchNews::Kind::Outcome && news.outcome.batch == batch &&
+            news.outcome.index < count)
+        {
+            running.erase(news.outcome.index);
+            ControllerOutcome outcome = OutcomeOf(news.outcome, work, searchFailed);
+            progress.Clear();
+            if (outcome.result != Result::Skipped)
+                Tell(outcome);
+            outcomes[news.outcome.index] = std::move(outcome);
+            ++done;
+        }
+        progress.Show(Words::Fill(Words::SiteProgress, done, count, running.size()));
+    }
+}
+
+ControllerOutcome SiteRun::OutcomeOf(const BatchOutcome& outcome, const Work& work, bool searchFailed) const
+{
+    const SiteTarget& target = targets.targets[outcome.index];
+    if (outcome.result == BatchResult::Done)
+    {
+        ControllerOutcome done = work.done(target, outcome);
+        done.address = target.address;
+        return done;
+    }
+    if (outcome.result == BatchResult::Skipped)
+        return ControllerOutcome{target.address, Result::Skipped};
+    std::vector<std::wstring> problems = ControllerSession::Problems(outcome);
+    bool unanswered = outcome.unanswered;
+    // Only a search could have told where the controller is, and it did not.
+    const bool missed = outcome.problems.size() == 1 &&
+                        outcome.problems.front().kind == BatchProblem::Kind::Refused &&
+                        outcome.problems.front().refusal.reason == RefusalReason::UnknownController &&
+                        !target.port && !target.knownPort;
+    if (missed)
+    {
+        problems = {searchFailed ? Words::Fill(Words::NotSearched, AddressText(target.address))
+                                 : Words::Fill(Words::NotFound, AddressText(target.address), search.timeMs)};
+        unanswered = !searchFailed;
+    }
+    if (!outcome.failure.empty())
+        problems.push_back(outcome.failure);
+    if (problems.empty())
+        problems.emplace_back(Words::ExchangeAborted);
+    ControllerOutcome failed = Failure(target.address, problems, unanswered);
+    failed.changed = outcome.writeConfirmed;
+    if (work.file)
+        failed.file = work.file(target.address);
+    return failed;
 }
 
 ExitCode SiteRun::Ended()

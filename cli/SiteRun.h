@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,21 +46,33 @@ struct ControllerOutcome
 // one controller then gives the list of its one outcome, as a site's run does.
 bool ListsOutcomes(const CommandLine& line);
 
-// One command run on every controller of a site, after one search, one controller after the other:
+// One command run on every controller of a site, after one search, several controllers at once:
 //
 //   - the search runs once, unless every target gives its port; with --all its controllers are the targets;
 //     a search that cannot run leaves out only the targets whose port nothing tells;
-//   - each controller gets its own credentials, and on a console the progress line
-//     "Контроллер 37 из 300: 192.168.0.54" on standard error while it is being read or written;
-//   - each gets its outcome line, and the run ends with the summary ("Готово: 297 из 300; не ответили: 3");
-//     with --format json standard output is the list of outcomes instead, and the lines go to the error
-//     stream, as they always do for "get", whose standard output is the inventory;
-//   - every target is tried, unless --stop-on-error stops at the first that fails.
+//   - the controllers go to the device manager as one batch, which works on --parallel of them at once
+//     (engine/BatchRequest.h), each with its own credentials; on a console the progress line
+//     "Готово 37 из 300, в работе 16" stands on standard error meanwhile;
+//   - each gets its outcome line as it finishes, and the run ends with the summary ("Готово: 297 из 300;
+//     не ответили: 3"); with --format json standard output is the list of outcomes instead, in the order of
+//     the targets, and the lines go to the error stream, as they always do for "get", whose standard
+//     output is the inventory;
+//   - every target is tried, unless --stop-on-error: then no controller starts after the first that fails,
+//     and those running finish. With --parallel 1 they go one after the other in their order, as they
+//     always did.
 class SiteRun
 {
 public:
-    // The work on one controller, which the session holds the credentials of already.
-    using Action = std::function<ControllerOutcome(ControllerSession&, const SiteTarget&)>;
+    // What a command does on each controller.
+    struct Work
+    {
+        // Its steps on the lanes besides reading the controller; null: it only reads it.
+        std::shared_ptr<BatchWork> steps;
+        // The program's thread, as each controller is done: the outcome of one that succeeded.
+        std::function<ControllerOutcome(const SiteTarget&, const BatchOutcome&)> done;
+        // The file that the command names for the controller, told with its outcome; none when empty.
+        std::function<std::wstring(std::uint32_t address)> file;
+    };
 
     // Nothing, once the user has been told why, when the search options or the credentials are refused.
     static std::optional<SiteRun> Prepare(const CommandLine& line, Console& console, SiteTargets targets);
@@ -75,7 +88,7 @@ public:
     }
 
     // Done when every controller succeeded, Failed otherwise or when the search found none.
-    ExitCode Run(const Action& action);
+    ExitCode Run(const Work& work);
     const std::vector<ControllerOutcome>& Outcomes() const noexcept { return outcomes; }
     std::int32_t SearchMs() const noexcept { return search.timeMs; }
 
@@ -95,6 +108,9 @@ private:
     bool KnowsAnyPort() const;
     // Ends a run that tried no controller: the search failed or found none.
     ExitCode Ended();
+    // Runs the batch and tells each outcome as it comes.
+    void Watch(ControllerSession& session, const Work& work);
+    ControllerOutcome OutcomeOf(const BatchOutcome& outcome, const Work& work, bool searchFailed) const;
     void Tell(const ControllerOutcome& outcome);
     void TellSummary();
 

@@ -27,6 +27,24 @@ enum class ExchangeFailureReason
     CredentialsNotInCodePage, // the login or password has a character the ANSI code page lacks
 };
 
+// Whether the controller did not take the connection or did not answer, rather than answering with
+// something that could not be used.
+inline bool LeftUnanswered(ExchangeFailureReason reason) noexcept
+{
+    switch (reason)
+    {
+    case ExchangeFailureReason::NotConnected:
+    case ExchangeFailureReason::NoAnswer:
+    case ExchangeFailureReason::AnswerTooSlow:
+    case ExchangeFailureReason::NoConnection:
+    case ExchangeFailureReason::NoAnswerInTime:
+    case ExchangeFailureReason::ClosedWithoutAnswer:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // An exchange that failed (progress report kind 5), for the observers to tell the user what happened.
 struct ExchangeFailure
 {

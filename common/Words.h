@@ -329,6 +329,8 @@ inline constexpr wchar_t BadEndpoint[] = L"«%1» — не адрес контр
                                          L"255.255.255.255) и после двоеточия порт от 1 до 65535.";
 inline constexpr wchar_t BadTime[] = L"время поиска (--time) — число миллисекунд от 1 до %1.";
 inline constexpr wchar_t BadProbes[] = L"число запросов поиска (--probes) — от 1 до %1.";
+inline constexpr wchar_t BadParallel[] =
+    L"число одновременных обменов с контроллерами (--parallel) — от 1 до %1.";
 inline constexpr wchar_t BadAdapter[] =
     L"недопустимое значение «%1» параметра --adapter: нужен адрес адаптера "
     L"A.B.C.D, не 0.0.0.0 и не 255.255.255.255.";
@@ -368,8 +370,8 @@ inline constexpr wchar_t BadCredentialsLine[] =
     L"в файле «%1» строка %2 — не запись вида A.B.C.D,ИМЯ,ПАРОЛЬ.";
 inline constexpr wchar_t RepeatedCredentials[] = L"в файле «%1» имя и пароль контроллера %2 заданы дважды.";
 inline constexpr wchar_t EmptyList[] = L"в файле «%1» нет ни одного адреса контроллера.";
-// "Контроллер 37 из 300: 192.168.0.54", the progress line on a console.
-inline constexpr wchar_t SiteProgress[] = L"Контроллер %1 из %2: %3";
+// "Готово 37 из 300, в работе 16", the progress line on a console: controllers done, and in progress.
+inline constexpr wchar_t SiteProgress[] = L"Готово %1 из %2, в работе %3";
 // "Готово: 297 из 300; не ответили: 3", with the other counts that are not zero.
 inline constexpr wchar_t SiteDone[] = L"Готово: %1 из %2";
 inline constexpr wchar_t SiteUnanswered[] = L"%1; не ответили: %2";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/DiscoveredController.h"
+#include "engine/BatchRequest.h"
 #include "engine/DeviceRequests.h"
 #include "engine/Support.h"
 
@@ -20,8 +21,8 @@ class AuthorizationPrompt;
 // HTTP exchange, nor discovery, nor the system headers they need reach them.
 //
 // Who runs what is as the device manager says: Start, Stop, SetAuthorizationPrompt, CancelExchange and
-// ClearDevices on the user-interface thread; Post, Add and Remove on any thread; GetDevices on the worker,
-// from inside a notification.
+// ClearDevices on the user-interface thread; Post, CancelBatch, Add and Remove on any thread; GetDevices
+// on the worker, from inside a notification.
 class DeviceEngine
 {
 public:
@@ -43,13 +44,19 @@ public:
     virtual void Post(const SetDevicePropertiesRequest& request) = 0;
     virtual void Post(const AddControllerRequest& request) = 0;
     virtual void Post(const ForgetControllerRequest& request) = 0;
+    // A batch runs after the requests posted before it; the number tells its notifications from those
+    // of other batches, and names it to CancelBatch.
+    virtual BatchId Post(const BatchRequest& request) = 0;
 
     // Remove waits for a notification in progress on the worker.
     virtual void Add(Support* observer) = 0;
     virtual void Remove(Support* observer) = 0;
 
-    // Ends the exchange in progress without an answer.
+    // Ends the exchange in progress without an answer: the single exchange, never one of a batch.
     virtual void CancelExchange() noexcept = 0;
+    // Ends one batch: its controllers not started yet are told as cancelled, those in progress are
+    // cancelled as CancelExchange cancels an exchange. Other batches go on.
+    virtual void CancelBatch(BatchId batch) noexcept = 0;
 
     // The controllers known: when there are none, 0, with `controllers` left as it is; otherwise those
     // whose address or port is known, in address order, and their count.

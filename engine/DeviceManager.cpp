@@ -34,7 +34,7 @@ public:
     ManagerOwner() : manager(std::make_unique<DeviceManager>()) {}
     ~ManagerOwner()
     {
-        if (manager->IsRunning())
+        if (manager->IsRunning() || manager->LanesRunning())
             manager.release();
     }
     ManagerOwner(const ManagerOwner&) = delete;
@@ -63,18 +63,25 @@ DeviceManager::DeviceManager()
 
 DeviceManager::~DeviceManager() = default;
 
-bool DeviceManager::Start()
+bool DeviceManager::Start(bool search)
 {
     // A queue without its event could never wake the worker.
-    if (IsRunning() || !requests.Valid())
+    if (IsRunning() || lanes.Running() || !requests.Valid())
         return false;
-    // A cancel left by the last Stop must not end the first search of this run.
+    // A cancel left by the last Stop must not end the first search of this run, nor its first prompt.
     searcher.ResetCancel();
+    workerPrompt.Reset();
+    lanes.Reset();
+    batches.clear();
+    waitingSearch.reset();
+    putAside.clear();
+    searchFirst = search;
     return Thread::Start();
 }
 
 DWORD DeviceManager::Stop()
 {
+    const ULONGLONG deadline = ::GetTickCount64() + StopGraceMs + StopWaitMs;
     // The stop event also keeps queued requests and new exchanges from starting (see Run and HttpExchange),
     // so it is set before the cancels: the worker, freed by a cancel, then finds it set and starts nothing
     // that could run to its own time limit past the wait.
@@ -84,7 +91,12 @@ DWORD DeviceManager::Stop()
     exchange.CancelPrompt();
     searcher.Cancel();
     exchange.CancelExchange();
-    return Thread::Stop();
+    lanes.SignalStop();
+    const DWORD worker = Thread::Stop();
+    // The lanes were cancelled with the worker, and end within the same bound.
+    if (!lanes.WaitForEnd(deadline) && worker == WAIT_OBJECT_0)
+        return WAIT_TIMEOUT;
+    return worker;
 }
 
 void DeviceManager::ClearDevices()
@@ -96,7 +108,8 @@ void DeviceManager::ClearDevices()
 
 void DeviceManager::Run()
 {
-    HandleRequest(NewSearchRequest{});
+    if (searchFirst)
+        HandleRequest(NewSearchRequest{});
     const HANDLE events[] = {StopEvent(), requests.Signal()};
     for (;;)
     {
@@ -113,6 +126,12 @@ void DeviceManager::Run()
 
 void DeviceManager::HandleRequest(const NewSearchRequest& request)
 {
+    // The search would empty the table that the running batches' outcomes are applied to.
+    if (!batches.empty())
+    {
+        waitingSearch = request;
+        return;
+    }
     if (Helpers::Guarded(RequestFailure, [this, &request] { NewSearch(request.goal); }))
         return;
     // A search broken off must not pass for an empty site, nor leave the windows waiting for its end.
@@ -122,22 +141,172 @@ void DeviceManager::HandleRequest(const NewSearchRequest& request)
 
 void DeviceManager::HandleRequest(const GetDevicePropertiesRequest& request)
 {
+    if (PutAside(request))
+        return;
     Bounded(Failed(request.address, RefusedOperation::Read), [&] { Read(request); });
+    lanes.Release(request.address);
 }
 
 void DeviceManager::HandleRequest(const SetDevicePropertiesRequest& request)
 {
+    if (PutAside(request))
+        return;
     Bounded(Failed(request.address, RefusedOperation::Write), [&] { Write(request); });
+    lanes.Release(request.address);
 }
 
 void DeviceManager::HandleRequest(const AddControllerRequest& request)
 {
+    if (PutAside(request))
+        return;
     Bounded(Failed(request.address, RefusedOperation::Read), [&] { ReadAdded(request); });
+    lanes.Release(request.address);
 }
 
 void DeviceManager::HandleRequest(const ForgetControllerRequest& request)
 {
     Bounded(std::nullopt, [&] { Forget(request); });
+}
+
+BatchId DeviceManager::Post(const BatchRequest& request)
+{
+    const BatchId id = ++lastBatch;
+    dispatcher.Post(PostedBatch{id, request});
+    return id;
+}
+
+void DeviceManager::HandleRequest(const PostedBatch& posted)
+{
+    if (Helpers::Guarded(RequestFailure, [&] { BeginBatch(posted); }))
+        return;
+    // A batch that could not begin ends at once, rather than leave its poster waiting for it; what a lane
+    // may still tell of it is dropped.
+    batches.erase(posted.id);
+    observers.Broadcast(&Support::OnBatchFinished, BatchEnd{posted.id, 0, false});
+}
+
+void DeviceManager::BeginBatch(const PostedBatch& posted)
+{
+    const std::vector<BatchTarget>& targets = posted.request.targets;
+    if (targets.empty())
+        return observers.Broadcast(&Support::OnBatchFinished, BatchEnd{posted.id, 0, false});
+    auto shared = std::make_shared<LaneBatch>();
+    shared->work = posted.request.work;
+    shared->prompts = posted.request.prompts;
+    shared->stopOnFailure = posted.request.stopOnFailure;
+    std::vector<DiscoveredController> known;
+    devices.GetDevices(known);
+    for (const DiscoveredController& controller : known)
+        shared->knownAddresses.insert(controller.address);
+    // Each controller is reached at the port typed with it, else at the one the search heard, else at the
+    // one a list or a file gives.
+    RunningBatch& running = batches[posted.id];
+    std::vector<LaneJob> jobs;
+    for (std::size_t index = 0; index < targets.size(); ++index)
+    {
+        const BatchTarget& target = targets[index];
+        std::optional<std::uint16_t> port = target.port;
+        if (!port)
+        {
+            const Device* device = devices.FindDevice(target.address);
+            port = device != nullptr ? std::optional<std::uint16_t>(device->port) : target.knownPort;
+        }
+        running.ports.push_back(port);
+        jobs.push_back(LaneJob{posted.id, index, target.address, port});
+    }
+    running.remaining = jobs.size();
+    lanes.Begin(posted.id, std::move(shared), std::move(jobs), Settings().parallelExchanges);
+}
+
+void DeviceManager::HandleRequest(const LaneExchangeReport& report)
+{
+    observers.Broadcast(&Support::OnBatchExchange, report.exchange);
+}
+
+void DeviceManager::HandleRequest(const LaneOutcomeReport& report)
+{
+    const BatchOutcome& outcome = report.outcome;
+    const auto running = batches.find(outcome.batch);
+    if (running == batches.end())
+        return;
+    if (outcome.index < running->second.ports.size())
+        Helpers::Guarded(RequestFailure, [&] { Apply(outcome, running->second.ports[outcome.index]); });
+    observers.Broadcast(&Support::OnBatchOutcome, outcome);
+    running->second.cancelled = running->second.cancelled || outcome.result == BatchResult::Cancelled;
+    if (--running->second.remaining == 0)
+    {
+        const BatchEnd end{outcome.batch, running->second.ports.size(), running->second.cancelled};
+        batches.erase(running);
+        observers.Broadcast(&Support::OnBatchFinished, end);
+    }
+    RunPutAside();
+    if (batches.empty() && waitingSearch)
+    {
+        const NewSearchRequest search = *waitingSearch;
+        waitingSearch.reset();
+        HandleRequest(search);
+    }
+}
+
+void DeviceManager::Apply(const BatchOutcome& outcome, const std::optional<std::uint16_t>& port)
+{
+    if (!outcome.read)
+        return;
+    // A controller reached at a port the table does not know joins it there, as a controller added by
+    // address does.
+    Device* device = devices.FindDevice(outcome.address);
+    if (port && (device == nullptr || device->port != *port) &&
+        devices.AddDevice(DiscoveredController{outcome.address, *port, {}}))
+        device = devices.FindDevice(outcome.address);
+    if (device != nullptr)
+        PropertyAccess::ApplyProperties(*device, outcome.read->properties);
+    if (!outcome.readBack)
+        return;
+    const Xml::DeviceProperties& written = *outcome.readBack;
+    if (outcome.answersAt != outcome.address)
+    {
+        devices.RemoveDevice(outcome.address);
+        devices.AddDevice(DiscoveredController{outcome.answersAt, written.tcpPort, {}});
+        observers.Broadcast(&Support::OnDeviceAddressChanged,
+                            AddressChange{outcome.address, outcome.answersAt});
+    }
+    device = devices.FindDevice(outcome.answersAt);
+    if (device == nullptr)
+        return;
+    const std::uint16_t before = device->port;
+    PropertyAccess::ApplyProperties(*device, written);
+    if (device->port != before)
+        HttpExchange::OpenConnection(*device);
+    observers.Broadcast(&Support::OnDeviceProperties,
+                        DevicePropertiesResult{outcome.answersAt, written, 0, {}});
+}
+
+void DeviceManager::OnLaneExchange(const BatchExchange& report)
+{
+    dispatcher.Post(LaneExchangeReport{report});
+}
+
+void DeviceManager::OnLaneOutcome(const BatchOutcome& outcome)
+{
+    dispatcher.Post(LaneOutcomeReport{outcome});
+}
+
+template <typename Request>
+bool DeviceManager::PutAside(const Request& request)
+{
+    if (lanes.Reserve(request.address))
+        return false;
+    putAside.push_back([this, request] { HandleRequest(request); });
+    return true;
+}
+
+void DeviceManager::RunPutAside()
+{
+    // Each runs now, or is put aside again while its controller is still taken.
+    std::vector<std::function<void()>> waiting;
+    waiting.swap(putAside);
+    for (const std::function<void()>& request : waiting)
+        request();
 }
 
 template <typename Body>

@@ -18,6 +18,10 @@ namespace OM::Norvatessa
 // One process-wide instance. It is loaded before the main window and the worker exist, and saved after
 // both are gone. In between only the worker changes it (knownControllers, when a controller is added by
 // address or forgotten, each change saved at once), so the worker reads it without a lock.
+// The exchanges with controllers that a batch runs at once: the device manager's exchange lanes.
+inline constexpr int32_t DefaultParallelExchanges = 16;
+inline constexpr int32_t MostParallelExchanges = 64;
+
 struct ProgramSettings
 {
     int32_t udpSendPort = 2860;               // destination port of the discovery probe (its low 16 bits)
@@ -26,6 +30,9 @@ struct ProgramSettings
     // Probe rounds per search, spread over the first half of the search time; below 1 counts as 1. Where
     // each controller answers a probe with a chance of 0.7, five rounds find 99.8 % of them.
     int32_t probeCount = 5;
+    // Exchanges with controllers that a batch runs at once, 1 to MostParallelExchanges; a file's value
+    // outside that range gives the default.
+    int32_t parallelExchanges = DefaultParallelExchanges;
     // The address of the one adapter to search through, "A.B.C.D"; empty: every adapter.
     std::wstring adapter;
     // Controllers added by address ("A.B.C.D:PORT" entries, separated by blanks): every search probes them

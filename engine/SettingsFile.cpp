@@ -18,6 +18,7 @@ constexpr wchar_t sendPortKey[] = L"udpSendPort";
 constexpr wchar_t recvPortKey[] = L"udpRecvPort";
 constexpr wchar_t timeoutKey[] = L"searchTimeout";
 constexpr wchar_t probeCountKey[] = L"probeCount";
+constexpr wchar_t parallelKey[] = L"parallelExchanges";
 constexpr wchar_t adapterKey[] = L"adapter";
 constexpr wchar_t knownKey[] = L"knownControllers";
 constexpr wchar_t forgottenKey[] = L"forgottenControllers";
@@ -128,6 +129,9 @@ void ApplySettingsFile(const SettingsFileContent& file, ProgramSettings& setting
     ReadSetting(file.attributes, recvPortKey, settings.udpRecvPort);
     ReadSetting(file.attributes, timeoutKey, settings.searchTimeout);
     ReadSetting(file.attributes, probeCountKey, settings.probeCount);
+    ReadSetting(file.attributes, parallelKey, settings.parallelExchanges);
+    if (settings.parallelExchanges < 1 || settings.parallelExchanges > MostParallelExchanges)
+        settings.parallelExchanges = DefaultParallelExchanges;
     if (const auto adapter = file.attributes.find(adapterKey); adapter != file.attributes.end())
         settings.adapter = adapter->second;
     settings.knownControllers = WithChanges(

@@ -6,6 +6,7 @@
 #include "common/ExchangeFailure.h"
 #include "common/PropertyResults.h"
 #include "common/RequestRefusal.h"
+#include "engine/BatchOutcome.h"
 #include "engine/NetworkAdapters.h"
 #include "engine/ProgramSettings.h"
 
@@ -24,8 +25,8 @@ namespace OM::Norvatessa
 //
 // The slots keep their order: OnExchangeFailed, OnRequestRefused and OnSearchFailed were added so that no
 // exchange, read, write or search can end without the user learning of it; the next three tell the
-// course of a search as it goes, the next where the settings went, and the last the ranges a search could
-// not probe whole.
+// course of a search as it goes, the next where the settings went, the next the ranges a search could
+// not probe whole, and the last three the course of a batch on the exchange lanes.
 // What OnSearchFailed carries instead of a Windows Sockets error when a failure of the program itself
 // broke the search off.
 inline constexpr std::int32_t SearchBrokenOff = -1;
@@ -64,6 +65,13 @@ public:
     // As a search ends: a range of addresses to probe (knownControllers) that the probes of its first
     // round could not all be sent to; its other addresses, and the rest of the search, went on.
     virtual void OnRangeNotProbed(const UnprobedRange&) {}
+    // A batch (engine/BatchRequest.h): an exchange of one of its controllers, on a lane. The single
+    // exchange's notifications above never tell a lane's.
+    virtual void OnBatchExchange(const BatchExchange&) {}
+    // A batch: one controller's outcome, once it is done, in the order the controllers finish.
+    virtual void OnBatchOutcome(const BatchOutcome&) {}
+    // A batch has told the outcome of every controller.
+    virtual void OnBatchFinished(const BatchEnd&) {}
 
 protected:
     Support() = default;

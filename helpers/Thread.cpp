@@ -33,9 +33,22 @@ DWORD Thread::Stop()
 {
     if (!thread)
         return WAIT_FAILED;
-    ::SetEvent(stopEvent.get());
+    SignalStop();
     ::Sleep(StopGraceMs);
-    return ::WaitForSingleObject(thread.get(), StopWaitMs);
+    return WaitForEnd(StopWaitMs);
+}
+
+void Thread::SignalStop() noexcept
+{
+    if (thread)
+        ::SetEvent(stopEvent.get());
+}
+
+DWORD Thread::WaitForEnd(DWORD milliseconds) const
+{
+    if (!thread)
+        return WAIT_FAILED;
+    return ::WaitForSingleObject(thread.get(), milliseconds);
 }
 
 bool Thread::IsRunning() const

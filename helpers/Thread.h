@@ -45,6 +45,11 @@ public:
     // end. Returns WAIT_OBJECT_0 when it has ended, WAIT_TIMEOUT when it is still busy, and WAIT_FAILED at
     // once when no worker was ever begun.
     DWORD Stop();
+    // Owner thread: the two halves of Stop, for an owner that stops many threads within one bound. Signals
+    // the stop event without waiting; then waits at most `milliseconds` for the worker to end, with the
+    // results of Stop.
+    void SignalStop() noexcept;
+    DWORD WaitForEnd(DWORD milliseconds) const;
 
     // Owner thread. Whether a worker begun by Start has not ended yet.
     bool IsRunning() const;

@@ -1,30 +1,43 @@
-// A whole site in one console command against the loop of single commands it replaces, against the
-// simulator (bench/run site starts everything). For each answer delay of the simulated controllers (0 and
-// 100 ms per HTTP request), on a site of N controllers that ask for credentials, as real ones do (the
-// program is given them through the environment):
+// Many controllers at once, against the simulator (bench/run site starts everything). The simulated
+// controllers ask for credentials, as real ones do, so that every refused request is paid for.
 //
-//   1. "get --all --format csv" and "backup --all DIR", each once, timed from start to exit, with the
-//      requests each controller was sent; and the requests of a change ("set" on the sample);
-//   2. the loop: a sample of single "get ADDRESS" and "backup ADDRESS FILE" (each with its own search),
-//      scaled to the whole site;
-//   3. the parts of the goal: the search alone ("discover"), a single read without a search
-//      ("get ADDRESS:80") summed over the site, and the cost of starting the program ("--help").
-//
-// The goal is the whole site within the search time plus 1.5 times the sum of single reads.
-//
-//   site_benchmark.exe [CONTROLLERS] [SAMPLE] [DELAY_MS...]     (1000 10 0 100)
+//   site_benchmark.exe console CONTROLLERS LANES,... DELAY_MS...
+//       For each answer delay: the search alone ("discover"), the program's start ("--help"), a single
+//       read without a search ("get ADDRESS:80"); then for each number of lanes "backup --all DIR" and
+//       "get --all --format csv", each timed from start to exit, with the ratio to one lane, the ratio to
+//       the ideal (the search time plus the single reads of the whole site divided by the lanes) and the
+//       HTTP requests the simulator received per controller; and "set --all" once, for its requests.
+//   site_benchmark.exe stalls CONTROLLERS DELAY_MS
+//       "backup --all DIR" with the default lanes, without and with 5 % of the controllers stalling (half
+//       accept and never answer, half drip their answer until the answer limit), against the allowance of
+//       15 s for every lane's worth of stalled controllers.
+//   site_benchmark.exe engine CONTROLLERS BATCHES
+//       The device manager in this process, 64 lanes, reading the whole site BATCHES times, with 2 % of the
+//       controllers accepting and never answering: per batch its time, the peak of connections established
+//       to controllers (held by lanes, and waiting for the closer), and the process's handles and private
+//       bytes after it, which must not grow from batch to batch.
 #include "common/AddressText.h"
+#include "engine/DeviceManager.h"
+#include "engine/ProgramSettings.h"
 #include "helpers/ExecutablePath.h"
 #include "helpers/UniqueHandle.h"
 #include "helpers/WinsockHandles.h"
 #include "tests/engine/SimulatorClient.h"
 #include "tests/support/ProcessStart.h"
 
+#include <iphlpapi.h>
+#include <psapi.h>
+
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cwchar>
+#include <map>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace OM::Norvatessa;
@@ -34,10 +47,8 @@ namespace
 {
 
 constexpr std::uint32_t FirstAddress = 0x7F000002;
-// The credentials every controller of the site asks for.
-constexpr char SiteCredentials[] = "admin=boss:secret flag=2";
-constexpr wchar_t SiteLogin[] = L"boss";
-constexpr wchar_t SitePassword[] = L"secret";
+// The simulator's default admin login, which a controller asking for credentials accepts.
+constexpr wchar_t Login[] = L" --user admin --password admin";
 
 struct Run
 {
@@ -84,18 +95,18 @@ Run RunCli(const std::wstring& arguments)
     return run;
 }
 
-// The HTTP requests the simulated site has received since its reset.
-long RequestsSoFar(Testing::SimulatorClient& simulator)
-{
-    const std::string stats = simulator.Command("stats");
-    const std::size_t at = stats.find(" http=");
-    return at == std::string::npos ? 0 : std::stol(stats.substr(at + 6));
-}
-
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// The HTTP requests the simulator has received since its reset, from its "stats" line.
+long HttpRequests(Testing::SimulatorClient& simulator)
+{
+    const std::string stats = simulator.Command("stats");
+    const std::size_t at = stats.find(" http=");
+    return at == std::string::npos ? -1 : std::atol(stats.c_str() + at + 6);
 }
 
 // A folder beside the benchmark for the backups, emptied and removed again.
@@ -107,8 +118,7 @@ public:
         const std::wstring program = OM::Helpers::ExecutablePath();
         path = program.substr(0, program.find_last_of(L'\\') + 1) + L"site-backup-" +
                std::to_wstring(::GetCurrentProcessId());
-        // Wine gives process ids again: a run that was stopped mid-backup leaves its files under this name,
-        // and a backup refuses to read a controller over a file already there.
+        // Wine reuses process ids: a run that was stopped may have left files under this name.
         Empty();
     }
     ~BackupFolder() { Empty(true); }
@@ -130,101 +140,276 @@ public:
             ::RemoveDirectoryW(path.c_str());
     }
 
+    std::wstring Quoted() const { return L" \"" + path + L"\""; }
+
     std::wstring path;
 };
 
-struct Sample
+// A command on the whole site, with the requests it cost.
+struct SiteRun
 {
-    double median = 0; // seconds of one command
-    int failed = 0;
+    Run run;
+    double requestsPerController = 0;
 };
 
-// The same command on `sample` controllers spread over the site.
-template <typename Arguments>
-Sample SampleOf(int controllers, int sample, Arguments arguments)
+SiteRun RunOnSite(Testing::SimulatorClient& simulator, int controllers, const std::wstring& arguments)
 {
-    std::vector<double> seconds;
-    Sample result;
-    for (int index = 0; index < sample; ++index)
-    {
-        const std::uint32_t address = FirstAddress + static_cast<std::uint32_t>(index * controllers / sample);
-        const Run run = RunCli(arguments(AddressText(address)));
-        seconds.push_back(run.seconds);
-        result.failed += run.exitCode == 0 ? 0 : 1;
-    }
-    result.median = Median(seconds);
-    return result;
+    const long before = HttpRequests(simulator);
+    SiteRun site;
+    site.run = RunCli(arguments);
+    site.requestsPerController = static_cast<double>(HttpRequests(simulator) - before) / controllers;
+    return site;
 }
 
-void Site(Testing::SimulatorClient& simulator, int controllers, int sample, int delayMs)
+std::string Narrow(std::uint32_t address)
+{
+    const std::wstring text = AddressText(address);
+    return std::string(text.begin(), text.end());
+}
+
+std::vector<int> Numbers(const std::wstring& text)
+{
+    std::vector<int> numbers;
+    std::wistringstream words(text);
+    for (std::wstring word; std::getline(words, word, L',');)
+        numbers.push_back(std::max(1, _wtoi(word.c_str())));
+    return numbers;
+}
+
+void AddSite(Testing::SimulatorClient& simulator, int controllers, int delayMs)
 {
     simulator.Command("reset");
-    // The site of one network: its addresses skip the .0 and .255 of each third byte.
-    const std::string added =
-        simulator.Command("add count=" + std::to_string(controllers) +
-                          " answer-delay=" + std::to_string(delayMs) + " " + SiteCredentials);
+    // flag=2: every controller asks for the admin login.
+    const std::string added = simulator.Command("add count=" + std::to_string(controllers) +
+                                                " flag=2 answer-delay=" + std::to_string(delayMs));
     std::printf("-- %d controllers asking for credentials, answer delay %d ms per request (%s)\n",
                 controllers, delayMs, added.c_str());
+}
+
+void Console(Testing::SimulatorClient& simulator, int controllers, const std::vector<int>& lanes, int delayMs)
+{
+    AddSite(simulator, controllers, delayMs);
     BackupFolder folder;
-
-    // Requests a controller of the site was sent by a command on `count` of them.
-    const auto perController = [&simulator](long before, int count) {
-        return static_cast<double>(RequestsSoFar(simulator) - before) / count;
-    };
+    std::vector<double> starts, reads;
+    for (int index = 0; index < 5; ++index)
+    {
+        starts.push_back(RunCli(L"--help").seconds);
+        const std::uint32_t address = FirstAddress + static_cast<std::uint32_t>(index * controllers / 5);
+        reads.push_back(RunCli(L"get " + AddressText(address) + L":80" + Login).seconds);
+    }
     const Run search = RunCli(L"discover --format csv");
-    long before = RequestsSoFar(simulator);
-    const Run inventory = RunCli(L"get --all --format csv");
-    const double inventoryRequests = perController(before, controllers);
-    before = RequestsSoFar(simulator);
-    const Run backup = RunCli(L"backup --all \"" + folder.path + L"\"");
-    const double backupRequests = perController(before, controllers);
-    folder.Empty();
-    const int changes = std::min(sample, controllers);
-    std::wstring changed = L"set";
-    for (int index = 0; index < changes; ++index)
-        changed +=
-            L" " + AddressText(FirstAddress + static_cast<std::uint32_t>(index * controllers / changes));
-    before = RequestsSoFar(simulator);
-    const Run change = RunCli(changed + L" sensor1=analog");
-    const double changeRequests = perController(before, changes);
-    const Sample start = SampleOf(1, sample, [](const std::wstring&) { return std::wstring(L"--help"); });
-    const Sample read =
-        SampleOf(controllers, sample, [](const std::wstring& address) { return L"get " + address + L":80"; });
-    const Sample singleGet =
-        SampleOf(controllers, sample, [](const std::wstring& address) { return L"get " + address; });
-    const Sample singleBackup = SampleOf(controllers, sample, [&](const std::wstring& address) {
-        return L"backup " + address + L" \"" + folder.path + L"\\" + address + L".xml\"";
-    });
-
-    // A single read is the command a script runs for it: "get ADDRESS:80", with the program's start. The
-    // start alone is printed too; under a fast controller it is most of a single read.
-    const double reads = controllers * read.median;
-    const double goal = search.seconds + 1.5 * reads;
+    // A single read is what one controller costs the site: the command less the program's start.
+    const double read = std::max(0.0, Median(reads) - Median(starts));
     std::printf("search alone (discover)            %8.2f s  exit %lu\n", search.seconds, search.exitCode);
-    std::printf("program start (--help)             %8.3f s\n", start.median);
-    std::printf("single read without search         %8.3f s  (%d failed); x %d = %.2f s\n", read.median,
-                read.failed, controllers, reads);
-    std::printf("goal: search + 1.5 x single reads  %8.2f s\n", goal);
-    const auto report = [&](const char* what, const Run& site, const Sample& single) {
-        const double loop = single.median * controllers;
-        std::printf("%-34s %8.2f s  exit %lu, %.1f ms a controller after the search; loop of singles %.3f s "
-                    "x %d = %.1f s (%d of %d failed); loop / site %.1f; site / goal %.2f%s\n",
-                    what, site.seconds, site.exitCode, 1000 * (site.seconds - search.seconds) / controllers,
-                    single.median, controllers, loop, single.failed, sample,
-                    site.seconds > 0 ? loop / site.seconds : 0, goal > 0 ? site.seconds / goal : 0,
-                    site.seconds <= goal ? " (within the goal)" : " (OVER the goal)");
+    std::printf("program start (--help)             %8.3f s\n", Median(starts));
+    std::printf("single read without search         %8.3f s  (less the start); x %d = %.2f s\n", read,
+                controllers, read * controllers);
+
+    const auto report = [&](const char* what, int lanesNow, const SiteRun& site, double oneLane) {
+        // A lane more than there are controllers saves nothing.
+        const double ideal = search.seconds + read * controllers / std::min(lanesNow, controllers);
+        std::printf("%-24s %2d lanes %8.2f s  exit %lu; to one lane %5.2f; to the ideal %.2f s: %5.2f; %.2f "
+                    "requests a controller\n",
+                    what, lanesNow, site.run.seconds, site.run.exitCode,
+                    site.run.seconds > 0 ? oneLane / site.run.seconds : 0, ideal,
+                    ideal > 0 ? site.run.seconds / ideal : 0, site.requestsPerController);
     };
-    report("get --all --format csv", inventory, singleGet);
-    report("backup --all DIR", backup, singleBackup);
+    double backupOne = 0, getOne = 0;
+    for (const int count : lanes)
+    {
+        const std::wstring parallel = L" --parallel " + std::to_wstring(count) + Login;
+        const SiteRun backup =
+            RunOnSite(simulator, controllers, L"backup --all" + folder.Quoted() + parallel);
+        folder.Empty();
+        const SiteRun inventory = RunOnSite(simulator, controllers, L"get --all --format csv" + parallel);
+        if (count == lanes.front())
+        {
+            backupOne = backup.run.seconds;
+            getOne = inventory.run.seconds;
+        }
+        report("backup --all DIR", count, backup, backupOne);
+        report("get --all --format csv", count, inventory, getOne);
+    }
+    const SiteRun change =
+        RunOnSite(simulator, controllers, std::wstring(L"set --all sensor1=analog") + Login);
+    std::printf("set --all sensor1=analog %2d lanes %8.2f s  exit %lu; %.2f requests a controller\n",
+                DefaultParallelExchanges, change.run.seconds, change.run.exitCode,
+                change.requestsPerController);
+}
+
+void Stalls(Testing::SimulatorClient& simulator, int controllers, int delayMs)
+{
+    AddSite(simulator, controllers, delayMs);
+    BackupFolder folder;
+    const std::wstring backup = L"backup --all" + folder.Quoted() + Login;
+    const Run clean = RunCli(backup);
+    folder.Empty();
+    const int stalled = std::max(2, controllers / 20);
+    for (int index = 0; index < stalled; ++index)
+    {
+        const std::uint32_t address =
+            FirstAddress + static_cast<std::uint32_t>(index * controllers / stalled);
+        // A byte every 100 ms holds an answer of some hundred bytes past the answer limit.
+        simulator.Command("set " + Narrow(address) +
+                          (index % 2 == 0 ? " http=stall" : " http=drip drip=100"));
+    }
+    const Run stalling = RunCli(backup);
+    folder.Empty();
+    const double allowed = std::ceil(static_cast<double>(stalled) / DefaultParallelExchanges) *
+                           HttpExchange::AnswerTimeLimitMs / 1000.0;
     std::printf(
-        "requests a controller: get --all %.2f, backup --all %.2f, set on %d controllers %.2f (exit %lu)\n",
-        inventoryRequests, backupRequests, changes, changeRequests, change.exitCode);
+        "backup --all DIR, %d lanes: without stalls %.2f s (exit %lu), with %d stalling %.2f s (exit %lu): "
+        "%.2f s more, allowed %.0f s%s\n",
+        DefaultParallelExchanges, clean.seconds, clean.exitCode, stalled, stalling.seconds, stalling.exitCode,
+        stalling.seconds - clean.seconds, allowed,
+        stalling.seconds - clean.seconds <= allowed ? " (within)" : " (OVER)");
+}
+
+// Connections of this process's namespace established to a controller's HTTP port.
+int ControllerConnections()
+{
+    ULONG size = 0;
+    ::GetTcpTable(nullptr, &size, FALSE);
+    std::vector<unsigned char> buffer(size + 64 * sizeof(MIB_TCPROW));
+    size = static_cast<ULONG>(buffer.size());
+    auto* table = reinterpret_cast<MIB_TCPTABLE*>(buffer.data());
+    if (::GetTcpTable(table, &size, FALSE) != NO_ERROR)
+        return -1;
+    int count = 0;
+    for (DWORD index = 0; index < table->dwNumEntries; ++index)
+    {
+        const MIB_TCPROW& row = table->table[index];
+        count += row.dwState == MIB_TCP_STATE_ESTAB && ::ntohs(static_cast<u_short>(row.dwRemotePort)) == 80;
+    }
+    return count;
+}
+
+// Under Wine GetProcessHandleCount and the private bytes of GetProcessMemoryInfo read 0: the process's
+// own counters come from the Linux side, where Wine's process is an ordinary one (Z: is the root).
+struct Footprint
+{
+    long anonymousKb = -1; // RssAnon of /proc/self/status: the process's own memory
+    int descriptors = -1;  // of /proc/self/fd: sockets, files, events
+};
+
+Footprint FootprintNow()
+{
+    Footprint footprint;
+    const OM::Helpers::UniqueFileHandle status(::CreateFileW(
+        L"Z:\\proc\\self\\status", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (status.get() != INVALID_HANDLE_VALUE)
+    {
+        std::string text(8192, '\0');
+        DWORD read = 0;
+        ::ReadFile(status.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
+        text.resize(read);
+        if (const std::size_t at = text.find("RssAnon:"); at != std::string::npos)
+            footprint.anonymousKb = std::atol(text.c_str() + at + 8);
+    }
+    WIN32_FIND_DATAW entry{};
+    const HANDLE search = ::FindFirstFileW(L"Z:\\proc\\self\\fd\\*", &entry);
+    if (search != INVALID_HANDLE_VALUE)
+    {
+        footprint.descriptors = 0;
+        do
+            footprint.descriptors += entry.cFileName[0] != L'.';
+        while (::FindNextFileW(search, &entry));
+        ::FindClose(search);
+    }
+    return footprint;
+}
+
+class BatchWaiter final : public Support
+{
+public:
+    BatchWaiter() : ended(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+    void OnBatchOutcome(const BatchOutcome& outcome) override
+    {
+        done += outcome.result == BatchResult::Done;
+        if (outcome.result != BatchResult::Done && !outcome.problems.empty())
+        {
+            // Worker thread; the reasons are read once the batch has ended.
+            const BatchProblem& first = outcome.problems.front();
+            ++reasons[first.kind == BatchProblem::Kind::ExchangeFailed
+                          ? static_cast<int>(first.failure.reason)
+                          : -1 - static_cast<int>(first.kind)];
+        }
+    }
+    void OnBatchFinished(const BatchEnd&) override { ::SetEvent(ended.get()); }
+
+    OM::Helpers::UniqueHandle ended;
+    std::atomic<int> done{0};
+    std::map<int, int>
+        reasons; // of the controllers that failed: the failure's reason, or -1 - the problem's kind
+};
+
+void Engine(Testing::SimulatorClient& simulator, int controllers, int batches)
+{
+    simulator.Command("reset");
+    simulator.Command("add count=" + std::to_string(controllers));
+    const int stalled = std::max(1, controllers / 50);
+    for (int index = 0; index < stalled; ++index)
+        simulator.Command("set " +
+                          Narrow(FirstAddress + static_cast<std::uint32_t>(index * controllers / stalled)) +
+                          " http=stall");
+    std::printf("-- the engine in this process, %d lanes, %d controllers of which %d stall\n",
+                MostParallelExchanges, controllers, stalled);
+    Settings().parallelExchanges = MostParallelExchanges;
+    DeviceManager manager;
+    BatchWaiter waiter;
+    manager.Add(&waiter);
+    if (!manager.Start(false))
+    {
+        std::fprintf(stderr, "site_benchmark: the worker did not start\n");
+        return;
+    }
+    BatchRequest request;
+    for (int index = 0; index < controllers; ++index)
+        request.targets.push_back(
+            BatchTarget{FirstAddress + static_cast<std::uint32_t>(index), 80, std::nullopt});
+    for (int batch = 1; batch <= batches; ++batch)
+    {
+        waiter.done = 0;
+        waiter.reasons.clear();
+        const Clock::time_point start = Clock::now();
+        manager.Post(request);
+        int peak = 0;
+        while (::WaitForSingleObject(waiter.ended.get(), 50) == WAIT_TIMEOUT)
+            peak = std::max(peak, ControllerConnections());
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        PROCESS_MEMORY_COUNTERS_EX memory{};
+        ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                               sizeof memory);
+        DWORD handles = 0;
+        ::GetProcessHandleCount(::GetCurrentProcess(), &handles);
+        const Footprint footprint = FootprintNow();
+        std::printf("batch %d: %.2f s, %d of %d done; peak connections %d; then %d connections, %lu handles, "
+                    "%.1f MB private (the system's figures), %d descriptors, %.1f MB anonymous (Linux's)\n",
+                    batch, seconds, waiter.done.load(), controllers, peak, ControllerConnections(), handles,
+                    static_cast<double>(memory.PrivateUsage) / 1048576.0, footprint.descriptors,
+                    static_cast<double>(footprint.anonymousKb) / 1024.0);
+        for (const auto& [reason, count] : waiter.reasons)
+            std::printf("    failed: %d for reason %d\n", count, reason);
+    }
+    // What the closer and the system still hold once the batches are over.
+    int waited = 0;
+    for (const int wait : {2, 10, 30, 60})
+    {
+        ::Sleep(static_cast<DWORD>(wait - waited) * 1000);
+        waited = wait;
+        std::printf("%d s after the last batch: %d connections, %d descriptors\n", wait,
+                    ControllerConnections(), FootprintNow().descriptors);
+    }
+    manager.Stop();
+    manager.Remove(&waiter);
 }
 
 } // namespace
 
 int wmain(int argc, wchar_t* argv[])
 {
+    // Each figure as it is measured: a run takes long, and its output goes to a pipe.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     OM::Helpers::WinsockSession winsock;
     Testing::SimulatorClient simulator;
     if (const std::string error = simulator.Connect(); !winsock.ok() || !error.empty())
@@ -232,18 +417,29 @@ int wmain(int argc, wchar_t* argv[])
         std::fprintf(stderr, "site_benchmark: %s\n", error.c_str());
         return 1;
     }
-    // The console program's children answer every demand for credentials with these.
-    ::SetEnvironmentVariableW(L"NORVATESSA_USER", SiteLogin);
-    ::SetEnvironmentVariableW(L"NORVATESSA_PASSWORD", SitePassword);
-    const int controllers = argc > 1 ? std::max(1, _wtoi(argv[1])) : 1000;
-    const int sample = argc > 2 ? std::max(1, _wtoi(argv[2])) : 10;
-    std::vector<int> delays;
-    for (int index = 3; index < argc; ++index)
-        delays.push_back(_wtoi(argv[index]));
-    if (delays.empty())
-        delays = {0, 100};
-    for (const int delay : delays)
-        Site(simulator, controllers, sample, delay);
+    const std::wstring mode = argc > 1 ? argv[1] : L"";
+    const int controllers = argc > 2 ? std::max(1, _wtoi(argv[2])) : 1000;
+    if (mode == L"console" && argc > 4)
+    {
+        std::vector<int> lanes = Numbers(argv[3]);
+        if (lanes.empty())
+            lanes = {1, 4, 16, 64};
+        for (int index = 4; index < argc; ++index)
+            Console(simulator, controllers, lanes, _wtoi(argv[index]));
+    }
+    else if (mode == L"stalls" && argc > 3)
+    {
+        Stalls(simulator, controllers, _wtoi(argv[3]));
+    }
+    else if (mode == L"engine" && argc > 3)
+    {
+        Engine(simulator, controllers, std::max(1, _wtoi(argv[3])));
+    }
+    else
+    {
+        std::fprintf(stderr, "usage: site_benchmark console|stalls|engine CONTROLLERS ...\n");
+        return 2;
+    }
     simulator.Command("reset");
     return 0;
 }

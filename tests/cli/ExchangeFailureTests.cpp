@@ -186,8 +186,13 @@ TEST_F(ExchangeFailureTest, SetOnASiteTriesEveryControllerAndSaysWhichWereChange
     const std::wstring credentials = folder.File(L"credentials.txt");
     WriteBytes(credentials, "127.0.0.3,boss,secret\r\n127.0.0.5,boss,guess\r\n");
 
-    const CliResult result =
-        Cli({L"set", L"--all", L"sensor1=analog", L"--credentials", credentials, L"--format", L"json"});
+    // One lane takes the controllers one after the other, as the program always did: the lines come in
+    // their order.
+    const std::vector<std::wstring> line = {
+        L"set", L"--all", L"sensor1=analog", L"--credentials", credentials, L"--format", L"json"};
+    std::vector<std::wstring> oneLane = line;
+    oneLane.insert(oneLane.end(), {L"--parallel", L"1"});
+    const CliResult result = Cli(oneLane);
     EXPECT_EQ(result.exitCode, 1u) << result;
     EXPECT_THAT(result.err, HasSubstr("Настройки контроллера 127.0.0.2 изменены.\r\n"
                                       "Настройки контроллера 127.0.0.3 изменены.\r\n"
@@ -211,9 +216,19 @@ TEST_F(ExchangeFailureTest, SetOnASiteTriesEveryControllerAndSaysWhichWereChange
     for (const std::uint32_t unchanged : {stalled, refusing})
         EXPECT_EQ(Show(unchanged).at("sentype"), "0");
 
+    // Several lanes tell each controller as it is done, the stalled one last; the list keeps the order of
+    // the targets, and says the same.
+    const CliResult lanes = Cli(line);
+    EXPECT_EQ(lanes.exitCode, 1u) << lanes;
+    EXPECT_EQ(lanes.out, result.out);
+    EXPECT_THAT(lanes.err,
+                HasSubstr("\r\nКонтроллер 127.0.0.4, Авторизация: Контроллер принял запрос, но не "
+                          "ответил на него за 5 с.\r\nГотово: 2 из 4; не ответили: 1; с ошибкой: 1\r\n"))
+        << lanes;
+
     // Stopped at the first failure, the controllers after it are left as they are.
     const CliResult stopped = Cli({L"set", Wide(refusing), Wide(plain), L"buzzer=on", L"--credentials",
-                                   credentials, L"--stop-on-error"});
+                                   credentials, L"--stop-on-error", L"--parallel", L"1"});
     EXPECT_EQ(stopped.exitCode, 1u) << stopped;
     EXPECT_THAT(stopped.out, HasSubstr("Готово: 0 из 2; с ошибкой: 1; не обработаны после ошибки: 1"))
         << stopped;

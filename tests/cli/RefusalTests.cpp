@@ -77,6 +77,8 @@ TEST_F(RefusalTest, CommandLinesThatCannotBeReadExitWithTwoAndPointToTheHelp)
         {{L"discover", L"--probes", L"0"}, "(--probes) — от 1 до 20"},
         {{L"discover", L"--probes", L"21"}, "(--probes) — от 1 до 20"},
         {{L"get", Wide(controller), L"--probes", L"x"}, "(--probes) — от 1 до 20"},
+        {{L"get", L"--all", L"--parallel", L"0"}, "(--parallel) — от 1 до 64"},
+        {{L"backup", L"--all", L"Z:\\nowhere", L"--parallel", L"65"}, "(--parallel) — от 1 до 64"},
         {{L"discover", L"--adapter", L"127.0.0"}, "«127.0.0» параметра --adapter"},
         {{L"discover", L"--adapter", L"0.0.0.0"}, "«0.0.0.0» параметра --adapter"},
         {{L"discover", L"--add", L"127.0.0.2:0"}, "«127.0.0.2:0» параметра --add"},

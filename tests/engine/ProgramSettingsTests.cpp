@@ -131,12 +131,14 @@ TEST_F(SettingsFile, ValuesOfTheFileAreReadAndWrittenBack)
 {
     const std::wstring root =
         L"<config adapter=\"192.168.0.5\" knownControllers=\"10.1.0.7:80 10.1.0.8:8080 10.2.0.0/24 "
-        L"10.3.0.5-10.3.0.9\" probeCount=\"3\" searchTimeout=\"12000\" udpRecvPort=\"40000\" "
+        L"10.3.0.5-10.3.0.9\" parallelExchanges=\"8\" probeCount=\"3\" searchTimeout=\"12000\" "
+        L"udpRecvPort=\"40000\" "
         L"udpSendPort=\"70000\" />";
     WriteBytes(path, SettingsFileWith(root));
     ASSERT_TRUE(LoadSettings());
     ExpectSettings(70000, 40000, 12000);
     EXPECT_EQ(Settings().probeCount, 3);
+    EXPECT_EQ(Settings().parallelExchanges, 8);
     EXPECT_EQ(Settings().adapter, L"192.168.0.5");
     EXPECT_EQ(Settings().knownControllers,
               (std::vector<ControllerEndpoint>{{0x0A010007, 80}, {0x0A010008, 8080}}));
@@ -165,6 +167,15 @@ TEST_F(SettingsFile, OddValuesAreTakenAsTheyConvert)
     EXPECT_EQ(BytesOf(path), SettingsFileWith(L"<config adapter=\"\" knownControllers=\"\" probeCount=\"5\" "
                                               L"searchTimeout=\"-1\" udpRecvPort=\"7\" "
                                               L"udpSendPort=\"0\" />"));
+
+    // Exchanges at once outside 1-64 would stall a site or exhaust the system's threads: the default.
+    for (const std::wstring odd : {L"0", L"65", L"-16"})
+    {
+        Settings().parallelExchanges = 8;
+        WriteBytes(path, SettingsFileWith(L"<config parallelExchanges=\"" + odd + L"\" />"));
+        ASSERT_TRUE(LoadSettings());
+        EXPECT_EQ(Settings().parallelExchanges, DefaultParallelExchanges) << odd;
+    }
 }
 
 // A first run that ended abnormally leaves the empty root behind: the next start must keep the defaults,

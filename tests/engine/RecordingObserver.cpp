@@ -136,10 +136,35 @@ void RecordingObserver::OnRequestRefused(const RequestRefusal& refusal)
     Record(std::move(line));
 }
 
+void RecordingObserver::OnBatchExchange(const BatchExchange& exchange)
+{
+    std::lock_guard<std::mutex> hold(lock);
+    threads.insert(::GetCurrentThreadId());
+    if (exchange.event.kind == ExchangeStarted)
+        ++started[exchange.batch];
+}
+
+void RecordingObserver::OnBatchOutcome(const BatchOutcome& outcome)
+{
+    static const char* const words[] = {"done", "failed", "cancelled", "skipped"};
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        outcomes.push_back(outcome);
+    }
+    Record("outcome " + Xml::utf8Text(AddressText(outcome.address)) + " " +
+           words[static_cast<int>(outcome.result)]);
+}
+
+void RecordingObserver::OnBatchFinished(const BatchEnd& end)
+{
+    Record("batch " + std::to_string(end.batch) + (end.cancelled ? " cancelled" : " finished"));
+}
+
 void RecordingObserver::Record(std::string line)
 {
     {
         std::lock_guard<std::mutex> hold(lock);
+        threads.insert(::GetCurrentThreadId());
         events.push_back(std::move(line));
     }
     recorded.notify_all();
@@ -183,6 +208,24 @@ std::vector<RequestRefusal> RecordingObserver::Refusals()
     return refusals;
 }
 
+std::vector<BatchOutcome> RecordingObserver::Outcomes()
+{
+    std::lock_guard<std::mutex> hold(lock);
+    return outcomes;
+}
+
+std::size_t RecordingObserver::ExchangesStarted(BatchId batch)
+{
+    std::lock_guard<std::mutex> hold(lock);
+    return started[batch];
+}
+
+std::set<DWORD> RecordingObserver::Threads()
+{
+    std::lock_guard<std::mutex> hold(lock);
+    return threads;
+}
+
 std::vector<std::vector<DiscoveredController>> RecordingObserver::Tables()
 {
     std::lock_guard<std::mutex> hold(lock);
@@ -196,6 +239,8 @@ void RecordingObserver::Clear()
     results.clear();
     failures.clear();
     refusals.clear();
+    outcomes.clear();
+    started.clear();
     tables.clear();
 }
 

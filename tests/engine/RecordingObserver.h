@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,8 +21,9 @@ std::string ReasonName(RefusalReason reason);
 
 // Writes down every notification of a device manager as a line ("searching", "started Авторизация",
 // "failed NoAnswer 12029", "refused write AddressTaken", "properties 127.0.0.2 tag 32782", ...), so that a
-// test compares the whole course of a request with what it expects. Notifications arrive on the worker;
-// the test waits for them on its own thread.
+// test compares the whole course of a request with what it expects. A batch's outcomes and end are lines
+// too ("outcome 127.0.0.2 done", "batch 1 finished"); its exchanges are only counted. Notifications arrive
+// on the worker; the test waits for them on its own thread, and may ask which threads they came from.
 class RecordingObserver final : public Support
 {
 public:
@@ -45,6 +48,9 @@ public:
 
     void OnControllerFound(const DiscoveredController& controller) override;
     void OnAddressConflict(const AddressConflict& conflict) override;
+    void OnBatchExchange(const BatchExchange& exchange) override;
+    void OnBatchOutcome(const BatchOutcome& outcome) override;
+    void OnBatchFinished(const BatchEnd& end) override;
 
     // Waits until a line equal to `line` has been recorded `count` times in all; false on time-out.
     bool WaitFor(const std::string& line, std::size_t count = 1, DWORD timeoutMs = 30000);
@@ -53,6 +59,11 @@ public:
     std::vector<DevicePropertiesResult> Results();
     std::vector<ExchangeFailure> Failures();
     std::vector<RequestRefusal> Refusals();
+    std::vector<BatchOutcome> Outcomes();
+    // The exchanges of the batch that have started on a lane.
+    std::size_t ExchangesStarted(BatchId batch);
+    // Every thread that told this observer something.
+    std::set<DWORD> Threads();
     // What GetDevices gave at each "finished", called from inside the notification as the frame does.
     std::vector<std::vector<DiscoveredController>> Tables();
     void Clear();
@@ -67,6 +78,9 @@ private:
     std::vector<DevicePropertiesResult> results;
     std::vector<ExchangeFailure> failures;
     std::vector<RequestRefusal> refusals;
+    std::vector<BatchOutcome> outcomes;
+    std::map<BatchId, std::size_t> started;
+    std::set<DWORD> threads;
     std::vector<std::vector<DiscoveredController>> tables;
 };
 
