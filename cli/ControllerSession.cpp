@@ -37,7 +37,7 @@ std::vector<DiscoveredController> ControllerSession::Search(const SearchGoal& go
     conflicts.clear();
     probedAdapters.clear();
     unprobedRanges.clear();
-    manager.HandleRequest(NewSearchRequest{goal});
+    manager.HandleRequest(NewSearchRequest{goal, std::nullopt});
     std::vector<DiscoveredController> found;
     manager.GetDevices(found);
     return found;
