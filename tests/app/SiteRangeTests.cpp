@@ -93,6 +93,10 @@ TEST_F(SiteRangeTest, RangeAddsTheControllersThatAnswerAndASilentRangeShowsOneRo
     ASSERT_GE(silent, 0);
     EXPECT_EQ(CellText(List(), silent, 2), L"");
     EXPECT_EQ(CellText(List(), silent, 3), L"Ни один адрес не ответил");
+    // Its column widens to show the range whole.
+    const std::wstring shownRange = CellText(List(), silent, 1);
+    EXPECT_GT(::SendMessageW(List(), LVM_GETCOLUMNWIDTH, 1, 0),
+              ::SendMessageW(List(), LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(shownRange.c_str())));
     const int unreachable = RowWithAddress(L"192.0.2.1-192.0.2.14");
     ASSERT_GE(unreachable, 0);
     EXPECT_EQ(CellText(List(), unreachable, 3), L"Не опрошен: нет маршрута");
