@@ -1,6 +1,9 @@
 #include "app/SystemAuthorizationDialog.h"
 
 #include <cwchar>
+#include <optional>
+#include <string>
+#include <utility>
 
 namespace OM::Norvatessa
 {
@@ -21,6 +24,24 @@ BOOL CALLBACK CancelDialog(HWND window, LPARAM cancelled)
     return TRUE;
 }
 
+// A text the dialog left in the request's options; nothing when the system cannot give it.
+std::optional<std::wstring> QueryText(HINTERNET request, DWORD option)
+{
+    std::wstring text(64, L'\0');
+    for (;;)
+    {
+        DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        if (::InternetQueryOptionW(request, option, text.data(), &bytes))
+        {
+            text.resize(std::wcslen(text.c_str()));
+            return text;
+        }
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes / sizeof(wchar_t) <= text.size())
+            return std::nullopt;
+        text.resize(bytes / sizeof(wchar_t) + 1);
+    }
+}
+
 } // namespace
 
 AuthorizationPrompt::Outcome SystemAuthorizationDialog::Ask(HINTERNET request, int)
@@ -34,7 +55,7 @@ AuthorizationPrompt::Outcome SystemAuthorizationDialog::Ask(HINTERNET request, i
     switch (result)
     {
     case ERROR_INTERNET_FORCE_RETRY:
-        return {Answer::Retry};
+        return Typed(request);
     // Windows answers a cancel with ERROR_CANCELLED, Wine with ERROR_SUCCESS.
     case ERROR_SUCCESS:
     case ERROR_CANCELLED:
@@ -42,6 +63,17 @@ AuthorizationPrompt::Outcome SystemAuthorizationDialog::Ask(HINTERNET request, i
     default:
         return {Answer::Failed, ExchangeFailureReason::AuthorizationFailed, result};
     }
+}
+
+// The dialog leaves what the user typed in the request's options, for the system to send after the next
+// 401; the exchange sends it itself, with the resend.
+AuthorizationPrompt::Outcome SystemAuthorizationDialog::Typed(HINTERNET request)
+{
+    std::optional<std::wstring> login = QueryText(request, INTERNET_OPTION_USERNAME);
+    std::optional<std::wstring> password = QueryText(request, INTERNET_OPTION_PASSWORD);
+    if (!login || !password)
+        return {Answer::Failed, ExchangeFailureReason::AuthorizationFailed, ::GetLastError()};
+    return Outcome::Retry(Credentials{std::move(*login), std::move(*password)});
 }
 
 void SystemAuthorizationDialog::Cancel() noexcept

@@ -25,6 +25,8 @@ public:
     void Cancel() noexcept override;
 
 private:
+    static Outcome Typed(HINTERNET request);
+
     std::atomic<DWORD> askingThread{0}; // the thread inside Ask, or 0: the dialog is one of its windows
 };
 

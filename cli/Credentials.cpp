@@ -21,12 +21,6 @@ std::optional<std::wstring> EnvironmentValue(const wchar_t* name)
     return value;
 }
 
-bool SetText(HINTERNET request, DWORD option, const std::wstring& text)
-{
-    return ::InternetSetOptionW(request, option, const_cast<wchar_t*>(text.c_str()),
-                                static_cast<DWORD>(text.size())) != FALSE;
-}
-
 } // namespace
 
 CredentialsChoice ChooseCredentials(const CommandLine& line)
@@ -46,16 +40,13 @@ CredentialsChoice ChooseCredentials(const CommandLine& line)
     return {Credentials{*login, password.value_or(std::wstring())}, std::nullopt};
 }
 
-AuthorizationPrompt::Outcome GivenCredentialsPrompt::Ask(HINTERNET request, int attempt)
+AuthorizationPrompt::Outcome GivenCredentialsPrompt::Ask(HINTERNET, int attempt)
 {
     if (!credentials)
         return {Answer::Failed, ExchangeFailureReason::CredentialsRequired};
     if (attempt > 0)
         return {Answer::Failed, ExchangeFailureReason::CredentialsRejected};
-    if (!SetText(request, INTERNET_OPTION_USERNAME, credentials->login) ||
-        !SetText(request, INTERNET_OPTION_PASSWORD, credentials->password))
-        return {Answer::Failed, ExchangeFailureReason::AuthorizationFailed, ::GetLastError()};
-    return {Answer::Retry};
+    return Outcome::Retry(*credentials);
 }
 
 } // namespace OM::Norvatessa::Cli

@@ -22,8 +22,8 @@ struct CredentialsChoice
 };
 CredentialsChoice ChooseCredentials(const CommandLine& line);
 
-// Answers a demand for credentials from those given, without any dialog: they are offered once per
-// exchange, and a second demand in the same exchange means the controller refused them.
+// Answers a demand for credentials from those given, without any dialog: a controller that refuses them,
+// or refuses them again after it had accepted them in this run, is not offered them once more.
 class GivenCredentialsPrompt final : public AuthorizationPrompt
 {
 public:

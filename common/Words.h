@@ -70,6 +70,11 @@ inline constexpr wchar_t NoConnection[] =
     L"сети или его HTTP-служба не отвечает.";
 inline constexpr wchar_t NoAnswerInTime[] = L"Контроллер принял запрос, но не ответил на него за %1 с.";
 inline constexpr wchar_t ClosedWithoutAnswer[] = L"Контроллер закрыл соединение, не дав ответа.";
+inline constexpr wchar_t Redirected[] = L"Контроллер перенаправил запрос на другой адрес; программа туда не "
+                                        L"обращается, чтобы имя и пароль не ушли другому устройству.";
+inline constexpr wchar_t CredentialsNotInCodePage[] =
+    L"Имя или пароль содержит символ, которого нет в кодовой странице Windows этого компьютера; они не "
+    L"отправлены.";
 inline constexpr wchar_t ExchangeFailed[] = L"Обмен с контроллером не удался.";
 
 // Why a request was refused, without the controller's address.

@@ -2,6 +2,7 @@
 
 #include "common/AddressText.h"
 #include "common/AnsiText.h"
+#include "device/BasicAuthorization.h"
 #include "device/ExchangeLabels.h"
 
 #include <algorithm>
@@ -21,12 +22,12 @@ namespace
 constexpr wchar_t Agent[] = L"Norvatessa";
 // Sendings of one exchange sent again after the controller closed the connection under them.
 constexpr int MostResends = 4;
-// WinINet first tries this login with an empty password by itself, so that a controller which accepts it
-// never has to ask.
-constexpr wchar_t DefaultLogin[] = L"user";
+// The system neither answers a demand for credentials nor follows a redirect by itself: the exchange
+// decides where credentials go.
 constexpr DWORD RequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                                INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_COOKIES |
-                               INTERNET_FLAG_PRAGMA_NOCACHE;
+                               INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_AUTH |
+                               INTERNET_FLAG_NO_AUTO_REDIRECT;
 
 void SetTimeouts(HINTERNET handle)
 {
@@ -48,6 +49,12 @@ std::optional<std::size_t> AnnouncedLength(HINTERNET request)
                           nullptr))
         return std::nullopt;
     return length;
+}
+
+bool IsRedirect(DWORD status)
+{
+    return status == HTTP_STATUS_MOVED || status == HTTP_STATUS_REDIRECT ||
+           status == HTTP_STATUS_REDIRECT_METHOD || status == HTTP_STATUS_REDIRECT_KEEP_VERB || status == 308;
 }
 
 const wchar_t* Verb(const HttpRequest& request)
@@ -102,9 +109,11 @@ public:
     HINTERNET Handle() const noexcept { return handle; }
     PendingRequest& Pending() const noexcept { return *pending; }
 
-    ULONGLONG deadline = 0; // of the whole answer to the latest sending
-    int resends = 0;        // sendings sent again after the connection closed under them
-    int demands = 0;        // demands for credentials answered
+    ULONGLONG deadline = 0;             // of the whole answer to the latest sending
+    int resends = 0;                    // sendings sent again after the connection closed under them
+    int demands = 0;                    // demands for credentials answered
+    int refused = 0;                    // credentials the controller refused
+    std::optional<Credentials> carried; // what the sendings carry from now on
 
 private:
     std::shared_ptr<PendingRequest> pending;
@@ -113,8 +122,9 @@ private:
     DWORD error = 0;
 };
 
-HttpExchange::HttpExchange(ConnectionSink& sink, HANDLE stopEvent)
-    : sink(sink), stopEvent(stopEvent), cancelEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
+HttpExchange::HttpExchange(ConnectionSink& sink, HANDLE stopEvent, AcceptedCredentials& accepted)
+    : sink(sink), stopEvent(stopEvent), accepted(accepted),
+      cancelEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
 }
 
@@ -132,7 +142,7 @@ bool HttpExchange::OpenConnection(Connection& connection)
         return false;
     SetTimeouts(session.get());
     UniqueInternetHandle connect(::InternetConnectW(session.get(), AddressText(connection.address).c_str(),
-                                                    connection.port, DefaultLogin, L"", INTERNET_SERVICE_HTTP,
+                                                    connection.port, nullptr, nullptr, INTERNET_SERVICE_HTTP,
                                                     0, 0));
     if (!connect)
         return false;
@@ -211,15 +221,38 @@ bool HttpExchange::Exchange(Connection& connection, HttpRequest& request, bool r
 HttpExchange::Outcome HttpExchange::Run(Connection& connection, HttpRequest& request, OpenRequest& open,
                                         bool report)
 {
+    if (const std::optional<Credentials> known = accepted.For(connection.address))
+    {
+        if (const std::optional<Outcome> failed = Carry(open, *known))
+            return *failed;
+    }
     for (;;)
     {
         if (const std::optional<Outcome> ended = Send(connection, request, open))
             return *ended;
+        if (IsRedirect(request.answerStatus))
+            return Outcome::Failed(ExchangeFailureReason::Redirected);
         if (request.answerStatus != HTTP_STATUS_DENIED)
+        {
+            if (open.carried)
+                accepted.Accepted(connection.address, *open.carried);
             return ReadWhole(request, open);
+        }
         if (const std::optional<Outcome> ended = AnswerDemand(connection, request, open, report))
             return *ended;
     }
+}
+
+std::optional<HttpExchange::Outcome> HttpExchange::Carry(OpenRequest& open, const Credentials& credentials)
+{
+    const std::optional<std::wstring> header = BasicAuthorization(credentials);
+    if (!header)
+        return Outcome::Failed(ExchangeFailureReason::CredentialsNotInCodePage);
+    if (!::HttpAddRequestHeadersW(open.Handle(), header->c_str(), static_cast<DWORD>(header->size()),
+                                  HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE))
+        return Outcome::Failed(ExchangeFailureReason::RequestNotPrepared, ::GetLastError());
+    open.carried = credentials;
+    return std::nullopt;
 }
 
 // Sends the request until the answer's headers are there. A connection that has served an answer may
@@ -279,6 +312,12 @@ std::optional<HttpExchange::Outcome> HttpExchange::AnswerDemand(const Connection
     default:
         return Outcome::Aborted();
     }
+    // Credentials the controller accepted earlier and refuses now are forgotten: it is asked again.
+    if (open.carried)
+    {
+        accepted.Refused(connection.address);
+        ++open.refused;
+    }
     // A cancel or a stop while the demand was read must not open the credentials dialog, which nothing
     // would close then.
     if (IsCancelled() || IsStopping())
@@ -288,11 +327,13 @@ std::optional<HttpExchange::Outcome> HttpExchange::AnswerDemand(const Connection
         return Outcome::Failed(ExchangeFailureReason::CredentialsRequired);
     if (report)
         Report(connection, request, Outcome{AuthorizationRequested});
-    const AuthorizationPrompt::Outcome answer = asked->Ask(open.Handle(), open.demands);
+    const AuthorizationPrompt::Outcome answer = asked->Ask(open.Handle(), open.refused);
     if (answer.answer == AuthorizationPrompt::Answer::Cancelled)
         return Outcome::Aborted();
     if (answer.answer == AuthorizationPrompt::Answer::Failed)
         return Outcome::Failed(answer.reason, answer.systemError);
+    if (const std::optional<Outcome> failed = Carry(open, answer.credentials))
+        return failed;
     if (report)
         Report(connection, request, Outcome{AuthorizationRetried});
     if (++open.demands < AuthorizationRetries)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/ConnectionSink.h"
+#include "device/AcceptedCredentials.h"
 #include "device/AuthorizationPrompt.h"
 #include "device/Connection.h"
 #include "device/HttpRequest.h"
@@ -42,6 +43,13 @@ namespace OM::Norvatessa
 // answered by a reset. A request that fails so, before any byte of an answer, on a connection that has
 // already served a request, is sent once more: the system opens a fresh connection for it.
 //
+// Credentials go in a header the exchange adds itself, with the first sending of a request to a
+// controller that has accepted them in this run (the memory shared by every thread that runs exchanges);
+// any other controller gets them only after it has asked. The system never sends credentials on its own:
+// the connection has no login, and the system answers no demand itself (a login handed to the system
+// would go out only after a 401, on every request, and to a login "user" it gives by itself twice). A
+// redirect is never followed: the credentials would follow it to another host.
+//
 // An HttpExchange runs one exchange at a time, in named steps: open the request, send it, answer a demand
 // for credentials and send it again, read the whole answer. What one exchange keeps (its request, what the
 // system reports of it, its deadline, its answer) lives in a record of that exchange (OpenRequest) from its
@@ -60,8 +68,9 @@ public:
     // Demands for credentials answered in one exchange before the answer is taken as it is.
     static constexpr int AuthorizationRetries = 5;
 
-    // `stopEvent`, when set, keeps new exchanges from starting: the program is closing.
-    HttpExchange(ConnectionSink& sink, HANDLE stopEvent);
+    // `stopEvent`, when set, keeps new exchanges from starting: the program is closing. `accepted` is the
+    // engine's memory of the credentials each controller accepted, shared with its other exchanges.
+    HttpExchange(ConnectionSink& sink, HANDLE stopEvent, AcceptedCredentials& accepted);
     HttpExchange(const HttpExchange&) = delete;
     HttpExchange& operator=(const HttpExchange&) = delete;
 
@@ -129,6 +138,8 @@ private:
     std::optional<Outcome> Send(Connection& connection, HttpRequest& request, OpenRequest& open);
     std::optional<Outcome> AnswerDemand(const Connection& connection, HttpRequest& request, OpenRequest& open,
                                         bool report);
+    // Puts the credentials in the request's header for its next sendings; the failure when it cannot.
+    static std::optional<Outcome> Carry(OpenRequest& open, const Credentials& credentials);
     Outcome ReadWhole(HttpRequest& request, OpenRequest& open);
 
     // What the steps are made of.
@@ -155,6 +166,7 @@ private:
 
     ConnectionSink& sink;
     HANDLE stopEvent;
+    AcceptedCredentials& accepted;
     Helpers::UniqueHandle cancelEvent; // manual reset; set by CancelExchange to wake the worker
     std::atomic<AuthorizationPrompt*> prompt{nullptr}; // set on the worker, cancelled from any thread
     std::atomic<HINTERNET> currentRequest{nullptr};    // the request of the running exchange, or null

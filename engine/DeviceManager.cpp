@@ -57,7 +57,7 @@ DeviceEngine& DeviceEngine::Instance()
 }
 
 DeviceManager::DeviceManager()
-    : exchange(observers, StopEvent()), access(exchange, devices, observers), dispatcher(requests)
+    : exchange(observers, StopEvent(), accepted), access(exchange, devices, observers), dispatcher(requests)
 {
 }
 

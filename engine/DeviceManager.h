@@ -134,7 +134,8 @@ private:
 
     DeviceSearcher searcher;
     SupportNotifier observers;
-    HttpExchange exchange; // holds the request in progress, which CancelExchange ends
+    AcceptedCredentials accepted; // what each controller accepted in this run, for every exchange
+    HttpExchange exchange;        // holds the request in progress, which CancelExchange ends
     DeviceTable devices;
     PropertyAccess access;
     Helpers::RequestDispatcher<DeviceManager>::Queue requests;

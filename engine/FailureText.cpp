@@ -86,6 +86,10 @@ std::wstring DescribeFailure(const ExchangeFailure& failure)
         return Words::Fill(Words::NoAnswerInTime, Seconds(HttpExchange::ReceiveTimeoutMs));
     case ExchangeFailureReason::ClosedWithoutAnswer:
         return Words::ClosedWithoutAnswer;
+    case ExchangeFailureReason::Redirected:
+        return Words::Redirected;
+    case ExchangeFailureReason::CredentialsNotInCodePage:
+        return Words::CredentialsNotInCodePage;
     }
     return WithCode(Words::ExchangeFailed, failure.systemError);
 }

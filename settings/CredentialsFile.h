@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/CodePage.h"
+#include "common/Credentials.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,12 +13,7 @@
 namespace OM::Norvatessa::ControllerSettings
 {
 
-// The login and password that answer a controller's demand for credentials.
-struct Credentials
-{
-    std::wstring login;
-    std::wstring password;
-};
+using Norvatessa::Credentials;
 
 // A file of controllers' own credentials, a line each: "A.B.C.D,LOGIN,PASSWORD". The separator is the
 // first ",", ";" or tab after the address, and the password runs to the end of the line, whatever it

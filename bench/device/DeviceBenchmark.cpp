@@ -71,7 +71,8 @@ void ReadAgainstBareGet(Testing::SimulatorClient& simulator, int reads)
     const std::uint32_t address = 0x7F000002;
 
     Quiet sink;
-    HttpExchange exchange(sink, nullptr);
+    AcceptedCredentials accepted;
+    HttpExchange exchange(sink, nullptr, accepted);
     Connection connection(address, 80);
     exchange.OpenConnection(connection);
     exchange.Authorize(connection);
@@ -172,7 +173,8 @@ void CancelToFreeWorker(Testing::SimulatorClient& simulator)
     simulator.Command("reset");
     simulator.Command("add http=stall");
     Quiet sink;
-    HttpExchange exchange(sink, nullptr);
+    AcceptedCredentials accepted;
+    HttpExchange exchange(sink, nullptr, accepted);
     Connection connection(0x7F000002, 80);
     exchange.OpenConnection(connection);
     connection.authorized = true;

@@ -49,7 +49,8 @@ class Quiet final : public ConnectionSink
 void Cycle(std::uint32_t address, Load load)
 {
     Quiet sink;
-    HttpExchange exchange(sink, nullptr);
+    AcceptedCredentials accepted;
+    HttpExchange exchange(sink, nullptr, accepted);
     std::atomic<bool> done{false};
     std::thread canceller([&] {
         std::minstd_rand random(address);

@@ -8,6 +8,7 @@
 
 using namespace OM::Norvatessa;
 using namespace OM::Norvatessa::Testing;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
@@ -104,6 +105,47 @@ TEST_F(ExchangeFailureTest, DemandForCredentialsIsAnsweredFromTheCommandLineOrTh
         EXPECT_THAT(wrong.err, HasSubstr("Контроллер не принял имя и пароль."));
     }
     EXPECT_TRUE(Requests("POST").empty());
+}
+
+TEST_F(ExchangeFailureTest, SiteGetsNoRequestKnownToBeRefusedAndCredentialsOnlyWhereAsked)
+{
+    const std::uint32_t guarded = Add("flag=2 admin=boss:secret");
+    const std::uint32_t open = Add("");
+    TemporaryFolder folder;
+    for (const std::uint32_t controller : {guarded, open})
+        folder.File(Wide(controller) + L".xml");
+    const ScopedEnvironment user(L"NORVATESSA_USER", L"boss");
+    const ScopedEnvironment password(L"NORVATESSA_PASSWORD", L"secret");
+    // What each controller was sent since `before`: "GET /config 401", with " boss:secret" when the request
+    // carried those credentials.
+    const auto sent = [this](std::uint32_t controller, std::size_t before) {
+        std::vector<std::string> lines;
+        for (const HttpRecord& request : RequestsSince(before))
+        {
+            if (request.controller == Text(controller) + ":80")
+                lines.push_back(request.method + " " + request.target + " " + request.status +
+                                (request.HasHeader(BossSecret) ? " boss:secret" : ""));
+        }
+        return lines;
+    };
+
+    // A backup: the first request refused, the authorisation, the read.
+    const CliResult backup = Cli({L"backup", L"--all", folder.Path()});
+    EXPECT_EQ(backup.exitCode, 0u) << backup;
+    EXPECT_THAT(sent(guarded, 0), ElementsAre("GET /config 401", "GET /config 200 boss:secret",
+                                              "GET /config.xml 200 boss:secret"));
+    EXPECT_THAT(sent(open, 0), ElementsAre("GET /config 200", "GET /config.xml 200"));
+
+    // A change: the same, then the write and the read that checks it.
+    const std::size_t before = Requests().size();
+    const CliResult set = Cli({L"set", L"--all", L"sensor1=analog"});
+    EXPECT_EQ(set.exitCode, 0u) << set;
+    EXPECT_THAT(sent(guarded, before),
+                ElementsAre("GET /config 401", "GET /config 200 boss:secret",
+                            "GET /config.xml 200 boss:secret", "POST /config.xml 200 boss:secret",
+                            "GET /config.xml 200 boss:secret"));
+    EXPECT_THAT(sent(open, before), ElementsAre("GET /config 200", "GET /config.xml 200",
+                                                "POST /config.xml 200", "GET /config.xml 200"));
 }
 
 TEST_F(ExchangeFailureTest, WriteThatLocksOutItsOwnCheckSaysTheChangeWentThrough)

@@ -87,7 +87,8 @@ protected:
     }
 
     RecordingSink sink;
-    HttpExchange exchange{sink, nullptr};
+    AcceptedCredentials accepted;
+    HttpExchange exchange{sink, nullptr, accepted};
     SystemAuthorizationDialog systemDialog;
 };
 
@@ -95,6 +96,8 @@ HttpRequest Read()
 {
     return HttpRequest(PropertiesObject, ReadPropertiesLabel);
 }
+
+constexpr char BossSecret[] = "Authorization: Basic Ym9zczpzZWNyZXQ="; // boss:secret
 
 // Whether the system still knows the handle: it has not been closed.
 bool StillOpen(HINTERNET handle)
@@ -293,29 +296,38 @@ TEST_F(HttpExchangeTest, ConnectionThatIsNotOpenFailsWithoutSendingAnything)
     EXPECT_TRUE(Requests().empty());
 }
 
+// Each request as the controller saw it: "127.0.0.2:80 /config 401", with " boss:secret" when it
+// carried those credentials.
+std::vector<std::string> Seen(const std::vector<HttpRecord>& requests)
+{
+    std::vector<std::string> seen;
+    for (const HttpRecord& request : requests)
+        seen.push_back(request.controller + " " + request.target + " " + request.status +
+                       (request.HasHeader(BossSecret) ? " boss:secret" : ""));
+    return seen;
+}
+
 TEST_F(HttpExchangeTest, DemandForCredentialsIsAnsweredInTheSystemDialog)
 {
     const std::uint32_t controller = Add("flag=2 admin=boss:secret");
     const auto connection = Open(controller);
     bool result = false;
     {
-        // Should WinINet not offer the credentials again for the second request, a second dialog follows.
+        // Were the typed credentials not sent with the next request at once, a second dialog would follow.
         CredentialsDialogAnswerer user(CredentialsDialogAnswerer::Action::Confirm, L"boss", L"secret", 2);
         HttpRequest read = Read();
         result = exchange.ExecuteRequest(*connection, read);
-        EXPECT_GE(user.Answered(), 1);
+        EXPECT_EQ(user.Answered(), 1);
         EXPECT_EQ(read.answerStatus, 200u);
         EXPECT_THAT(read.answer, HasSubstr(L"admin=\"boss:secret\""));
     }
     EXPECT_TRUE(result);
-    ASSERT_GE(sink.events.size(), 4u);
-    EXPECT_THAT(std::vector<std::string>(sink.events.begin(), sink.events.begin() + 4),
-                ElementsAre("1 Авторизация", "3", "4", "0"));
-    // The resend carried what the user typed.
-    const std::vector<HttpRecord> requests = Requests();
-    ASSERT_FALSE(requests.empty());
-    EXPECT_TRUE(requests.back().HasHeader("Authorization: Basic Ym9zczpzZWNyZXQ="));
-    EXPECT_EQ(requests.back().status, "200");
+    EXPECT_THAT(sink.events,
+                ElementsAre("1 Авторизация", "3", "4", "0", "1 Запрос настроек контроллера", "0"));
+    // Refused once, without credentials; then what the user typed, with the resend and the read.
+    EXPECT_THAT(Seen(Requests()),
+                ElementsAre("127.0.0.2:80 /config 401", "127.0.0.2:80 /config 200 boss:secret",
+                            "127.0.0.2:80 /config.xml 200 boss:secret"));
 }
 
 TEST_F(HttpExchangeTest, CancelInTheCredentialsDialogAbortsTheExchange)
@@ -384,17 +396,11 @@ TEST_F(HttpExchangeTest, FiveConfirmedDemandsEndTheLoopWithAnEmptyAnswer)
 class GivenCredentials final : public AuthorizationPrompt
 {
 public:
-    Outcome Ask(HINTERNET request, int attempt) override
+    Outcome Ask(HINTERNET, int attempt) override
     {
         if (attempt > 0)
             return {Answer::Failed, ExchangeFailureReason::CredentialsRejected};
-        std::wstring login = L"boss";
-        std::wstring password = L"secret";
-        ::InternetSetOptionW(request, INTERNET_OPTION_USERNAME, login.data(),
-                             static_cast<DWORD>(login.size()));
-        ::InternetSetOptionW(request, INTERNET_OPTION_PASSWORD, password.data(),
-                             static_cast<DWORD>(password.size()));
-        return {Answer::Retry};
+        return Outcome::Retry(Credentials{L"boss", L"secret"});
     }
 };
 
@@ -416,4 +422,52 @@ TEST_F(HttpExchangeTest, ControllerThatClosesAMomentAfterEveryAnswerIsAnsweredEv
         }
         EXPECT_EQ(answered, 25) << options << ": " << sink.events.back();
     }
+}
+
+TEST_F(HttpExchangeTest, CredentialsGoFirstOnlyToAControllerThatHasAcceptedThemInThisRun)
+{
+    GivenCredentials prompt;
+    exchange.SetAuthorizationPrompt(&prompt);
+    const std::uint32_t guarded = Add("flag=2 admin=boss:secret");
+    const std::uint32_t open = Add("");
+    // Each read twice, each time on a connection of its own, as after a new search.
+    for (int round = 0; round < 2; ++round)
+    {
+        for (const std::uint32_t controller : {guarded, open})
+        {
+            const auto connection = Open(controller);
+            HttpRequest read = Read();
+            EXPECT_TRUE(exchange.ExecuteRequest(*connection, read)) << Text(controller);
+        }
+    }
+    EXPECT_THAT(Seen(Requests()),
+                ElementsAre("127.0.0.2:80 /config 401", "127.0.0.2:80 /config 200 boss:secret",
+                            "127.0.0.2:80 /config.xml 200 boss:secret", "127.0.0.3:80 /config 200",
+                            "127.0.0.3:80 /config.xml 200", "127.0.0.2:80 /config 200 boss:secret",
+                            "127.0.0.2:80 /config.xml 200 boss:secret", "127.0.0.3:80 /config 200",
+                            "127.0.0.3:80 /config.xml 200"));
+
+    // Its password changed: what it accepted is refused once, and not offered again.
+    Set(guarded, "admin=boss:other");
+    const std::size_t before = Requests().size();
+    sink.events.clear();
+    const auto connection = Open(guarded);
+    HttpRequest read = Read();
+    EXPECT_FALSE(exchange.ExecuteRequest(*connection, read));
+    EXPECT_THAT(sink.events, ElementsAre("1 Авторизация", "3", "5 CredentialsRejected"));
+    EXPECT_THAT(Seen(RequestsSince(before)), ElementsAre("127.0.0.2:80 /config 401 boss:secret"));
+    EXPECT_FALSE(accepted.For(guarded));
+}
+
+TEST_F(HttpExchangeTest, RedirectIsAFailureAndTheCredentialsGoNowhereElse)
+{
+    const std::uint32_t redirecting = Add("http=redirect");
+    Add(""); // where the redirect points
+    accepted.Accepted(redirecting, Credentials{L"boss", L"secret"});
+    const auto connection = Open(redirecting);
+    connection->authorized = true;
+    HttpRequest read = Read();
+    EXPECT_FALSE(exchange.ExecuteRequest(*connection, read));
+    EXPECT_THAT(sink.events, ElementsAre("1 Запрос настроек контроллера", "5 Redirected"));
+    EXPECT_THAT(Seen(Requests()), ElementsAre("127.0.0.2:80 /config.xml 302 boss:secret"));
 }

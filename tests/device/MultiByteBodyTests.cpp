@@ -27,7 +27,8 @@ TEST_F(MultiByteBodyTest, LengthLineCountsBytesAndTheWholeBodyIsSent)
     ASSERT_EQ(::GetACP(), 932u) << "run with LC_ALL=ja_JP.UTF-8, as ctest does";
     const std::uint32_t address = Add("");
     Quiet sink;
-    HttpExchange exchange(sink, nullptr);
+    AcceptedCredentials accepted;
+    HttpExchange exchange(sink, nullptr, accepted);
     Connection connection(address, 80);
     ASSERT_TRUE(exchange.OpenConnection(connection));
     connection.authorized = true;

@@ -36,6 +36,10 @@ std::string ReasonName(ExchangeFailureReason reason)
         return "NoAnswerInTime";
     case ExchangeFailureReason::ClosedWithoutAnswer:
         return "ClosedWithoutAnswer";
+    case ExchangeFailureReason::Redirected:
+        return "Redirected";
+    case ExchangeFailureReason::CredentialsNotInCodePage:
+        return "CredentialsNotInCodePage";
     }
     return "?";
 }

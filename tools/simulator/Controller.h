@@ -38,6 +38,7 @@ enum class HttpMode
     Close,         // every answer says "Connection: close", and the connection closes after it
     Hangup,        // reads a request, then closes the connection without answering
     Unaccepted,    // listens but never accepts: a connection attempt is never answered
+    Redirect,      // 302 to everything, to the same place at the next address
 };
 
 struct Credentials

@@ -20,7 +20,7 @@ namespace Simulator
 namespace
 {
 
-constexpr std::array<std::pair<HttpMode, const char*>, 14> ModeNames{{
+constexpr std::array<std::pair<HttpMode, const char*>, 15> ModeNames{{
     {HttpMode::Ok, "ok"},
     {HttpMode::Refuse, "refuse"},
     {HttpMode::Stall, "stall"},
@@ -35,6 +35,7 @@ constexpr std::array<std::pair<HttpMode, const char*>, 14> ModeNames{{
     {HttpMode::Close, "close"},
     {HttpMode::Hangup, "hangup"},
     {HttpMode::Unaccepted, "unaccepted"},
+    {HttpMode::Redirect, "redirect"},
 }};
 
 // A huge document is past what a client might read into a 16,000-byte buffer.
@@ -46,6 +47,8 @@ const char* StatusText(int status)
     {
     case 200:
         return "OK";
+    case 302:
+        return "Found";
     case 400:
         return "Bad Request";
     case 401:
@@ -378,6 +381,13 @@ HttpService::Answer HttpService::AnswerFor(std::size_t index, const HttpRequest&
         return Page(404);
     case HttpMode::ServerError:
         return Page(500);
+    case HttpMode::Redirect: {
+        // Elsewhere on the site: the next address, where the next controller listens.
+        Answer answer = Page(302);
+        answer.extraHeader =
+            "Location: http://" + Endpoint(controller.address + 1, controller.httpPort) + request.target;
+        return answer;
+    }
     default:
         break;
     }
