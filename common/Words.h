@@ -203,7 +203,7 @@ inline constexpr wchar_t SilentNote[] = L"Не отвечает";
 inline constexpr wchar_t SilentRangeNote[] = L"Ни один адрес не ответил";
 inline constexpr wchar_t UnprobedNote[] = L"Не опрошен: %1";
 // A range some of whose addresses were probed: %1 not probed of %2, %3 why.
-inline constexpr wchar_t RangePartUnsent[] = L"%1 адресов из %2, %3";
+inline constexpr wchar_t RangePartUnsent[] = L"%3 (адресов — %1 из %2)";
 
 // The filter box above the list: its label, and what the empty box shows.
 inline constexpr wchar_t FilterLabel[] = L"Фильтр (Ctrl+F):";
