@@ -1,5 +1,6 @@
 #include "app/AddControllerDlg.h"
 
+#include "common/AddressText.h"
 #include "common/Words.h"
 #include "res/resource.h"
 #include "settings/ValueChecks.h"
@@ -32,6 +33,8 @@ bool CAddControllerDlg::ProcessDialogMessage(UINT message, WPARAM wParam, LPARAM
         // What the balloon speaks of may be right once a field changes.
         if (HIWORD(wParam) == EN_CHANGE)
             balloon.Hide();
+        if (HIWORD(wParam) == EN_CHANGE && LOWORD(wParam) == IDC_ADD_RANGE_END)
+            FollowRangeEnd();
         if (LOWORD(wParam) == IDOK && Accept())
             EndDialog(IDOK);
         else if (LOWORD(wParam) == IDCANCEL)
@@ -45,31 +48,86 @@ bool CAddControllerDlg::ProcessDialogMessage(UINT message, WPARAM wParam, LPARAM
     }
 }
 
-bool CAddControllerDlg::Accept()
+namespace
+{
+
+// The address in an address field, when all four of its numbers are filled in. The control counts the
+// parts that hold a number and reads an empty part as 0: "10.1.0." would become 10.1.0.0.
+std::optional<std::uint32_t> TypedAddress(HWND field)
 {
     DWORD typed = 0;
-    const HWND addressField = ::GetDlgItem(window, IDC_ADD_ADDRESS);
-    // The control counts the parts that hold a number and reads an empty part as 0: "10.1.0." would
-    // become 10.1.0.0.
-    const bool complete =
-        ::SendMessageW(addressField, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&typed)) == 4;
-    if (!complete || !IsUsableControllerAddress(typed))
+    if (::SendMessageW(field, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&typed)) != 4)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(typed);
+}
+
+bool IsBlank(HWND field)
+{
+    return ::SendMessageW(field, IPM_ISBLANK, 0, 0) != 0;
+}
+
+} // namespace
+
+void CAddControllerDlg::FollowRangeEnd()
+{
+    ::EnableWindow(::GetDlgItem(window, IDC_ADD_PORT), IsBlank(::GetDlgItem(window, IDC_ADD_RANGE_END)));
+}
+
+bool CAddControllerDlg::Accept()
+{
+    const std::optional<std::uint32_t> typed = TypedAddress(::GetDlgItem(window, IDC_ADD_ADDRESS));
+    if (!typed || !IsUsableControllerAddress(*typed))
     {
         Refuse(IDC_ADD_ADDRESS, Words::AddressCutsOff);
         return false;
     }
+    range.reset();
+    if (!AcceptEnd(*typed))
+        return false;
+    if (range)
+        return true;
     const std::optional<std::uint16_t> typedPort = PortFromText(Ui::ControlText(window, IDC_ADD_PORT));
     if (!typedPort)
     {
         Refuse(IDC_ADD_PORT, Words::PortRange);
         return false;
     }
-    address = typed;
+    address = *typed;
     port = *typedPort;
     return true;
 }
 
-void CAddControllerDlg::Refuse(int fieldId, const wchar_t* reason)
+bool CAddControllerDlg::AcceptEnd(std::uint32_t first)
+{
+    const HWND endField = ::GetDlgItem(window, IDC_ADD_RANGE_END);
+    if (IsBlank(endField))
+        return true;
+    const std::optional<std::uint32_t> last = TypedAddress(endField);
+    if (!last)
+    {
+        Refuse(IDC_ADD_RANGE_END, Words::PartialAddress);
+        return false;
+    }
+    // An end equal to the address is that address alone.
+    if (*last == first)
+        return true;
+    // The search's own rules for a range, so that what this takes a search takes.
+    const auto checked = ParseAddressRange(AddressText(first) + L'-' + AddressText(*last));
+    if (const auto* taken = std::get_if<AddressRange>(&checked))
+    {
+        range = *taken;
+        return true;
+    }
+    const RangeRefusal& refusal = std::get<RangeRefusal>(checked);
+    Refuse(IDC_ADD_RANGE_END,
+           refusal.problem == RangeProblem::Reversed ? std::wstring(Words::RangeEndBelowStart)
+           : refusal.problem == RangeProblem::TooLarge
+               ? Words::Fill(Words::RangeTooLong, refusal.count, AddressRange::MostAddresses)
+               : std::wstring(Words::AddressCutsOff));
+    return false;
+}
+
+void CAddControllerDlg::Refuse(int fieldId, const std::wstring& reason)
 {
     const HWND field = ::GetDlgItem(window, fieldId);
     ::SetFocus(field);

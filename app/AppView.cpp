@@ -3,6 +3,7 @@
 #include "app/PrivateMessages.h"
 #include "app/ReadPurpose.h"
 #include "common/AddressText.h"
+#include "common/Words.h"
 #include "engine/FailureText.h"
 #include "engine/ProgramSettings.h"
 #include "res/resource.h"
@@ -51,6 +52,15 @@ std::wstring WorkstationLowerCase(std::wstring_view text)
     return lower;
 }
 
+// Why the probes of a range could not be sent; with how many of its addresses when some went out.
+std::wstring DescribeUnsentRange(const UnprobedRange& range)
+{
+    const std::wstring why = DescribeUnsentProbe(range.error);
+    return range.unsent < range.addresses
+               ? Words::Fill(Words::RangePartUnsent, range.unsent, range.addresses, why)
+               : why;
+}
+
 // The row with the words for a probe that could not be sent.
 ControllerRow ShownRowOf(const DiscoveredController& controller)
 {
@@ -96,6 +106,8 @@ HWND CAppView::Create(HWND frame)
     // Read before the worker starts, which alone changes the list from then on.
     for (const ControllerEndpoint& known : Settings().knownControllers)
         rows.Remember(known.address);
+    for (const AddressRange& range : Settings().knownRanges)
+        rows.Remember(range);
     return window;
 }
 
@@ -133,13 +145,25 @@ bool CAppView::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, 
     }
 }
 
-bool CAppView::Fill(const std::vector<DiscoveredController>& controllers)
+bool CAppView::Fill(const std::vector<DiscoveredController>& controllers,
+                    const std::optional<std::vector<UnprobedRange>>& unprobed)
 {
     std::vector<ControllerRow> found;
     found.reserve(controllers.size());
     for (const DiscoveredController& controller : controllers)
         found.push_back(ShownRowOf(controller));
+    std::vector<ControllerRow> silent;
+    if (unprobed)
+    {
+        std::vector<ControllerRows::RangeReason> reasons;
+        for (const UnprobedRange& range : *unprobed)
+            reasons.push_back({range.range, DescribeUnsentRange(range)});
+        silent = rows.SilentRanges(found, reasons);
+    }
     rows.Replace(std::move(found));
+    // Each at its first address's place.
+    for (ControllerRow& row : silent)
+        rows.Insert(std::move(row));
     const bool any = rows.ShownCount() > 0;
     if (any)
         rows.Select(rows.PlaceShownAt(0), true);
@@ -216,7 +240,7 @@ bool CAppView::SelectOnly(std::size_t place)
 const ControllerRow* CAppView::Selected() const
 {
     const std::optional<std::size_t> place = rows.OnlySelected();
-    return place ? &rows.All()[*place] : nullptr;
+    return place && !rows.All()[*place].range ? &rows.All()[*place] : nullptr;
 }
 
 std::wstring CAppView::SelectedWebPage() const
@@ -288,7 +312,7 @@ void CAppView::ForgetSelected()
 {
     for (const ControllerRows::Forgotten& forgotten : rows.ForgetSelected())
     {
-        DeviceEngine::Instance().Post(ForgetControllerRequest{forgotten.address});
+        DeviceEngine::Instance().Post(ForgetControllerRequest{forgotten.address, forgotten.range});
         if (forgotten.removedFrom)
             shown.ShowRemoved(*forgotten.removedFrom);
     }

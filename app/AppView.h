@@ -41,8 +41,10 @@ public:
     // User-interface thread.
     HWND Create(HWND frame);
     // Lists the controllers a search found, in their order or the chosen column's, and selects the first
-    // row shown; true when it is selected and in view.
-    bool Fill(const std::vector<DiscoveredController>& controllers);
+    // row shown; true when it is selected and in view. Once the search has told which ranges it could not
+    // probe whole (`unprobed`), each remembered range from which nothing answered shows as one row.
+    bool Fill(const std::vector<DiscoveredController>& controllers,
+              const std::optional<std::vector<UnprobedRange>>& unprobed = std::nullopt);
     void DeleteAll();
     // While a search runs: shows a controller as soon as it answers, at its place, unless its row is
     // there already. The end of the search fills the list anew.
@@ -59,7 +61,8 @@ public:
     void OnItemChanged(const NMLISTVIEW& change);
 
     const ControllerRows& Rows() const noexcept { return rows; }
-    // The selected row when it is the only one; null without a selected row or with several.
+    // The selected row when it is the only one and a controller's; null without a selected row, with
+    // several, or for a range's row.
     const ControllerRow* Selected() const;
     // That controller's own web page; empty without it.
     std::wstring SelectedWebPage() const;
@@ -72,6 +75,9 @@ public:
     // Reads a controller by its address; once it answers, it gets its row and every later search probes
     // it (the settings' knownControllers).
     void AddByAddress(std::uint32_t address, std::uint16_t port);
+    // A range the user added, which the next search probes (the frame posts it): its row shows when
+    // nothing there answers.
+    void RememberRange(const AddressRange& range) { rows.Remember(range); }
     // While held (a wait dialog runs), what a read brings waits; the release shows it.
     void HoldSettings(bool hold);
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "common/AddressRange.h"
 #include "common/DiscoveredController.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace OM::Norvatessa
@@ -22,6 +24,10 @@ struct ControllerRow
     bool conflict = false; // two controllers answered from this address
     bool answered = true;  // false for a controller added by address that the search did not hear
     std::wstring unprobed; // why its probe could not even be sent, in words; empty when the probe went out
+    // A remembered range from which no controller answered, shown as one row so that it can be forgotten:
+    // it has no port, never answered, and `address` is its first address, where it sorts. No lookup by
+    // address finds it.
+    std::optional<AddressRange> range;
 };
 
 // The row of a controller that a search found or was told of. Why its probe could not be sent is left to

@@ -33,8 +33,9 @@ std::wstring_view Trimmed(std::wstring_view text)
 
 std::optional<std::size_t> ControllerRows::Find(std::uint32_t address) const
 {
-    const auto found = std::find_if(rows.begin(), rows.end(),
-                                    [address](const ControllerRow& row) { return row.address == address; });
+    const auto found = std::find_if(rows.begin(), rows.end(), [address](const ControllerRow& row) {
+        return row.address == address && !row.range;
+    });
     if (found == rows.end())
         return std::nullopt;
     return static_cast<std::size_t>(found - rows.begin());
@@ -92,7 +93,7 @@ void ControllerRows::Clear() noexcept
 
 std::optional<std::size_t> ControllerRows::Insert(ControllerRow row)
 {
-    if (Find(row.address))
+    if (!row.range && Find(row.address))
         return std::nullopt;
     const std::size_t place = PlaceFor(row);
     const bool hidden = !Matches(row);
@@ -276,13 +277,46 @@ std::optional<std::size_t> ControllerRows::OnlySelected() const
     return only;
 }
 
+void ControllerRows::Remember(const AddressRange& range)
+{
+    if (std::find(knownRanges.begin(), knownRanges.end(), range) == knownRanges.end())
+        knownRanges.push_back(range);
+}
+
+std::vector<ControllerRow> ControllerRows::SilentRanges(const std::vector<ControllerRow>& found,
+                                                        const std::vector<RangeReason>& unsent) const
+{
+    std::vector<ControllerRow> silent;
+    for (const AddressRange& range : knownRanges)
+    {
+        if (std::any_of(found.begin(), found.end(), [&range](const ControllerRow& row) {
+                return row.answered && !row.range && range.Contains(row.address);
+            }))
+            continue;
+        ControllerRow row;
+        row.address = range.first;
+        row.answered = false;
+        row.range = range;
+        const auto reason = std::find_if(unsent.begin(), unsent.end(),
+                                         [&range](const RangeReason& told) { return told.range == range; });
+        if (reason != unsent.end())
+            row.unprobed = reason->reason;
+        silent.push_back(std::move(row));
+    }
+    return silent;
+}
+
 ControllerRows::Forgetting ControllerRows::Forget(std::size_t place)
 {
     Forgetting forgetting;
-    if (place >= rows.size() || known.erase(rows[place].address) == 0)
+    if (place >= rows.size())
+        return forgetting;
+    const ControllerRow& row = rows[place];
+    const bool wasKnown = row.range ? std::erase(knownRanges, *row.range) > 0 : known.erase(row.address) > 0;
+    if (!wasKnown)
         return forgetting;
     forgetting.forgotten = true;
-    if (!rows[place].answered)
+    if (!row.answered)
     {
         Remove(place);
         forgetting.rowRemoved = true;
@@ -298,10 +332,11 @@ std::vector<ControllerRows::Forgotten> ControllerRows::ForgetSelected()
     {
         if (!marks[place].selected)
             continue;
-        const Forgotten row{rows[place].address, ShownPlace(place)};
+        const Forgotten row{rows[place].address, ShownPlace(place), rows[place].range};
         const Forgetting forgetting = Forget(place);
         if (forgetting.forgotten)
-            forgotten.push_back(forgetting.rowRemoved ? row : Forgotten{row.address, std::nullopt});
+            forgotten.push_back(forgetting.rowRemoved ? row
+                                                      : Forgotten{row.address, std::nullopt, row.range});
     }
     return forgotten;
 }
@@ -310,7 +345,10 @@ bool ControllerRows::AnySelectedKnown() const
 {
     for (std::size_t place = 0; place < rows.size(); ++place)
     {
-        if (marks[place].selected && known.contains(rows[place].address))
+        const ControllerRow& row = rows[place];
+        if (marks[place].selected &&
+            (row.range ? std::find(knownRanges.begin(), knownRanges.end(), *row.range) != knownRanges.end()
+                       : known.contains(row.address)))
             return true;
     }
     return false;

@@ -26,8 +26,10 @@ namespace OM::Norvatessa
 // selected, so that what a command takes from the selected rows (SelectedRows) is always what the user
 // sees selected.
 //
-// It also knows the addresses added by address (the settings' knownControllers), which the user may
-// forget again. User-interface thread only, like the list it feeds.
+// It also knows the addresses and the ranges added by address (the settings' knownControllers), which the
+// user may forget again. A range from which no controller answered is one row of its own (ControllerRow::
+// range), which no lookup by address finds, so that it never stands for a controller at its first
+// address. User-interface thread only, like the list it feeds.
 class ControllerRows
 {
 public:
@@ -46,15 +48,15 @@ public:
 
     const std::vector<ControllerRow>& All() const noexcept { return rows; }
     std::size_t Count() const noexcept { return rows.size(); }
-    // The place of the first row with this address.
+    // The place of the first controller's row with this address (never a range's).
     std::optional<std::size_t> Find(std::uint32_t address) const;
 
     // A search's list: the rows in the order given (the search's, by address), or in the chosen column's;
     // none selected.
     void Replace(std::vector<ControllerRow> found);
     void Clear() noexcept;
-    // A controller as it answers, at its place in the order. Its shown place; nothing when its address has
-    // a row already or the filter hides it.
+    // A controller as it answers, or a range's row, at its place in the order. Its shown place; nothing
+    // when a controller's address has a row already or the filter hides it.
     std::optional<std::size_t> Insert(ControllerRow row);
     // The name and port read from the controller, also an empty name; nothing when no row has the address.
     // A new name may hide the row or show it.
@@ -95,11 +97,21 @@ public:
     std::optional<std::size_t> SortColumn() const noexcept { return sortColumn; }
     bool Ascending() const noexcept { return ascending; }
 
-    // The addresses added by address.
+    // The addresses and ranges added by address.
     void Remember(std::uint32_t address) { known.insert(address); }
+    void Remember(const AddressRange& range);
     bool IsKnown(std::uint32_t address) const { return known.contains(address); }
-    // Forgets the address of the row at `place`. Its row goes with it when only the address kept it (the
-    // controller did not answer the search); one that the search found stays.
+    // The rows of the remembered ranges from which no row of `found` answered, each with the reason its
+    // probes could not be sent, when `unsent` has one for it.
+    struct RangeReason
+    {
+        AddressRange range;
+        std::wstring reason;
+    };
+    std::vector<ControllerRow> SilentRanges(const std::vector<ControllerRow>& found,
+                                            const std::vector<RangeReason>& unsent) const;
+    // Forgets the address or range of the row at `place`. Its row goes with it when only the address kept it
+    // (the controller did not answer the search), and always for a range; one that the search found stays.
     struct Forgetting
     {
         bool forgotten = false; // the address was known
@@ -112,6 +124,7 @@ public:
     {
         std::uint32_t address = 0;
         std::optional<std::size_t> removedFrom;
+        std::optional<AddressRange> range; // the row was a range's
     };
     std::vector<Forgotten> ForgetSelected();
     bool AnySelectedKnown() const;
@@ -142,6 +155,7 @@ private:
     std::optional<std::size_t> sortColumn;
     bool ascending = true;
     std::set<std::uint32_t> known;
+    std::vector<AddressRange> knownRanges;
 };
 
 } // namespace OM::Norvatessa

@@ -35,12 +35,12 @@ std::wstring Name(const ControllerRow& row)
 
 std::wstring Address(const ControllerRow& row)
 {
-    return AddressText(row.address);
+    return row.range ? RangeText(*row.range) : AddressText(row.address);
 }
 
 std::wstring Port(const ControllerRow& row)
 {
-    return std::to_wstring(row.port);
+    return row.range ? std::wstring() : std::to_wstring(row.port);
 }
 
 std::wstring Note(const ControllerRow& row)
@@ -50,8 +50,9 @@ std::wstring Note(const ControllerRow& row)
     if (row.answered)
         return L"";
     // A probe that could not even be sent says why.
-    return row.unprobed.empty() ? std::wstring(Words::SilentNote)
-                                : Words::Fill(Words::UnprobedNote, row.unprobed);
+    if (!row.unprobed.empty())
+        return Words::Fill(Words::UnprobedNote, row.unprobed);
+    return row.range ? Words::SilentRangeNote : Words::SilentNote;
 }
 
 std::wstring Conflict(const ControllerRow& row)
@@ -71,9 +72,12 @@ int ByShownName(const ControllerRow& first, const ControllerRow& second, TextOrd
     return order(ShownName(first), ShownName(second));
 }
 
+// A range goes by its first address, and after the controller at that address: by its last.
 int ByAddress(const ControllerRow& first, const ControllerRow& second, TextOrder)
 {
-    return CompareNumbers(first.address, second.address);
+    const auto last = [](const ControllerRow& row) { return row.range ? row.range->last : row.address; };
+    const int order = CompareNumbers(first.address, second.address);
+    return order != 0 ? order : CompareNumbers(last(first), last(second));
 }
 
 int ByPort(const ControllerRow& first, const ControllerRow& second, TextOrder)
@@ -182,7 +186,7 @@ std::wstring SavedList(const std::vector<ControllerRow>& rows, wchar_t separator
 
 std::wstring CopiedText(const ControllerRow& row)
 {
-    return row.name + L"\t" + AddressText(row.address) + L"\t" + std::to_wstring(row.port);
+    return row.name + L"\t" + Address(row) + L"\t" + Port(row);
 }
 
 std::wstring CopiedText(const std::vector<ControllerRow>& rows)

@@ -68,10 +68,29 @@ void ListViewRows::ShowAll()
     std::size_t shown = 0;
     for (std::size_t place = 0; place < rows.Count(); ++place)
     {
-        if (rows.IsShown(place))
-            InsertItem(shown++, place);
+        if (!rows.IsShown(place))
+            continue;
+        InsertItem(shown++, place);
+        if (rows.All()[place].range)
+            WidenFor(rows.All()[place]);
     }
     PaintOn();
+}
+
+void ListViewRows::WidenFor(const ControllerRow& row)
+{
+    // A cell's text sits within a margin on either side.
+    const int margins = Ui::ScaleToDpi(12);
+    const std::vector<const ListColumn*>& columns = ScreenColumns();
+    for (std::size_t column = 0; column < columns.size(); ++column)
+    {
+        const std::wstring text = columns[column]->cell(row);
+        const int needed = static_cast<int>(::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0,
+                                                           reinterpret_cast<LPARAM>(text.c_str()))) +
+                           margins;
+        if (needed > ::SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0))
+            ::SendMessageW(list, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(needed, 0));
+    }
 }
 
 void ListViewRows::ShowInserted(std::size_t shown)

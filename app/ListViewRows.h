@@ -28,7 +28,7 @@ public:
     // The screen columns, with their titles and widths.
     void AddColumns();
 
-    // Every shown row anew, after the rows were replaced.
+    // Every shown row anew, after the rows were replaced; a column too narrow for a range's row widens.
     void ShowAll();
     void ShowInserted(std::size_t shown);
     void ShowMove(const ControllerRows::Move& move);
@@ -64,6 +64,8 @@ private:
     // The cells from `firstColumn` on; blank ones only when asked, since a new item's cells are blank.
     void ShowCells(std::size_t shown, const ControllerRow& row, std::size_t firstColumn, bool blankToo);
     void ShowSortArrow();
+    // Widens the columns too narrow for a range's row: its range is longer than any address.
+    void WidenFor(const ControllerRow& row);
 
     const ControllerRows& rows;
     HWND list = nullptr;

@@ -267,11 +267,11 @@ void CMainFrame::OnIdle()
 void CMainFrame::UpdateCommands()
 {
     // While a search runs the list is disabled, and nothing in it can be used. The commands for one
-    // controller take the one selected row, and are off with several.
+    // controller take the one selected row, and are off with several and on a range's row.
     const ControllerRows& rows = deviceList.Rows();
     const std::size_t selected = searching ? 0 : rows.SelectedCount();
     for (const UINT id : {ID_CONTROLLER_SETTINGS, ID_OPEN_WEB_PAGE, ID_SAVE_SETTINGS, ID_LOAD_SETTINGS})
-        UIEnable(id, selected == 1);
+        UIEnable(id, selected == 1 && deviceList.Selected() != nullptr);
     UIEnable(ID_COPY, selected > 0);
     UIEnable(ID_FORGET_CONTROLLER, selected > 0 && rows.AnySelectedKnown());
     UIEnable(ID_SAVE_LIST, !searching && rows.ShownCount() > 0);
@@ -382,14 +382,19 @@ void CMainFrame::OnOpenWebPage()
 void CMainFrame::OnAddController()
 {
     CAddControllerDlg dialog;
-    if (dialog.Run(window))
-        deviceList.AddByAddress(dialog.address, dialog.port);
+    if (!dialog.Run(window))
+        return;
+    if (!dialog.range)
+        return deviceList.AddByAddress(dialog.address, dialog.port);
+    // A range is probed by a search of its own: the search with it added, which every later one repeats.
+    deviceList.RememberRange(*dialog.range);
+    OnNewSearch(dialog.range);
 }
 
-void CMainFrame::OnNewSearch()
+void CMainFrame::OnNewSearch(const std::optional<AddressRange>& addedRange)
 {
     deviceList.DeleteAll();
-    DeviceEngine::Instance().Post(NewSearchRequest{});
+    DeviceEngine::Instance().Post(NewSearchRequest{{}, addedRange});
 }
 
 void CMainFrame::OnSearchStartedMessage()
@@ -404,16 +409,21 @@ void CMainFrame::OnSearchFinishedMessage()
     searching = false;
     ::EnableWindow(deviceList.Handle(), TRUE);
     std::vector<DiscoveredController> controllers;
+    std::vector<UnprobedRange> unprobed;
     bool failed = false;
+    bool complete = false;
     {
         Helpers::CriticalSectionLock hold(queueLock);
         controllers = foundControllers;
+        unprobed = unprobedRanges;
         failed = searchFailed;
+        complete = searchComplete;
     }
     SetStatus(failed                ? std::wstring(Words::SearchFailedStatus)
               : controllers.empty() ? std::wstring(Words::NothingFoundStatus)
                                     : Ui::LoadResourceString(IDS_READY));
-    deviceList.Fill(controllers);
+    // The rows of the silent ranges wait for the table's end report, which alone says who answered.
+    deviceList.Fill(controllers, complete ? std::optional(unprobed) : std::nullopt);
 }
 
 void CMainFrame::OnFlushLog()
@@ -539,6 +549,7 @@ void CMainFrame::OnSearchFinished(const bool&)
         {
             logQueue.push_back(DescribeNothingFound(adaptersProbed));
         }
+        searchComplete = searchEnded;
         searchEnded = true;
     }
     ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
@@ -551,9 +562,11 @@ void CMainFrame::OnSearchStarted(const bool&)
         Helpers::CriticalSectionLock hold(queueLock);
         logQueue.push_back(Words::Searching);
         liveControllers.clear();
+        unprobedRanges.clear();
         adaptersProbed = 0;
         searchFailed = false;
         searchEnded = false;
+        searchComplete = false;
     }
     ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
     ::PostMessageW(window, WM_SEARCHSTARTED, 0, 0);
@@ -602,6 +615,13 @@ void CMainFrame::OnAddressConflict(const AddressConflict& conflict)
         logQueue.push_back(DescribeConflict(conflict));
     }
     ::PostMessageW(window, WM_FLUSHLOG, 0, 0);
+}
+
+void CMainFrame::OnRangeNotProbed(const UnprobedRange& range)
+{
+    // Told between the two end reports: the second takes it to the list.
+    Helpers::CriticalSectionLock hold(queueLock);
+    unprobedRanges.push_back(range);
 }
 
 void CMainFrame::OnAdapterProbed(const ProbedAdapter& adapter)

@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,7 @@ public:
     void OnAddressConflict(const AddressConflict& conflict) override;
     void OnAdapterProbed(const ProbedAdapter& adapter) override;
     void OnSettingsSaved(const SettingsSave& save) override;
+    void OnRangeNotProbed(const UnprobedRange& range) override;
 
     // Any thread: a failure caught at a boundary goes to the log pane; one that ends the program, to a
     // message box, since the log pane goes with the program.
@@ -84,7 +86,8 @@ private:
     LRESULT OnCreate();
     void OnDestroy();
     void OnCommand(UINT id);
-    void OnNewSearch();
+    // Empties the list and searches again, with `addedRange` remembered first.
+    void OnNewSearch(const std::optional<AddressRange>& addedRange = std::nullopt);
     void OnAddController();
     void OnSearchStartedMessage();
     void OnSearchFinishedMessage();
@@ -117,6 +120,8 @@ private:
     std::size_t adaptersProbed = 0;                          // by the running search
     bool searchFailed = false;                               // the running search could not begin
     bool searchEnded = false;                                // its first end report has come
+    bool searchComplete = false;                             // its second one, with the table filled
+    std::vector<UnprobedRange> unprobedRanges;               // the ranges it could not probe whole
     std::deque<std::wstring> problems;                       // what went wrong, waiting to be told
     SettingsStore settingsToldStore = SettingsStore::Beside; // the log said the settings went there
 

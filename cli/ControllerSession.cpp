@@ -47,7 +47,7 @@ std::vector<DiscoveredController> ControllerSession::Search(const SearchGoal& go
     unprobedRanges.clear();
     if (!onWorker)
     {
-        manager.HandleRequest(NewSearchRequest{goal});
+        manager.HandleRequest(NewSearchRequest{goal, std::nullopt});
         std::vector<DiscoveredController> table;
         manager.GetDevices(table);
         return table;
@@ -59,7 +59,7 @@ std::vector<DiscoveredController> ControllerSession::Search(const SearchGoal& go
         searchFailure = DescribeSearchFailure(SearchBrokenOff);
         return {};
     }
-    manager.Post(NewSearchRequest{goal});
+    manager.Post(NewSearchRequest{goal, std::nullopt});
     // The worker runs requests in their order: a batch of no controllers ends once the search has, and
     // all it told is there to read.
     const BatchId marker = manager.Post(BatchRequest{});

@@ -199,7 +199,11 @@ inline constexpr wchar_t NotSearched[] = L"Контроллер %1 не найд
 inline constexpr wchar_t Nameless[] = L"Старая прошивка";
 inline constexpr wchar_t ConflictNote[] = L"Два контроллера на этом адресе";
 inline constexpr wchar_t SilentNote[] = L"Не отвечает";
+// A remembered range from which no address answered.
+inline constexpr wchar_t SilentRangeNote[] = L"Ни один адрес не ответил";
 inline constexpr wchar_t UnprobedNote[] = L"Не опрошен: %1";
+// A range some of whose addresses were probed: %1 not probed of %2, %3 why.
+inline constexpr wchar_t RangePartUnsent[] = L"%3 (адресов — %1 из %2)";
 
 // The filter box above the list: its label, and what the empty box shows.
 inline constexpr wchar_t FilterLabel[] = L"Фильтр (Ctrl+F):";
@@ -225,6 +229,9 @@ inline constexpr wchar_t PortRange[] = L"Порт должен быть числ
 inline constexpr wchar_t AddressCutsOff[] =
     L"Адрес 0.0.0.0 или 255.255.255.255 отрезал бы контроллер от сети. Введите адрес контроллера.";
 inline constexpr wchar_t PartialAddress[] = L"Заполните все четыре числа адреса или оставьте поле пустым.";
+// The end of a range in "Добавить по адресу...": %1 the addresses it would hold, %2 the most it may.
+inline constexpr wchar_t RangeEndBelowStart[] = L"Конец диапазона не может быть меньше его начала.";
+inline constexpr wchar_t RangeTooLong[] = L"В диапазоне было бы %1 адресов, а можно не больше %2.";
 inline constexpr wchar_t MacByte[] = L"Байт MAC-адреса — одна или две шестнадцатеричные цифры (00–FF).";
 inline constexpr wchar_t PasswordMismatch[] = L"Пароль и подтверждение пароля не совпадают.";
 inline constexpr wchar_t NameCharacters[] =

@@ -132,7 +132,11 @@ void DeviceManager::HandleRequest(const NewSearchRequest& request)
         waitingSearch = request;
         return;
     }
-    if (Helpers::Guarded(RequestFailure, [this, &request] { NewSearch(request.goal); }))
+    if (Helpers::Guarded(RequestFailure, [this, &request] {
+            if (request.addedRange)
+                Remember(*request.addedRange);
+            NewSearch(request.goal);
+        }))
         return;
     // A search broken off must not pass for an empty site, nor leave the windows waiting for its end.
     observers.Broadcast(&Support::OnSearchFailed, SearchBrokenOff);
@@ -363,8 +367,23 @@ void DeviceManager::ReadAdded(const AddControllerRequest& request)
     }
 }
 
+void DeviceManager::Remember(const AddressRange& range)
+{
+    std::vector<AddressRange>& known = Settings().knownRanges;
+    if (std::find(known.begin(), known.end(), range) != known.end())
+        return;
+    known.push_back(range);
+    SaveKnownControllers();
+}
+
 void DeviceManager::Forget(const ForgetControllerRequest& request)
 {
+    if (request.range)
+    {
+        if (std::erase(Settings().knownRanges, *request.range) > 0)
+            SaveKnownControllers();
+        return;
+    }
     if (std::erase_if(Settings().knownControllers, [&request](const ControllerEndpoint& known) {
             return known.address == request.address;
         }) > 0)

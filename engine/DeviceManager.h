@@ -168,6 +168,8 @@ private:
     void Write(const SetDevicePropertiesRequest& request);
     void ReadAdded(const AddControllerRequest& request);
     void Forget(const ForgetControllerRequest& request);
+    // A range joins knownControllers, and the settings are saved.
+    void Remember(const AddressRange& range);
     void NewSearch(const SearchGoal& goal);
     void OnSearchBegin() override;
     void OnSearchEnd() override;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "common/AddressRange.h"
 #include "engine/SearchGoal.h"
 #include "xml/DeviceProperties.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace OM::Norvatessa
 {
@@ -17,6 +19,9 @@ class Support;
 struct NewSearchRequest
 {
     SearchGoal goal;
+    // A range that joins the settings' knownControllers first, so that this search and every later one
+    // probes it.
+    std::optional<AddressRange> addedRange;
 };
 
 // Read one controller's settings; the result goes to `requester` only, carrying `tag`.
@@ -39,10 +44,11 @@ struct AddControllerRequest
     bool remember = false;
 };
 
-// No longer probe a controller added by address (knownControllers).
+// No longer probe a controller added by address (knownControllers), or with `range` that range.
 struct ForgetControllerRequest
 {
     std::uint32_t address = 0;
+    std::optional<AddressRange> range;
 };
 
 // Write an edited record to one controller, then read it back.

@@ -26,8 +26,10 @@ struct LoadedSettings
     // and those this copy changed since, so that the values of one user's copy never reach the others.
     ProgramSettings beside;
     ProgramSettings inEffect;
-    // knownControllers as last read or written: what this copy changed since is what it writes.
+    // knownControllers and its ranges as last read or written: what this copy changed since is what it
+    // writes.
     std::vector<ControllerEndpoint> known;
+    std::vector<AddressRange> knownRanges;
     // The file beside the program is there but could not be read (an editor saved it as UTF-8, say): it
     // holds the user's edit, and is left as it is rather than overwritten with defaults.
     bool keepBeside = false;
@@ -161,6 +163,7 @@ bool LoadSettings()
         ApplySettingsFile(perUser, settings);
     loaded.inEffect = settings;
     loaded.known = settings.knownControllers;
+    loaded.knownRanges = settings.knownRanges;
     return true;
 }
 
@@ -172,8 +175,9 @@ SettingsSave SaveSettings()
         return save;
     save.perUserPath = PerUserSettingsPath();
     LoadedSettings& loaded = Loaded();
-    const std::vector<ControllerEndpoint>& known = Settings().knownControllers;
-    const KnownControllerChanges changes = ChangesBetween(loaded.known, known);
+    const ProgramSettings& now = Settings();
+    const KnownControllerChanges changes =
+        ChangesBetween(loaded.known, now.knownControllers, loaded.knownRanges, now.knownRanges);
 
     const bool besideWritten = SaveBeside(save.besidePath, changes, save);
     const bool perUserWritten = SavePerUser(save.perUserPath, changes, besideWritten);
@@ -181,7 +185,10 @@ SettingsSave SaveSettings()
                  : perUserWritten ? SettingsStore::PerUser
                                   : SettingsStore::Nowhere;
     if (besideWritten || perUserWritten)
-        loaded.known = known;
+    {
+        loaded.known = now.knownControllers;
+        loaded.knownRanges = now.knownRanges;
+    }
     return save;
 }
 

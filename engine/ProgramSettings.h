@@ -17,7 +17,9 @@ namespace OM::Norvatessa
 //
 // One process-wide instance. It is loaded before the main window and the worker exist, and saved after
 // both are gone. In between only the worker changes it (knownControllers, when a controller is added by
-// address or forgotten, each change saved at once), so the worker reads it without a lock.
+// address or forgotten, and knownRanges likewise, each change saved at once), so the worker reads it without
+// a lock.
+
 // The exchanges with controllers that a batch runs at once: the device manager's exchange lanes.
 inline constexpr int32_t DefaultParallelExchanges = 16;
 inline constexpr int32_t MostParallelExchanges = 64;
@@ -39,8 +41,8 @@ struct ProgramSettings
     // by unicast, and one that does not answer keeps its row.
     std::vector<ControllerEndpoint> knownControllers;
     // Ranges among the same entries ("A.B.C.D-A.B.C.E", "A.B.C.D/NN"): every search probes each of their
-    // addresses by unicast, and those that answer are controllers like any other. Only the file changes
-    // them; a save writes them back as they are.
+    // addresses by unicast, and those that answer are controllers like any other. The window program adds
+    // and forgets them as it does addresses; a save writes the others back as they are.
     std::vector<AddressRange> knownRanges;
     // Entries of the file's knownControllers that are neither, skipped when it was loaded.
     std::vector<std::wstring> skippedKnownControllers;

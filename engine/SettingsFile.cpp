@@ -81,18 +81,38 @@ void ReadSetting(const Xml::ConfigNode::Map& attributes, const wchar_t* key, int
         setting = Xml::decimalValue(found->second);
 }
 
-// The endpoints with the forgotten ones taken out and the added ones appended.
-std::vector<ControllerEndpoint> WithChanges(std::vector<ControllerEndpoint> endpoints,
-                                            const KnownControllerChanges& changes)
+// The entries with the forgotten ones taken out and the added ones appended.
+template <typename Entry>
+std::vector<Entry> WithChanges(std::vector<Entry> entries, const std::vector<Entry>& added,
+                               const std::vector<Entry>& forgotten)
 {
-    std::erase_if(endpoints,
-                  [&](const ControllerEndpoint& endpoint) { return Holds(changes.forgotten, endpoint); });
-    for (const ControllerEndpoint& added : changes.added)
+    std::erase_if(entries, [&](const Entry& entry) { return Holds(forgotten, entry); });
+    for (const Entry& entry : added)
     {
-        if (!Holds(endpoints, added))
-            endpoints.push_back(added);
+        if (!Holds(entries, entry))
+            entries.push_back(entry);
     }
-    return endpoints;
+    return entries;
+}
+
+// knownControllers as a save writes it: the addresses and the ranges of `onDisk`, with this copy's changes.
+std::wstring KnownText(const SettingsFileContent& onDisk, const KnownControllerChanges& changes)
+{
+    return EndpointsText(WithChanges(onDisk.knownControllers, changes.added, changes.forgotten),
+                         WithChanges(onDisk.knownRanges, changes.addedRanges, changes.forgottenRanges));
+}
+
+// The entries that are in `after` and not in `before`.
+template <typename Entry>
+std::vector<Entry> Missing(const std::vector<Entry>& before, const std::vector<Entry>& after)
+{
+    std::vector<Entry> missing;
+    for (const Entry& entry : after)
+    {
+        if (!Holds(before, entry))
+            missing.push_back(entry);
+    }
+    return missing;
 }
 
 } // namespace
@@ -109,7 +129,8 @@ std::optional<SettingsFileContent> ReadSettingsFile(std::string_view bytes)
     content.attributes = document.root.attributes;
     ReadEndpoints(content.attributes, knownKey, content.knownControllers, content.skipped,
                   &content.knownRanges);
-    ReadEndpoints(content.attributes, forgottenKey, content.forgottenControllers, content.skipped);
+    ReadEndpoints(content.attributes, forgottenKey, content.forgottenControllers, content.skipped,
+                  &content.forgottenRanges);
     return content;
 }
 
@@ -134,32 +155,20 @@ void ApplySettingsFile(const SettingsFileContent& file, ProgramSettings& setting
         settings.parallelExchanges = DefaultParallelExchanges;
     if (const auto adapter = file.attributes.find(adapterKey); adapter != file.attributes.end())
         settings.adapter = adapter->second;
-    settings.knownControllers = WithChanges(
-        settings.knownControllers, KnownControllerChanges{file.knownControllers, file.forgottenControllers});
-    for (const AddressRange& range : file.knownRanges)
-    {
-        if (!Holds(settings.knownRanges, range))
-            settings.knownRanges.push_back(range);
-    }
+    settings.knownControllers =
+        WithChanges(settings.knownControllers, file.knownControllers, file.forgottenControllers);
+    settings.knownRanges = WithChanges(settings.knownRanges, file.knownRanges, file.forgottenRanges);
     settings.skippedKnownControllers.insert(settings.skippedKnownControllers.end(), file.skipped.begin(),
                                             file.skipped.end());
 }
 
 KnownControllerChanges ChangesBetween(const std::vector<ControllerEndpoint>& before,
-                                      const std::vector<ControllerEndpoint>& after)
+                                      const std::vector<ControllerEndpoint>& after,
+                                      const std::vector<AddressRange>& rangesBefore,
+                                      const std::vector<AddressRange>& rangesAfter)
 {
-    KnownControllerChanges changes;
-    for (const ControllerEndpoint& endpoint : after)
-    {
-        if (!Holds(before, endpoint))
-            changes.added.push_back(endpoint);
-    }
-    for (const ControllerEndpoint& endpoint : before)
-    {
-        if (!Holds(after, endpoint))
-            changes.forgotten.push_back(endpoint);
-    }
-    return changes;
+    return KnownControllerChanges{Missing(before, after), Missing(after, before),
+                                  Missing(rangesBefore, rangesAfter), Missing(rangesAfter, rangesBefore)};
 }
 
 std::string BesideSettingsBytes(const SettingsFileContent& onDisk, const ProgramSettings& values,
@@ -171,17 +180,18 @@ std::string BesideSettingsBytes(const SettingsFileContent& onDisk, const Program
     attributes[timeoutKey] = std::to_wstring(values.searchTimeout);
     attributes[probeCountKey] = std::to_wstring(values.probeCount);
     attributes[adapterKey] = values.adapter;
-    attributes[knownKey] = EndpointsText(WithChanges(onDisk.knownControllers, changes), onDisk.knownRanges);
+    attributes[knownKey] = KnownText(onDisk, changes);
     return SettingsFileBytes(attributes);
 }
 
 std::string PerUserSettingsBytes(const SettingsFileContent& onDisk, const KnownControllerChanges& changes)
 {
     Xml::ConfigNode::Map attributes = onDisk.attributes;
-    attributes[knownKey] = EndpointsText(WithChanges(onDisk.knownControllers, changes), onDisk.knownRanges);
-    // An address added again is no longer forgotten.
-    attributes[forgottenKey] = EndpointsText(
-        WithChanges(onDisk.forgottenControllers, KnownControllerChanges{changes.forgotten, changes.added}));
+    attributes[knownKey] = KnownText(onDisk, changes);
+    // An address or a range added again is no longer forgotten.
+    attributes[forgottenKey] =
+        EndpointsText(WithChanges(onDisk.forgottenControllers, changes.forgotten, changes.added),
+                      WithChanges(onDisk.forgottenRanges, changes.forgottenRanges, changes.addedRanges));
     return SettingsFileBytes(attributes);
 }
 

@@ -33,6 +33,7 @@ struct SettingsFileContent
     std::vector<ControllerEndpoint> knownControllers;     // each once, in the file's order
     std::vector<AddressRange> knownRanges;                // the ranges among them, each once
     std::vector<ControllerEndpoint> forgottenControllers; // the per-user copy's, each once
+    std::vector<AddressRange> forgottenRanges;            // the ranges among them, each once
     std::vector<std::wstring> skipped; // entries of either list that are no address (nor a known range)
 };
 
@@ -48,19 +49,27 @@ std::string SettingsFileBytes(const Xml::ConfigNode::Map& attributes);
 // ones it forgot leave them. Skipped entries are added to theirs, for the log.
 void ApplySettingsFile(const SettingsFileContent& file, ProgramSettings& settings);
 
-// What this copy of the program changed in knownControllers since it last read or wrote them.
+// What this copy of the program changed in knownControllers since it last read or wrote them: the
+// addresses, and the ranges the user added in the window program or forgot there.
 struct KnownControllerChanges
 {
     std::vector<ControllerEndpoint> added;
     std::vector<ControllerEndpoint> forgotten;
+    std::vector<AddressRange> addedRanges;
+    std::vector<AddressRange> forgottenRanges;
 
-    bool empty() const { return added.empty() && forgotten.empty(); }
+    bool empty() const
+    {
+        return added.empty() && forgotten.empty() && addedRanges.empty() && forgottenRanges.empty();
+    }
 };
 KnownControllerChanges ChangesBetween(const std::vector<ControllerEndpoint>& before,
-                                      const std::vector<ControllerEndpoint>& after);
+                                      const std::vector<ControllerEndpoint>& after,
+                                      const std::vector<AddressRange>& rangesBefore = {},
+                                      const std::vector<AddressRange>& rangesAfter = {});
 
 // The file beside the program as this copy writes it over `onDisk`: every setting from `values`, and
-// knownControllers as on the disk with this copy's changes, its ranges after them as the disk has them.
+// knownControllers as on the disk with this copy's changes, its ranges after them likewise.
 std::string BesideSettingsBytes(const SettingsFileContent& onDisk, const ProgramSettings& values,
                                 const KnownControllerChanges& changes);
 // The per-user copy as this copy writes it over `onDisk`: the values it holds stay as they are (the user's

@@ -106,6 +106,7 @@
 // IDD_ADD_CONTROLLER
 #define IDC_ADD_ADDRESS 1200
 #define IDC_ADD_PORT 1201
+#define IDC_ADD_RANGE_END 1202
 
 // The main window's filter box
 #define IDC_FILTER 1300

@@ -38,7 +38,7 @@ bool Ok(const std::string& answer)
 DWORD TimedSearch(DeviceManager& manager, const SearchGoal& goal)
 {
     const ULONGLONG start = ::GetTickCount64();
-    manager.HandleRequest(NewSearchRequest{goal});
+    manager.HandleRequest(NewSearchRequest{goal, std::nullopt});
     return static_cast<DWORD>(::GetTickCount64() - start);
 }
 

@@ -39,11 +39,13 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     if (!SameValues(again, settings))
         std::abort();
 
-    // The user's copy after forgetting every address it knew and adding again every one it forgot.
-    const KnownControllerChanges changes{file->forgottenControllers, file->knownControllers};
+    // The user's copy after forgetting every address and range it knew and adding again every one it forgot.
+    const KnownControllerChanges changes{file->forgottenControllers, file->knownControllers,
+                                         file->forgottenRanges, file->knownRanges};
     const std::optional<SettingsFileContent> perUser = ReadSettingsFile(PerUserSettingsBytes(*file, changes));
     if (!perUser || perUser->knownControllers != file->forgottenControllers ||
-        perUser->forgottenControllers != file->knownControllers)
+        perUser->forgottenControllers != file->knownControllers ||
+        perUser->knownRanges != file->forgottenRanges || perUser->forgottenRanges != file->knownRanges)
         std::abort();
     return 0;
 }

@@ -3,6 +3,7 @@
 // take their rows from.
 #include "app/ControllerRows.h"
 #include "app/ListColumns.h"
+#include "common/AddressText.h"
 #include "settings/ControllerListFile.h"
 #include "xml/Utf16File.h"
 
@@ -65,6 +66,16 @@ std::wstring Lower(std::wstring_view text)
         character =
             character >= L'А' && character <= L'Я' ? static_cast<wchar_t>(character + 0x20) : character;
     return lower;
+}
+
+// Each forgotten row as "ADDRESS from PLACE" (its shown place), or "ADDRESS stays"; a range as its text.
+Texts Told(const std::vector<ControllerRows::Forgotten>& forgotten)
+{
+    Texts told;
+    for (const ControllerRows::Forgotten& row : forgotten)
+        told.push_back((row.range ? RangeText(*row.range) : AddressText(row.address)) +
+                       (row.removedFrom ? L" from " + std::to_wstring(*row.removedFrom) : L" stays"));
+    return told;
 }
 
 Texts Names(const std::vector<ControllerRow>& rows)
@@ -234,16 +245,49 @@ TEST(ControllerRows, ForgettingAnAddressTakesOnlyARowThatDidNotAnswer)
     for (const std::size_t place : {0, 1, 3})
         rows.Select(place, true);
     EXPECT_TRUE(rows.AnySelectedKnown());
-    const std::vector<ControllerRows::Forgotten> forgotten = rows.ForgetSelected();
-    ASSERT_EQ(forgotten.size(), 3u);
-    EXPECT_EQ(forgotten[0].address, Tenth);
-    EXPECT_EQ(forgotten[0].removedFrom, 3u);
-    EXPECT_EQ(forgotten[1].address, Second);
-    EXPECT_EQ(forgotten[1].removedFrom, 1u);
-    EXPECT_EQ(forgotten[2].address, First);
-    EXPECT_FALSE(forgotten[2].removedFrom);
+    EXPECT_EQ(Told(rows.ForgetSelected()),
+              (Texts{L"127.0.0.10 from 3", L"127.0.0.3 from 1", L"127.0.0.2 stays"}));
     EXPECT_EQ(Column(rows, 1), (Texts{L"127.0.0.2", L"127.0.0.9"}));
     EXPECT_EQ(Names(rows.SelectedRows()), (Texts{L"Ворота", L"Пост"})) << "the rows that stay stay selected";
+}
+
+// A remembered range from which nothing answered is one row: the range as text, no port, the reason in
+// the note. It sorts at its first address after the controller there, no lookup by address finds it (a
+// controller at its first address keeps its own row), and forgetting it takes the range and its row.
+TEST(ControllerRows, SilentRangeIsOneRowThatNeverStandsForAController)
+{
+    const AddressRange answering{First, Tenth, -1};
+    const AddressRange silent{Second, Ninth, -1};
+    const AddressRange unreachable{0x0A010000 + 1, 0x0A0100FE, 24};
+    ControllerRows rows;
+    for (const AddressRange& range : {answering, silent, unreachable, silent})
+        rows.Remember(range);
+    // A controller added by address that did not answer sits at the silent range's first address.
+    ControllerRow gate = Found(Second, 8080, L"Ворота");
+    ControllerRow unanswered = Found(Ninth, 80, L"");
+    gate.answered = unanswered.answered = false;
+    const std::vector<ControllerRow> found{gate, unanswered, Found(Tenth, 80, L"Пост")};
+    std::vector<ControllerRow> ranges = rows.SilentRanges(found, {{unreachable, L"нет маршрута"}});
+    ASSERT_EQ(ranges.size(), 2u) << "one row a range, none where a controller answered";
+    rows.Replace(found);
+    for (ControllerRow& range : ranges)
+        EXPECT_TRUE(rows.Insert(std::move(range)));
+    EXPECT_EQ(Column(rows, 1),
+              (Texts{L"10.1.0.0/24", L"127.0.0.3", L"127.0.0.3-127.0.0.9", L"127.0.0.9", L"127.0.0.10"}));
+    EXPECT_EQ(Column(rows, 2), (Texts{L"", L"8080", L"", L"80", L"80"}));
+    EXPECT_EQ(Column(rows, 3), (Texts{L"Не опрошен: нет маршрута", L"Не отвечает",
+                                      L"Ни один адрес не ответил", L"Не отвечает", L""}));
+    EXPECT_EQ(rows.Find(Second), 1u);
+    ASSERT_TRUE(rows.Update(Second, L"Склад", 80));
+    EXPECT_EQ(Column(rows, 0)[2], L"") << "the range row is left as it is";
+    EXPECT_EQ(CopiedText(rows.All()[2]), L"\t127.0.0.3-127.0.0.9\t");
+
+    rows.Select(0, true);
+    rows.Select(2, true);
+    EXPECT_TRUE(rows.AnySelectedKnown());
+    EXPECT_EQ(Told(rows.ForgetSelected()), (Texts{L"127.0.0.3-127.0.0.9 from 2", L"10.1.0.0/24 from 0"}));
+    EXPECT_EQ(Column(rows, 1), (Texts{L"127.0.0.3", L"127.0.0.9", L"127.0.0.10"}));
+    EXPECT_EQ(rows.SilentRanges({}, {}).size(), 1u) << "only the range that answered is still remembered";
 }
 
 // The filter keeps the rows whose name as the list shows it, or whose address, contains the text in any

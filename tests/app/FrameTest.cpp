@@ -16,6 +16,7 @@ void FrameTest::SetUp()
     Settings().searchTimeout = 500;
     Settings().udpSendPort = 2860;
     Settings().knownControllers.clear();
+    Settings().knownRanges.clear();
 }
 
 void FrameTest::TearDown()

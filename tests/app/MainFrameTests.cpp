@@ -293,6 +293,7 @@ TEST_F(MainFrameTest, ControllerAddedByAddressIsListedAndKeptByEverySearch)
     ASSERT_TRUE(WaitForList(0));
 
     std::atomic<int> refusedOpen{0};
+    std::atomic<bool> portGreyed{false};
     std::thread user([&] {
         HWND dialog = WaitForDialogTitled(L"Добавить по адресу");
         if (dialog == nullptr)
@@ -315,11 +316,27 @@ TEST_F(MainFrameTest, ControllerAddedByAddressIsListedAndKeptByEverySearch)
         ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
         refusedOpen += ::IsWindowVisible(dialog) != FALSE;
         ::SendMessageW(port, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"80"));
+        // The end of a range below its start, one past 4,096 addresses, and one left partial: each refused.
+        // The port is off while there is an end: each controller of a range tells its own.
+        const HWND end = ::GetDlgItem(dialog, IDC_ADD_RANGE_END);
+        for (const LPARAM last : {0x7F000001, 0x7F001002, 0x7F000009})
+        {
+            ::SendMessageW(end, IPM_SETADDRESS, 0, last);
+            if (last == 0x7F000009)
+                ::SendMessageW(::FindWindowExW(end, nullptr, L"Edit", nullptr), WM_SETTEXT, 0,
+                               reinterpret_cast<LPARAM>(L""));
+            ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+            refusedOpen += ::IsWindowVisible(dialog) != FALSE;
+        }
+        portGreyed = ::IsWindowEnabled(port) == FALSE;
+        ::SendMessageW(end, IPM_CLEARADDRESS, 0, 0);
         ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
     });
     Command(ID_ADD_CONTROLLER);
     user.join();
-    EXPECT_EQ(refusedOpen.load(), 3);
+    EXPECT_EQ(refusedOpen.load(), 6);
+    EXPECT_TRUE(portGreyed);
+    EXPECT_TRUE(Settings().knownRanges.empty());
     ASSERT_TRUE(Until([&] { return RowCount(List()) == 1; }));
     EXPECT_EQ(CellText(List(), 0, 0), L"Behind");
     EXPECT_EQ(CellText(List(), 0, 1), L"127.0.0.2");

@@ -222,32 +222,37 @@ TEST_F(SettingsFile, UnreadableFileKeepsTheDefaultsAndIsLeftAsItIs)
 TEST_F(SettingsFile, EachCopyOfTheProgramSavesOnlyWhatItChanged)
 {
     WriteBytes(path,
-               SettingsFileWith(L"<config knownControllers=\"10.1.0.1:80 10.1.0.2:80 10.1.0.6:80\" />"));
+               SettingsFileWith(L"<config knownControllers=\"10.1.0.1:80 10.1.0.2:80 10.1.0.6:80 10.6.0.0/24 "
+                                L"10.8.0.0/24\" />"));
     ASSERT_TRUE(::CreateDirectoryW(userFolder.c_str(), nullptr));
     ASSERT_TRUE(::CreateDirectoryW((userFolder + L"\\Norvatessa").c_str(), nullptr));
-    WriteBytes(perUser, SettingsFileWith(L"<config forgottenControllers=\"10.1.0.6:80\" "
+    WriteBytes(perUser, SettingsFileWith(L"<config forgottenControllers=\"10.1.0.6:80 10.6.0.0/24\" "
                                          L"knownControllers=\"10.1.0.5:80\" searchTimeout=\"900\" />"));
     ASSERT_TRUE(LoadSettings());
     EXPECT_EQ(Settings().knownControllers,
               (std::vector<ControllerEndpoint>{{0x0A010001, 80}, {0x0A010002, 80}, {0x0A010005, 80}}));
     EXPECT_EQ(Settings().searchTimeout, 900);
+    EXPECT_EQ(Settings().knownRanges, (std::vector<AddressRange>{{0x0A080001, 0x0A0800FE, 24}}));
 
-    // The other copy forgot 10.1.0.1 and added 10.1.0.3; this one adds 10.1.0.4 and forgets 10.1.0.5. A
-    // range the user wrote into the file meanwhile stays.
-    WriteBytes(path, SettingsFileWith(
-                         L"<config knownControllers=\"10.1.0.2:80 10.9.0.0/24 10.1.0.6:80 10.1.0.3:80\" />"));
+    // The other copy forgot 10.1.0.1 and added 10.1.0.3; this one adds 10.1.0.4 and forgets 10.1.0.5, and
+    // it adds a range and forgets another. A range the user wrote into the file meanwhile stays.
+    WriteBytes(path, SettingsFileWith(L"<config knownControllers=\"10.1.0.2:80 10.9.0.0/24 10.1.0.6:80 "
+                                      L"10.1.0.3:80 10.8.0.0/24\" />"));
     Settings().knownControllers = {{0x0A010001, 80}, {0x0A010002, 80}, {0x0A010004, 80}};
+    Settings().knownRanges = {{0x0A070001, 0x0A070009, -1}};
     const SettingsSave save = SaveSettings();
     EXPECT_EQ(save.store, SettingsStore::Beside);
     // The user's own value stays the user's: the file beside the program keeps its default.
-    EXPECT_EQ(
-        BytesOf(path),
-        SettingsFileWith(L"<config adapter=\"\" knownControllers=\"10.1.0.2:80 10.1.0.6:80 "
-                         L"10.1.0.3:80 10.1.0.4:80 10.9.0.0/24\" probeCount=\"5\" searchTimeout=\"5000\" "
-                         L"udpRecvPort=\"30303\" udpSendPort=\"2860\" />"));
+    EXPECT_EQ(BytesOf(path),
+              SettingsFileWith(L"<config adapter=\"\" knownControllers=\"10.1.0.2:80 10.1.0.6:80 "
+                               L"10.1.0.3:80 10.1.0.4:80 10.9.0.0/24 10.7.0.1-10.7.0.9\" probeCount=\"5\" "
+                               L"searchTimeout=\"5000\" "
+                               L"udpRecvPort=\"30303\" udpSendPort=\"2860\" />"));
 
     Settings() = ProgramSettings();
     ASSERT_TRUE(LoadSettings());
     EXPECT_EQ(Settings().knownControllers,
               (std::vector<ControllerEndpoint>{{0x0A010002, 80}, {0x0A010003, 80}, {0x0A010004, 80}}));
+    EXPECT_EQ(Settings().knownRanges,
+              (std::vector<AddressRange>{{0x0A090001, 0x0A0900FE, 24}, {0x0A070001, 0x0A070009, -1}}));
 }
