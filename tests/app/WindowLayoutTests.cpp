@@ -6,6 +6,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/AddControllerDlg.h"
+#include "app/BatchWindow.h"
 #include "res/resource.h"
 #include "settings/AppPropSheet.h"
 #include "ui/ControlText.h"
@@ -16,6 +17,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <functional>
@@ -204,4 +206,39 @@ TEST_F(WindowLayoutTest, AddDialogHoldsItsLabelsAndFields)
     CAddControllerDlg dialog;
     LookWhileOpen([&] { dialog.Run(frame->Handle()); }, [] { return FindDialogWith(IDC_ADD_PORT); },
                   [](HWND window) { Check(window, "add-dialog"); }, &PressCancel);
+}
+
+TEST_F(WindowLayoutTest, BatchWindowHoldsItsRowsSummaryAndButtons)
+{
+    BatchCommand command;
+    command.title = L"Чтение настроек";
+    AddTargets(command, frame->DeviceList().Rows().All());
+    // One that does not answer, so that the summary is as long as it gets with two counts.
+    command.request.targets.push_back(BatchTarget{0x7F0000FE, 80, std::nullopt});
+    ASSERT_TRUE(StartBatch(frame->Handle(), command));
+    const auto window = [] { return FindDialogWith(IDC_BATCH_ROWS); };
+    ASSERT_TRUE(Until([&] { return !BatchRunning(); }));
+    Pump(loop, 300);
+    Check(window(), "batch-window");
+    EXPECT_EQ(KeyboardFaults(window()), L"");
+    // Made larger, as far as the screen allows, the rows take the room and the rest keeps apart below them.
+    RECT frame{};
+    ::GetWindowRect(window(), &frame);
+    RECT screen{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
+    RECT rows{};
+    ::GetWindowRect(::GetDlgItem(window(), IDC_BATCH_ROWS), &rows);
+    const int wider =
+        std::min<int>(OM::Ui::ScaleToDpi(150), (screen.right - screen.left) - (frame.right - frame.left));
+    const int taller =
+        std::min<int>(OM::Ui::ScaleToDpi(150), (screen.bottom - screen.top) - (frame.bottom - frame.top));
+    ::SetWindowPos(window(), nullptr, screen.left, screen.top, frame.right - frame.left + wider,
+                   frame.bottom - frame.top + taller, SWP_NOZORDER);
+    RECT grown{};
+    ::GetWindowRect(::GetDlgItem(window(), IDC_BATCH_ROWS), &grown);
+    EXPECT_EQ(grown.right - grown.left, rows.right - rows.left + wider);
+    EXPECT_EQ(grown.bottom - grown.top, rows.bottom - rows.top + taller);
+    Pump(loop, 300);
+    Check(window(), "batch-window-larger");
+    ::SendMessageW(window(), WM_COMMAND, IDC_BATCH_CLOSE, 0);
 }
