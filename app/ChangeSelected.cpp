@@ -21,14 +21,7 @@ void ChangeSelected(HWND mainWindow, const std::vector<ControllerRow>& rows)
         return;
     BatchCommand command;
     command.title = Ui::LoadResourceString(IDS_CHANGE_SELECTED_SHEET);
-    for (const ControllerRow& row : rows)
-    {
-        if (row.range)
-            continue;
-        // The port the search heard, else the row's.
-        command.request.targets.push_back(BatchTarget{row.address, std::nullopt, row.port});
-        command.names.push_back(row.name);
-    }
+    AddTargets(command, rows);
     command.request.work = std::make_shared<ChangeSteps>(
         [changes = sheet.ManyChanges()](std::uint32_t) -> const SettingChanges& { return changes; });
     StartBatch(mainWindow, std::move(command));
