@@ -408,6 +408,8 @@ TEST_F(SettingsSheetTest, ForSeveralControllersOnlyTheFieldsThatLeftKeepAreWritt
                 const HWND note = ::GetDlgItem(network, IDC_OWN_VALUES_NOTE);
                 look(::IsWindowVisible(note) && OM::Ui::WindowText(note).find(L"MAC") != std::wstring::npos,
                      "no reason for the greyed fields");
+                for (int index = 0; index < 3; ++index)
+                    look(KeyboardFaults(Page(window, index)).empty(), "keyboard faults on a page");
                 look(::IsDlgButtonChecked(network, IDC_GATEWAY_KEEP) == BST_CHECKED &&
                          OM::Ui::ControlText(network, IDC_PORT).empty(),
                      "port or gateway not at keep");
