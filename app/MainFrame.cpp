@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/AddControllerDlg.h"
 #include "app/BatchWindow.h"
+#include "app/ChangeSelected.h"
 #include "app/Clipboard.h"
 #include "app/Help.h"
 #include "app/ListColumns.h"
@@ -174,6 +175,7 @@ LRESULT CMainFrame::OnCreate()
     UIAddCommand(ID_SAVE_LIST, InMenu);
     UIAddCommand(ID_ADD_CONTROLLER, InMenu);
     UIAddCommand(ID_FORGET_CONTROLLER, InMenu);
+    UIAddCommand(ID_CHANGE_SELECTED, InMenu);
     if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
     {
         loop->AddMessageFilter(this);
@@ -280,6 +282,7 @@ void CMainFrame::UpdateCommands()
     UIEnable(ID_SELECT_ALL, !searching && rows.ShownCount() > 0);
     UIEnable(ID_NEW_SEARCH, !searching && CommandAllowed(ID_NEW_SEARCH));
     UIEnable(ID_ADD_CONTROLLER, !searching && CommandAllowed(ID_ADD_CONTROLLER));
+    UIEnable(ID_CHANGE_SELECTED, selected > 1 && CommandAllowed(ID_CHANGE_SELECTED));
 }
 
 bool CMainFrame::CommandAllowed(UINT id)
@@ -290,6 +293,7 @@ bool CMainFrame::CommandAllowed(UINT id)
     case ID_ADD_CONTROLLER:
     case ID_CONTROLLER_SETTINGS:
     case ID_LOAD_SETTINGS:
+    case ID_CHANGE_SELECTED:
         // A search would empty the list under the batch's rows, and a sheet would write to a controller
         // that a lane may be writing to.
         return !BatchRunning();
@@ -354,6 +358,11 @@ void CMainFrame::OnCommand(UINT id)
         break;
     case ID_ADD_CONTROLLER:
         OnAddController();
+        break;
+    case ID_CHANGE_SELECTED:
+        // A command posted while the sheet is open, or greyed, reaches here too.
+        if (!searching && deviceList.Rows().SelectedCount() > 1 && ::IsWindowEnabled(window))
+            ChangeSelected(window, deviceList.Rows().SelectedRows());
         break;
     case ID_REFRESH:
         ::SetWindowTextW(logPane, L"");

@@ -26,4 +26,12 @@ void AcceptedCredentials::Refused(std::uint32_t address)
     accepted.erase(address);
 }
 
+void AcceptedCredentials::Changed(std::uint32_t address, const Credentials& before, const Credentials& after)
+{
+    CriticalSectionLock held(lock);
+    const auto found = accepted.find(address);
+    if (found != accepted.end() && found->second == before)
+        found->second = after;
+}
+
 } // namespace OM::Norvatessa

@@ -29,6 +29,9 @@ public:
     void Accepted(std::uint32_t address, const Credentials& credentials);
     // Any thread. The controller refused what it had accepted (its password changed): it is asked again.
     void Refused(std::uint32_t address);
+    // Any thread. The controller took a write that changed an account from `before` to `after`: when it
+    // had accepted the credentials of `before`, those of `after` go with its next request (the read back).
+    void Changed(std::uint32_t address, const Credentials& before, const Credentials& after);
 
 private:
     mutable Helpers::CriticalSection lock;

@@ -77,6 +77,9 @@ public:
     // Worker thread, while no exchange runs. Without a prompt a demand for credentials fails the exchange.
     void SetAuthorizationPrompt(AuthorizationPrompt* prompt) noexcept { this->prompt = prompt; }
 
+    // The engine's memory of accepted credentials, which a write that changes an account updates.
+    AcceptedCredentials& Accepted() noexcept { return accepted; }
+
     // Any thread. (Re)opens the controller's session and connection handles; no exchange is involved.
     static bool OpenConnection(Connection& connection);
     // Worker thread. Authorises the connection first if it never was, then runs the exchange with

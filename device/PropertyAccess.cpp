@@ -103,6 +103,16 @@ void PropertyAccess::WriteProperties(Device* device, const DeviceProperties& pro
         return Refuse(address, RefusedOperation::Write, RefusalReason::TextNotInCodePage);
     if (!exchange.ExecuteRequest(*device, request) || !Confirmed(address, request))
         return;
+    // The write changed the account whose credentials the exchanges carry: the read back carries the new
+    // ones, instead of meeting a demand that the old ones no longer answer.
+    if (device->propertiesValid)
+    {
+        const DeviceProperties& before = device->properties;
+        exchange.Accepted().Changed(address, Credentials{before.adminName, before.adminPassword},
+                                    Credentials{properties.adminName, properties.adminPassword});
+        exchange.Accepted().Changed(address, Credentials{before.userName, before.userPassword},
+                                    Credentials{properties.userName, properties.userPassword});
+    }
 
     if (properties.changed & Xml::PropIp)
         return Move(address, properties);

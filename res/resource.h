@@ -25,6 +25,9 @@
 #define IDS_SENSOR_ANALOG 135
 #define IDS_NORMALLY_OPEN 136
 #define IDS_NORMALLY_CLOSED 137
+// The settings sheet for several controllers: "не менять" in its lists, and its caption.
+#define IDS_KEEP_VALUE 150
+#define IDS_CHANGE_SELECTED_SHEET 151
 #define IDS_READY 57345 // status bar text when idle
 
 // Commands. A command's status bar help and tooltip are the string with the command's id.
@@ -39,6 +42,7 @@
 #define ID_SAVE_SETTINGS 32793
 #define ID_LOAD_SETTINGS 32794
 #define ID_SAVE_LIST 32795
+#define ID_CHANGE_SELECTED 32810
 #define ID_NEW_SEARCH 57600
 #define ID_OPEN 57601
 #define ID_SAVE 57603
@@ -65,6 +69,10 @@
 #define IDC_MAC_BYTE6 1026
 #define IDC_MAC_PREFIX 1027 // the first four bytes, "00 - 1A - 2B - 3C - "
 #define IDC_GATEWAY 1028
+// Shown only when the sheet changes several controllers.
+#define IDC_OWN_VALUES_NOTE 1450
+#define IDC_NETMASK_KEEP 1451
+#define IDC_GATEWAY_KEEP 1452
 
 // IDD_ACCESS_PAGE
 #define IDC_USER_NAME 1009

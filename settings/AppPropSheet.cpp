@@ -5,9 +5,9 @@
 namespace OM::Norvatessa
 {
 
-CAppPropSheet::CAppPropSheet(UINT captionId, UINT startPage, HWND parent)
-    : PropertySheet(captionId, startPage), network(data, refusal), access(data, refusal), sensors(data),
-      parentWindow(parent)
+CAppPropSheet::CAppPropSheet(UINT captionId, UINT startPage, HWND parent, bool many)
+    : PropertySheet(captionId, startPage), many(many ? &fields : nullptr), network(data, refusal, this->many),
+      access(data, refusal, this->many), sensors(data, this->many), parentWindow(parent)
 {
     AddPage(network.Page());
     AddPage(access.Page());
@@ -19,6 +19,8 @@ INT_PTR CAppPropSheet::DoModal(HWND parent)
     original = data;
     if (PropertySheet::DoModal(parent != nullptr ? parent : parentWindow) <= 0)
         return IDCANCEL;
+    if (many != nullptr)
+        return IDOK;
     // The pages' applies have started the marks afresh and marked the passwords typed anew.
     data.changed |= ControllerSettings::ChangeMarks(data, original);
     return IDOK;

@@ -3,6 +3,7 @@
 #include "common/AnsiText.h"
 #include "common/Words.h"
 #include "res/resource.h"
+#include "settings/ManyFields.h"
 #include "settings/SheetRefusal.h"
 #include "settings/ValueChecks.h"
 #include "ui/ControlText.h"
@@ -15,6 +16,7 @@
 #include <cwchar>
 #include <optional>
 #include <string>
+#include <tuple>
 
 namespace OM::Norvatessa
 {
@@ -22,6 +24,10 @@ namespace OM::Norvatessa
 // The network page: the controller's name, address, port, mask, gateway and the last two bytes of its MAC
 // address. Its apply runs first on every OK, so it starts the change marks afresh; once OK holds, the
 // sheet marks what differs from the settings as they were read, however many OKs it took.
+//
+// For several controllers at once (`many`) the name, the address and the MAC cannot be edited, and the
+// page says why; an empty port and the "не менять" boxes beside the mask and the gateway leave those as
+// each controller has them.
 template <typename CData>
 class CAppPropSheet_Page_01 : public Ui::PropertyPageImpl<CAppPropSheet_Page_01<CData>>
 {
@@ -31,17 +37,26 @@ public:
     static constexpr int NameLimit = 16;
     static constexpr int NameReadLimit = 255;
 
-    CAppPropSheet_Page_01(CData& data, SheetRefusal& refusal)
-        : Base(IDD_NETWORK_PAGE, IDS_NETWORK_PAGE), data(data), refusal(refusal)
+    CAppPropSheet_Page_01(CData& data, SheetRefusal& refusal, ControllerSettings::ManyFields* many)
+        : Base(IDD_NETWORK_PAGE, IDS_NETWORK_PAGE), data(data), refusal(refusal), many(many)
     {
     }
 
     bool ProcessPageMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
     {
         refusal.Notice(message, wParam, lParam);
+        if (message == WM_COMMAND && many != nullptr && HIWORD(wParam) == BN_CLICKED &&
+            (LOWORD(wParam) == IDC_NETMASK_KEEP || LOWORD(wParam) == IDC_GATEWAY_KEEP))
+        {
+            EnableKept(LOWORD(wParam) == IDC_NETMASK_KEEP ? IDC_NETMASK : IDC_GATEWAY, LOWORD(wParam));
+            return true;
+        }
         if (message != WM_INITDIALOG)
             return false;
-        OnInitDialog();
+        if (many != nullptr)
+            OnInitMany();
+        else
+            OnInitDialog();
         result = TRUE;
         return true;
     }
@@ -50,6 +65,8 @@ public:
     {
         const HWND page = this->window;
         refusal.Clear();
+        if (many != nullptr)
+            return ApplyMany();
         data.changed = 0;
 
         std::wstring name = Ui::ControlText(page, IDC_SERVER_NAME);
@@ -88,6 +105,45 @@ public:
     }
 
 private:
+    void OnInitMany()
+    {
+        const HWND page = this->window;
+        for (const int id : {IDC_SERVER_NAME, IDC_IP_ADDRESS, IDC_MAC_BYTE5, IDC_MAC_BYTE6})
+            ::EnableWindow(::GetDlgItem(page, id), FALSE);
+        ::SetDlgItemTextW(page, IDC_MAC_PREFIX, L"");
+        ::SendDlgItemMessageW(page, IDC_PORT, EM_LIMITTEXT, 5, 0);
+        for (const int id : {IDC_OWN_VALUES_NOTE, IDC_NETMASK_KEEP, IDC_GATEWAY_KEEP})
+            ::ShowWindow(::GetDlgItem(page, id), SW_SHOWNA);
+        for (const int id : {IDC_NETMASK_KEEP, IDC_GATEWAY_KEEP})
+        {
+            ::CheckDlgButton(page, id, BST_CHECKED);
+            EnableKept(id == IDC_NETMASK_KEEP ? IDC_NETMASK : IDC_GATEWAY, id);
+        }
+    }
+
+    void EnableKept(int address, int keep)
+    {
+        ::EnableWindow(::GetDlgItem(this->window, address),
+                       ::IsDlgButtonChecked(this->window, keep) != BST_CHECKED);
+    }
+
+    bool ApplyMany()
+    {
+        const HWND page = this->window;
+        if (const auto reason = many->Edit(L"port", Ui::ControlText(page, IDC_PORT), ThreadAnsiCodePage()))
+            return refusal.Refuse(page, IDC_PORT, *reason);
+        for (const auto& [key, address, keep] : {std::tuple(L"mask", IDC_NETMASK, IDC_NETMASK_KEEP),
+                                                 std::tuple(L"gateway", IDC_GATEWAY, IDC_GATEWAY_KEEP)})
+        {
+            const bool kept = ::IsDlgButtonChecked(page, keep) == BST_CHECKED;
+            const std::optional<std::uint32_t> value = Address(address);
+            if (!kept && !value)
+                return refusal.Refuse(page, address, Words::PartialAddress);
+            many->Address(key, kept, value.value_or(0));
+        }
+        return true;
+    }
+
     void OnInitDialog()
     {
         const HWND page = this->window;
@@ -135,6 +191,7 @@ private:
 
     CData& data;
     SheetRefusal& refusal;
+    ControllerSettings::ManyFields* const many; // null: one controller
 };
 
 } // namespace OM::Norvatessa

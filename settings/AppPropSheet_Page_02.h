@@ -3,6 +3,7 @@
 #include "common/AnsiText.h"
 #include "common/Words.h"
 #include "res/resource.h"
+#include "settings/ManyFields.h"
 #include "settings/SheetRefusal.h"
 #include "settings/ValueChecks.h"
 #include "ui/ControlText.h"
@@ -12,12 +13,15 @@
 #include <windows.h>
 
 #include <string>
+#include <tuple>
 
 namespace OM::Norvatessa
 {
 
 // The access page: the administrator's and the user's login, a new password for each when "Изменить
-// пароль:" is checked, and whether the controller asks for a password.
+// пароль:" is checked, and whether the controller asks for a password. For several controllers at once
+// (`many`) an empty login and an indeterminate "Запрашивать пароль" leave those as each controller has
+// them, as an unchecked "Изменить пароль:" does the password.
 template <typename CData>
 class CAppPropSheet_Page_02 : public Ui::PropertyPageImpl<CAppPropSheet_Page_02<CData>>
 {
@@ -26,8 +30,8 @@ class CAppPropSheet_Page_02 : public Ui::PropertyPageImpl<CAppPropSheet_Page_02<
 public:
     static constexpr int TextLimit = 15;
 
-    CAppPropSheet_Page_02(CData& data, SheetRefusal& refusal)
-        : Base(IDD_ACCESS_PAGE, IDS_ACCESS_PAGE), data(data), refusal(refusal)
+    CAppPropSheet_Page_02(CData& data, SheetRefusal& refusal, ControllerSettings::ManyFields* many)
+        : Base(IDD_ACCESS_PAGE, IDS_ACCESS_PAGE), data(data), refusal(refusal), many(many)
     {
     }
 
@@ -58,6 +62,8 @@ public:
     bool OnApply()
     {
         refusal.Clear();
+        if (many != nullptr)
+            return ApplyMany();
         std::wstring adminPassword = data.adminPassword;
         std::wstring userPassword = data.userPassword;
         bool adminChanged = false;
@@ -99,12 +105,40 @@ private:
 
     void OnInitDialog()
     {
-        ::SetDlgItemTextW(this->window, IDC_ADMIN_NAME, data.adminName.c_str());
-        ::SetDlgItemTextW(this->window, IDC_USER_NAME, data.userName.c_str());
         for (const int id : {IDC_ADMIN_NAME, IDC_ADMIN_PASSWORD, IDC_ADMIN_CONFIRM, IDC_USER_NAME,
                              IDC_USER_PASSWORD, IDC_USER_CONFIRM})
             ::SendDlgItemMessageW(this->window, id, EM_LIMITTEXT, TextLimit, 0);
+        if (many != nullptr)
+        {
+            ::SendDlgItemMessageW(this->window, IDC_ASK_PASSWORD, BM_SETSTYLE, BS_AUTO3STATE, FALSE);
+            ::CheckDlgButton(this->window, IDC_ASK_PASSWORD, BST_INDETERMINATE);
+            return;
+        }
+        ::SetDlgItemTextW(this->window, IDC_ADMIN_NAME, data.adminName.c_str());
+        ::SetDlgItemTextW(this->window, IDC_USER_NAME, data.userName.c_str());
         ::CheckDlgButton(this->window, IDC_ASK_PASSWORD, data.askPassword ? BST_CHECKED : BST_UNCHECKED);
+    }
+
+    bool ApplyMany()
+    {
+        const HWND page = this->window;
+        for (const auto& [account, login, password] : {std::tuple(Admin, L"admin-login", L"admin-password"),
+                                                       std::tuple(User, L"user-login", L"user-password")})
+        {
+            if (const auto reason =
+                    many->Edit(login, Ui::ControlText(page, account.name), ThreadAnsiCodePage()))
+                return refusal.Refuse(page, account.name, *reason);
+            if (const auto reason =
+                    many->Password(password, ::IsDlgButtonChecked(page, account.change) == BST_CHECKED,
+                                   Ui::ControlText(page, account.password),
+                                   Ui::ControlText(page, account.confirmation), ThreadAnsiCodePage()))
+                return refusal.Refuse(
+                    page, *reason == Words::PasswordMismatch ? account.confirmation : account.password,
+                    *reason);
+        }
+        many->Tick(L"ask-password", static_cast<ControllerSettings::ManyFields::Check>(
+                                        ::IsDlgButtonChecked(page, IDC_ASK_PASSWORD)));
+        return true;
     }
 
     void EnablePasswords(const Account& account)
@@ -133,6 +167,7 @@ private:
 
     CData& data;
     SheetRefusal& refusal;
+    ControllerSettings::ManyFields* const many; // null: one controller
 };
 
 } // namespace OM::Norvatessa

@@ -99,6 +99,9 @@ TEST_F(BatchWindowTest, ReadingBatchTellsEachRowAndSumsUpWhileSearchAndSheetWait
     EXPECT_EQ(RowCount(::GetDlgItem(Window(), IDC_BATCH_ROWS)), 5);
     for (const UINT id : {ID_NEW_SEARCH, ID_ADD_CONTROLLER, ID_CONTROLLER_SETTINGS, ID_LOAD_SETTINGS})
         EXPECT_FALSE(MenuItemEnabled(0, id)) << id;
+    PressKey(loop, List(), 'A', true);
+    EXPECT_FALSE(MenuItemEnabled(0, ID_CHANGE_SELECTED)) << "a second batch from every row";
+    ClickRow(0);
     EXPECT_TRUE(MenuItemEnabled(0, ID_COPY));
     Command(ID_REFRESH);
     PressKey(loop, List(), 'N', true);

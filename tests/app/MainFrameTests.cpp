@@ -246,6 +246,7 @@ TEST_F(MainFrameTest, SeveralSelectedRowsAreCountedCopiedAndKeptFromOneControlle
     for (const UINT id : {ID_CONTROLLER_SETTINGS, ID_OPEN_WEB_PAGE, ID_SAVE_SETTINGS, ID_LOAD_SETTINGS})
         EXPECT_FALSE(MenuItemEnabled(0, id)) << id;
     EXPECT_TRUE(MenuItemEnabled(0, ID_COPY));
+    EXPECT_TRUE(MenuItemEnabled(0, ID_CHANGE_SELECTED));
     Pump(loop, 50);
     EXPECT_FALSE(ToolBarButtonEnabled(ID_CONTROLLER_SETTINGS));
     PutOnClipboard(L"прежнее");
@@ -264,6 +265,7 @@ TEST_F(MainFrameTest, SeveralSelectedRowsAreCountedCopiedAndKeptFromOneControlle
     ClickRow(3);
     EXPECT_TRUE(StatusCounts().empty());
     EXPECT_TRUE(MenuItemEnabled(0, ID_CONTROLLER_SETTINGS));
+    EXPECT_FALSE(MenuItemEnabled(0, ID_CHANGE_SELECTED)) << "several controllers changed from one row";
     EXPECT_EQ(frame->DeviceList().SelectedWebPage(), L"http://127.0.0.5:80/");
 }
 

@@ -382,3 +382,67 @@ TEST_F(SettingsSheetTest, MnemonicsLeadToTheirFieldsAndEscCancels)
     EXPECT_EQ(session.result, IDCANCEL);
     EXPECT_EQ(sheet.data, ReadRecord());
 }
+
+// The sheet for several controllers: what each must have for itself is greyed with the reason, every other
+// field starts at "не менять", the sheet's refusals hold, and OK gives exactly the fields that left
+// "не менять", also one set back to what it showed at first.
+TEST_F(SettingsSheetTest, ForSeveralControllersOnlyTheFieldsThatLeftKeepAreWritten)
+{
+    CAppPropSheet many{IDS_CHANGE_SELECTED_SHEET, 0, nullptr, true};
+    std::string seen;
+    const auto look = [&seen](bool held, const char* what) {
+        if (!held)
+            seen += std::string(what) + "\n";
+    };
+    INT_PTR result = 0;
+    std::wstring refusal;
+    EXPECT_EQ(
+        WhileModal(
+            [&] { result = many.DoModal(nullptr); },
+            [] { return FindDialogTitled(L"Изменение выбранных контроллеров"); },
+            [&](HWND window) {
+                const HWND network = Page(window, 0);
+                for (const int id : {IDC_SERVER_NAME, IDC_IP_ADDRESS, IDC_MAC_BYTE5, IDC_MAC_BYTE6,
+                                     IDC_NETMASK, IDC_GATEWAY})
+                    look(!::IsWindowEnabled(::GetDlgItem(network, id)), "own value or kept address enabled");
+                const HWND note = ::GetDlgItem(network, IDC_OWN_VALUES_NOTE);
+                look(::IsWindowVisible(note) && OM::Ui::WindowText(note).find(L"MAC") != std::wstring::npos,
+                     "no reason for the greyed fields");
+                for (int index = 0; index < 3; ++index)
+                    look(KeyboardFaults(Page(window, index)).empty(), "keyboard faults on a page");
+                look(::IsDlgButtonChecked(network, IDC_GATEWAY_KEEP) == BST_CHECKED &&
+                         OM::Ui::ControlText(network, IDC_PORT).empty(),
+                     "port or gateway not at keep");
+                const HWND access = Page(window, 1);
+                look(::IsDlgButtonChecked(access, IDC_ASK_PASSWORD) == BST_INDETERMINATE &&
+                         OM::Ui::ControlText(access, IDC_ADMIN_NAME).empty(),
+                     "access page not at keep");
+                const HWND sensors = Page(window, 2);
+                look(::IsDlgButtonChecked(sensors, IDC_BEEP) == BST_INDETERMINATE &&
+                         OM::Ui::ControlText(sensors, IDC_SENSOR_INVERSION_FIRST + 7) == L"не менять",
+                     "sensors page not at keep");
+
+                // Analog, then back to "не менять"; the buzzer off; the gateway as it showed.
+                ::SendDlgItemMessageW(sensors, IDC_SENSOR_TYPE_FIRST, CB_SETCURSEL, 2, 0);
+                ::SendDlgItemMessageW(sensors, IDC_SENSOR_TYPE_FIRST + 1, CB_SETCURSEL, 1, 0);
+                ::SendDlgItemMessageW(sensors, IDC_SENSOR_TYPE_FIRST + 1, CB_SETCURSEL, 0, 0);
+                Click(sensors, IDC_BEEP);
+                Click(network, IDC_GATEWAY_KEEP);
+                look(::IsWindowEnabled(::GetDlgItem(network, IDC_GATEWAY)), "gateway stays greyed");
+                Type(network, IDC_PORT, L"0");
+                Ok(window);
+                ::Sleep(300);
+                refusal = many.Refusal().Reason();
+                Type(network, IDC_PORT, L"");
+                Ok(window);
+            }),
+        "");
+    EXPECT_TRUE(seen.empty()) << seen;
+    EXPECT_EQ(refusal, Words::PortRange);
+    ASSERT_EQ(result, IDOK);
+    const ControllerSettings::SettingChanges& changes = many.ManyChanges();
+    EXPECT_EQ(changes.keys, (std::set<std::wstring, std::less<>>{L"buzzer", L"gateway", L"sensor1"}));
+    EXPECT_EQ(changes.values.sensorType[0], 1);
+    EXPECT_FALSE(changes.values.buzzer);
+    EXPECT_EQ(changes.values.gateway, 0u);
+}

@@ -175,24 +175,32 @@ TEST_F(WindowLayoutTest, WaitDialogHoldsItsLines)
     worker.join();
 }
 
+// For one controller and, with the reason of the greyed fields and the "не менять" boxes, for several.
 TEST_F(WindowLayoutTest, SettingsSheetHoldsTheControlsOfEachPage)
 {
-    CAppPropSheet sheet{IDS_CONTROLLER_SETTINGS, 0, nullptr};
-    LookWhileOpen([&] { sheet.DoModal(frame->Handle()); },
-                  [] { return FindDialogTitled(L"Настройки контроллера"); },
-                  [](HWND window) {
-                      const char* names[] = {"network-page", "access-page", "sensors-page"};
-                      for (int index = 0; index < 3; ++index)
-                      {
-                          ::SendMessageW(window, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
-                          ::Sleep(200);
-                          Check(reinterpret_cast<HWND>(::SendMessageW(window, PSM_INDEXTOHWND, index, 0)),
-                                names[index]);
-                          if (index == 0)
-                              Check(window, "settings-sheet");
-                      }
-                  },
-                  [](HWND window) { ::PostMessageW(window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
+    for (const bool many : {false, true})
+    {
+        CAppPropSheet sheet(many ? IDS_CHANGE_SELECTED_SHEET : IDS_CONTROLLER_SETTINGS, 0, nullptr, many);
+        const std::string prefix = many ? "many-" : "";
+        LookWhileOpen([&] { sheet.DoModal(frame->Handle()); },
+                      [many] {
+                          return FindDialogTitled(many ? L"Изменение выбранных контроллеров"
+                                                       : L"Настройки контроллера");
+                      },
+                      [&prefix](HWND window) {
+                          const char* names[] = {"network-page", "access-page", "sensors-page"};
+                          for (int index = 0; index < 3; ++index)
+                          {
+                              ::SendMessageW(window, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+                              ::Sleep(200);
+                              Check(reinterpret_cast<HWND>(::SendMessageW(window, PSM_INDEXTOHWND, index, 0)),
+                                    prefix + names[index]);
+                              if (index == 0)
+                                  Check(window, prefix + "settings-sheet");
+                          }
+                      },
+                      [](HWND window) { ::PostMessageW(window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
+    }
 }
 
 TEST_F(WindowLayoutTest, AboutBoxHoldsItsLines)

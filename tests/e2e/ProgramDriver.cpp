@@ -214,12 +214,12 @@ std::wstring ProgramDriver::Text(HWND window)
     return text;
 }
 
-int ProgramDriver::RowCount()
+int ProgramDriver::RowCount(HWND list)
 {
-    return static_cast<int>(::SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0));
+    return static_cast<int>(::SendMessageW(list != nullptr ? list : List(), LVM_GETITEMCOUNT, 0, 0));
 }
 
-std::wstring ProgramDriver::Cell(int row, int column)
+std::wstring ProgramDriver::Cell(int row, int column, HWND list)
 {
     constexpr std::size_t TextChars = 256;
     RemoteBuffer buffer(process.get(), sizeof(LVITEMW) + TextChars * sizeof(wchar_t));
@@ -230,8 +230,9 @@ std::wstring ProgramDriver::Cell(int row, int column)
     item.pszText = reinterpret_cast<wchar_t*>(buffer.At(sizeof(LVITEMW)));
     item.cchTextMax = TextChars;
     buffer.Write(0, &item, sizeof item);
-    const auto length = static_cast<std::size_t>(::SendMessageW(
-        List(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(buffer.Address())));
+    const auto length = static_cast<std::size_t>(::SendMessageW(list != nullptr ? list : List(),
+                                                                LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                                                                reinterpret_cast<LPARAM>(buffer.Address())));
     std::wstring text(std::min(length, TextChars), L'\0');
     buffer.Read(sizeof(LVITEMW), text.data(), text.size() * sizeof(wchar_t));
     return text;

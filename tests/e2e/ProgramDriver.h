@@ -42,8 +42,9 @@ public:
     HWND ToolBar();
     HWND LogPane();
     std::wstring Status();
-    int RowCount();
-    std::wstring Cell(int row, int column);
+    // Of the main list, or of another list view of the program.
+    int RowCount(HWND list = nullptr);
+    std::wstring Cell(int row, int column, HWND list = nullptr);
     std::vector<std::vector<std::wstring>> Rows();
     // Selects the row alone, with the focus, as a click would.
     void Select(int row);

@@ -482,3 +482,61 @@ TEST_F(ProgramTest, AddressesAddedWhereTheFolderIsReadOnlyAreKeptInTheUsersCopy)
     EXPECT_THAT(addresses, ::testing::UnorderedElementsAre(L"127.0.0.2", L"127.0.0.3", L"127.0.0.4"));
     Close(readOnly);
 }
+
+// Forty controllers, all selected, sensor 1 and the buzzer changed in one batch: the two that ask for
+// credentials the program was not given and the one that stalls fail with their reasons and stay as they
+// were; every other is changed, and only in what the sheet changed.
+TEST_F(ProgramTest, ChangeSelectedChangesTheAnsweringControllersAndLeavesTheFailingOnesAsTheyWere)
+{
+    const std::uint32_t first = Add("count=37 sentype=4 flag=0");
+    const std::uint32_t asking = Add("count=2 sentype=4 flag=2 admin=boss:secret user=boss:secret");
+    const std::uint32_t stalled = Add("http=stall sentype=4 flag=0");
+    Launch();
+    ASSERT_TRUE(ListShows(40));
+    std::map<std::uint32_t, std::map<std::string, std::string>> before;
+    for (std::uint32_t address = first; address <= stalled; ++address)
+        before[address] = Show(address);
+
+    program.Command(ID_SELECT_ALL);
+    program.Command(ID_CHANGE_SELECTED);
+    HWND sheet = nullptr;
+    ASSERT_TRUE(ProgramDriver::Until(
+        [&] { return (sheet = program.DialogTitled(L"Изменение выбранных контроллеров")) != nullptr; }));
+    const HWND sensors = Page(sheet, 2);
+    ::SendDlgItemMessageW(sensors, IDC_SENSOR_TYPE_FIRST, CB_SETCURSEL, 2, 0); // analog
+    ::SendDlgItemMessageW(sensors, IDC_BEEP, BM_SETCHECK, BST_CHECKED, 0);
+    ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+
+    HWND window = nullptr;
+    ASSERT_TRUE(
+        ProgramDriver::Until([&] { return (window = program.DialogWith(IDC_BATCH_ROWS)) != nullptr; }));
+    ASSERT_TRUE(
+        ProgramDriver::Until([&] { return !ProgramDriver::Text(window, IDC_BATCH_SUMMARY).empty(); }, 60000));
+    EXPECT_THAT(ProgramDriver::Text(window, IDC_BATCH_SUMMARY), HasSubstr(L"Готово: 37 из 40"));
+    const HWND rows = ::GetDlgItem(window, IDC_BATCH_ROWS);
+    ASSERT_EQ(program.RowCount(rows), 40);
+    for (int row = 0; row < 40; ++row)
+    {
+        const std::wstring cell = program.Cell(row, 0, rows);
+        const std::string address(cell.begin(), cell.end()); // digits and dots
+        const std::wstring state = program.Cell(row, 2, rows);
+        if (address == Text(stalled))
+            EXPECT_THAT(state, HasSubstr(L"не ответил")) << address;
+        else if (address == Text(asking) || address == Text(asking + 1))
+            EXPECT_THAT(state, HasSubstr(L"требует имя и пароль")) << address;
+        else
+            EXPECT_EQ(state, L"готово") << address;
+    }
+    EXPECT_EQ(Requests("POST").size(), 37u);
+    for (std::uint32_t address = first; address <= stalled; ++address)
+    {
+        std::map<std::string, std::string> expected = before[address];
+        if (address < asking)
+        {
+            expected["sentype"] = "5";
+            expected["flag"] = "1";
+        }
+        EXPECT_EQ(Show(address), expected) << Text(address);
+    }
+    Close();
+}

@@ -1,7 +1,10 @@
 // Batches on the device manager's exchange lanes, against the simulated site: many controllers at once,
 // each told once, a stalled one holding its own lane only, cancels and the stop.
+#include "common/AnsiText.h"
 #include "engine/DeviceManager.h"
 #include "engine/ProgramSettings.h"
+#include "settings/ChangeSteps.h"
+#include "settings/ManyFields.h"
 #include "tests/engine/ControllerSite.h"
 #include "tests/engine/RecordingObserver.h"
 
@@ -192,15 +195,27 @@ TEST_F(ExchangeLanesTest, StopEndsEveryLaneWithinItsBound)
     EXPECT_FALSE(manager.LanesRunning());
 }
 
-TEST_F(ExchangeLanesTest, OnePromptIsOpenAtATimeWhateverTheLanes)
+// One prompt at a time, and a batch that changes the password it authenticates with: each read back
+// carries the new one at once, rather than meet a demand that the batch's credentials no longer answer.
+TEST_F(ExchangeLanesTest, OnePromptIsOpenAtATimeAndAChangedPasswordGoesWithTheReadBack)
 {
     const std::uint32_t first = Add("count=6 flag=2");
     Start(6);
     BatchRequest request = ReadOf(Range(first, 6));
     auto prompts = std::make_shared<CountingPrompts>();
     request.prompts = prompts;
+    ControllerSettings::ManyFields fields;
+    ASSERT_FALSE(fields.Password(L"admin-password", true, L"fresh", L"fresh", ThreadAnsiCodePage()));
+    request.work = std::make_shared<ControllerSettings::ChangeSteps>(
+        [changes = fields.Changes()](std::uint32_t) -> const ControllerSettings::SettingChanges& {
+            return changes;
+        });
     for (const auto& [address, outcome] : Outcomes(manager.Post(request)))
+    {
         EXPECT_EQ(outcome.result, BatchResult::Done) << Text(address);
+        ASSERT_TRUE(outcome.readBack) << Text(address);
+        EXPECT_EQ(outcome.readBack->adminPassword, L"fresh");
+    }
     EXPECT_EQ(prompts->asked.load(), 6);
     EXPECT_EQ(prompts->most.load(), 1);
 }

@@ -2,6 +2,7 @@
 // marks, the comparison of what was sent with what was read back, the listings of "get" and "restore".
 #include "common/Words.h"
 #include "settings/BackupSettings.h"
+#include "settings/ManyFields.h"
 #include "settings/RecordComparison.h"
 #include "settings/SettingAssignments.h"
 #include "settings/SettingListing.h"
@@ -182,4 +183,59 @@ TEST(SettingWords, ValuesTheSettingsSheetRefusesAreRefusedInItsWords)
     EXPECT_EQ(edited, original);
     // The same password named again counts as a change, as the sheet's "Изменить пароль:" does.
     EXPECT_EQ(edited.changed, OM::Xml::PropMac | OM::Xml::PropFlags | OM::Xml::PropAdmin);
+}
+
+// The sheet for several controllers: what is left at "не менять" stays as each controller has it, and a
+// field that has left it is written, also with the value it showed at first or the controller holds.
+TEST(ManyFields, OnlyFieldsThatLeftTheirStateAreWrittenWhateverTheirValue)
+{
+    using Check = ManyFields::Check;
+    const DeviceProperties original = Warehouse();
+    ManyFields fields;
+    // Every field at "не менять", and one that went back to it.
+    EXPECT_FALSE(fields.Edit(L"port", L"", Windows1251()));
+    EXPECT_FALSE(fields.Edit(L"admin-login", L"", Windows1251()));
+    fields.Address(L"mask", true, 0xFFFF0000);
+    fields.Tick(L"buzzer", Check::On);
+    fields.Tick(L"buzzer", Check::Keep);
+    fields.Pick(L"sensor1", 0);
+    EXPECT_FALSE(fields.Password(L"user-password", false, L"x", L"y", Windows1251()));
+    EXPECT_TRUE(fields.Changes().keys.empty());
+    EXPECT_EQ(ApplySettingChanges(original, fields.Changes()), original);
+
+    // The values the controller holds already, and the gateway as the sheet showed it: still written.
+    fields.Address(L"gateway", false, original.gateway);
+    fields.Tick(L"ask-password", Check::On);
+    fields.Tick(L"buzzer", Check::Off);
+    fields.Pick(L"sensor1", 2);  // analog, as it is
+    fields.Pick(L"contact2", 1); // normally open, as it is
+    EXPECT_FALSE(fields.Password(L"user-password", true, L"", L"", Windows1251()));
+    EXPECT_EQ(fields.Changes().keys,
+              (std::set<std::wstring, std::less<>>{L"ask-password", L"buzzer", L"contact2", L"gateway",
+                                                   L"sensor1", L"user-password"}));
+    DeviceProperties other = original;
+    other.gateway = 0;
+    other.askPassword = false;
+    other.buzzer = true;
+    other.sensorType[0] = 0;
+    other.sensorInverted[1] = 0;
+    const DeviceProperties written = ApplySettingChanges(other, fields.Changes());
+    EXPECT_EQ(DifferingKeys(written, original), L"user-password");
+    EXPECT_EQ(written.userPassword, L"");
+    // The entries after "не менять" follow the choice's words: digital, normally closed.
+    fields.Pick(L"sensor1", 1);
+    fields.Pick(L"contact2", 2);
+    EXPECT_EQ(ApplySettingChanges(original, fields.Changes()).sensorType[0], 0);
+    EXPECT_EQ(ApplySettingChanges(original, fields.Changes()).sensorInverted[1], 0);
+
+    // The sheet's refusals, for the fields that change only; a refused field is not written.
+    EXPECT_EQ(fields.Edit(L"port", L"0", Windows1251()), Words::PortRange);
+    EXPECT_THAT(fields.Edit(L"admin-login", L"a:b", Windows1251()).value_or(L""),
+                HasSubstr(Words::LoginCharacters));
+    EXPECT_EQ(fields.Password(L"admin-password", true, L"один", L"два", Windows1251()),
+              Words::PasswordMismatch);
+    EXPECT_FALSE(fields.Changes().Names(L"port") || fields.Changes().Names(L"admin-login") ||
+                 fields.Changes().Names(L"admin-password"));
+    EXPECT_FALSE(fields.Edit(L"port", L"8080", Windows1251()));
+    EXPECT_EQ(ApplySettingChanges(original, fields.Changes()).tcpPort, 8080);
 }

@@ -91,10 +91,9 @@ void SetFilter(const wchar_t* text)
     ::SendMessageW(::GetDlgItem(MainWindow(), IDC_FILTER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
-HWND Sheet(DWORD timeoutMs = 60000)
+HWND Sheet(DWORD timeoutMs = 60000, const wchar_t* caption = L"Настройки контроллера")
 {
-    return WaitFor([](HWND window) { return IsDialog(window) && Text(window) == L"Настройки контроллера"; },
-                   timeoutMs);
+    return WaitFor([caption](HWND window) { return IsDialog(window) && Text(window) == caption; }, timeoutMs);
 }
 
 int Place(HWND window)
@@ -212,16 +211,43 @@ int wmain(int argc, wchar_t** argv)
         ::Sleep(500);
         return Place(sheet);
     }
+    if (step == L"many" && argc > 2)
+    {
+        // The sheet of one controller gives way to that of every row, with sensor 1 and the buzzer changed.
+        const wchar_t* const caption = L"Изменение выбранных контроллеров";
+        HWND sheet = Sheet(500, caption);
+        if (sheet == nullptr)
+        {
+            if (const HWND single = Sheet(2000))
+                ::SendMessageW(single, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+            for (int tries = 0; tries < 100 && !::IsWindowEnabled(MainWindow()); ++tries)
+                ::Sleep(50);
+            ::PostMessageW(MainWindow(), WM_COMMAND, ID_SELECT_ALL, 0);
+            ::PostMessageW(MainWindow(), WM_COMMAND, ID_CHANGE_SELECTED, 0);
+            sheet = Sheet(60000, caption);
+        }
+        if (sheet != nullptr)
+        {
+            ::SendMessageW(sheet, PSM_SETCURSEL, std::wcstoul(argv[2], nullptr, 10), 0);
+            const HWND sensors = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_INDEXTOHWND, 2, 0));
+            ::SendDlgItemMessageW(sensors, IDC_SENSOR_TYPE_FIRST, CB_SETCURSEL, 2, 0);
+            ::SendDlgItemMessageW(sensors, IDC_BEEP, BM_SETCHECK, BST_CHECKED, 0);
+        }
+        ::Sleep(500);
+        return Place(sheet);
+    }
     if (step == L"close")
     {
         if (const HWND sheet = Sheet(2000))
+            ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        if (const HWND sheet = Sheet(500, L"Изменение выбранных контроллеров"))
             ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
         ::Sleep(500);
         ::PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
         return 0;
     }
     std::fputs("usage: demo_steps.exe dpi | list ROWS | filter TEXT | unfilter | about | add | dismiss | "
-               "wait | sheet PAGE | close\n",
+               "wait | sheet PAGE | many PAGE | close\n",
                stderr);
     return 2;
 }
