@@ -5,9 +5,11 @@
 #include "app/Clipboard.h"
 #include "app/Help.h"
 #include "app/ListColumns.h"
+#include "app/BatchPassword.h"
 #include "app/SystemAuthorizationDialog.h"
 #include "common/AddressText.h"
 #include "common/Words.h"
+#include "device/CredentialStore.h"
 #include "engine/FailureText.h"
 #include "ui/CenterWindow.h"
 #include "ui/DeviceContexts.h"
@@ -34,6 +36,8 @@ constexpr int LogPaneLines = 5;
 // A controller's demand for credentials opens the system's dialog. It outlives every frame: a worker that
 // outlived the stop may still ask it.
 SystemAuthorizationDialog credentialsDialog;
+// The credentials the user asked to remember, tried first with each controller; as long-lived as the dialog.
+const CredentialStore rememberedPasswords(RememberedPasswordsPrefix);
 
 std::wstring ControllerUrl(const DiscoveredController& controller)
 {
@@ -173,6 +177,7 @@ LRESULT CMainFrame::OnCreate()
     UIAddCommand(ID_SAVE_LIST, InMenu);
     UIAddCommand(ID_ADD_CONTROLLER, InMenu);
     UIAddCommand(ID_FORGET_CONTROLLER, InMenu);
+    UIAddCommand(ID_FORGET_PASSWORDS, InMenu);
     if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
     {
         loop->AddMessageFilter(this);
@@ -181,6 +186,7 @@ LRESULT CMainFrame::OnCreate()
     Helpers::SetFailureListener(this);
     DeviceEngine& engine = DeviceEngine::Instance();
     engine.SetAuthorizationPrompt(&credentialsDialog);
+    engine.RememberCredentials(&rememberedPasswords);
     engine.Add(this);
     engine.Start(); // the worker begins with a search
     Ui::CenterWindow(window, ::GetDesktopWindow());
@@ -334,6 +340,9 @@ void CMainFrame::OnCommand(UINT id)
     case ID_ADD_CONTROLLER:
         OnAddController();
         break;
+    case ID_FORGET_PASSWORDS:
+        OnForgetPasswords();
+        break;
     case ID_REFRESH:
         ::SetWindowTextW(logPane, L"");
         break;
@@ -424,6 +433,21 @@ void CMainFrame::OnSearchFinishedMessage()
                                     : Ui::LoadResourceString(IDS_READY));
     // The rows of the silent ranges wait for the table's end report, which alone says who answered.
     deviceList.Fill(controllers, complete ? std::optional(unprobed) : std::nullopt);
+}
+
+// Asked first: the store is the user's across runs, and nothing brings the entries back.
+void CMainFrame::OnForgetPasswords()
+{
+    if (::MessageBoxW(window, Words::ForgetPasswordsQuestion, Ui::LoadResourceString(IDS_APP_TITLE).c_str(),
+                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    const std::optional<std::size_t> forgotten = rememberedPasswords.ForgetAll();
+    {
+        Helpers::CriticalSectionLock hold(queueLock);
+        logQueue.push_back(forgotten ? Words::Fill(Words::PasswordsForgotten, *forgotten)
+                                     : std::wstring(Words::PasswordsNotForgotten));
+    }
+    OnFlushLog();
 }
 
 void CMainFrame::OnFlushLog()

@@ -7,23 +7,34 @@ using Helpers::CriticalSectionLock;
 
 std::optional<Credentials> AcceptedCredentials::For(std::uint32_t address) const
 {
-    CriticalSectionLock held(lock);
-    const auto found = accepted.find(address);
-    if (found == accepted.end())
-        return std::nullopt;
-    return found->second;
+    {
+        CriticalSectionLock held(lock);
+        const auto found = accepted.find(address);
+        if (found != accepted.end())
+            return found->second;
+    }
+    // Outside the lock: the system's store answers in its own time.
+    return store != nullptr ? store->Find(address) : std::nullopt;
 }
 
-void AcceptedCredentials::Accepted(std::uint32_t address, const Credentials& credentials)
+void AcceptedCredentials::Accepted(std::uint32_t address, const Credentials& credentials, bool remember)
 {
-    CriticalSectionLock held(lock);
-    accepted[address] = credentials;
+    {
+        CriticalSectionLock held(lock);
+        accepted[address] = credentials;
+    }
+    if (remember && store != nullptr)
+        store->Remember(address, credentials);
 }
 
-void AcceptedCredentials::Refused(std::uint32_t address)
+void AcceptedCredentials::Refused(std::uint32_t address, const Credentials& credentials)
 {
-    CriticalSectionLock held(lock);
-    accepted.erase(address);
+    {
+        CriticalSectionLock held(lock);
+        accepted.erase(address);
+    }
+    if (store != nullptr && store->Find(address) == credentials)
+        store->Forget(address);
 }
 
 } // namespace OM::Norvatessa
