@@ -14,7 +14,8 @@ std::optional<Credentials> AcceptedCredentials::For(std::uint32_t address) const
             return found->second;
     }
     // Outside the lock: the system's store answers in its own time.
-    return store != nullptr ? store->Find(address) : std::nullopt;
+    const CredentialStore* const remembered = store.load();
+    return remembered != nullptr ? remembered->Find(address) : std::nullopt;
 }
 
 void AcceptedCredentials::Accepted(std::uint32_t address, const Credentials& credentials, bool remember)
@@ -23,8 +24,9 @@ void AcceptedCredentials::Accepted(std::uint32_t address, const Credentials& cre
         CriticalSectionLock held(lock);
         accepted[address] = credentials;
     }
-    if (remember && store != nullptr)
-        store->Remember(address, credentials);
+    const CredentialStore* const remembered = store.load();
+    if (remember && remembered != nullptr)
+        remembered->Remember(address, credentials);
 }
 
 void AcceptedCredentials::Refused(std::uint32_t address, const Credentials& credentials)
@@ -33,8 +35,9 @@ void AcceptedCredentials::Refused(std::uint32_t address, const Credentials& cred
         CriticalSectionLock held(lock);
         accepted.erase(address);
     }
-    if (store != nullptr && store->Find(address) == credentials)
-        store->Forget(address);
+    const CredentialStore* const remembered = store.load();
+    if (remembered != nullptr && remembered->Find(address) == credentials)
+        remembered->Forget(address);
 }
 
 } // namespace OM::Norvatessa

@@ -4,6 +4,7 @@
 #include "device/CredentialStore.h"
 #include "helpers/CriticalSection.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -29,7 +30,7 @@ public:
     AcceptedCredentials& operator=(const AcceptedCredentials&) = delete;
 
     // Before any exchange runs. The store stays the caller's and outlives every exchange; null: none.
-    void Remember(const CredentialStore* remembered) noexcept { store = remembered; }
+    void Remember(const CredentialStore* remembered) noexcept { store.store(remembered); }
 
     // Any thread. What the controller accepted last, if anything, else what is remembered for it.
     std::optional<Credentials> For(std::uint32_t address) const;
@@ -42,8 +43,8 @@ public:
 
 private:
     mutable Helpers::CriticalSection lock;
-    std::map<std::uint32_t, Credentials> accepted; // guarded by `lock`
-    const CredentialStore* store = nullptr;        // set before the threads run
+    std::map<std::uint32_t, Credentials> accepted;      // guarded by `lock`
+    std::atomic<const CredentialStore*> store{nullptr}; // set while no exchange runs
 };
 
 } // namespace OM::Norvatessa
