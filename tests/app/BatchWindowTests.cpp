@@ -20,6 +20,30 @@ using ::testing::Not;
 namespace
 {
 
+// Renames every controller of the batch "Written" and moves the one at `from` to `to`.
+class RenamingWork final : public BatchWork
+{
+public:
+    RenamingWork(std::uint32_t from, std::uint32_t to) : from(from), to(to) {}
+
+    AfterReading AfterRead(std::uint32_t address, const DevicePropertiesResult& read) override
+    {
+        AfterReading after{read.properties, {}};
+        after.write->changed = OM::Xml::PropName;
+        after.write->name = L"Written";
+        if (address == from)
+        {
+            after.write->ip = to;
+            after.write->changed |= OM::Xml::PropIp;
+        }
+        return after;
+    }
+
+private:
+    const std::uint32_t from;
+    const std::uint32_t to;
+};
+
 class BatchWindowTest : public FrameTest
 {
 protected:
@@ -28,11 +52,7 @@ protected:
     {
         BatchCommand command;
         command.title = L"Чтение настроек";
-        for (const ControllerRow& row : frame->DeviceList().Rows().All())
-        {
-            command.request.targets.push_back(BatchTarget{row.address, std::nullopt, std::nullopt});
-            command.names.push_back(row.name);
-        }
+        AddTargets(command, frame->DeviceList().Rows().All());
         return command;
     }
 
@@ -63,8 +83,10 @@ TEST_F(BatchWindowTest, ReadingBatchTellsEachRowAndSumsUpWhileSearchAndSheetWait
 {
     const std::uint32_t first = Add("count=4 answer-delay=1500");
     const std::uint32_t silent = Add("http=refuse");
+    // A range where nothing answers is a row of the list, but no controller of a batch.
+    Settings().knownRanges = {{0x7F000100, 0x7F000105, -1}};
     Open();
-    ASSERT_TRUE(WaitForList(5));
+    ASSERT_TRUE(WaitForList(6));
     // Renamed after the search: only the batch's read brings the new name to the main list.
     Set(first, "name=Renamed");
     ClickRow(0);
@@ -74,6 +96,7 @@ TEST_F(BatchWindowTest, ReadingBatchTellsEachRowAndSumsUpWhileSearchAndSheetWait
     ASSERT_NE(Window(), nullptr);
     EXPECT_EQ(OM::Ui::WindowText(Window()), L"Чтение настроек");
     EXPECT_EQ(State(0), L"ждёт");
+    EXPECT_EQ(RowCount(::GetDlgItem(Window(), IDC_BATCH_ROWS)), 5);
     for (const UINT id :
          {ID_NEW_SEARCH, ID_ADD_CONTROLLER, ID_CONTROLLER_SETTINGS, ID_LOAD_SETTINGS, ID_FORGET_PASSWORDS})
         EXPECT_FALSE(MenuItemEnabled(0, id)) << id;
@@ -116,7 +139,8 @@ TEST_F(BatchWindowTest, ReadingBatchTellsEachRowAndSumsUpWhileSearchAndSheetWait
     EXPECT_THAT(report, HasSubstr(L"\t" + State(4) + L"\r\nГотово: 4 из 5; не ответили: 1\r\n"));
 
     EXPECT_TRUE(MenuItemEnabled(0, ID_NEW_SEARCH));
-    ::SendMessageW(Window(), WM_COMMAND, IDC_BATCH_CLOSE, 0);
+    // Esc, which cancelled while the batch ran, now closes the window.
+    PressKey(loop, ::GetDlgItem(Window(), IDC_BATCH_ROWS), VK_ESCAPE);
     EXPECT_EQ(Window(), nullptr);
 }
 
@@ -130,15 +154,18 @@ TEST_F(BatchWindowTest, CancelStartsNoControllerAfterItAndClosingTheWindowCancel
     ASSERT_TRUE(WaitForList(6));
 
     ASSERT_TRUE(StartBatch(frame->Handle(), ReadingAll()));
-    ASSERT_TRUE(Until([] { return State(0) == L"готово" || State(1) == L"готово"; }));
-    Pump(loop, 200); // the lanes take the next two controllers
-    std::set<std::string> started;
-    for (int row = 0; row < 6; ++row)
-    {
-        if (State(row) != L"ждёт")
-            started.insert(Text(0x7F000002 + row) + ":80");
-    }
-    ASSERT_EQ(started.size(), 4u);
+    // The first two done, each lane has taken the next controller.
+    const auto startedRows = [] {
+        std::set<std::string> started;
+        for (int row = 0; row < 6; ++row)
+        {
+            if (State(row) != L"ждёт")
+                started.insert(Text(0x7F000002 + row) + ":80");
+        }
+        return started;
+    };
+    ASSERT_TRUE(Until([&] { return startedRows().size() == 4; }));
+    const std::set<std::string> started = startedRows();
     ::SendMessageW(Window(), WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(Reached(0), started);
@@ -159,4 +186,40 @@ TEST_F(BatchWindowTest, CancelStartsNoControllerAfterItAndClosingTheWindowCancel
     ::DestroyWindow(frame->Handle());
     EXPECT_FALSE(BatchRunning());
     EXPECT_EQ(Window(), nullptr);
+}
+
+// A batch that writes: its rows pass through "записывается" to the caller's own words, the caller hears
+// each outcome, and the main list follows each controller to its new name and address.
+TEST_F(BatchWindowTest, WritingBatchShowsTheWriteAndTheListFollowsTheMovedController)
+{
+    const std::uint32_t first = Add("count=2 answer-delay=600");
+    const std::uint32_t moved = first + 0x10;
+    Open();
+    ASSERT_TRUE(WaitForList(2));
+
+    BatchCommand command = ReadingAll();
+    command.request.work = std::make_shared<RenamingWork>(first, moved);
+    command.doneText = [](const BatchOutcome& outcome) {
+        return L"записан в " + std::to_wstring(outcome.index);
+    };
+    std::vector<std::size_t> heard;
+    command.onOutcome = [&](const BatchOutcome& outcome) { heard.push_back(outcome.index); };
+    ASSERT_TRUE(StartBatch(frame->Handle(), std::move(command)));
+    EXPECT_TRUE(Until([] { return State(0) == L"записывается"; })) << State(0);
+    ASSERT_TRUE(WaitForEnd());
+
+    EXPECT_EQ(State(0), L"записан в 0");
+    EXPECT_EQ(State(1), L"записан в 1");
+    EXPECT_EQ(Summary(), L"Готово: 2 из 2");
+    EXPECT_EQ(heard.size(), 2u);
+    EXPECT_EQ(Show(moved)["name"], "Written");
+    const std::string movedText = Text(moved);
+    EXPECT_TRUE(Until(
+        [&] {
+            return RowCount(List()) == 2 && CellText(List(), 0, 0) == L"Written" &&
+                   CellText(List(), 1, 0) == L"Written" &&
+                   CellText(List(), 1, 1) == std::wstring(movedText.begin(), movedText.end());
+        },
+        3000))
+        << CellText(List(), 1, 1);
 }
