@@ -2,10 +2,10 @@
 #include "tests/app/FrameTest.h"
 
 #include "app/BatchPassword.h"
-#include "device/CredentialStore.h"
 #include "res/resource.h"
 #include "engine/DeviceEngine.h"
 #include "engine/ProgramSettings.h"
+#include "tests/device/TestCredentialStore.h"
 #include "tests/engine/RecordingObserver.h"
 #include "ui/ControlText.h"
 
@@ -537,8 +537,7 @@ private:
 // dialog. Nothing is remembered unless asked.
 TEST_F(MainFrameTest, BatchAsksOnePasswordOnceForEveryControllerThatAsks)
 {
-    const CredentialStore remembered(RememberedPasswordsPrefix);
-    remembered.ForgetAll();
+    const TestCredentialStore remembered(RememberedPasswordsPrefix);
     std::vector<std::uint32_t> guarded;
     for (int controller = 0; controller < 3; ++controller)
         guarded.push_back(Add("flag=2 admin=boss:secret"));

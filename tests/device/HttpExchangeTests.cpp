@@ -2,10 +2,10 @@
 // namespace, with the system's credentials dialog on the virtual display.
 #include "app/SystemAuthorizationDialog.h"
 #include "device/ConnectionCloser.h"
-#include "device/CredentialStore.h"
 #include "device/ExchangeLabels.h"
 #include "device/HttpExchange.h"
 #include "tests/device/CredentialsDialogAnswerer.h"
+#include "tests/device/TestCredentialStore.h"
 #include "tests/engine/ControllerSite.h"
 #include "tests/engine/RecordingObserver.h"
 #include "xml/Utf16File.h"
@@ -465,15 +465,6 @@ TEST_F(HttpExchangeTest, CredentialsGoFirstOnlyToAControllerThatHasAcceptedThemI
     EXPECT_THAT(Seen(RequestsSince(before)), ElementsAre("127.0.0.2:80 /config 401 boss:secret"));
     EXPECT_FALSE(accepted.For(guarded));
 }
-
-// A store under a prefix of the tests' own, empty before and after: the system's store outlives the
-// process and the Wine server.
-class TestCredentialStore : public CredentialStore
-{
-public:
-    explicit TestCredentialStore(const wchar_t* prefix) : CredentialStore(prefix) { ForgetAll(); }
-    ~TestCredentialStore() { ForgetAll(); }
-};
 
 TEST(CredentialStoreTest, EntriesAreFoundByAddressReplacedAndForgottenByTheirPrefixAlone)
 {

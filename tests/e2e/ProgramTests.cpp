@@ -2,8 +2,8 @@
 // and read from outside: what the list, the status bar, the dialogs and the message boxes show.
 #include "app/BatchPassword.h"
 #include "common/AnsiText.h"
-#include "device/CredentialStore.h"
 #include "res/resource.h"
+#include "tests/device/TestCredentialStore.h"
 #include "tests/e2e/ProgramDriver.h"
 #include "tests/engine/ControllerSite.h"
 #include "xml/DeviceProperties.h"
@@ -208,8 +208,7 @@ TEST_F(ProgramTest, CredentialsDialogLocksCancelAndClosingCancelsItPromptly)
 // are the program's own, in the test's Wine prefix, and none is left behind.
 TEST_F(ProgramTest, RememberedCredentialsOpenTheirControllerWithoutADialogUntilForgotten)
 {
-    const CredentialStore remembered(RememberedPasswordsPrefix);
-    remembered.ForgetAll();
+    const TestCredentialStore remembered(RememberedPasswordsPrefix);
     const std::uint32_t controller = Add("flag=2 admin=boss:secret name=Охрана");
     ASSERT_EQ(remembered.Remember(controller, Credentials{L"boss", L"secret"}), DWORD(ERROR_SUCCESS));
     Launch();
@@ -241,7 +240,6 @@ TEST_F(ProgramTest, RememberedCredentialsOpenTheirControllerWithoutADialogUntilF
     })) << ProgramDriver::Text(program.LogPane());
     EXPECT_FALSE(remembered.Find(controller));
     Close();
-    remembered.ForgetAll();
 }
 
 TEST_F(ProgramTest, ControllersThatStallOrFailEndWithWordsNotAStuckDialog)
