@@ -7,9 +7,11 @@
 #include "app/Clipboard.h"
 #include "app/Help.h"
 #include "app/ListColumns.h"
+#include "app/BatchPassword.h"
 #include "app/SystemAuthorizationDialog.h"
 #include "common/AddressText.h"
 #include "common/Words.h"
+#include "device/CredentialStore.h"
 #include "engine/FailureText.h"
 #include "ui/CenterWindow.h"
 #include "ui/DeviceContexts.h"
@@ -36,6 +38,8 @@ constexpr int LogPaneLines = 5;
 // A controller's demand for credentials opens the system's dialog. It outlives every frame: a worker that
 // outlived the stop may still ask it.
 SystemAuthorizationDialog credentialsDialog;
+// The credentials the user asked to remember, tried first with each controller; as long-lived as the dialog.
+const CredentialStore rememberedPasswords(RememberedPasswordsPrefix);
 
 std::wstring ControllerUrl(const DiscoveredController& controller)
 {
@@ -176,6 +180,7 @@ LRESULT CMainFrame::OnCreate()
     UIAddCommand(ID_ADD_CONTROLLER, InMenu);
     UIAddCommand(ID_FORGET_CONTROLLER, InMenu);
     UIAddCommand(ID_CHANGE_SELECTED, InMenu);
+    UIAddCommand(ID_FORGET_PASSWORDS, InMenu);
     if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
     {
         loop->AddMessageFilter(this);
@@ -184,6 +189,7 @@ LRESULT CMainFrame::OnCreate()
     Helpers::SetFailureListener(this);
     DeviceEngine& engine = DeviceEngine::Instance();
     engine.SetAuthorizationPrompt(&credentialsDialog);
+    engine.RememberCredentials(&rememberedPasswords);
     engine.Add(this);
     engine.Start(); // the worker begins with a search
     Ui::CenterWindow(window, ::GetDesktopWindow());
@@ -283,6 +289,7 @@ void CMainFrame::UpdateCommands()
     UIEnable(ID_NEW_SEARCH, !searching && CommandAllowed(ID_NEW_SEARCH));
     UIEnable(ID_ADD_CONTROLLER, !searching && CommandAllowed(ID_ADD_CONTROLLER));
     UIEnable(ID_CHANGE_SELECTED, selected > 1 && CommandAllowed(ID_CHANGE_SELECTED));
+    UIEnable(ID_FORGET_PASSWORDS, CommandAllowed(ID_FORGET_PASSWORDS));
 }
 
 bool CMainFrame::CommandAllowed(UINT id)
@@ -294,8 +301,9 @@ bool CMainFrame::CommandAllowed(UINT id)
     case ID_CONTROLLER_SETTINGS:
     case ID_LOAD_SETTINGS:
     case ID_CHANGE_SELECTED:
+    case ID_FORGET_PASSWORDS:
         // A search would empty the list under the batch's rows, and a sheet would write to a controller
-        // that a lane may be writing to.
+        // that a lane may be writing to; the batch's controllers may be remembering their credentials.
         return !BatchRunning();
     default:
         return true;
@@ -363,6 +371,9 @@ void CMainFrame::OnCommand(UINT id)
         // A command posted while the sheet is open, or greyed, reaches here too.
         if (!searching && deviceList.Rows().SelectedCount() > 1 && ::IsWindowEnabled(window))
             ChangeSelected(window, deviceList.Rows().SelectedRows());
+        break;
+    case ID_FORGET_PASSWORDS:
+        OnForgetPasswords();
         break;
     case ID_REFRESH:
         ::SetWindowTextW(logPane, L"");
@@ -454,6 +465,21 @@ void CMainFrame::OnSearchFinishedMessage()
                                     : Ui::LoadResourceString(IDS_READY));
     // The rows of the silent ranges wait for the table's end report, which alone says who answered.
     deviceList.Fill(controllers, complete ? std::optional(unprobed) : std::nullopt);
+}
+
+// Asked first: the store is the user's across runs, and nothing brings the entries back.
+void CMainFrame::OnForgetPasswords()
+{
+    if (::MessageBoxW(window, Words::ForgetPasswordsQuestion, Ui::LoadResourceString(IDS_APP_TITLE).c_str(),
+                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    const std::optional<std::size_t> forgotten = rememberedPasswords.ForgetAll();
+    {
+        Helpers::CriticalSectionLock hold(queueLock);
+        logQueue.push_back(forgotten ? Words::Fill(Words::PasswordsForgotten, *forgotten)
+                                     : std::wstring(Words::PasswordsNotForgotten));
+    }
+    OnFlushLog();
 }
 
 void CMainFrame::OnFlushLog()

@@ -89,6 +89,7 @@ private:
     // Empties the list and searches again, with `addedRange` remembered first.
     void OnNewSearch(const std::optional<AddressRange>& addedRange = std::nullopt);
     void OnAddController();
+    void OnForgetPasswords();
     void OnSearchStartedMessage();
     void OnSearchFinishedMessage();
     void OnFlushLog();

@@ -406,4 +406,16 @@ inline constexpr wchar_t HelpMissing[] = L"Файл справки не найд
 inline constexpr wchar_t ProgramPurpose[] = L"Поиск и настройка контроллеров Norvatessa в локальной сети";
 inline constexpr wchar_t AboutVersion[] = L"Версия %1";
 
+// ---- One password for a batch, and the passwords the window program remembers
+
+// %1 the address of the controller that asked first.
+inline constexpr wchar_t BatchPasswordAsked[] =
+    L"Контроллер %1 требует имя и пароль. Программа предложит их и каждому другому контроллеру этой "
+    L"операции, который их запросит.";
+inline constexpr wchar_t ForgetPasswordsQuestion[] =
+    L"Удалить все имена и пароли контроллеров, которые программа сохранила на этом компьютере?";
+// %1 how many entries were removed.
+inline constexpr wchar_t PasswordsForgotten[] = L"Удалено сохранённых паролей: %1.";
+inline constexpr wchar_t PasswordsNotForgotten[] = L"Сохранённые пароли не удалось перечислить.";
+
 } // namespace OM::Norvatessa::Words

@@ -43,6 +43,7 @@ public:
         ExchangeFailureReason reason;
         DWORD systemError;
         Credentials credentials; // of a Retry
+        bool remember = false;   // of a Retry: the user asked to remember them where they are accepted
     };
 
     // The thread that runs the exchange. `attempt` counts the credentials the controller has refused

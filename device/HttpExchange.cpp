@@ -118,6 +118,7 @@ public:
     int demands = 0;                    // demands for credentials answered
     int refused = 0;                    // credentials the controller refused
     std::optional<Credentials> carried; // what the sendings carry from now on
+    bool remember = false;              // the user asked to remember `carried` once the controller takes them
 
 private:
     std::shared_ptr<PendingRequest> pending;
@@ -241,7 +242,7 @@ HttpExchange::Outcome HttpExchange::Run(Connection& connection, HttpRequest& req
         if (request.answerStatus != HTTP_STATUS_DENIED)
         {
             if (open.carried)
-                accepted.Accepted(connection.address, *open.carried);
+                accepted.Accepted(connection.address, *open.carried, open.remember);
             return ReadWhole(request, open);
         }
         if (const std::optional<Outcome> ended = AnswerDemand(connection, request, open, report))
@@ -249,7 +250,8 @@ HttpExchange::Outcome HttpExchange::Run(Connection& connection, HttpRequest& req
     }
 }
 
-std::optional<HttpExchange::Outcome> HttpExchange::Carry(OpenRequest& open, const Credentials& credentials)
+std::optional<HttpExchange::Outcome> HttpExchange::Carry(OpenRequest& open, const Credentials& credentials,
+                                                         bool remember)
 {
     const std::optional<std::wstring> header = BasicAuthorization(credentials);
     if (!header)
@@ -258,6 +260,7 @@ std::optional<HttpExchange::Outcome> HttpExchange::Carry(OpenRequest& open, cons
                                   HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE))
         return Outcome::Failed(ExchangeFailureReason::RequestNotPrepared, ::GetLastError());
     open.carried = credentials;
+    open.remember = remember;
     return std::nullopt;
 }
 
@@ -321,7 +324,7 @@ std::optional<HttpExchange::Outcome> HttpExchange::AnswerDemand(const Connection
     // Credentials the controller accepted earlier and refuses now are forgotten: it is asked again.
     if (open.carried)
     {
-        accepted.Refused(connection.address);
+        accepted.Refused(connection.address, *open.carried);
         ++open.refused;
     }
     // A cancel or a stop while the demand was read must not open the credentials dialog, which nothing
@@ -338,7 +341,7 @@ std::optional<HttpExchange::Outcome> HttpExchange::AnswerDemand(const Connection
         return Outcome::Aborted();
     if (answer.answer == AuthorizationPrompt::Answer::Failed)
         return Outcome::Failed(answer.reason, answer.systemError);
-    if (const std::optional<Outcome> failed = Carry(open, answer.credentials))
+    if (const std::optional<Outcome> failed = Carry(open, answer.credentials, answer.remember))
         return failed;
     if (report)
         Report(connection, request, Outcome{AuthorizationRetried});

@@ -142,7 +142,9 @@ private:
     std::optional<Outcome> AnswerDemand(const Connection& connection, HttpRequest& request, OpenRequest& open,
                                         bool report);
     // Puts the credentials in the request's header for its next sendings; the failure when it cannot.
-    static std::optional<Outcome> Carry(OpenRequest& open, const Credentials& credentials);
+    // With `remember`, a controller that takes them has them kept in the store of remembered credentials.
+    static std::optional<Outcome> Carry(OpenRequest& open, const Credentials& credentials,
+                                        bool remember = false);
     Outcome ReadWhole(HttpRequest& request, OpenRequest& open);
 
     // What the steps are made of.

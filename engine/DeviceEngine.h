@@ -14,6 +14,7 @@ namespace OM::Norvatessa
 {
 
 class AuthorizationPrompt;
+class CredentialStore;
 
 // The engine as the window program sees it: it starts and stops the worker, takes requests, tells its
 // observers what happens, cancels an exchange and lists the controllers it knows. The device manager
@@ -37,6 +38,10 @@ public:
     // Before Start: what answers a controller's demand for credentials. It must live to the end of the
     // process, since a worker that outlived Stop may still ask it.
     virtual void SetAuthorizationPrompt(AuthorizationPrompt* prompt) noexcept = 0;
+    // Before Start: the store of credentials the user asked to remember, tried first with a controller
+    // that accepted nothing in this run, the worker's exchange and every lane alike. It must live to the
+    // end of the process, as the prompt must.
+    virtual void RememberCredentials(const CredentialStore* store) noexcept = 0;
 
     // The poster may let its value go as soon as Post returns.
     virtual void Post(const NewSearchRequest& request) = 0;

@@ -36,7 +36,8 @@ namespace OM::Norvatessa
 //
 // Who runs what:
 //  - The user-interface thread: Start, Stop, Post, Add, Remove, CancelExchange, CancelBatch,
-//    SetAuthorizationPrompt before Start, and ClearDevices once the worker has stopped.
+//    SetAuthorizationPrompt and RememberCredentials before Start, and ClearDevices once the worker has
+//    stopped.
 //  - The worker thread: Run, every HandleRequest, the search and its sink calls, every exchange of a
 //    single controller and every notification, so every observer call, including the observers' calls of
 //    GetDevices and FindDevice.
@@ -138,6 +139,8 @@ public:
         workerPrompt.Use(prompt);
         exchange.SetAuthorizationPrompt(prompt != nullptr ? &workerPrompt : nullptr);
     }
+    // Before Start, or on the one thread of a program without the worker.
+    void RememberCredentials(const CredentialStore* store) noexcept override { accepted.Remember(store); }
 
     // Worker thread: the holders of posted requests call these. Each is a boundary: what its handling
     // throws is said (helpers/FailureBoundary.h) and ends that request as a failure, a refusal of the read

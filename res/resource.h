@@ -12,7 +12,8 @@
 #define IDB_CONTROLLER 206 // device list image, magenta is transparent
 #define IDD_SENSORS_PAGE 207
 #define IDD_ADD_CONTROLLER 208
-#define IDD_BATCH 210 // the window of a many-controller command
+#define IDD_BATCH 210          // the window of a many-controller command
+#define IDD_BATCH_PASSWORD 212 // one login and password for the controllers of a batch
 
 // Strings
 #define IDS_APP_TITLE 128
@@ -43,6 +44,7 @@
 #define ID_LOAD_SETTINGS 32794
 #define ID_SAVE_LIST 32795
 #define ID_CHANGE_SELECTED 32810
+#define ID_FORGET_PASSWORDS 32820
 #define ID_NEW_SEARCH 57600
 #define ID_OPEN 57601
 #define ID_SAVE 57603
@@ -116,6 +118,12 @@
 #define IDC_ADD_ADDRESS 1200
 #define IDC_ADD_PORT 1201
 #define IDC_ADD_RANGE_END 1202
+
+// IDD_BATCH_PASSWORD
+#define IDC_PASSWORD_MESSAGE 1500
+#define IDC_PASSWORD_LOGIN 1501
+#define IDC_PASSWORD_TEXT 1502
+#define IDC_PASSWORD_REMEMBER 1503
 
 // The main window's filter box
 #define IDC_FILTER 1300

@@ -97,7 +97,8 @@ TEST_F(BatchWindowTest, ReadingBatchTellsEachRowAndSumsUpWhileSearchAndSheetWait
     EXPECT_EQ(OM::Ui::WindowText(Window()), L"Чтение настроек");
     EXPECT_EQ(State(0), L"ждёт");
     EXPECT_EQ(RowCount(::GetDlgItem(Window(), IDC_BATCH_ROWS)), 5);
-    for (const UINT id : {ID_NEW_SEARCH, ID_ADD_CONTROLLER, ID_CONTROLLER_SETTINGS, ID_LOAD_SETTINGS})
+    for (const UINT id :
+         {ID_NEW_SEARCH, ID_ADD_CONTROLLER, ID_CONTROLLER_SETTINGS, ID_LOAD_SETTINGS, ID_FORGET_PASSWORDS})
         EXPECT_FALSE(MenuItemEnabled(0, id)) << id;
     PressKey(loop, List(), 'A', true);
     EXPECT_FALSE(MenuItemEnabled(0, ID_CHANGE_SELECTED)) << "a second batch from every row";

@@ -1,8 +1,12 @@
 // The main window, its commands and its list in this process, against a simulated site.
 #include "tests/app/FrameTest.h"
 
+#include "app/BatchPassword.h"
 #include "res/resource.h"
+#include "engine/DeviceEngine.h"
 #include "engine/ProgramSettings.h"
+#include "tests/device/TestCredentialStore.h"
+#include "tests/engine/RecordingObserver.h"
 #include "ui/ControlText.h"
 
 #include <gmock/gmock.h>
@@ -11,6 +15,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 using namespace OM::Norvatessa;
@@ -444,4 +449,150 @@ TEST_F(MainFrameTest, DialogsNameTheirFieldsAndEscClosesEachOne)
     EXPECT_TRUE(wait.faults.empty()) << wait.faults;
     EXPECT_TRUE(wait.escaped) << "Esc left the wait dialog open";
     EXPECT_TRUE(Until([&] { return Status() == L"Готово"; }, 5000));
+}
+
+namespace
+{
+
+// The outcomes of one batch, told on the worker.
+class BatchRecorder final : public Support
+{
+public:
+    void OnBatchOutcome(const BatchOutcome& outcome) override
+    {
+        const std::lock_guard<std::mutex> hold(lock);
+        if (outcome.batch == batch)
+            outcomes.push_back(outcome);
+    }
+    void OnBatchFinished(const BatchEnd& end) override { finished = finished || end.batch == batch; }
+
+    // "Done", or the reason the controller failed: the first problem's.
+    std::string Result(std::uint32_t address)
+    {
+        const std::lock_guard<std::mutex> hold(lock);
+        for (const BatchOutcome& outcome : outcomes)
+        {
+            if (outcome.address != address)
+                continue;
+            if (outcome.result == BatchResult::Done)
+                return "Done";
+            if (outcome.result == BatchResult::Cancelled)
+                return "Cancelled";
+            return outcome.problems.empty() ? "Failed" : ReasonName(outcome.problems.front().failure.reason);
+        }
+        return "no outcome";
+    }
+
+    std::atomic<BatchId> batch{0};
+    std::atomic<bool> finished{false};
+
+private:
+    std::mutex lock;
+    std::vector<BatchOutcome> outcomes;
+};
+
+// Plays the user of the batch's password dialog: answers the first with `answer` and counts every one that
+// opens until `stop`; with IDIGNORE it leaves the dialog open for the test to end.
+class PasswordUser
+{
+public:
+    PasswordUser(int answer, const std::atomic<bool>& stop, std::wstring& faults)
+        : faults(faults), worker([this, answer, &stop] {
+              HWND last = nullptr;
+              while (!stop.load())
+              {
+                  const HWND dialog = FindDialogWith(IDC_PASSWORD_LOGIN);
+                  if (dialog != nullptr && dialog != last)
+                  {
+                      last = dialog;
+                      if (++opened == 1)
+                          Answer(dialog, answer);
+                  }
+                  ::Sleep(20);
+              }
+          })
+    {
+    }
+    ~PasswordUser() { worker.join(); }
+
+    std::atomic<int> opened{0};
+
+private:
+    void Answer(HWND dialog, int answer)
+    {
+        faults = KeyboardFaults(dialog);
+        if (answer == IDIGNORE)
+            return;
+        ::SetDlgItemTextW(dialog, IDC_PASSWORD_LOGIN, L"boss");
+        ::SetDlgItemTextW(dialog, IDC_PASSWORD_TEXT, L"secret");
+        ::PostMessageW(dialog, WM_COMMAND, answer, 0);
+    }
+
+    std::wstring& faults; // what keeps the first dialog from the keyboard, read before it is answered
+    std::thread worker;
+};
+
+} // namespace
+
+// A batch asks one password once, for every controller of it that asks and only those; one that refuses
+// it fails alone; "Отмена" fails every one that asks without asking again; the batch's cancel closes the
+// dialog. Nothing is remembered unless asked.
+TEST_F(MainFrameTest, BatchAsksOnePasswordOnceForEveryControllerThatAsks)
+{
+    const TestCredentialStore remembered(RememberedPasswordsPrefix);
+    std::vector<std::uint32_t> guarded;
+    for (int controller = 0; controller < 3; ++controller)
+        guarded.push_back(Add("flag=2 admin=boss:secret"));
+    const std::uint32_t open = Add("");
+    const std::uint32_t refusing = Add("flag=2 admin=boss:other");
+    const std::uint32_t alsoRefusing = Add("flag=2 admin=boss:other");
+    Open();
+    ASSERT_TRUE(WaitForList(6));
+    DeviceEngine& engine = DeviceEngine::Instance();
+    std::wstring faults;
+    const auto run = [&](std::vector<std::uint32_t> addresses, int answer, BatchRecorder& recorder) {
+        BatchRequest request;
+        for (const std::uint32_t address : addresses)
+            request.targets.emplace_back().address = address;
+        request.prompts = OneBatchPassword(frame->Handle());
+        std::atomic<bool> stop{false};
+        PasswordUser playing(answer, stop, faults);
+        engine.Add(&recorder);
+        recorder.batch = engine.Post(request);
+        if (answer == IDIGNORE)
+        {
+            EXPECT_TRUE(Until([&] { return playing.opened.load() > 0; }));
+            engine.CancelBatch(recorder.batch);
+        }
+        EXPECT_TRUE(Until([&] { return recorder.finished.load(); }));
+        // A second dialog would come up at once after the first.
+        Pump(loop, 300);
+        stop = true;
+        engine.Remove(&recorder);
+        return playing.opened.load();
+    };
+    BatchRecorder first;
+    std::vector<std::uint32_t> all = guarded;
+    all.insert(all.end(), {open, refusing});
+    EXPECT_EQ(run(all, IDOK, first), 1);
+    EXPECT_EQ(faults, L"");
+    for (const std::uint32_t address : guarded)
+        EXPECT_EQ(first.Result(address), "Done") << Text(address);
+    EXPECT_EQ(first.Result(open), "Done");
+    EXPECT_EQ(first.Result(refusing), "CredentialsRejected");
+    for (const std::uint32_t address : all)
+        EXPECT_FALSE(remembered.Find(address)) << Text(address);
+
+    // Those that accepted are not asked again in this run; the two that refuse are, and "Отмена" answers
+    // both.
+    BatchRecorder second;
+    EXPECT_EQ(run({guarded[0], refusing, alsoRefusing}, IDCANCEL, second), 1);
+    EXPECT_EQ(second.Result(guarded[0]), "Done");
+    EXPECT_EQ(second.Result(refusing), "CredentialsRequired");
+    EXPECT_EQ(second.Result(alsoRefusing), "CredentialsRequired");
+
+    BatchRecorder cancelled;
+    EXPECT_EQ(run({refusing}, IDIGNORE, cancelled), 1);
+    EXPECT_EQ(cancelled.Result(refusing), "Cancelled");
+    EXPECT_EQ(FindDialogWith(IDC_PASSWORD_LOGIN), nullptr) << "the batch's cancel left the dialog open";
 }

@@ -6,6 +6,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/AddControllerDlg.h"
+#include "app/BatchPasswordDlg.h"
 #include "app/BatchWindow.h"
 #include "res/resource.h"
 #include "settings/AppPropSheet.h"
@@ -214,6 +215,15 @@ TEST_F(WindowLayoutTest, AddDialogHoldsItsLabelsAndFields)
     CAddControllerDlg dialog;
     LookWhileOpen([&] { dialog.Run(frame->Handle()); }, [] { return FindDialogWith(IDC_ADD_PORT); },
                   [](HWND window) { Check(window, "add-dialog"); }, &PressCancel);
+}
+
+TEST_F(WindowLayoutTest, BatchPasswordDialogHoldsItsQuestionAndFields)
+{
+    CBatchPasswordDlg dialog;
+    // The longest address the question may name.
+    LookWhileOpen([&] { dialog.Run(frame->Handle(), 0xFFFFFFFF); },
+                  [] { return FindDialogWith(IDC_PASSWORD_LOGIN); },
+                  [](HWND window) { Check(window, "batch-password"); }, &PressCancel);
 }
 
 TEST_F(WindowLayoutTest, BatchWindowHoldsItsRowsSummaryAndButtons)

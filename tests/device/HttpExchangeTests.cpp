@@ -5,6 +5,7 @@
 #include "device/ExchangeLabels.h"
 #include "device/HttpExchange.h"
 #include "tests/device/CredentialsDialogAnswerer.h"
+#include "tests/device/TestCredentialStore.h"
 #include "tests/engine/ControllerSite.h"
 #include "tests/engine/RecordingObserver.h"
 #include "xml/Utf16File.h"
@@ -398,10 +399,16 @@ class GivenCredentials final : public AuthorizationPrompt
 public:
     Outcome Ask(HINTERNET, int attempt) override
     {
+        ++asked;
         if (attempt > 0)
             return {Answer::Failed, ExchangeFailureReason::CredentialsRejected};
-        return Outcome::Retry(Credentials{L"boss", L"secret"});
+        Outcome retry = Outcome::Retry(Credentials{L"boss", L"secret"});
+        retry.remember = remember;
+        return retry;
     }
+
+    bool remember = false; // as with "Запомнить на этом компьютере" ticked
+    int asked = 0;
 };
 
 TEST_F(HttpExchangeTest, ControllerThatClosesAMomentAfterEveryAnswerIsAnsweredEveryTime)
@@ -457,6 +464,69 @@ TEST_F(HttpExchangeTest, CredentialsGoFirstOnlyToAControllerThatHasAcceptedThemI
     EXPECT_THAT(sink.events, ElementsAre("1 Авторизация", "3", "5 CredentialsRejected"));
     EXPECT_THAT(Seen(RequestsSince(before)), ElementsAre("127.0.0.2:80 /config 401 boss:secret"));
     EXPECT_FALSE(accepted.For(guarded));
+}
+
+TEST(CredentialStoreTest, EntriesAreFoundByAddressReplacedAndForgottenByTheirPrefixAlone)
+{
+    TestCredentialStore store(L"NorvatessaTest/");
+    TestCredentialStore other(L"NorvatessaTestOther/");
+    const Credentials cyrillic{L"Начальник", L"пароль 2"};
+    EXPECT_EQ(store.Remember(0x7F000002, Credentials{L"boss", L"old"}), DWORD(ERROR_SUCCESS));
+    EXPECT_EQ(store.Remember(0x7F000002, cyrillic), DWORD(ERROR_SUCCESS));
+    EXPECT_EQ(store.Remember(0x7F000003, Credentials{L"boss", L""}), DWORD(ERROR_SUCCESS));
+    EXPECT_EQ(other.Remember(0x7F000002, Credentials{L"other", L"secret"}), DWORD(ERROR_SUCCESS));
+
+    EXPECT_EQ(store.Find(0x7F000002), cyrillic);
+    EXPECT_EQ(store.Find(0x7F000003), (Credentials{L"boss", L""}));
+    EXPECT_FALSE(store.Find(0x7F000004));
+    store.Forget(0x7F000003);
+    EXPECT_FALSE(store.Find(0x7F000003));
+    EXPECT_EQ(store.ForgetAll(), std::optional<std::size_t>(1));
+    EXPECT_FALSE(store.Find(0x7F000002));
+    EXPECT_EQ(store.ForgetAll(), std::optional<std::size_t>(0));
+    EXPECT_EQ(other.Find(0x7F000002), (Credentials{L"other", L"secret"}));
+}
+
+TEST_F(HttpExchangeTest, RememberedCredentialsGoFirstOnlyToTheirControllerAndLeaveTheStoreWhenRefused)
+{
+    TestCredentialStore store(L"NorvatessaTest/");
+    accepted.Remember(&store);
+    GivenCredentials prompt;
+    prompt.remember = true;
+    exchange.SetAuthorizationPrompt(&prompt);
+    const std::uint32_t remembered = Add("flag=2 admin=boss:secret");
+    const std::uint32_t open = Add("");
+    const std::uint32_t asking = Add("flag=2 admin=boss:secret");
+    ASSERT_EQ(store.Remember(remembered, Credentials{L"boss", L"secret"}), DWORD(ERROR_SUCCESS));
+    for (const std::uint32_t controller : {remembered, open, asking})
+    {
+        const auto connection = Open(controller);
+        HttpRequest read = Read();
+        EXPECT_TRUE(exchange.ExecuteRequest(*connection, read)) << Text(controller);
+    }
+    EXPECT_THAT(
+        Seen(Requests()),
+        ElementsAre("127.0.0.2:80 /config 200 boss:secret", "127.0.0.2:80 /config.xml 200 boss:secret",
+                    "127.0.0.3:80 /config 200", "127.0.0.3:80 /config.xml 200", "127.0.0.4:80 /config 401",
+                    "127.0.0.4:80 /config 200 boss:secret", "127.0.0.4:80 /config.xml 200 boss:secret"));
+    // Asked by the third alone, whose acceptance is remembered; the open one gets no entry.
+    EXPECT_EQ(prompt.asked, 1);
+    EXPECT_EQ(store.Find(asking), (Credentials{L"boss", L"secret"}));
+    EXPECT_FALSE(store.Find(open));
+
+    // Its password changed: the remembered entry is refused once, and leaves the store.
+    Set(remembered, "admin=boss:other");
+    AcceptedCredentials nextRun;
+    nextRun.Remember(&store);
+    HttpExchange next{sink, nullptr, nextRun};
+    next.SetAuthorizationPrompt(&prompt);
+    const auto connection = Open(remembered);
+    connection->authorized = true;
+    HttpRequest read = Read();
+    EXPECT_FALSE(next.ExecuteRequest(*connection, read));
+    EXPECT_FALSE(store.Find(remembered));
+    EXPECT_FALSE(nextRun.For(remembered));
+    EXPECT_EQ(nextRun.For(asking), (Credentials{L"boss", L"secret"}));
 }
 
 TEST_F(HttpExchangeTest, RedirectIsAFailureAndTheCredentialsGoNowhereElse)

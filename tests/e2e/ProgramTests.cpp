@@ -1,7 +1,9 @@
 // The real window program, started as a user starts it, in the test namespace against a simulated site,
 // and read from outside: what the list, the status bar, the dialogs and the message boxes show.
+#include "app/BatchPassword.h"
 #include "common/AnsiText.h"
 #include "res/resource.h"
+#include "tests/device/TestCredentialStore.h"
 #include "tests/e2e/ProgramDriver.h"
 #include "tests/engine/ControllerSite.h"
 #include "xml/DeviceProperties.h"
@@ -199,6 +201,45 @@ TEST_F(ProgramTest, CredentialsDialogLocksCancelAndClosingCancelsItPromptly)
     const ULONGLONG closed = ::GetTickCount64();
     Close();
     EXPECT_LT(::GetTickCount64() - closed, 9000u);
+}
+
+// Credentials remembered on this computer open their controller without any dialog, on its first request;
+// "Забыть сохранённые пароли" asks, then removes the program's entries and says how many. The entries
+// are the program's own, in the test's Wine prefix, and none is left behind.
+TEST_F(ProgramTest, RememberedCredentialsOpenTheirControllerWithoutADialogUntilForgotten)
+{
+    const TestCredentialStore remembered(RememberedPasswordsPrefix);
+    const std::uint32_t controller = Add("flag=2 admin=boss:secret name=Охрана");
+    ASSERT_EQ(remembered.Remember(controller, Credentials{L"boss", L"secret"}), DWORD(ERROR_SUCCESS));
+    Launch();
+    ASSERT_TRUE(ListShows(1));
+    program.Select(0);
+    const HWND sheet = OpenSheet();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(program.DialogWith(CredentialsLoginEdit), nullptr);
+    EXPECT_EQ(ProgramDriver::Text(Page(sheet, 0), IDC_SERVER_NAME), L"Охрана");
+    ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    ASSERT_TRUE(ProgramDriver::Until([&] { return !::IsWindow(sheet); }));
+    const std::vector<HttpRecord> requests = Requests();
+    ASSERT_FALSE(requests.empty());
+    for (const HttpRecord& request : requests)
+    {
+        EXPECT_EQ(request.status, "200") << request.target;
+        EXPECT_TRUE(request.HasHeader("Authorization: Basic Ym9zczpzZWNyZXQ=")) << request.target;
+    }
+
+    remembered.Remember(controller + 1, Credentials{L"boss", L"other"});
+    program.Command(ID_FORGET_PASSWORDS);
+    HWND question = nullptr;
+    ASSERT_TRUE(ProgramDriver::Until(
+        [&] { return (question = program.DialogTitled(L"Norvatessa настройка")) != nullptr; }));
+    ::PostMessageW(question, WM_COMMAND, IDYES, 0);
+    EXPECT_TRUE(ProgramDriver::Until([&] {
+        return ProgramDriver::Text(program.LogPane()).find(L"Удалено сохранённых паролей: 2.") !=
+               std::wstring::npos;
+    })) << ProgramDriver::Text(program.LogPane());
+    EXPECT_FALSE(remembered.Find(controller));
+    Close();
 }
 
 TEST_F(ProgramTest, ControllersThatStallOrFailEndWithWordsNotAStuckDialog)
