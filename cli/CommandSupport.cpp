@@ -5,12 +5,11 @@
 #include "common/AddressText.h"
 #include "common/Words.h"
 #include "engine/FailureText.h"
-#include "settings/RecordComparison.h"
 
 namespace OM::Norvatessa::Cli
 {
 
-using ControllerSettings::DifferingKeys;
+using ControllerSettings::ReadBackProblem;
 
 ExitCode TellUsage(Console& console, std::wstring_view text, std::wstring_view command)
 {
@@ -120,21 +119,6 @@ std::optional<Xml::DeviceProperties> FindAndRead(ControllerSession& session, Con
     return properties;
 }
 
-namespace
-{
-
-// Why the settings read back after a write are not what was written, or nothing when they are.
-std::optional<std::wstring> ReadBackProblem(std::uint32_t answersAt, const Xml::DeviceProperties& written,
-                                            const Xml::DeviceProperties& readBack)
-{
-    const std::wstring differing = DifferingKeys(written, readBack);
-    if (differing.empty())
-        return std::nullopt;
-    return Words::Fill(Words::ReadBackDiffers, AddressText(answersAt), differing);
-}
-
-} // namespace
-
 CheckedWrite WriteChecked(ControllerSession& session, std::uint32_t address,
                           const Xml::DeviceProperties& record)
 {
@@ -144,18 +128,6 @@ CheckedWrite WriteChecked(ControllerSession& session, std::uint32_t address,
     if (std::optional<std::wstring> differs = ReadBackProblem(written->address, record, written->properties))
         return {std::nullopt, {std::move(*differs)}};
     return {written->address, {}};
-}
-
-BatchWork::AfterReading ChangeSteps::AfterRead(std::uint32_t address, const DevicePropertiesResult& read)
-{
-    return {ControllerSettings::ApplySettingChanges(read.properties, changesOf(address)), {}};
-}
-
-std::optional<std::wstring> ChangeSteps::AfterWrite(std::uint32_t answersAt,
-                                                    const Xml::DeviceProperties& written,
-                                                    const Xml::DeviceProperties& readBack)
-{
-    return ReadBackProblem(answersAt, written, readBack);
 }
 
 std::optional<std::uint32_t> WriteAndVerify(ControllerSession& session, Console& console,

@@ -7,11 +7,9 @@
 #include "cli/ExitCode.h"
 #include "cli/SearchOptions.h"
 #include "cli/SiteTargets.h"
-#include "engine/BatchWork.h"
-#include "settings/SettingAssignments.h"
+#include "settings/ChangeSteps.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +17,8 @@
 
 namespace OM::Norvatessa::Cli
 {
+
+using ControllerSettings::ChangeSteps;
 
 // Tells a usage error, with the way to the command's help; always BadUsage.
 ExitCode TellUsage(Console& console, std::wstring_view text, std::wstring_view command);
@@ -73,24 +73,6 @@ struct CheckedWrite
 };
 CheckedWrite WriteChecked(ControllerSession& session, std::uint32_t address,
                           const Xml::DeviceProperties& record);
-
-// A site's controllers changed on the lanes: each read, given `changesOf` its address, written, and read back
-// and compared with what was sent, as WriteChecked does for one. `changesOf` is called for several
-// controllers at once.
-class ChangeSteps final : public BatchWork
-{
-public:
-    using Changes = std::function<const ControllerSettings::SettingChanges&(std::uint32_t address)>;
-
-    explicit ChangeSteps(Changes changesOf) : changesOf(std::move(changesOf)) {}
-
-    AfterReading AfterRead(std::uint32_t address, const DevicePropertiesResult& read) override;
-    std::optional<std::wstring> AfterWrite(std::uint32_t answersAt, const Xml::DeviceProperties& written,
-                                           const Xml::DeviceProperties& readBack) override;
-
-private:
-    const Changes changesOf;
-};
 
 // Writes the record, then compares the settings the controller reads back with what was sent, so that a
 // controller which confirms a change it did not make is caught. The address it answers at afterwards;
