@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/AddControllerDlg.h"
+#include "app/BatchWindow.h"
 #include "app/Clipboard.h"
 #include "app/Help.h"
 #include "app/ListColumns.h"
@@ -148,6 +149,9 @@ bool CMainFrame::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_SHOWPROBLEMS:
         OnShowProblems();
         return true;
+    case WM_RESTOREPREVIEW:
+        siteFolders.ShowPreview(window);
+        return true;
     default:
         break;
     }
@@ -173,6 +177,8 @@ LRESULT CMainFrame::OnCreate()
     UIAddCommand(ID_SAVE_LIST, InMenu);
     UIAddCommand(ID_ADD_CONTROLLER, InMenu);
     UIAddCommand(ID_FORGET_CONTROLLER, InMenu);
+    UIAddCommand(ID_BACKUP_SELECTED, InMenu);
+    UIAddCommand(ID_RESTORE_FOLDER, InMenu);
     if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
     {
         loop->AddMessageFilter(this);
@@ -278,6 +284,10 @@ void CMainFrame::UpdateCommands()
     UIEnable(ID_SELECT_ALL, !searching && rows.ShownCount() > 0);
     UIEnable(ID_NEW_SEARCH, !searching);
     UIEnable(ID_ADD_CONTROLLER, !searching);
+    // A site's folder: one batch at a time, never while a search changes the list.
+    const bool batchFree = !searching && !BatchRunning();
+    UIEnable(ID_BACKUP_SELECTED, batchFree && selected > 0 && rows.AnySelectedController());
+    UIEnable(ID_RESTORE_FOLDER, batchFree);
 }
 
 void CMainFrame::UpdateCounts()
@@ -333,6 +343,14 @@ void CMainFrame::OnCommand(UINT id)
         break;
     case ID_ADD_CONTROLLER:
         OnAddController();
+        break;
+    case ID_BACKUP_SELECTED:
+        if (!searching && !BatchRunning())
+            siteFolders.Backup(window, deviceList.Rows().SelectedRows());
+        break;
+    case ID_RESTORE_FOLDER:
+        if (!searching && !BatchRunning())
+            siteFolders.Restore(window, deviceList.Rows().All());
         break;
     case ID_REFRESH:
         ::SetWindowTextW(logPane, L"");

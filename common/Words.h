@@ -315,6 +315,14 @@ inline constexpr wchar_t RepeatedFileAddress[] =
 
 inline constexpr wchar_t BackupTitle[] = L"Сохранение настроек в папку";
 inline constexpr wchar_t BackupCount[] = L"Выбрано контроллеров: %1. Каждый получит файл АДРЕС.xml.";
+inline constexpr wchar_t BackupNote[] = L"Папку, которой нет, программа создаст. В файлах будут пароли "
+                                        L"контроллеров: храните их там, где их прочтут только те, кому можно "
+                                        L"знать пароли.";
+inline constexpr wchar_t RestoreCount[] = L"Каждый файл АДРЕС.xml папки вернёт настройки контроллеру с этим "
+                                          L"адресом.";
+inline constexpr wchar_t RestoreNote[] =
+    L"Сначала программа проверит все файлы и прочитает контроллеры, затем "
+    L"покажет, что изменится на каждом. Записаны будут только отмеченные.";
 inline constexpr wchar_t ChooseBackupFolder[] = L"Папка для файлов настроек контроллеров";
 inline constexpr wchar_t ChooseRestoreFolder[] = L"Папка с файлами настроек контроллеров";
 inline constexpr wchar_t NoFolderGiven[] = L"Укажите папку.";

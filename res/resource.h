@@ -12,6 +12,8 @@
 #define IDB_CONTROLLER 206 // device list image, magenta is transparent
 #define IDD_SENSORS_PAGE 207
 #define IDD_ADD_CONTROLLER 208
+#define IDD_SITE_FOLDER 216     // the folder of a site's settings, to back up to or restore from
+#define IDD_RESTORE_PREVIEW 217 // what a restore from a folder changes, ticked per controller
 
 // Strings
 #define IDS_APP_TITLE 128
@@ -24,6 +26,9 @@
 #define IDS_SENSOR_ANALOG 135
 #define IDS_NORMALLY_OPEN 136
 #define IDS_NORMALLY_CLOSED 137
+#define IDS_RESTORE_CONTROLLER 180 // the restore preview's columns
+#define IDS_RESTORE_FILE 181
+#define IDS_RESTORE_CHANGES 182
 #define IDS_READY 57345 // status bar text when idle
 
 // Commands. A command's status bar help and tooltip are the string with the command's id.
@@ -38,6 +43,8 @@
 #define ID_SAVE_SETTINGS 32793
 #define ID_LOAD_SETTINGS 32794
 #define ID_SAVE_LIST 32795
+#define ID_BACKUP_SELECTED 32840
+#define ID_RESTORE_FOLDER 32841
 #define ID_NEW_SEARCH 57600
 #define ID_OPEN 57601
 #define ID_SAVE 57603
@@ -107,6 +114,16 @@
 #define IDC_ADD_ADDRESS 1200
 #define IDC_ADD_PORT 1201
 #define IDC_ADD_RANGE_END 1202
+
+// IDD_SITE_FOLDER
+#define IDC_SITE_FOLDER_COUNT 1600
+#define IDC_SITE_FOLDER 1601
+#define IDC_SITE_FOLDER_BROWSE 1602
+#define IDC_SITE_FOLDER_NOTE 1603
+
+// IDD_RESTORE_PREVIEW
+#define IDC_RESTORE_NOTE 1610
+#define IDC_RESTORE_LIST 1611
 
 // The main window's filter box
 #define IDC_FILTER 1300
