@@ -273,21 +273,39 @@ void CMainFrame::OnIdle()
 void CMainFrame::UpdateCommands()
 {
     // While a search runs the list is disabled, and nothing in it can be used. The commands for one
-    // controller take the one selected row, and are off with several and on a range's row.
+    // controller take the one selected row, and are off with several and on a range's row. While a batch
+    // runs, no search starts and no settings sheet opens (CommandAllowed).
     const ControllerRows& rows = deviceList.Rows();
     const std::size_t selected = searching ? 0 : rows.SelectedCount();
     for (const UINT id : {ID_CONTROLLER_SETTINGS, ID_OPEN_WEB_PAGE, ID_SAVE_SETTINGS, ID_LOAD_SETTINGS})
-        UIEnable(id, selected == 1 && deviceList.Selected() != nullptr);
+        UIEnable(id, selected == 1 && deviceList.Selected() != nullptr && CommandAllowed(id));
     UIEnable(ID_COPY, selected > 0);
     UIEnable(ID_FORGET_CONTROLLER, selected > 0 && rows.AnySelectedKnown());
     UIEnable(ID_SAVE_LIST, !searching && rows.ShownCount() > 0);
     UIEnable(ID_SELECT_ALL, !searching && rows.ShownCount() > 0);
-    UIEnable(ID_NEW_SEARCH, !searching);
-    UIEnable(ID_ADD_CONTROLLER, !searching);
-    // A site's folder: one batch at a time, never while a search changes the list.
-    const bool batchFree = !searching && !BatchRunning();
-    UIEnable(ID_BACKUP_SELECTED, batchFree && selected > 0 && rows.AnySelectedController());
-    UIEnable(ID_RESTORE_FOLDER, batchFree);
+    UIEnable(ID_NEW_SEARCH, !searching && CommandAllowed(ID_NEW_SEARCH));
+    UIEnable(ID_ADD_CONTROLLER, !searching && CommandAllowed(ID_ADD_CONTROLLER));
+    UIEnable(ID_BACKUP_SELECTED, !searching && CommandAllowed(ID_BACKUP_SELECTED) && selected > 0 &&
+                                     rows.AnySelectedController());
+    UIEnable(ID_RESTORE_FOLDER, !searching && CommandAllowed(ID_RESTORE_FOLDER));
+}
+
+bool CMainFrame::CommandAllowed(UINT id)
+{
+    switch (id)
+    {
+    case ID_NEW_SEARCH:
+    case ID_ADD_CONTROLLER:
+    case ID_CONTROLLER_SETTINGS:
+    case ID_LOAD_SETTINGS:
+    case ID_BACKUP_SELECTED:
+    case ID_RESTORE_FOLDER:
+        // A search would empty the list under the batch's rows, and a sheet would write to a controller
+        // that a lane may be writing to; a site's folder is a batch of its own.
+        return !BatchRunning();
+    default:
+        return true;
+    }
 }
 
 void CMainFrame::UpdateCounts()
@@ -305,6 +323,9 @@ void CMainFrame::UpdateCounts()
 
 void CMainFrame::OnCommand(UINT id)
 {
+    // An accelerator, the toolbar or the list's Enter reaches here even while the command is greyed.
+    if (!CommandAllowed(id))
+        return;
     switch (id)
     {
     case ID_NEW_SEARCH:
@@ -345,11 +366,11 @@ void CMainFrame::OnCommand(UINT id)
         OnAddController();
         break;
     case ID_BACKUP_SELECTED:
-        if (!searching && !BatchRunning())
+        if (!searching)
             siteFolders.Backup(window, deviceList.Rows().SelectedRows());
         break;
     case ID_RESTORE_FOLDER:
-        if (!searching && !BatchRunning())
+        if (!searching)
             siteFolders.Restore(window, deviceList.Rows().All());
         break;
     case ID_REFRESH:

@@ -7,6 +7,7 @@
 #include "common/AddressText.h"
 #include "common/AnsiText.h"
 #include "common/Words.h"
+#include "engine/BatchOutcomeText.h"
 #include "engine/FailureText.h"
 #include "settings/BackupFolder.h"
 #include "settings/BackupSteps.h"
@@ -14,7 +15,6 @@
 #include "settings/DocumentFile.h"
 #include "settings/SettingAssignments.h"
 
-#include <algorithm>
 #include <map>
 
 namespace OM::Norvatessa
@@ -28,6 +28,16 @@ using ControllerSettings::RestorePreview;
 
 // The files named in the question about those already there; the others are counted only.
 constexpr std::size_t NamedFiles = 5;
+
+// A preview due while its read batch tells its end comes again a moment later.
+constexpr UINT_PTR PreviewRetryTimer = 0x5F01;
+constexpr UINT PreviewRetryMs = 50;
+
+void CALLBACK RetryPreview(HWND main, UINT, UINT_PTR timer, DWORD)
+{
+    ::KillTimer(main, timer);
+    ::PostMessageW(main, WM_RESTOREPREVIEW, 0, 0);
+}
 
 // A backup into a folder that cannot be made or written: every controller fails with the reason, before
 // anything is sent to it.
@@ -88,19 +98,10 @@ std::wstring FileList(const std::vector<std::wstring>& files)
 // Why a controller could not be read, on one line, as the batch window words it.
 std::wstring ReadFailure(const BatchOutcome& outcome)
 {
-    std::wstring words;
-    for (const BatchProblem& problem : outcome.problems)
-    {
-        const std::wstring said =
-            problem.kind == BatchProblem::Kind::ExchangeFailed ? DescribeControllerFailure(problem.failure)
-            : problem.kind == BatchProblem::Kind::Refused      ? DescribeControllerRefusal(problem.refusal)
-                                                               : std::wstring(Words::ExchangeAborted);
-        words += (words.empty() ? L"" : L" ") + said;
-    }
+    std::vector<std::wstring> problems = ProblemWords(outcome);
     if (!outcome.failure.empty())
-        words += (words.empty() ? L"" : L" ") + outcome.failure;
-    std::replace(words.begin(), words.end(), L'\n', L' ');
-    return words.empty() ? std::wstring(Words::ExchangeAborted) : words;
+        problems.push_back(outcome.failure);
+    return problems.empty() ? std::wstring(Words::ExchangeAborted) : OutcomeLine(problems);
 }
 
 } // namespace
@@ -121,7 +122,7 @@ bool SiteFolders::BackupTo(HWND main, const std::wstring& folder, const std::vec
     if (controllers.empty())
         return false;
     BatchCommand command;
-    command.title = Words::BackupTitle;
+    command.title = Words::BackupCommand;
     for (const ControllerRow& row : controllers)
     {
         command.request.targets.push_back(BatchTarget{row.address, std::nullopt, row.port});
@@ -216,14 +217,20 @@ bool SiteFolders::RestoreFrom(HWND main, const std::wstring& folder, const std::
 
 void SiteFolders::ShowPreview(HWND main)
 {
-    const std::shared_ptr<PendingRestore> restore = std::move(pending);
-    if (!restore)
+    if (!pending)
         return;
+    // The read's last outcome comes just before its end: the writes wait for the batch to be over.
+    if (BatchRunning())
+    {
+        ::SetTimer(main, PreviewRetryTimer, PreviewRetryMs, &RetryPreview);
+        return;
+    }
+    const std::shared_ptr<PendingRestore> restore = std::move(pending);
     CRestorePreviewDlg dialog(restore->preview, restore->folder);
     if (!dialog.Run(main))
         return;
     BatchCommand command;
-    command.title = Words::RestoreTitle;
+    command.title = Words::RestoreCommand;
     std::map<std::size_t, std::wstring> names;
     for (std::size_t target = 0; target < restore->rowOfTarget.size(); ++target)
         names[restore->rowOfTarget[target]] = restore->names[target];

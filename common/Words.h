@@ -314,6 +314,9 @@ inline constexpr wchar_t RepeatedFileAddress[] =
 // ---- The window program's backup of the selected controllers to a folder, and restore from a folder
 
 inline constexpr wchar_t BackupTitle[] = L"Сохранение настроек в папку";
+// The batch windows' captions: the commands' names.
+inline constexpr wchar_t BackupCommand[] = L"Сохранить настройки выбранных в папку";
+inline constexpr wchar_t RestoreCommand[] = L"Восстановить из папки";
 inline constexpr wchar_t BackupCount[] = L"Выбрано контроллеров: %1. Каждый получит файл АДРЕС.xml.";
 inline constexpr wchar_t BackupNote[] = L"Папку, которой нет, программа создаст. В файлах будут пароли "
                                         L"контроллеров: храните их там, где их прочтут только те, кому можно "
@@ -333,7 +336,7 @@ inline constexpr wchar_t BackupFilesThere[] =
 inline constexpr wchar_t FileKept[] = L"Файл «%1» уже есть и оставлен как был.";
 // Every controller of a backup into a folder that cannot be made or written: %1 the folder, %2 why.
 inline constexpr wchar_t FolderNotWritten[] = L"Не удалось создать папку «%1» или записать в неё файл: %2.";
-inline constexpr wchar_t RestoreReadTitle[] = L"Восстановление из папки: чтение контроллеров";
+inline constexpr wchar_t RestoreReadTitle[] = L"Восстановить из папки: чтение контроллеров";
 inline constexpr wchar_t RestoreTitle[] = L"Восстановление из папки";
 // The preview: %1 the folder; the controllers read, of those the files name.
 inline constexpr wchar_t RestoreFolderNote[] =
@@ -418,6 +421,20 @@ inline constexpr wchar_t SiteDone[] = L"Готово: %1 из %2";
 inline constexpr wchar_t SiteUnanswered[] = L"%1; не ответили: %2";
 inline constexpr wchar_t SiteFailed[] = L"%1; с ошибкой: %2";
 inline constexpr wchar_t SiteSkipped[] = L"%1; не обработаны после ошибки: %2";
+inline constexpr wchar_t SiteCancelled[] = L"%1; отменены: %2";
+
+// ---- The batch window: a command on many controllers, a row per controller
+
+// A row's state while its controller waits for a lane, is read, is written; and once it is done.
+inline constexpr wchar_t BatchWaiting[] = L"ждёт";
+inline constexpr wchar_t BatchReading[] = L"читается";
+inline constexpr wchar_t BatchWriting[] = L"записывается";
+inline constexpr wchar_t BatchDone[] = L"готово";
+inline constexpr wchar_t BatchCancelled[] = L"отменено";
+inline constexpr wchar_t BatchSkipped[] = L"не обработан после ошибки";
+// The time the batch has taken, in seconds with tenths: "Время: 12,3 с".
+inline constexpr wchar_t BatchTime[] = L"Время: %1,%2 с";
+inline constexpr wchar_t BatchCancelling[] = L"Отмена: ждём конца начатых обменов";
 
 // ---- The window program's help and about box
 

@@ -86,27 +86,55 @@ void SetCheck(HWND list, int row, UINT state)
 class SiteFolderTest : public FrameTest
 {
 protected:
-    // The whole list selected, backed up to `folder` with the question answered `answer` when it comes.
-    bool BackUp(const std::wstring& folder, int answer)
+    // The whole list selected and backed up to `folder`, the question about the files there answered
+    // `answer` (0: no question is expected); the batch window closed once the batch is over.
+    bool BackUp(const std::wstring& folder, int answer = 0)
     {
         Command(ID_SELECT_ALL);
         bool started = false;
-        const std::string modal = WhileModal(
-            [&] {
-                started = frame->Folders().BackupTo(frame->Handle(), folder,
-                                                    frame->DeviceList().Rows().SelectedRows());
-            },
-            [] { return FindDialogTitled(L"Сохранение настроек в папку"); },
-            [&](HWND box) {
-                question = MessageBoxText(box);
-                ::PostMessageW(box, WM_COMMAND, answer, 0);
-            });
-        if (!modal.empty())
-            question.clear();
-        return started && Until([] { return !BatchRunning(); });
+        const auto backUp = [&] {
+            started =
+                frame->Folders().BackupTo(frame->Handle(), folder, frame->DeviceList().Rows().SelectedRows());
+        };
+        question.clear();
+        if (answer == 0)
+            backUp();
+        else if (const std::string modal = WhileModal(
+                     backUp, [] { return FindDialogTitled(L"Сохранение настроек в папку"); },
+                     [&](HWND box) {
+                         question = MessageBoxText(box);
+                         ::PostMessageW(box, WM_COMMAND, answer, 0);
+                     });
+                 !modal.empty())
+            ADD_FAILURE() << modal;
+        const bool over = started && Until([] { return !BatchRunning(); });
+        Pump(loop, 200);
+        rows = BatchRows();
+        CloseBatchWindow();
+        return over;
+    }
+
+    // The batch window's rows, then the window closed.
+    std::vector<std::wstring> BatchRows()
+    {
+        std::vector<std::wstring> rows;
+        if (const HWND window = FindDialogWith(IDC_BATCH_ROWS))
+        {
+            const HWND list = ::GetDlgItem(window, IDC_BATCH_ROWS);
+            for (int row = 0; row < RowCount(list); ++row)
+                rows.push_back(CellText(list, row, 2));
+        }
+        return rows;
+    }
+
+    void CloseBatchWindow()
+    {
+        if (const HWND window = FindDialogWith(IDC_BATCH_ROWS))
+            ::SendMessageW(window, WM_COMMAND, IDC_BATCH_CLOSE, 0);
     }
 
     std::wstring question;
+    std::vector<std::wstring> rows; // the last batch's words, row by row
 };
 
 } // namespace
@@ -135,6 +163,10 @@ TEST_F(SiteFolderTest, FilesAlreadyThereAreAskedAboutOnceAndReplacedOrKeptAsAnsw
     // Keep: the others are written as the controllers sent them, the file there stays.
     ASSERT_TRUE(BackUp(folder.path, IDNO));
     EXPECT_EQ(FileBytes(kept), "old");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], L"Файл «" + kept + L"» уже есть и оставлен как был.");
+    EXPECT_EQ(rows[1],
+              L"Настройки контроллера 127.0.0.3 сохранены в файл «" + folder.File(L"127.0.0.3.xml") + L"».");
     EXPECT_EQ(folder.Count(), 3);
     const std::string second = FileBytes(folder.File(L"127.0.0.3.xml"));
     EXPECT_NE(second.find("<net "), std::string::npos) << second;
@@ -143,6 +175,17 @@ TEST_F(SiteFolderTest, FilesAlreadyThereAreAskedAboutOnceAndReplacedOrKeptAsAnsw
     ASSERT_TRUE(BackUp(folder.path, IDYES));
     EXPECT_NE(FileBytes(kept).find("<net "), std::string::npos);
     EXPECT_EQ(folder.Count(), 3) << "a temporary file was left behind";
+
+    // A folder that cannot be made (a file stands where its parent would be): every controller says why,
+    // and none is read.
+    const std::size_t readsBefore = Requests("GET").size();
+    const std::wstring unmade = kept + L"\\папка";
+    ASSERT_TRUE(BackUp(unmade));
+    ASSERT_EQ(rows.size(), 3u);
+    for (const std::wstring& words : rows)
+        EXPECT_EQ(words.rfind(L"Не удалось создать папку «" + unmade + L"» или записать в неё файл: ", 0), 0u)
+            << words;
+    EXPECT_EQ(Requests("GET").size(), readsBefore);
 }
 
 TEST_F(SiteFolderTest, PreviewTicksTheControllersTheFilesChangeAndOnlyTheTickedAreWritten)
@@ -152,7 +195,7 @@ TEST_F(SiteFolderTest, PreviewTicksTheControllersTheFilesChangeAndOnlyTheTickedA
     Open();
     ASSERT_TRUE(WaitForList(3));
     TestFolder folder(L"восстановление-");
-    ASSERT_TRUE(BackUp(folder.path, IDYES));
+    ASSERT_TRUE(BackUp(folder.path));
     ASSERT_EQ(folder.Count(), 3);
     PutFile(folder.File(L"испорчен.xml"),
             "<?xml version=\"1.0\"?>\n<om>\n\t<net ip=\"127.0.0.9\" mask=\"255.0\" />\n</om>\n");

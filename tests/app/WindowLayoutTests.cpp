@@ -6,6 +6,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/AddControllerDlg.h"
+#include "app/BatchWindow.h"
 #include "app/RestorePreviewDlg.h"
 #include "app/SiteFolderDlg.h"
 #include "common/CodePage.h"
@@ -207,6 +208,23 @@ TEST_F(WindowLayoutTest, AddDialogHoldsItsLabelsAndFields)
     CAddControllerDlg dialog;
     LookWhileOpen([&] { dialog.Run(frame->Handle()); }, [] { return FindDialogWith(IDC_ADD_PORT); },
                   [](HWND window) { Check(window, "add-dialog"); }, &PressCancel);
+}
+
+TEST_F(WindowLayoutTest, BatchWindowHoldsItsRowsSummaryAndButtons)
+{
+    BatchCommand command;
+    command.title = L"Чтение настроек";
+    for (const ControllerRow& row : frame->DeviceList().Rows().All())
+        command.request.targets.push_back(BatchTarget{row.address, std::nullopt, std::nullopt});
+    // One that does not answer, so that the summary is as long as it gets with two counts.
+    command.request.targets.push_back(BatchTarget{0x7F0000FE, 80, std::nullopt});
+    ASSERT_TRUE(StartBatch(frame->Handle(), command));
+    const auto window = [] { return FindDialogWith(IDC_BATCH_ROWS); };
+    ASSERT_TRUE(Until([&] { return !BatchRunning(); }));
+    Pump(loop, 300);
+    Check(window(), "batch-window");
+    EXPECT_EQ(KeyboardFaults(window()), L"");
+    ::SendMessageW(window(), WM_COMMAND, IDC_BATCH_CLOSE, 0);
 }
 
 TEST_F(WindowLayoutTest, SiteFolderDialogsHoldTheirNotesAndTheirFields)
