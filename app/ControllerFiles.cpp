@@ -6,6 +6,7 @@
 #include "common/AnsiText.h"
 #include "common/Words.h"
 #include "engine/CsvText.h"
+#include "engine/FailureText.h"
 #include "settings/BackupSettings.h"
 #include "settings/DocumentFile.h"
 #include "settings/RestoreFiles.h"
@@ -43,32 +44,6 @@ std::wstring Filter(FileKind kind)
         add(Words::SettingsFiles, L"*.xml");
     add(Words::AllFiles, L"*.*");
     return filter;
-}
-
-// The system's reasons a user can act on, in words; the others by their code.
-std::wstring FileError(DWORD error)
-{
-    switch (error)
-    {
-    case ERROR_ACCESS_DENIED:
-        return Words::NoAccess;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-        return Words::NoSuchFile;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return Words::FileInUse;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return Words::DiskFull;
-    case ERROR_WRITE_PROTECT:
-        return Words::WriteProtected;
-    case ERROR_FILE_TOO_LARGE:
-        return Words::FileTooLarge;
-    default:
-        return Words::Fill(Words::ErrorCode, error);
-    }
 }
 
 std::optional<std::wstring> AskFile(HWND owner, FileKind kind, const std::wstring& suggestedName, bool save)
@@ -128,7 +103,7 @@ std::wstring SaveFile(const std::wstring& path, const std::string& bytes)
     const DWORD error = ControllerSettings::WriteDocumentFile(path, bytes);
     if (error == ERROR_SUCCESS)
         return L"";
-    return Words::Fill(Words::FileNotSaved, path, FileError(error));
+    return Words::Fill(Words::FileNotSaved, path, DescribeFileError(error));
 }
 
 // A controller's settings read from a backup file and checked value by value: the changes to make, or why
@@ -145,7 +120,7 @@ SettingsFromFile ReadSettingsFile(const std::wstring& path)
     std::string bytes;
     if (const DWORD error = ControllerSettings::ReadDocumentFile(path, bytes); error != ERROR_SUCCESS)
     {
-        read.problem = Words::Fill(Words::FileNotLoaded, path, FileError(error));
+        read.problem = Words::Fill(Words::FileNotLoaded, path, DescribeFileError(error));
         return read;
     }
     // A backup holds the controller's document as it sent it, in the workstation's code page; a listing of

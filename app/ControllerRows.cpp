@@ -354,4 +354,14 @@ bool ControllerRows::AnySelectedKnown() const
     return false;
 }
 
+bool ControllerRows::AnySelectedController() const
+{
+    for (std::size_t place = 0; place < rows.size(); ++place)
+    {
+        if (marks[place].selected && !rows[place].range)
+            return true;
+    }
+    return false;
+}
+
 } // namespace OM::Norvatessa

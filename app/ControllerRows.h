@@ -128,6 +128,8 @@ public:
     };
     std::vector<Forgotten> ForgetSelected();
     bool AnySelectedKnown() const;
+    // Whether a selected row is a controller's, not a range's.
+    bool AnySelectedController() const;
 
 private:
     // What the list knows of a row beside the row itself, at the same place.

@@ -154,6 +154,9 @@ bool CMainFrame::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_SHOWPROBLEMS:
         OnShowProblems();
         return true;
+    case WM_RESTOREPREVIEW:
+        siteFolders.ShowPreview(window);
+        return true;
     default:
         break;
     }
@@ -181,6 +184,8 @@ LRESULT CMainFrame::OnCreate()
     UIAddCommand(ID_FORGET_CONTROLLER, InMenu);
     UIAddCommand(ID_CHANGE_SELECTED, InMenu);
     UIAddCommand(ID_FORGET_PASSWORDS, InMenu);
+    UIAddCommand(ID_BACKUP_SELECTED, InMenu);
+    UIAddCommand(ID_RESTORE_FOLDER, InMenu);
     if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
     {
         loop->AddMessageFilter(this);
@@ -290,6 +295,9 @@ void CMainFrame::UpdateCommands()
     UIEnable(ID_ADD_CONTROLLER, !searching && CommandAllowed(ID_ADD_CONTROLLER));
     UIEnable(ID_CHANGE_SELECTED, selected > 1 && CommandAllowed(ID_CHANGE_SELECTED));
     UIEnable(ID_FORGET_PASSWORDS, CommandAllowed(ID_FORGET_PASSWORDS));
+    UIEnable(ID_BACKUP_SELECTED, !searching && CommandAllowed(ID_BACKUP_SELECTED) && selected > 0 &&
+                                     rows.AnySelectedController());
+    UIEnable(ID_RESTORE_FOLDER, !searching && CommandAllowed(ID_RESTORE_FOLDER));
 }
 
 bool CMainFrame::CommandAllowed(UINT id)
@@ -302,8 +310,11 @@ bool CMainFrame::CommandAllowed(UINT id)
     case ID_LOAD_SETTINGS:
     case ID_CHANGE_SELECTED:
     case ID_FORGET_PASSWORDS:
+    case ID_BACKUP_SELECTED:
+    case ID_RESTORE_FOLDER:
         // A search would empty the list under the batch's rows, and a sheet would write to a controller
-        // that a lane may be writing to; the batch's controllers may be remembering their credentials.
+        // that a lane may be writing to; the batch's controllers may be remembering their credentials, and
+        // a site's folder is a batch of its own.
         return !BatchRunning();
     default:
         return true;
@@ -374,6 +385,14 @@ void CMainFrame::OnCommand(UINT id)
         break;
     case ID_FORGET_PASSWORDS:
         OnForgetPasswords();
+        break;
+    case ID_BACKUP_SELECTED:
+        if (!searching)
+            siteFolders.Backup(window, deviceList.Rows().SelectedRows());
+        break;
+    case ID_RESTORE_FOLDER:
+        if (!searching)
+            siteFolders.Restore(window, deviceList.Rows().All());
         break;
     case ID_REFRESH:
         ::SetWindowTextW(logPane, L"");

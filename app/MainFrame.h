@@ -4,6 +4,7 @@
 #include "app/AsyncWaitDlgHelper.h"
 #include "app/FilterBox.h"
 #include "app/PrivateMessages.h"
+#include "app/SiteFolders.h"
 #include "engine/DeviceEngine.h"
 #include "helpers/CriticalSection.h"
 #include "helpers/FailureBoundary.h"
@@ -58,6 +59,7 @@ public:
     void OnWaitShowing(bool showing) { deviceList.HoldSettings(showing); }
 
     CAppView& DeviceList() noexcept { return deviceList; }
+    SiteFolders& Folders() noexcept { return siteFolders; }
     HWND LogPane() const noexcept { return logPane; }
     HWND FilterEdit() const noexcept { return filterBox.Edit(); }
 
@@ -114,6 +116,7 @@ private:
 
     CAppView deviceList;
     FilterBox filterBox;
+    SiteFolders siteFolders;
     HWND logPane = nullptr;
     HACCEL accelerators = nullptr; // loaded from the module, freed with it
 

@@ -14,8 +14,9 @@ constexpr UINT WM_FLUSHLOG = WM_USER + 123;      // drain the log queue into the
 constexpr UINT WM_BUSYSTATUS = WM_USER + 124;    // wParam 1: waiting for a controller, 0: ready
 constexpr UINT WM_SEARCHSTARTED = WM_USER + 125; //
 constexpr UINT WM_SEARCHFINISHED = WM_USER + 126;
-constexpr UINT WM_SHOWPROBLEMS = WM_USER + 127; // tell the user what failed (the problem queue)
-constexpr UINT WM_LIVEROWS = WM_USER + 128;     // show the controllers found so far by the running search
+constexpr UINT WM_SHOWPROBLEMS = WM_USER + 127;   // tell the user what failed (the problem queue)
+constexpr UINT WM_LIVEROWS = WM_USER + 128;       // show the controllers found so far by the running search
+constexpr UINT WM_RESTOREPREVIEW = WM_USER + 140; // a restore's controllers are read: show what changes
 
 // To the device list.
 constexpr UINT WM_SETTINGSREAD = WM_USER + 1;   // handle the settings read from controllers, as queued

@@ -4,6 +4,7 @@
 #include "common/Words.h"
 #include "common/AddressText.h"
 #include "settings/BackupFolder.h"
+#include "settings/BackupSteps.h"
 #include "settings/DocumentFile.h"
 
 #include <functional>
@@ -14,54 +15,17 @@ namespace OM::Norvatessa::Cli
 {
 
 using ControllerSettings::BackupFileName;
+using ControllerSettings::BackupSteps;
 using ControllerSettings::PrepareBackupFolder;
 using ControllerSettings::WriteDocumentFile;
-using ControllerSettings::WriteNewDocumentFile;
 
 namespace
 {
 
-// Each controller's document to its file, on the lane that read it.
-class BackupSteps final : public BatchWork
-{
-public:
-    BackupSteps(std::function<std::wstring(std::uint32_t)> fileOf, bool replace)
-        : fileOf(std::move(fileOf)), replace(replace)
-    {
-    }
-
-    bool MayWrite() const override { return false; }
-
-    // A backup already there may be the only copy of a site as it was: it is not read over by mistake.
-    std::optional<std::wstring> Before(std::uint32_t address) override
-    {
-        const std::wstring file = fileOf(address);
-        if (!replace && ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return Words::Fill(Words::FileExists, file);
-        return std::nullopt;
-    }
-
-    AfterReading AfterRead(std::uint32_t address, const DevicePropertiesResult& read) override
-    {
-        const std::wstring file = fileOf(address);
-        const DWORD error =
-            replace ? WriteDocumentFile(file, read.answer) : WriteNewDocumentFile(file, read.answer);
-        if (error == ERROR_FILE_EXISTS)
-            return {std::nullopt, Words::Fill(Words::FileExists, file)};
-        if (error != ERROR_SUCCESS)
-            return {std::nullopt, Words::Fill(Words::FileNotWritten, file, error)};
-        return {};
-    }
-
-private:
-    const std::function<std::wstring(std::uint32_t)> fileOf;
-    const bool replace;
-};
-
 SiteRun::Work BackupWork(std::function<std::wstring(std::uint32_t)> fileOf, bool replace)
 {
     SiteRun::Work work;
-    work.steps = std::make_shared<BackupSteps>(fileOf, replace);
+    work.steps = std::make_shared<BackupSteps>(fileOf, replace, Words::FileExists);
     work.done = [fileOf](const SiteTarget& target, const BatchOutcome&) {
         const std::wstring file = fileOf(target.address);
         return ControllerOutcome{target.address, ControllerOutcome::Result::Done,

@@ -311,6 +311,43 @@ inline constexpr wchar_t FileWithoutAddress[] =
 inline constexpr wchar_t RepeatedFileAddress[] =
     L"файлы «%1» и «%2» содержат настройки одного контроллера %3.";
 
+// ---- The window program's backup of the selected controllers to a folder, and restore from a folder
+
+inline constexpr wchar_t BackupTitle[] = L"Сохранение настроек в папку";
+// The batch windows' captions: the commands' names.
+inline constexpr wchar_t BackupCommand[] = L"Сохранить настройки выбранных в папку";
+inline constexpr wchar_t RestoreCommand[] = L"Восстановить из папки";
+inline constexpr wchar_t BackupCount[] = L"Выбрано контроллеров: %1. Каждый получит файл АДРЕС.xml.";
+inline constexpr wchar_t BackupNote[] = L"Папку, которой нет, программа создаст. В файлах будут пароли "
+                                        L"контроллеров: храните их там, где их прочтут только те, кому можно "
+                                        L"знать пароли.";
+inline constexpr wchar_t RestoreCount[] = L"Каждый файл АДРЕС.xml папки вернёт настройки контроллеру с этим "
+                                          L"адресом.";
+inline constexpr wchar_t RestoreNote[] =
+    L"Сначала программа проверит все файлы и прочитает контроллеры, затем "
+    L"покажет, что изменится на каждом. Записаны будут только отмеченные.";
+inline constexpr wchar_t ChooseBackupFolder[] = L"Папка для файлов настроек контроллеров";
+inline constexpr wchar_t ChooseRestoreFolder[] = L"Папка с файлами настроек контроллеров";
+inline constexpr wchar_t NoFolderGiven[] = L"Укажите папку.";
+// %1 the folder, %2 how many of %3 selected controllers have a file there, %4 their files' names.
+inline constexpr wchar_t BackupFilesThere[] =
+    L"В папке «%1» уже есть файлы %2 из %3 выбранных контроллеров: %4.\n\nДа — заменить все эти файлы.\n"
+    L"Нет — оставить их как есть и сохранить только остальные.\nОтмена — ничего не сохранять.";
+inline constexpr wchar_t FileKept[] = L"Файл «%1» уже есть и оставлен как был.";
+// Every controller of a backup into a folder that cannot be made or written: %1 the folder, %2 why.
+inline constexpr wchar_t FolderNotWritten[] = L"Не удалось создать папку «%1» или записать в неё файл: %2.";
+inline constexpr wchar_t RestoreReadTitle[] = L"Восстановить из папки: чтение контроллеров";
+inline constexpr wchar_t RestoreTitle[] = L"Восстановление из папки";
+// The preview: %1 the folder; the controllers read, of those the files name.
+inline constexpr wchar_t RestoreFolderNote[] =
+    L"Файлы папки «%1». Отмеченные контроллеры получат настройки своих файлов; адрес каждый сохранит свой.";
+inline constexpr wchar_t NothingChanges[] = L"без изменений";
+inline constexpr wchar_t ControllerNotRead[] = L"не прочитан: %1";
+// A difference: %1 the key, %2 the controller's value, %3 the file's.
+inline constexpr wchar_t ValueChanges[] = L"%1: %2 → %3";
+inline constexpr wchar_t SecretChanges[] = L"%1: другой";
+inline constexpr wchar_t PasswordsStay[] = L"пароли останутся прежними: в файле их нет";
+
 // ---- The console program's command line
 
 // "norvatessa-cli: TEXT", and under a command line it cannot take, the line that points to the help.

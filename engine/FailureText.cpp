@@ -209,4 +209,29 @@ std::wstring DescribeSettingsSave(const SettingsSave& save)
     }
 }
 
+std::wstring DescribeFileError(std::uint32_t error)
+{
+    switch (error)
+    {
+    case ERROR_ACCESS_DENIED:
+        return Words::NoAccess;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+        return Words::NoSuchFile;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return Words::FileInUse;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return Words::DiskFull;
+    case ERROR_WRITE_PROTECT:
+        return Words::WriteProtected;
+    case ERROR_FILE_TOO_LARGE:
+        return Words::FileTooLarge;
+    default:
+        return Words::Fill(Words::ErrorCode, error);
+    }
+}
+
 } // namespace OM::Norvatessa

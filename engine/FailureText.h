@@ -35,6 +35,10 @@ std::wstring DescribeConflict(const AddressConflict& conflict);
 // `adaptersProbed` counts the adapters the probe went out through besides the system's own choice.
 std::wstring DescribeNothingFound(std::size_t adaptersProbed);
 
+// Why a file or a folder could not be read or written, from the system's error code: the reasons a user
+// can act on in words ("нет доступа к файлу или к папке"), the others by their code.
+std::wstring DescribeFileError(std::uint32_t error);
+
 // For the log, a save of the settings that could not go beside the program: where it went instead, or
 // that it went nowhere. Empty for a save beside the program.
 std::wstring DescribeSettingsSave(const SettingsSave& save);

@@ -12,8 +12,10 @@
 #define IDB_CONTROLLER 206 // device list image, magenta is transparent
 #define IDD_SENSORS_PAGE 207
 #define IDD_ADD_CONTROLLER 208
-#define IDD_BATCH 210          // the window of a many-controller command
+#define IDD_BATCH 210           // the window of a many-controller command
 #define IDD_BATCH_PASSWORD 212 // one login and password for the controllers of a batch
+#define IDD_SITE_FOLDER 216     // the folder of a site's settings, to back up to or restore from
+#define IDD_RESTORE_PREVIEW 217 // what a restore from a folder changes, ticked per controller
 
 // Strings
 #define IDS_APP_TITLE 128
@@ -29,6 +31,9 @@
 // The settings sheet for several controllers: "не менять" in its lists, and its caption.
 #define IDS_KEEP_VALUE 150
 #define IDS_CHANGE_SELECTED_SHEET 151
+#define IDS_RESTORE_CONTROLLER 180 // the restore preview's columns
+#define IDS_RESTORE_FILE 181
+#define IDS_RESTORE_CHANGES 182
 #define IDS_READY 57345 // status bar text when idle
 
 // Commands. A command's status bar help and tooltip are the string with the command's id.
@@ -45,6 +50,8 @@
 #define ID_SAVE_LIST 32795
 #define ID_CHANGE_SELECTED 32810
 #define ID_FORGET_PASSWORDS 32820
+#define ID_BACKUP_SELECTED 32840
+#define ID_RESTORE_FOLDER 32841
 #define ID_NEW_SEARCH 57600
 #define ID_OPEN 57601
 #define ID_SAVE 57603
@@ -124,6 +131,15 @@
 #define IDC_PASSWORD_LOGIN 1501
 #define IDC_PASSWORD_TEXT 1502
 #define IDC_PASSWORD_REMEMBER 1503
+// IDD_SITE_FOLDER
+#define IDC_SITE_FOLDER_COUNT 1600
+#define IDC_SITE_FOLDER 1601
+#define IDC_SITE_FOLDER_BROWSE 1602
+#define IDC_SITE_FOLDER_NOTE 1603
+
+// IDD_RESTORE_PREVIEW
+#define IDC_RESTORE_NOTE 1610
+#define IDC_RESTORE_LIST 1611
 
 // The main window's filter box
 #define IDC_FILTER 1300

@@ -21,8 +21,9 @@ bool Listed(const Setting& setting, bool showPasswords)
     return showPasswords || !setting.secret;
 }
 
-// The value as "set" takes it; the whole MAC address, of which "set" takes the last two bytes.
-std::wstring Word(const SettingKey& key, const DeviceProperties& properties)
+} // namespace
+
+std::wstring SettingWord(const SettingKey& key, const DeviceProperties& properties)
 {
     const RecordField& field = key.setting->field;
     switch (key.setting->kind)
@@ -45,11 +46,14 @@ std::wstring Word(const SettingKey& key, const DeviceProperties& properties)
     return L"";
 }
 
+namespace
+{
+
 std::wstring Shown(const SettingKey& key, const DeviceProperties& properties)
 {
     if (key.setting->kind == ValueKind::Choice)
         return ChoiceWordOf(*key.setting, ChoiceState(key, properties)).shown;
-    return Word(key, properties);
+    return SettingWord(key, properties);
 }
 
 std::wstring JsonValue(const SettingKey& key, const DeviceProperties& properties)
@@ -57,14 +61,14 @@ std::wstring JsonValue(const SettingKey& key, const DeviceProperties& properties
     switch (key.setting->kind)
     {
     case ValueKind::Port:
-        return Word(key, properties);
+        return SettingWord(key, properties);
     case ValueKind::Choice: {
         const std::uint8_t state = ChoiceState(key, properties);
         const wchar_t* json = ChoiceWordOf(*key.setting, state).json;
         return json != nullptr ? JsonString(json) : JsonBool(state == 1);
     }
     default:
-        return JsonString(Word(key, properties));
+        return JsonString(SettingWord(key, properties));
     }
 }
 
@@ -211,7 +215,7 @@ std::vector<std::wstring> SettingFields(const DeviceProperties& properties, bool
 {
     std::vector<std::wstring> fields;
     for (const SettingKey& key : InventoryKeys(showPasswords))
-        fields.push_back(Word(key, properties));
+        fields.push_back(SettingWord(key, properties));
     return fields;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/SettingTable.h"
 #include "xml/DeviceProperties.h"
 
 #include <string>
@@ -10,6 +11,9 @@ namespace OM::Norvatessa::ControllerSettings
 
 // One controller's settings as "get" lists them. The passwords are shown as hidden (text) or left out
 // (JSON, CSV) unless `showPasswords`.
+
+// The value of one key as "set" takes it; the whole MAC address, of which "set" takes the last two bytes.
+std::wstring SettingWord(const SettingKey& key, const Xml::DeviceProperties& properties);
 
 // A Russian label and the value per line, the values aligned.
 std::wstring SettingLines(const Xml::DeviceProperties& properties, bool showPasswords);

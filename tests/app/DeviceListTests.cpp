@@ -91,29 +91,6 @@ std::wstring TemporaryPath(const wchar_t* name)
     return std::wstring(folder) + name;
 }
 
-std::string FileBytes(const std::wstring& path)
-{
-    std::string bytes;
-    const HANDLE file =
-        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "(no file)";
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    ::CloseHandle(file);
-    return bytes;
-}
-
-void PutFile(const std::wstring& path, const std::string& bytes)
-{
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
-}
-
 constexpr std::uint32_t First = 0x7F000002;
 constexpr std::uint32_t Second = 0x7F000003;
 

@@ -106,6 +106,8 @@ TEST_F(MainFrameTest, CommandsAreOffDuringASearchAndFollowTheListAfterIt)
     EXPECT_FALSE(MenuItemEnabled(0, ID_SAVE_SETTINGS));
     EXPECT_FALSE(MenuItemEnabled(0, ID_SAVE_LIST));
     EXPECT_FALSE(MenuItemEnabled(0, ID_SELECT_ALL));
+    EXPECT_FALSE(MenuItemEnabled(0, ID_BACKUP_SELECTED));
+    EXPECT_FALSE(MenuItemEnabled(0, ID_RESTORE_FOLDER));
     // Ctrl+N is grayed on the menu, so the key does nothing; F5 is on no menu and always clears the log.
     PressKey(loop, frame->Handle(), 'N', true);
     PressKey(loop, frame->Handle(), VK_F5);
@@ -115,6 +117,8 @@ TEST_F(MainFrameTest, CommandsAreOffDuringASearchAndFollowTheListAfterIt)
     EXPECT_TRUE(ToolBarButtonEnabled(ID_NEW_SEARCH));
     EXPECT_TRUE(ToolBarButtonEnabled(ID_CONTROLLER_SETTINGS));
     EXPECT_TRUE(MenuItemEnabled(0, ID_CONTROLLER_SETTINGS));
+    EXPECT_TRUE(MenuItemEnabled(0, ID_BACKUP_SELECTED));
+    EXPECT_TRUE(MenuItemEnabled(0, ID_RESTORE_FOLDER));
     EXPECT_THAT(Log(), HasSubstr(L"DeviceFound at http://127.0.0.3:80\r\n"));
     // A search that runs to its end reports twice: first with the table still empty.
     EXPECT_EQ(Count(Log(), L"Готово\r\n"), 2);
@@ -389,8 +393,8 @@ TEST_F(MainFrameTest, FailedExchangeClosesTheWaitDialogAndSaysWhatFailed)
     EXPECT_FALSE(frame->IsWaitPending());
 }
 
-// The add dialog, the about box and the wait dialog without a mouse: fields after their labels, Tab in
-// reading order, a label's letter to its field, Esc as their Cancel.
+// The add dialog, the about box, the site folder dialog and the wait dialog without a mouse: fields after
+// their labels, Tab in reading order, a label's letter to its field, Esc as their Cancel.
 TEST_F(MainFrameTest, DialogsNameTheirFieldsAndEscClosesEachOne)
 {
     Add("http=stall");
@@ -433,6 +437,15 @@ TEST_F(MainFrameTest, DialogsNameTheirFieldsAndEscClosesEachOne)
     user.join();
     EXPECT_TRUE(about.faults.empty()) << about.faults;
     EXPECT_TRUE(about.escaped) << "Esc left the about box open";
+
+    Seen folder;
+    user = std::thread(
+        [&] { use(WaitForDialogTitled(L"Сохранение настроек в папку"), folder, L'П', IDC_SITE_FOLDER); });
+    Command(ID_BACKUP_SELECTED);
+    user.join();
+    EXPECT_TRUE(folder.faults.empty()) << folder.faults;
+    EXPECT_TRUE(folder.mnemonicLed) << "Alt+П did not reach the folder";
+    EXPECT_TRUE(folder.escaped) << "Esc left the folder dialog open";
 
     Seen wait;
     std::atomic<bool> done{false};

@@ -8,6 +8,9 @@
 #include "app/AddControllerDlg.h"
 #include "app/BatchPasswordDlg.h"
 #include "app/BatchWindow.h"
+#include "app/RestorePreviewDlg.h"
+#include "app/SiteFolderDlg.h"
+#include "common/CodePage.h"
 #include "res/resource.h"
 #include "settings/AppPropSheet.h"
 #include "ui/ControlText.h"
@@ -259,4 +262,33 @@ TEST_F(WindowLayoutTest, BatchWindowHoldsItsRowsSummaryAndButtons)
     Pump(loop, 300);
     Check(window(), "batch-window-larger");
     ::SendMessageW(window(), WM_COMMAND, IDC_BATCH_CLOSE, 0);
+}
+
+TEST_F(WindowLayoutTest, SiteFolderDialogsHoldTheirNotesAndTheirFields)
+{
+    CSiteFolderDlg backup(CSiteFolderDlg::Purpose::Backup, 300);
+    LookWhileOpen([&] { backup.Run(frame->Handle()); }, [] { return FindDialogWith(IDC_SITE_FOLDER); },
+                  [](HWND window) { Check(window, "backup-folder"); }, &PressCancel);
+    CSiteFolderDlg restore(CSiteFolderDlg::Purpose::Restore, 0);
+    LookWhileOpen([&] { restore.Run(frame->Handle()); }, [] { return FindDialogWith(IDC_SITE_FOLDER); },
+                  [](HWND window) { Check(window, "restore-folder"); }, &PressCancel);
+
+    // The preview as a restore shows it: a controller that changes, one that does not, a refused file.
+    OM::Norvatessa::ControllerSettings::RestorePreview preview;
+    const auto file = [](const std::string& net) {
+        return "<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n<om>\n\t<net " + net + " />\n</om>\n";
+    };
+    const OM::Norvatessa::CodePage& codePage = OM::Norvatessa::Windows1251();
+    preview.TakeFile(L"D:\\Объект\\127.0.0.2.xml",
+                     file("ip=\"127.0.0.2\" name=\"\xD1\xEA\xEB\xE0\xE4 1\" sentype=\"5\""), codePage);
+    preview.TakeFile(L"D:\\Объект\\127.0.0.3.xml", file("ip=\"127.0.0.3\" name=\"Gate\""), codePage);
+    preview.TakeFile(L"D:\\Объект\\127.0.0.4.xml", file("ip=\"127.0.0.4\" mask=\"255.255\""), codePage);
+    OM::Xml::DeviceProperties current;
+    current.name = L"Ворота";
+    preview.TakeRead(0, current);
+    current.name = L"Gate";
+    preview.TakeRead(1, current);
+    CRestorePreviewDlg dialog(preview, L"D:\\Объект");
+    LookWhileOpen([&] { dialog.Run(frame->Handle()); }, [] { return FindDialogWith(IDC_RESTORE_LIST); },
+                  [](HWND window) { Check(window, "restore-preview"); }, &PressCancel);
 }

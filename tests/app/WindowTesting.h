@@ -45,6 +45,10 @@ void PressKey(Ui::MessageLoop& loop, HWND window, UINT key, bool control = false
 // (property pages) are neither measured nor counted as siblings. Any thread of this process may call it.
 std::vector<std::string> LayoutFaults(HWND window, const std::string& name);
 
+// A whole file's bytes ("(no file)" when it cannot be read), and a file made of these bytes.
+std::string FileBytes(const std::wstring& path);
+void PutFile(const std::wstring& path, const std::string& bytes);
+
 // Saves what the screen shows of the window as a 24-bit BMP file; false when it could not.
 bool SaveWindowPicture(HWND window, const std::wstring& path);
 

@@ -410,6 +410,81 @@ TEST_F(ProgramTest, SettingsSavedToAFileAreWrittenBackFromItAfterTheSheetConfirm
 namespace
 {
 
+// Waits for the program's site folder dialog with this caption, types the folder in it and presses OK.
+bool ChooseSiteFolder(ProgramDriver& program, const wchar_t* caption, const std::wstring& folder)
+{
+    HWND dialog = nullptr;
+    if (!ProgramDriver::Until([&] {
+            dialog = program.DialogTitled(caption);
+            return dialog != nullptr && ::GetDlgItem(dialog, IDC_SITE_FOLDER) != nullptr;
+        }))
+        return false;
+    ::SendDlgItemMessageW(dialog, IDC_SITE_FOLDER, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return ProgramDriver::Until([&] { return !::IsWindow(dialog); });
+}
+
+// Waits for the batch window to sum its batch up with this line.
+bool BatchSays(ProgramDriver& program, const std::wstring& summary)
+{
+    return ProgramDriver::Until(
+        [&] {
+            const HWND window = program.DialogWith(IDC_BATCH_SUMMARY);
+            return window != nullptr && ProgramDriver::Text(window, IDC_BATCH_SUMMARY) == summary;
+        },
+        30000);
+}
+
+} // namespace
+
+// A site backed up from the menu into a new folder, then changed, is put back from that folder: the
+// preview ticks the controllers whose files change something, and only those are written.
+TEST_F(ProgramTest, SiteBackedUpToAFolderIsPutBackFromItAfterThePreview)
+{
+    const std::uint32_t first = Add("count=3 name=Склад sentype=5 admin=boss:secret");
+    const std::uint32_t second = first + 1;
+    Launch();
+    ASSERT_TRUE(ListShows(3));
+    const std::map<std::string, std::string> firstSaved = Show(first);
+    const std::map<std::string, std::string> secondSaved = Show(second);
+    const std::wstring folder = program.PathOf(L"объект\\до работ");
+
+    program.Command(ID_SELECT_ALL);
+    program.Command(ID_BACKUP_SELECTED);
+    ASSERT_TRUE(ChooseSiteFolder(program, L"Сохранение настроек в папку", folder));
+    ASSERT_TRUE(BatchSays(program, L"Готово: 3 из 3"));
+    for (const wchar_t* file : {L"\\127.0.0.2.xml", L"\\127.0.0.3.xml", L"\\127.0.0.4.xml"})
+        EXPECT_NE(::GetFileAttributesW((folder + file).c_str()), INVALID_FILE_ATTRIBUTES) << file;
+
+    Set(first, "name=Ворота sentype=0 admin=boss:other");
+    Set(second, "flag=1");
+    const std::size_t postsBefore = Requests("POST").size();
+    program.Command(ID_RESTORE_FOLDER);
+    ASSERT_TRUE(ChooseSiteFolder(program, L"Восстановление из папки", folder));
+    HWND preview = nullptr;
+    ASSERT_TRUE(
+        ProgramDriver::Until([&] { return (preview = program.DialogWith(IDC_RESTORE_LIST)) != nullptr; }));
+    // Nothing is written before the user has seen what changes.
+    EXPECT_EQ(Requests("POST").size(), postsBefore);
+    const HWND list = ::GetDlgItem(preview, IDC_RESTORE_LIST);
+    const auto ticked = [list](int row) {
+        return (::SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) ==
+               INDEXTOSTATEIMAGEMASK(2);
+    };
+    EXPECT_TRUE(ticked(0));
+    EXPECT_TRUE(ticked(1));
+    EXPECT_FALSE(ticked(2));
+    ::PostMessageW(preview, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(BatchSays(program, L"Готово: 2 из 2"));
+    EXPECT_EQ(Requests("POST").size(), postsBefore + 2);
+    EXPECT_EQ(Show(first), firstSaved);
+    EXPECT_EQ(Show(second), secondSaved);
+    Close();
+}
+
+namespace
+{
+
 // A folder of the test's own as the programs' %LOCALAPPDATA% while it lives; the test's own value after.
 class LocalAppData
 {

@@ -4,6 +4,7 @@
 #include "settings/ControllerListFile.h"
 #include "settings/CredentialsFile.h"
 #include "settings/RestoreFiles.h"
+#include "settings/RestorePreview.h"
 #include "xml/Utf16File.h"
 
 #ifdef _WIN32
@@ -162,6 +163,54 @@ TEST(RestoreFiles, ControllerKeepsItsAddressAndASiteTakesOneFileAController)
     EXPECT_EQ(site.Take(RestoreFile{L"склад, копия.xml", own.settings}),
               L"файлы «склад.xml» и «склад, копия.xml» содержат настройки одного контроллера 127.0.0.2.");
     EXPECT_EQ(site.Files().size(), 2u);
+}
+
+TEST(RestorePreview, TicksWhatChangesAndNeverARefusedFileOrAnUnreadController)
+{
+    const auto bytes = [](const std::string& net) {
+        return Document("<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>", "om", net);
+    };
+    RestorePreview preview;
+    preview.TakeFile(L"127.0.0.2.xml",
+                     bytes("ip=\"127.0.0.2\" name=\"" + Cp1251Name + "\" admin=\"boss:new\""), Windows1251());
+    preview.TakeFile(L"127.0.0.3.xml", bytes("ip=\"127.0.0.3\" name=\"Same\""), Windows1251());
+    preview.TakeFile(L"127.0.0.4.xml", bytes("ip=\"127.0.0.4\" mask=\"255.255.255\""), Windows1251());
+    preview.TakeFile(L"127.0.0.5.xml", bytes("ip=\"127.0.0.5\""), Windows1251());
+    preview.TakeFile(L"копия.xml", bytes("ip=\"127.0.0.5\""), Windows1251());
+    preview.TakeFile(L"без адреса.xml", bytes("name=\"New\""), Windows1251());
+    preview.TakeFile(L"чужой.txt.xml", "not a document", Windows1251());
+    preview.TakeUnreadableFile(L"занят.xml", 32);
+    preview.TakeFile(L"127.0.0.6.xml", bytes("ip=\"127.0.0.6\" tcp_port=\"8086\""), Windows1251());
+
+    // Only the files taken are read: each controller at most once, and the file's port kept for it.
+    ASSERT_EQ(preview.Reading(), (std::vector<std::size_t>{0, 1, 8}));
+    EXPECT_EQ(preview.Rows()[8].knownPort, 8086);
+    EXPECT_EQ(preview.Note(2), L"в файле «127.0.0.4.xml» недопустимое значение «mask»: "
+                               L"Адрес записывается четырьмя числами от 0 до 255 через точку.");
+    EXPECT_EQ(preview.Note(3), L"файлы «127.0.0.5.xml» и «копия.xml» содержат настройки одного контроллера "
+                               L"127.0.0.5.");
+    EXPECT_EQ(preview.Note(4), preview.Note(3));
+    EXPECT_EQ(preview.Note(7), L"Не удалось прочитать файл «занят.xml» (код ошибки 32).");
+
+    DeviceProperties current;
+    current.name = L"Old";
+    current.adminName = L"boss";
+    current.adminPassword = L"old";
+    preview.TakeRead(0, current);
+    current.name = L"Same";
+    preview.TakeRead(1, current);
+    preview.TakeReadFailure(8, L"Контроллер не ответил.");
+
+    // A password that changes is said to, never shown; a controller the file leaves as it is waits unticked.
+    EXPECT_EQ(preview.Note(0), L"name: Old → Склад №7; admin-password: другой");
+    EXPECT_EQ(preview.Note(1), L"без изменений; пароли останутся прежними: в файле их нет");
+    EXPECT_EQ(preview.Note(8), L"не прочитан: Контроллер не ответил.");
+    EXPECT_EQ(preview.Ticked(), (std::vector<std::size_t>{0}));
+    EXPECT_TRUE(preview.Tick(1, true));
+    EXPECT_TRUE(preview.Tick(0, false));
+    for (const std::size_t untickable : {2u, 3u, 4u, 5u, 6u, 7u, 8u})
+        EXPECT_FALSE(preview.Tick(untickable, true)) << untickable;
+    EXPECT_EQ(preview.Ticked(), (std::vector<std::size_t>{1}));
 }
 
 TEST(ControllerList, ReadsListingsInEveryEncodingAndSeparatorWithTheirPorts)
