@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/AddControllerDlg.h"
 #include "app/Clipboard.h"
+#include "app/GiveAddressesDlg.h"
 #include "app/Help.h"
 #include "app/ListColumns.h"
 #include "app/SystemAuthorizationDialog.h"
@@ -173,6 +174,7 @@ LRESULT CMainFrame::OnCreate()
     UIAddCommand(ID_SAVE_LIST, InMenu);
     UIAddCommand(ID_ADD_CONTROLLER, InMenu);
     UIAddCommand(ID_FORGET_CONTROLLER, InMenu);
+    UIAddCommand(ID_GIVE_ADDRESSES, InMenu);
     if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
     {
         loop->AddMessageFilter(this);
@@ -273,6 +275,7 @@ void CMainFrame::UpdateCommands()
     for (const UINT id : {ID_CONTROLLER_SETTINGS, ID_OPEN_WEB_PAGE, ID_SAVE_SETTINGS, ID_LOAD_SETTINGS})
         UIEnable(id, selected == 1 && deviceList.Selected() != nullptr);
     UIEnable(ID_COPY, selected > 0);
+    UIEnable(ID_GIVE_ADDRESSES, selected > 0);
     UIEnable(ID_FORGET_CONTROLLER, selected > 0 && rows.AnySelectedKnown());
     UIEnable(ID_SAVE_LIST, !searching && rows.ShownCount() > 0);
     UIEnable(ID_SELECT_ALL, !searching && rows.ShownCount() > 0);
@@ -334,6 +337,9 @@ void CMainFrame::OnCommand(UINT id)
     case ID_ADD_CONTROLLER:
         OnAddController();
         break;
+    case ID_GIVE_ADDRESSES:
+        OnGiveAddresses();
+        break;
     case ID_REFRESH:
         ::SetWindowTextW(logPane, L"");
         break;
@@ -389,6 +395,27 @@ void CMainFrame::OnAddController()
     // A range is probed by a search of its own: the search with it added, which every later one repeats.
     deviceList.RememberRange(*dialog.range);
     OnNewSearch(dialog.range);
+}
+
+void CMainFrame::OnGiveAddresses()
+{
+    if (searching)
+        return;
+    const ControllerRows& rows = deviceList.Rows();
+    std::vector<ControllerRow> selected = rows.SelectedRows();
+    // A range's row stands for no controller.
+    std::erase_if(selected, [](const ControllerRow& row) { return row.range.has_value(); });
+    if (selected.empty())
+        return;
+    std::set<std::uint32_t> listed;
+    for (const ControllerRow& row : rows.All())
+    {
+        if (!row.range)
+            listed.insert(row.address);
+    }
+    CGiveAddressesDlg dialog(std::move(selected), std::move(listed));
+    if (!dialog.Run(window))
+        return;
 }
 
 void CMainFrame::OnNewSearch(const std::optional<AddressRange>& addedRange)

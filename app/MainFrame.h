@@ -89,6 +89,8 @@ private:
     // Empties the list and searches again, with `addedRange` remembered first.
     void OnNewSearch(const std::optional<AddressRange>& addedRange = std::nullopt);
     void OnAddController();
+    // "Назначить адреса...": the selected controllers' new addresses, given as one batch.
+    void OnGiveAddresses();
     void OnSearchStartedMessage();
     void OnSearchFinishedMessage();
     void OnFlushLog();

@@ -12,6 +12,7 @@
 #define IDB_CONTROLLER 206 // device list image, magenta is transparent
 #define IDD_SENSORS_PAGE 207
 #define IDD_ADD_CONTROLLER 208
+#define IDD_GIVE_ADDRESSES 214
 
 // Strings
 #define IDS_APP_TITLE 128
@@ -24,6 +25,11 @@
 #define IDS_SENSOR_ANALOG 135
 #define IDS_NORMALLY_OPEN 136
 #define IDS_NORMALLY_CLOSED 137
+#define IDS_GIVE_ADDRESSES 170   // caption of the batch window that gives addresses
+#define IDS_GIVE_COLUMN_NAME 171 // the preview's columns
+#define IDS_GIVE_COLUMN_OLD 172
+#define IDS_GIVE_COLUMN_NEW 173
+#define IDS_GIVE_COLUMN_NOTE 174
 #define IDS_READY 57345 // status bar text when idle
 
 // Commands. A command's status bar help and tooltip are the string with the command's id.
@@ -38,6 +44,7 @@
 #define ID_SAVE_SETTINGS 32793
 #define ID_LOAD_SETTINGS 32794
 #define ID_SAVE_LIST 32795
+#define ID_GIVE_ADDRESSES 32830
 #define ID_NEW_SEARCH 57600
 #define ID_OPEN 57601
 #define ID_SAVE 57603
@@ -107,6 +114,14 @@
 #define IDC_ADD_ADDRESS 1200
 #define IDC_ADD_PORT 1201
 #define IDC_ADD_RANGE_END 1202
+
+// IDD_GIVE_ADDRESSES
+#define IDC_GIVE_START 1550
+#define IDC_GIVE_MASK 1551
+#define IDC_GIVE_GATEWAY 1552
+#define IDC_GIVE_CHECK 1553
+#define IDC_GIVE_PREVIEW 1554
+#define IDC_GIVE_SKIPPED 1555
 
 // The main window's filter box
 #define IDC_FILTER 1300
