@@ -393,6 +393,7 @@ inline constexpr wchar_t OutsideAdapterSubnet[] =
 inline constexpr wchar_t SkippedAddresses[] = L"Пропущены: %1.";
 inline constexpr wchar_t NothingSkipped[] = L"Ни один адрес не пропущен.";
 inline constexpr wchar_t SkippedAddress[] = L"%1 (%2)";
+inline constexpr wchar_t SkippedMore[] = L"%1 и ещё %2";
 inline constexpr wchar_t SkippedInList[] = L"есть в списке";
 inline constexpr wchar_t SkippedGateway[] = L"шлюз";
 inline constexpr wchar_t SkippedSubnetEdge[] = L"адрес сети или широковещательный";

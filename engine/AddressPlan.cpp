@@ -3,7 +3,9 @@
 #include "common/AddressText.h"
 #include "common/Words.h"
 
+#include <algorithm>
 #include <bit>
+#include <span>
 
 namespace OM::Norvatessa
 {
@@ -79,7 +81,7 @@ std::wstring SkippedText(const std::vector<SkippedAddress>& skipped)
     if (skipped.empty())
         return Words::NothingSkipped;
     std::wstring list;
-    for (const SkippedAddress& skip : skipped)
+    for (const SkippedAddress& skip : std::span(skipped.data(), std::min(skipped.size(), MostSkippedShown)))
     {
         const wchar_t* why = skip.why == AddressSkip::InList        ? Words::SkippedInList
                              : skip.why == AddressSkip::Gateway     ? Words::SkippedGateway
@@ -89,6 +91,8 @@ std::wstring SkippedText(const std::vector<SkippedAddress>& skipped)
         list +=
             (list.empty() ? L"" : L", ") + Words::Fill(Words::SkippedAddress, AddressText(skip.address), why);
     }
+    if (skipped.size() > MostSkippedShown)
+        list = Words::Fill(Words::SkippedMore, list, skipped.size() - MostSkippedShown);
     return Words::Fill(Words::SkippedAddresses, list);
 }
 

@@ -79,8 +79,10 @@ AddressPlan PlanAddresses(const AddressRequest& request, const AddressSurroundin
 std::optional<NetworkAdapter> AdapterHolding(std::uint32_t address,
                                              const std::vector<NetworkAdapter>& adapters);
 
-// The preview's words: the addresses passed over, each with why; the note on an address outside the subnet
+// The preview's words: the addresses passed over, each with why (the first MostSkippedShown of them, and
+// how many more); the note on an address outside the subnet
 // of the controller's adapter.
+inline constexpr std::size_t MostSkippedShown = 8;
 std::wstring SkippedText(const std::vector<SkippedAddress>& skipped);
 std::wstring OutsideText(const NetworkAdapter& adapter);
 

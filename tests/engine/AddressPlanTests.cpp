@@ -79,7 +79,10 @@ TEST(AddressPlan, EndsWhereNoAddressIsLeftAndWarnsOutsideTheAdapterSubnet)
     AddressSurroundings full;
     for (std::uint32_t address = Net; address < Net + MostAddressesWalked + 10; ++address)
         full.listed.insert(address);
-    EXPECT_TRUE(PlanAddresses({{1}, Net, std::nullopt, std::nullopt}, full).given.empty());
+    plan = PlanAddresses({{1}, Net, std::nullopt, std::nullopt}, full);
+    EXPECT_TRUE(plan.given.empty());
+    EXPECT_EQ(plan.skipped.size(), MostAddressesWalked);
+    EXPECT_TRUE(SkippedText(plan.skipped).ends_with(L"10.0.1.7 (есть в списке) и ещё 4088."));
 
     // Found through 10.0.1.0/24: a new address in 10.0.2.0 is outside; one behind a router warns of nothing.
     AddressSurroundings around;
