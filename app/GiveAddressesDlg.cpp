@@ -103,7 +103,8 @@ void CGiveAddressesDlg::OnInitDialog()
     ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     RECT client{};
     ::GetClientRect(list, &client);
-    const int width = client.right - client.left;
+    // Room for the vertical scroll bar that a long selection brings, so that no column needs scrolling.
+    const int width = client.right - client.left - ::GetSystemMetrics(SM_CXVSCROLL);
     // Name, two addresses, and the rest for the note.
     const int widths[] = {width * 24 / 100, width * 18 / 100, width * 18 / 100, width * 40 / 100};
     const UINT titles[] = {IDS_GIVE_COLUMN_NAME, IDS_GIVE_COLUMN_OLD, IDS_GIVE_COLUMN_NEW,
