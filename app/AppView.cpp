@@ -350,7 +350,8 @@ void CAppView::OnResult(const DevicePropertiesResult& result)
 {
     if (result.tag == 0)
     {
-        // The settings after a write: the name as the controller holds it, even empty.
+        // The settings after a write, or as a batch read them: the name as the controller holds it, even
+        // empty.
         const Xml::DeviceProperties& properties = result.properties;
         if (const auto move = rows.Update(result.address, properties.name, properties.tcpPort))
             shown.ShowMove(*move);
@@ -427,11 +428,28 @@ void CAppView::OnDeviceAddressChanged(const AddressChange& change)
 
 void CAppView::OnDeviceProperties(const DevicePropertiesResult& result)
 {
+    Arrive(result, true);
+}
+
+void CAppView::OnBatchOutcome(const BatchOutcome& outcome)
+{
+    // A write's read back comes as OnDeviceProperties, after the move to a new address; a controller that
+    // was only read updates its row from here. The settings sheet opens with neither: it is not open
+    // during a batch.
+    if (outcome.read && !outcome.readBack)
+        Arrive(DevicePropertiesResult{outcome.address, outcome.read->properties, 0, {}}, false);
+}
+
+void CAppView::Arrive(const DevicePropertiesResult& result, bool current)
+{
     bool first = false;
     {
         Helpers::CriticalSectionLock hold(lock);
-        currentAddress = result.address;
-        currentProperties = result.properties;
+        if (current)
+        {
+            currentAddress = result.address;
+            currentProperties = result.properties;
+        }
         first = arrived.empty();
         arrived.push_back(result);
     }

@@ -25,7 +25,7 @@ namespace OM::Norvatessa
 // the filter keeps, each row's lParam its address. Nothing is read back from the control but the changes
 // the user makes to the selection, which the rows take over. Opening a row reads the controller, shows its
 // settings sheet and sends the edited settings back; rows follow a controller's new settings and address
-// after a write.
+// after a write, and each controller's outcome of a batch.
 //
 // Who runs what: the window, the rows and everything shown belong to the user-interface thread. The two
 // Support notifications arrive on the worker; they only queue what they bring under `lock` and post a
@@ -86,8 +86,11 @@ public:
     // Worker thread.
     void OnDeviceAddressChanged(const AddressChange& change) override;
     void OnDeviceProperties(const DevicePropertiesResult& result) override;
+    void OnBatchOutcome(const BatchOutcome& outcome) override;
 
 private:
+    // Queues a result for this thread; `current` when the settings sheet opens with it.
+    void Arrive(const DevicePropertiesResult& result, bool current);
     void OnContextMenu(LPARAM position);
     // The shown row at which the keyboard opens the context menu: the focused one when it is selected,
     // otherwise the first selected one.

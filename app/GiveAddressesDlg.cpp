@@ -6,6 +6,7 @@
 #include "engine/AddressProbe.h"
 #include "helpers/FailureBoundary.h"
 #include "res/resource.h"
+#include "settings/AddressSteps.h"
 #include "settings/ValueChecks.h"
 #include "ui/CenterWindow.h"
 #include "ui/Module.h"
@@ -255,6 +256,29 @@ void CGiveAddressesDlg::Join()
 {
     if (prober.joinable())
         prober.join();
+}
+
+BatchCommand GiveAddressesBatch(const CGiveAddressesDlg& dialog)
+{
+    BatchCommand command;
+    command.title = Ui::LoadResourceString(IDS_GIVE_ADDRESSES);
+    std::map<std::uint32_t, std::uint32_t> newAddresses;
+    for (const GivenAddress& given : dialog.Plan().given)
+        newAddresses.emplace(given.from, given.to);
+    for (const ControllerRow& controller : dialog.Controllers())
+    {
+        if (!newAddresses.contains(controller.address))
+            continue;
+        // A controller added by address that no search heard is reached at the port the list has for it.
+        command.request.targets.push_back(BatchTarget{controller.address, std::nullopt, controller.port});
+        command.names.push_back(controller.name);
+    }
+    command.request.work = std::make_shared<ControllerSettings::AddressSteps>(
+        newAddresses, dialog.Request().mask, dialog.Request().gateway);
+    command.doneText = [](const BatchOutcome& outcome) {
+        return Words::Fill(Words::ControllerMoved, AddressText(outcome.answersAt));
+    };
+    return command;
 }
 
 } // namespace OM::Norvatessa

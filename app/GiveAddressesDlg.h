@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/BatchWindow.h"
 #include "app/ControllerRow.h"
 #include "engine/AddressPlan.h"
 #include "ui/BalloonTip.h"
@@ -71,5 +72,9 @@ private:
     std::thread prober;
     Ui::BalloonTip balloon;
 };
+
+// The batch that gives the addresses the user confirmed in the dialog: each controller of the plan read,
+// written its own address (and the mask and the gateway for all) and read back there.
+BatchCommand GiveAddressesBatch(const CGiveAddressesDlg& dialog);
 
 } // namespace OM::Norvatessa

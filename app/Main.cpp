@@ -35,9 +35,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
     if (!winsock.ok())
         return 0;
     const ComSession com;
-    // The bars, the list, the address fields of the settings sheet and its tabs.
+    // The bars, the list, the address fields of the settings sheet and its tabs, the batch window's
+    // progress bar.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES |
-                                                       ICC_INTERNET_CLASSES | ICC_TAB_CLASSES};
+                                                       ICC_INTERNET_CLASSES | ICC_TAB_CLASSES |
+                                                       ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
     OM::Ui::Module::Instance().Initialize(instance);
     return OM::Norvatessa::RunMainWindow(commandLine, showCommand);

@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/AddControllerDlg.h"
+#include "app/BatchWindow.h"
 #include "app/Clipboard.h"
 #include "app/GiveAddressesDlg.h"
 #include "app/Help.h"
@@ -269,18 +270,36 @@ void CMainFrame::OnIdle()
 void CMainFrame::UpdateCommands()
 {
     // While a search runs the list is disabled, and nothing in it can be used. The commands for one
-    // controller take the one selected row, and are off with several and on a range's row.
+    // controller take the one selected row, and are off with several and on a range's row. While a batch
+    // runs, no search starts and no settings sheet opens (CommandAllowed).
     const ControllerRows& rows = deviceList.Rows();
     const std::size_t selected = searching ? 0 : rows.SelectedCount();
     for (const UINT id : {ID_CONTROLLER_SETTINGS, ID_OPEN_WEB_PAGE, ID_SAVE_SETTINGS, ID_LOAD_SETTINGS})
-        UIEnable(id, selected == 1 && deviceList.Selected() != nullptr);
+        UIEnable(id, selected == 1 && deviceList.Selected() != nullptr && CommandAllowed(id));
     UIEnable(ID_COPY, selected > 0);
-    UIEnable(ID_GIVE_ADDRESSES, selected > 0);
+    UIEnable(ID_GIVE_ADDRESSES, selected > 0 && CommandAllowed(ID_GIVE_ADDRESSES));
     UIEnable(ID_FORGET_CONTROLLER, selected > 0 && rows.AnySelectedKnown());
     UIEnable(ID_SAVE_LIST, !searching && rows.ShownCount() > 0);
     UIEnable(ID_SELECT_ALL, !searching && rows.ShownCount() > 0);
-    UIEnable(ID_NEW_SEARCH, !searching);
-    UIEnable(ID_ADD_CONTROLLER, !searching);
+    UIEnable(ID_NEW_SEARCH, !searching && CommandAllowed(ID_NEW_SEARCH));
+    UIEnable(ID_ADD_CONTROLLER, !searching && CommandAllowed(ID_ADD_CONTROLLER));
+}
+
+bool CMainFrame::CommandAllowed(UINT id)
+{
+    switch (id)
+    {
+    case ID_NEW_SEARCH:
+    case ID_ADD_CONTROLLER:
+    case ID_CONTROLLER_SETTINGS:
+    case ID_LOAD_SETTINGS:
+    case ID_GIVE_ADDRESSES:
+        // A search would empty the list under the batch's rows, and a sheet would write to a controller
+        // that a lane may be writing to.
+        return !BatchRunning();
+    default:
+        return true;
+    }
 }
 
 void CMainFrame::UpdateCounts()
@@ -298,6 +317,9 @@ void CMainFrame::UpdateCounts()
 
 void CMainFrame::OnCommand(UINT id)
 {
+    // An accelerator, the toolbar or the list's Enter reaches here even while the command is greyed.
+    if (!CommandAllowed(id))
+        return;
     switch (id)
     {
     case ID_NEW_SEARCH:
@@ -414,8 +436,8 @@ void CMainFrame::OnGiveAddresses()
             listed.insert(row.address);
     }
     CGiveAddressesDlg dialog(std::move(selected), std::move(listed));
-    if (!dialog.Run(window))
-        return;
+    if (dialog.Run(window))
+        StartBatch(window, GiveAddressesBatch(dialog));
 }
 
 void CMainFrame::OnNewSearch(const std::optional<AddressRange>& addedRange)

@@ -101,6 +101,9 @@ private:
     // Which commands can be used now, from the list's rows and whether a search runs: the one place that
     // enables and disables them, for the menus, the list's context menu and the toolbar alike.
     void UpdateCommands();
+    // Whether a command may run now beside the greying of UpdateCommands: false for those a batch keeps
+    // out while it runs.
+    static bool CommandAllowed(UINT id);
     // The counts of the status bar, from the list's rows.
     void UpdateCounts();
     void OnCopy();

@@ -21,6 +21,9 @@ constexpr UINT WM_LIVEROWS = WM_USER + 128;     // show the controllers found so
 constexpr UINT WM_SETTINGSREAD = WM_USER + 1;   // handle the settings read from controllers, as queued
 constexpr UINT WM_ADDRESSCHANGED = WM_USER + 2; // wParam: old address, lParam: new address
 
+// To the batch window, above the dialog manager's own messages.
+constexpr UINT WM_BATCHNEWS = WM_APP + 1; // handle the news of the batch, as queued
+
 // To the wait dialog.
 constexpr UINT WM_WAITDONE = WM_USER + 1;   // the exchange has ended: close with 1
 constexpr UINT WM_LOCKCANCEL = WM_USER + 2; // wParam 1: disable Cancel, 0: enable it

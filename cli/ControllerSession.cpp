@@ -174,29 +174,6 @@ void ControllerSession::OnRequestRefused(const RequestRefusal& refusal)
     problems.push_back(DescribeControllerRefusal(refusal));
 }
 
-std::vector<std::wstring> ControllerSession::Problems(const BatchOutcome& outcome)
-{
-    std::vector<std::wstring> words;
-    for (const BatchProblem& problem : outcome.problems)
-    {
-        switch (problem.kind)
-        {
-        case BatchProblem::Kind::ExchangeFailed:
-            words.push_back(DescribeControllerFailure(problem.failure));
-            break;
-        case BatchProblem::Kind::ExchangeAborted:
-            words.emplace_back(Words::ExchangeAborted);
-            break;
-        case BatchProblem::Kind::Refused:
-            words.push_back(DescribeControllerRefusal(problem.refusal));
-            break;
-        }
-    }
-    if (!words.empty() && outcome.writeConfirmed)
-        words.emplace_back(Words::ChangedButNotReadBack);
-    return words;
-}
-
 void ControllerSession::OnSearchFailed(const std::int32_t& socketError)
 {
     searchFailure = DescribeSearchFailure(socketError);

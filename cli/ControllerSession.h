@@ -66,8 +66,6 @@ public:
     BatchId Post(const BatchRequest& request);
     // A site: waits for the next news of the batches posted.
     BatchNews NextNews();
-    // What went wrong with a controller of a batch, worded as on the road of one controller.
-    static std::vector<std::wstring> Problems(const BatchOutcome& outcome);
     bool Knows(std::uint32_t address) const { return manager.FindDevice(address) != nullptr; }
     // Of the last search: the conflicts heard, worded for the user, and the adapters probed through.
     const std::vector<std::wstring>& Conflicts() const noexcept { return conflicts; }

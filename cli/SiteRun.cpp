@@ -3,6 +3,7 @@
 #include "cli/CommandSupport.h"
 #include "common/AddressText.h"
 #include "common/Words.h"
+#include "engine/BatchOutcomeText.h"
 #include "engine/JsonText.h"
 
 #include <algorithm>
@@ -118,15 +119,8 @@ std::optional<SiteRun> SiteRun::PrepareOne(const CommandLine& line, Console& con
 ControllerOutcome SiteRun::Failure(std::uint32_t address, const std::vector<std::wstring>& problems,
                                    bool unanswered)
 {
-    ControllerOutcome outcome{address, unanswered ? Result::Unanswered : Result::Failed};
-    for (const std::wstring& problem : problems)
-    {
-        if (!outcome.text.empty())
-            outcome.text += L' ';
-        outcome.text += problem;
-    }
-    std::replace(outcome.text.begin(), outcome.text.end(), L'\n', L' ');
-    return outcome;
+    return ControllerOutcome{address, unanswered ? Result::Unanswered : Result::Failed,
+                             OutcomeLine(problems)};
 }
 
 bool SiteRun::NeedsSearch() const
@@ -238,7 +232,7 @@ ControllerOutcome SiteRun::OutcomeOf(const BatchOutcome& outcome, const Work& wo
     }
     if (outcome.result == BatchResult::Skipped)
         return ControllerOutcome{target.address, Result::Skipped};
-    std::vector<std::wstring> problems = ControllerSession::Problems(outcome);
+    std::vector<std::wstring> problems = ProblemWords(outcome);
     bool unanswered = outcome.unanswered;
     // Only a search could have told where the controller is, and it did not.
     const bool missed = outcome.problems.size() == 1 &&
@@ -284,16 +278,13 @@ void SiteRun::TellSummary()
                           [result](const ControllerOutcome& outcome) { return outcome.result == result; }));
     };
     ConsoleStream& stream = linesToError || json ? console.err : console.out;
-    std::wstring summary = Words::Fill(Words::SiteDone, counted(Result::Done), outcomes.size());
-    // The counts that are not zero.
-    for (const auto& [result, sentence] :
-         {std::pair{Result::Unanswered, Words::SiteUnanswered}, std::pair{Result::Failed, Words::SiteFailed},
-          std::pair{Result::Skipped, Words::SiteSkipped}})
-    {
-        if (const std::size_t count = counted(result); count > 0)
-            summary = Words::Fill(sentence, summary, count);
-    }
-    stream.WriteLine(summary);
+    OutcomeCounts counts;
+    counts.total = outcomes.size();
+    counts.done = counted(Result::Done);
+    counts.unanswered = counted(Result::Unanswered);
+    counts.failed = counted(Result::Failed);
+    counts.skipped = counted(Result::Skipped);
+    stream.WriteLine(SummaryLine(counts));
 }
 
 } // namespace OM::Norvatessa::Cli

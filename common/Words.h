@@ -384,6 +384,20 @@ inline constexpr wchar_t SiteDone[] = L"Готово: %1 из %2";
 inline constexpr wchar_t SiteUnanswered[] = L"%1; не ответили: %2";
 inline constexpr wchar_t SiteFailed[] = L"%1; с ошибкой: %2";
 inline constexpr wchar_t SiteSkipped[] = L"%1; не обработаны после ошибки: %2";
+inline constexpr wchar_t SiteCancelled[] = L"%1; отменены: %2";
+
+// ---- The batch window: a command on many controllers, a row per controller
+
+// A row's state while its controller waits for a lane, is read, is written; and once it is done.
+inline constexpr wchar_t BatchWaiting[] = L"ждёт";
+inline constexpr wchar_t BatchReading[] = L"читается";
+inline constexpr wchar_t BatchWriting[] = L"записывается";
+inline constexpr wchar_t BatchDone[] = L"готово";
+inline constexpr wchar_t BatchCancelled[] = L"отменено";
+inline constexpr wchar_t BatchSkipped[] = L"не обработан после ошибки";
+// The time the batch has taken, in seconds with tenths: "Время: 12,3 с".
+inline constexpr wchar_t BatchTime[] = L"Время: %1,%2 с";
+inline constexpr wchar_t BatchCancelling[] = L"Отмена: ждём конца начатых обменов";
 
 // ---- Giving the selected controllers addresses ("Назначить адреса...")
 

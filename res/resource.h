@@ -12,6 +12,7 @@
 #define IDB_CONTROLLER 206 // device list image, magenta is transparent
 #define IDD_SENSORS_PAGE 207
 #define IDD_ADD_CONTROLLER 208
+#define IDD_BATCH 210 // the window of a many-controller command
 #define IDD_GIVE_ADDRESSES 214
 
 // Strings
@@ -125,6 +126,14 @@
 
 // The main window's filter box
 #define IDC_FILTER 1300
+
+// IDD_BATCH
+#define IDC_BATCH_ROWS 1400
+#define IDC_BATCH_PROGRESS 1401
+#define IDC_BATCH_TIME 1402
+#define IDC_BATCH_SUMMARY 1403
+#define IDC_BATCH_COPY 1404
+#define IDC_BATCH_CLOSE 1405
 
 // IDD_ABOUTBOX
 #define IDC_ABOUT_NAME 1100

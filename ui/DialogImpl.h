@@ -8,12 +8,13 @@
 namespace OM::Ui
 {
 
-// A modal dialog from a dialog template of the module. Derived supplies
+// A dialog from a dialog template of the module, modal or modeless. Derived supplies
 //     bool ProcessDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 // which returns true for a message it handled. For WM_INITDIALOG `result` says whether the system sets
 // the default focus; for other messages that return a value, Derived sets it with SetMessageResult. The
 // dialog procedure is a boundary (helpers/FailureBoundary.h): a message whose handling throws is said,
-// and the dialog ends as if cancelled.
+// and the dialog ends as if cancelled (a modeless one is destroyed). The object must outlive its dialog;
+// OnFinalMessage runs after the dialog's last message.
 template <typename Derived>
 class DialogImpl
 {
@@ -30,15 +31,28 @@ public:
                                  &Procedure, reinterpret_cast<LPARAM>(this));
     }
 
+    // A modeless dialog: the thread's own message loop runs it (its filters offer it IsDialogMessage), and
+    // DestroyWindow ends it. Null when it could not be created.
+    HWND Create(HWND parent, UINT templateId)
+    {
+        modeless = true;
+        return ::CreateDialogParamW(Module::Instance().ResourceInstance(), MAKEINTRESOURCEW(templateId),
+                                    parent, &Procedure, reinterpret_cast<LPARAM>(this));
+    }
+
     HWND Handle() const noexcept { return window; }
 
 protected:
+    virtual void OnFinalMessage() {}
+
     void EndDialog(INT_PTR result) { ::EndDialog(window, result); }
     void SetMessageResult(LRESULT result) { ::SetWindowLongPtrW(window, DWLP_MSGRESULT, result); }
 
     HWND window = nullptr;
 
 private:
+    bool modeless = false;
+
     static INT_PTR CALLBACK Procedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
     {
         DialogImpl* self = nullptr;
@@ -60,11 +74,17 @@ private:
         if (!Helpers::Guarded(L"в диалоговом окне", [&] {
                 handled = static_cast<Derived*>(self)->ProcessDialogMessage(message, wParam, lParam, result);
             }))
-            ::EndDialog(handle, IDCANCEL);
+        {
+            if (self->modeless)
+                ::DestroyWindow(handle);
+            else
+                ::EndDialog(handle, IDCANCEL);
+        }
         if (message == WM_NCDESTROY)
         {
             ::SetWindowLongPtrW(handle, DWLP_USER, 0);
             self->window = nullptr;
+            self->OnFinalMessage();
         }
         return handled ? result : FALSE;
     }

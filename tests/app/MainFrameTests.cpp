@@ -32,23 +32,6 @@ int Count(const std::wstring& text, const std::wstring& part)
     return count;
 }
 
-std::wstring ClipboardText()
-{
-    std::wstring text;
-    if (!::OpenClipboard(nullptr))
-        return L"(the clipboard did not open)";
-    if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT))
-    {
-        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data)))
-        {
-            text = chars;
-            ::GlobalUnlock(data);
-        }
-    }
-    ::CloseClipboard();
-    return text;
-}
-
 // The popup menu that this process shows next, looked for from another thread; null when none shows.
 HWND NextPopupMenu()
 {

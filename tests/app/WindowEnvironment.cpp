@@ -16,7 +16,8 @@ public:
     {
         ASSERT_TRUE(winsock.ok());
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES |
-                                                           ICC_INTERNET_CLASSES | ICC_TAB_CLASSES};
+                                                           ICC_INTERNET_CLASSES | ICC_TAB_CLASSES |
+                                                           ICC_PROGRESS_CLASS};
         ASSERT_TRUE(::InitCommonControlsEx(&controls));
         OM::Ui::Module::Instance().Initialize(::GetModuleHandleW(nullptr));
     }

@@ -6,6 +6,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/AddControllerDlg.h"
+#include "app/BatchWindow.h"
 #include "res/resource.h"
 #include "settings/AppPropSheet.h"
 #include "ui/ControlText.h"
@@ -204,6 +205,23 @@ TEST_F(WindowLayoutTest, AddDialogHoldsItsLabelsAndFields)
     CAddControllerDlg dialog;
     LookWhileOpen([&] { dialog.Run(frame->Handle()); }, [] { return FindDialogWith(IDC_ADD_PORT); },
                   [](HWND window) { Check(window, "add-dialog"); }, &PressCancel);
+}
+
+TEST_F(WindowLayoutTest, BatchWindowHoldsItsRowsSummaryAndButtons)
+{
+    BatchCommand command;
+    command.title = L"Чтение настроек";
+    for (const ControllerRow& row : frame->DeviceList().Rows().All())
+        command.request.targets.push_back(BatchTarget{row.address, std::nullopt, std::nullopt});
+    // One that does not answer, so that the summary is as long as it gets with two counts.
+    command.request.targets.push_back(BatchTarget{0x7F0000FE, 80, std::nullopt});
+    ASSERT_TRUE(StartBatch(frame->Handle(), command));
+    const auto window = [] { return FindDialogWith(IDC_BATCH_ROWS); };
+    ASSERT_TRUE(Until([&] { return !BatchRunning(); }));
+    Pump(loop, 300);
+    Check(window(), "batch-window");
+    EXPECT_EQ(KeyboardFaults(window()), L"");
+    ::SendMessageW(window(), WM_COMMAND, IDC_BATCH_CLOSE, 0);
 }
 
 // With its preview filled in: 192.0.2.0/24 has no route from the workstation, so nothing answers there and

@@ -485,6 +485,23 @@ std::wstring MessageBoxText(HWND box)
     return Ui::ControlText(box, 0xFFFF);
 }
 
+std::wstring ClipboardText()
+{
+    std::wstring text;
+    if (!::OpenClipboard(nullptr))
+        return L"(the clipboard did not open)";
+    if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT))
+    {
+        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data)))
+        {
+            text = chars;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
 std::wstring CellText(HWND list, int row, int column)
 {
     wchar_t text[512] = {};

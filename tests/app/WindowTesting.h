@@ -26,6 +26,9 @@ HWND WaitForDialogTitled(const wchar_t* caption, DWORD timeoutMs = 10000);
 // The text of a message box.
 std::wstring MessageBoxText(HWND box);
 
+// The text on the clipboard, or what kept it from being read.
+std::wstring ClipboardText();
+
 // The text of a list view cell, in this process.
 std::wstring CellText(HWND list, int row, int column);
 int RowCount(HWND list);
