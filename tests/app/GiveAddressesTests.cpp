@@ -1,5 +1,6 @@
 // "Назначить адреса..." on the test topology: segment b drops ICMP echoes (tools/testenv/topology.sh), so
 // only the controllers' own probe answers tell a taken address there.
+#include "common/Words.h"
 #include "res/resource.h"
 #include "tests/app/FrameTest.h"
 #include "ui/ControlText.h"
@@ -23,6 +24,38 @@ constexpr std::uint32_t SegmentB = 0xC6120200; // 198.18.2.0
 std::string SegmentBAddress(int host)
 {
     return "198.18.2." + std::to_string(host);
+}
+
+// The text of the refusal's balloon that the dialog shows at `field`; empty without one.
+std::wstring BalloonText(HWND dialog, HWND field)
+{
+    struct Search
+    {
+        HWND dialog;
+        HWND tip = nullptr;
+    } search{dialog};
+    ::EnumThreadWindows(
+        ::GetWindowThreadProcessId(dialog, nullptr),
+        [](HWND window, LPARAM parameter) {
+            auto& found = *reinterpret_cast<Search*>(parameter);
+            wchar_t className[64] = {};
+            ::GetClassNameW(window, className, 64);
+            if (std::wstring(className) == TOOLTIPS_CLASSW && ::GetWindow(window, GW_OWNER) == found.dialog &&
+                ::IsWindowVisible(window))
+                found.tip = window;
+            return found.tip == nullptr ? TRUE : FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.tip == nullptr)
+        return L"";
+    wchar_t text[512] = {};
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(field);
+    tool.lpszText = text;
+    ::SendMessageW(search.tip, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&tool));
+    return text;
 }
 
 class GiveAddressesTest : public FrameTest
@@ -58,12 +91,18 @@ TEST_F(GiveAddressesTest, FiveControllersGetConsecutiveAddressesAndTheListFollow
     ASSERT_THAT(segment.Command("add name=Late"), HasSubstr("ok 1 198.18.2.21"));
     Command(ID_SELECT_ALL);
 
+    std::wstring refusal;
     std::wstring skipped;
     std::wstring lastNew;
     std::thread user([&] {
         const HWND dialog = WaitForDialogTitled(L"Назначить адреса");
         if (dialog == nullptr)
             return;
+        // No first address is 0.0.0.0, which would cut the controller off: refused as the settings sheet
+        // does.
+        ::SendDlgItemMessageW(dialog, IDC_GIVE_START, IPM_CLEARADDRESS, 0, 0);
+        ::SendMessageW(dialog, WM_COMMAND, IDC_GIVE_CHECK, 0);
+        refusal = BalloonText(dialog, ::GetDlgItem(dialog, IDC_GIVE_START));
         ::SendDlgItemMessageW(dialog, IDC_GIVE_START, IPM_SETADDRESS, 0, static_cast<LPARAM>(SegmentB + 21));
         ::SendMessageW(dialog, WM_COMMAND, IDC_GIVE_CHECK, 0);
         const HWND preview = ::GetDlgItem(dialog, IDC_GIVE_PREVIEW);
@@ -74,6 +113,7 @@ TEST_F(GiveAddressesTest, FiveControllersGetConsecutiveAddressesAndTheListFollow
     });
     Command(ID_GIVE_ADDRESSES);
     user.join();
+    EXPECT_EQ(refusal, Words::AddressCutsOff);
     EXPECT_EQ(lastNew, L"198.18.2.26");
     EXPECT_EQ(skipped, L"Пропущены: 198.18.2.21 (ответил контроллер).");
 
