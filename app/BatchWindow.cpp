@@ -108,6 +108,7 @@ private:
     void OnOutcome(const BatchOutcome& outcome);
     void OnEnd();
     void SetRow(std::size_t index, RowState state, std::wstring words);
+    void ShowWholeState(NMLVGETINFOTIPW& tip) const;
     void ShowProgress();
     void ShowTime();
     void Cancel();
@@ -163,7 +164,7 @@ bool BatchWindow::Open(HWND owner)
     return true;
 }
 
-bool BatchWindow::ProcessDialogMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result)
+bool BatchWindow::ProcessDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
 {
     switch (message)
     {
@@ -198,6 +199,11 @@ bool BatchWindow::ProcessDialogMessage(UINT message, WPARAM wParam, LPARAM, INT_
         default:
             return false;
         }
+    case WM_NOTIFY:
+        if (reinterpret_cast<NMHDR*>(lParam)->code != LVN_GETINFOTIPW)
+            return false;
+        ShowWholeState(*reinterpret_cast<NMLVGETINFOTIPW*>(lParam));
+        return true;
     case WM_CLOSE:
         Close();
         return true;
@@ -243,8 +249,8 @@ void BatchWindow::OnInitDialog()
 void BatchWindow::AddColumns()
 {
     const HWND list = ::GetDlgItem(window, IDC_BATCH_ROWS);
-    ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP,
-                   LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+    ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP,
+                   LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     RECT client{};
     ::GetClientRect(list, &client);
     int left = client.right - client.left - ::GetSystemMetrics(SM_CXVSCROLL);
@@ -385,6 +391,19 @@ void BatchWindow::SetRow(std::size_t index, RowState state, std::wstring words)
         item.pszText = const_cast<wchar_t*>(text->c_str());
         ::SendMessageW(list, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&item));
     }
+}
+
+void BatchWindow::ShowWholeState(NMLVGETINFOTIPW& tip) const
+{
+    // A failure's words are longer than the column: the row's tip shows them whole.
+    const std::size_t index = static_cast<std::size_t>(tip.iItem);
+    if (index >= rows.size() || tip.pszText == nullptr || tip.cchTextMax <= 0)
+        return;
+    const std::wstring& words = rows[index].words;
+    const std::size_t room = static_cast<std::size_t>(tip.cchTextMax) - 1;
+    const std::size_t length = std::min(words.size(), room);
+    words.copy(tip.pszText, length);
+    tip.pszText[length] = L'\0';
 }
 
 void BatchWindow::ShowProgress()

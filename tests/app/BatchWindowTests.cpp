@@ -20,6 +20,30 @@ using ::testing::Not;
 namespace
 {
 
+// Renames every controller of the batch "Written" and moves the one at `from` to `to`.
+class RenamingWork final : public BatchWork
+{
+public:
+    RenamingWork(std::uint32_t from, std::uint32_t to) : from(from), to(to) {}
+
+    AfterReading AfterRead(std::uint32_t address, const DevicePropertiesResult& read) override
+    {
+        AfterReading after{read.properties, {}};
+        after.write->changed = OM::Xml::PropName;
+        after.write->name = L"Written";
+        if (address == from)
+        {
+            after.write->ip = to;
+            after.write->changed |= OM::Xml::PropIp;
+        }
+        return after;
+    }
+
+private:
+    const std::uint32_t from;
+    const std::uint32_t to;
+};
+
 class BatchWindowTest : public FrameTest
 {
 protected:
@@ -158,4 +182,40 @@ TEST_F(BatchWindowTest, CancelStartsNoControllerAfterItAndClosingTheWindowCancel
     ::DestroyWindow(frame->Handle());
     EXPECT_FALSE(BatchRunning());
     EXPECT_EQ(Window(), nullptr);
+}
+
+// A batch that writes: its rows pass through "записывается" to the caller's own words, the caller hears
+// each outcome, and the main list follows each controller to its new name and address.
+TEST_F(BatchWindowTest, WritingBatchShowsTheWriteAndTheListFollowsTheMovedController)
+{
+    const std::uint32_t first = Add("count=2 answer-delay=600");
+    const std::uint32_t moved = first + 0x10;
+    Open();
+    ASSERT_TRUE(WaitForList(2));
+
+    BatchCommand command = ReadingAll();
+    command.request.work = std::make_shared<RenamingWork>(first, moved);
+    command.doneText = [](const BatchOutcome& outcome) {
+        return L"записан в " + std::to_wstring(outcome.index);
+    };
+    std::vector<std::size_t> heard;
+    command.onOutcome = [&](const BatchOutcome& outcome) { heard.push_back(outcome.index); };
+    ASSERT_TRUE(StartBatch(frame->Handle(), std::move(command)));
+    EXPECT_TRUE(Until([] { return State(0) == L"записывается"; })) << State(0);
+    ASSERT_TRUE(WaitForEnd());
+
+    EXPECT_EQ(State(0), L"записан в 0");
+    EXPECT_EQ(State(1), L"записан в 1");
+    EXPECT_EQ(Summary(), L"Готово: 2 из 2");
+    EXPECT_EQ(heard.size(), 2u);
+    EXPECT_EQ(Show(moved)["name"], "Written");
+    const std::string movedText = Text(moved);
+    EXPECT_TRUE(Until(
+        [&] {
+            return RowCount(List()) == 2 && CellText(List(), 0, 0) == L"Written" &&
+                   CellText(List(), 1, 0) == L"Written" &&
+                   CellText(List(), 1, 1) == std::wstring(movedText.begin(), movedText.end());
+        },
+        3000))
+        << CellText(List(), 1, 1);
 }
