@@ -481,6 +481,17 @@ void BatchWindow::OnFinalMessage()
 
 } // namespace
 
+void AddTargets(BatchCommand& command, const std::vector<ControllerRow>& rows)
+{
+    for (const ControllerRow& row : rows)
+    {
+        if (row.range)
+            continue;
+        command.request.targets.push_back(BatchTarget{row.address, std::nullopt, row.port});
+        command.names.push_back(row.name);
+    }
+}
+
 bool StartBatch(HWND mainWindow, BatchCommand command)
 {
     if (BatchRunning())

@@ -211,8 +211,7 @@ TEST_F(WindowLayoutTest, BatchWindowHoldsItsRowsSummaryAndButtons)
 {
     BatchCommand command;
     command.title = L"Чтение настроек";
-    for (const ControllerRow& row : frame->DeviceList().Rows().All())
-        command.request.targets.push_back(BatchTarget{row.address, std::nullopt, std::nullopt});
+    AddTargets(command, frame->DeviceList().Rows().All());
     // One that does not answer, so that the summary is as long as it gets with two counts.
     command.request.targets.push_back(BatchTarget{0x7F0000FE, 80, std::nullopt});
     ASSERT_TRUE(StartBatch(frame->Handle(), command));
