@@ -265,14 +265,8 @@ BatchCommand GiveAddressesBatch(const CGiveAddressesDlg& dialog)
     std::map<std::uint32_t, std::uint32_t> newAddresses;
     for (const GivenAddress& given : dialog.Plan().given)
         newAddresses.emplace(given.from, given.to);
-    for (const ControllerRow& controller : dialog.Controllers())
-    {
-        if (!newAddresses.contains(controller.address))
-            continue;
-        // A controller added by address that no search heard is reached at the port the list has for it.
-        command.request.targets.push_back(BatchTarget{controller.address, std::nullopt, controller.port});
-        command.names.push_back(controller.name);
-    }
+    // The dialog confirms only a plan that gives every controller its address.
+    AddTargets(command, dialog.Controllers());
     command.request.work = std::make_shared<ControllerSettings::AddressSteps>(
         newAddresses, dialog.Request().mask, dialog.Request().gateway);
     command.doneText = [](const BatchOutcome& outcome) {
