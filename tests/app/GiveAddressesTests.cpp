@@ -81,9 +81,9 @@ protected:
 
 } // namespace
 
-// Five controllers get consecutive addresses in list order: the address of a controller that the list
-// does not hold is skipped for its probe answer, each controller is moved and read back, the simulator
-// has them at their new addresses and the list follows them there.
+// Five controllers get consecutive addresses in list order, with a mask and a gateway for all: the address
+// of a controller that the list does not hold is skipped for its probe answer, each controller is moved and
+// read back, the simulator has them at their new addresses and the list follows them there.
 TEST_F(GiveAddressesTest, FiveControllersGetConsecutiveAddressesAndTheListFollowsThem)
 {
     Open();
@@ -104,6 +104,9 @@ TEST_F(GiveAddressesTest, FiveControllersGetConsecutiveAddressesAndTheListFollow
         ::SendMessageW(dialog, WM_COMMAND, IDC_GIVE_CHECK, 0);
         refusal = BalloonText(dialog, ::GetDlgItem(dialog, IDC_GIVE_START));
         ::SendDlgItemMessageW(dialog, IDC_GIVE_START, IPM_SETADDRESS, 0, static_cast<LPARAM>(SegmentB + 21));
+        ::SendDlgItemMessageW(dialog, IDC_GIVE_MASK, IPM_SETADDRESS, 0, static_cast<LPARAM>(0xFFFFFE00));
+        ::SendDlgItemMessageW(dialog, IDC_GIVE_GATEWAY, IPM_SETADDRESS, 0,
+                              static_cast<LPARAM>(SegmentB + 254));
         ::SendMessageW(dialog, WM_COMMAND, IDC_GIVE_CHECK, 0);
         const HWND preview = ::GetDlgItem(dialog, IDC_GIVE_PREVIEW);
         Eventually([&] { return !CellText(preview, 4, 2).empty(); }, 8000);
@@ -122,8 +125,10 @@ TEST_F(GiveAddressesTest, FiveControllersGetConsecutiveAddressesAndTheListFollow
         << CellText(List(), 4, 1);
     for (int unit = 1; unit <= 5; ++unit)
     {
-        EXPECT_THAT(segment.Command("show " + SegmentBAddress(21 + unit)),
-                    HasSubstr("name=Unit%20" + std::to_string(unit)));
+        const std::string shown = segment.Command("show " + SegmentBAddress(21 + unit));
+        EXPECT_THAT(shown, HasSubstr("name=Unit%20" + std::to_string(unit)));
+        EXPECT_THAT(shown, HasSubstr("gate=198.18.2.254 "));
+        EXPECT_THAT(shown, HasSubstr("mask=255.255.254.0 "));
         EXPECT_THAT(segment.Command("show " + SegmentBAddress(15 + unit)), HasSubstr("error"));
         EXPECT_EQ(CellText(List(), unit - 1, 0), L"Unit " + std::to_wstring(unit));
         EXPECT_EQ(CellText(List(), unit - 1, 1), L"198.18.2." + std::to_wstring(21 + unit));
