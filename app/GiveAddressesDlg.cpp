@@ -76,12 +76,12 @@ bool CGiveAddressesDlg::ProcessDialogMessage(UINT message, WPARAM wParam, LPARAM
         if (HIWORD(wParam) == EN_CHANGE)
             MakeStale();
         if (LOWORD(wParam) == IDC_GIVE_CHECK)
-            OnCheck(false);
+            OnCheck();
         else if (LOWORD(wParam) == IDOK && current && plan.Complete(controllers.size()) &&
                  plan.unprobed.empty())
             EndDialog(IDOK);
         else if (LOWORD(wParam) == IDOK)
-            OnCheck(true);
+            OnCheck();
         else if (LOWORD(wParam) == IDCANCEL)
             EndDialog(IDCANCEL);
         return LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDC_GIVE_CHECK;
@@ -169,7 +169,7 @@ std::optional<AddressRequest> CGiveAddressesDlg::ReadFields()
     return read;
 }
 
-void CGiveAddressesDlg::OnCheck(bool thenApply)
+void CGiveAddressesDlg::OnCheck()
 {
     if (probing)
         return;
@@ -177,7 +177,6 @@ void CGiveAddressesDlg::OnCheck(bool thenApply)
     if (!read)
         return;
     request = *read;
-    applyWhenDone = thenApply;
     for (const int id : {IDC_GIVE_START, IDC_GIVE_MASK, IDC_GIVE_GATEWAY, IDC_GIVE_CHECK, IDOK})
         ::EnableWindow(::GetDlgItem(window, id), FALSE);
     ::SetDlgItemTextW(window, IDC_GIVE_SKIPPED, Words::ProbingAddresses);
@@ -214,9 +213,6 @@ void CGiveAddressesDlg::OnProbed()
     plan = std::move(*probed);
     current = true;
     ShowPreview();
-    if (applyWhenDone && plan.Complete(controllers.size()) && plan.unprobed.empty())
-        EndDialog(IDOK);
-    applyWhenDone = false;
 }
 
 void CGiveAddressesDlg::ShowPreview()

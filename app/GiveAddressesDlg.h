@@ -21,7 +21,8 @@ namespace OM::Norvatessa
 // thread of its own, so the dialog stays responsive for its second) and the preview shows each
 // controller's address now and the one it gets, what was passed over and why, and a warning where a new
 // address leaves the subnet of the adapter the controller was found through. OK gives the addresses only
-// of a preview made from the fields as they are; with fields changed since, it probes first.
+// of a preview made from the fields as they are; with fields changed since, it checks them as "Проверить"
+// does, so that the user sees what OK would give before giving it.
 //
 // The probing thread touches nothing of the dialog but the shared result, and posts one message when done;
 // the dialog waits for it as it closes.
@@ -53,7 +54,7 @@ private:
     };
 
     void OnInitDialog();
-    void OnCheck(bool thenApply);
+    void OnCheck();
     void OnProbed();
     // The fields as a request; nothing once the refusal is shown.
     std::optional<AddressRequest> ReadFields();
@@ -66,8 +67,7 @@ private:
     std::set<std::uint32_t> listed;
     AddressRequest request;
     AddressPlan plan;
-    bool current = false;       // the plan is of the fields as they are
-    bool applyWhenDone = false; // OK was pressed with the fields changed: give the addresses once probed
+    bool current = false; // the plan is of the fields as they are
     std::shared_ptr<Probing> probing;
     std::thread prober;
     Ui::BalloonTip balloon;
