@@ -5,6 +5,7 @@
 #include "app/BatchWindow.h"
 #include "app/ChangeSelected.h"
 #include "app/Clipboard.h"
+#include "app/GiveAddressesDlg.h"
 #include "app/Help.h"
 #include "app/ListColumns.h"
 #include "app/BatchPassword.h"
@@ -186,6 +187,7 @@ LRESULT CMainFrame::OnCreate()
     UIAddCommand(ID_FORGET_PASSWORDS, InMenu);
     UIAddCommand(ID_BACKUP_SELECTED, InMenu);
     UIAddCommand(ID_RESTORE_FOLDER, InMenu);
+    UIAddCommand(ID_GIVE_ADDRESSES, InMenu);
     if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
     {
         loop->AddMessageFilter(this);
@@ -288,6 +290,7 @@ void CMainFrame::UpdateCommands()
     for (const UINT id : {ID_CONTROLLER_SETTINGS, ID_OPEN_WEB_PAGE, ID_SAVE_SETTINGS, ID_LOAD_SETTINGS})
         UIEnable(id, selected == 1 && deviceList.Selected() != nullptr && CommandAllowed(id));
     UIEnable(ID_COPY, selected > 0);
+    UIEnable(ID_GIVE_ADDRESSES, selected > 0 && CommandAllowed(ID_GIVE_ADDRESSES));
     UIEnable(ID_FORGET_CONTROLLER, selected > 0 && rows.AnySelectedKnown());
     UIEnable(ID_SAVE_LIST, !searching && rows.ShownCount() > 0);
     UIEnable(ID_SELECT_ALL, !searching && rows.ShownCount() > 0);
@@ -312,6 +315,7 @@ bool CMainFrame::CommandAllowed(UINT id)
     case ID_FORGET_PASSWORDS:
     case ID_BACKUP_SELECTED:
     case ID_RESTORE_FOLDER:
+    case ID_GIVE_ADDRESSES:
         // A search would empty the list under the batch's rows, and a sheet would write to a controller
         // that a lane may be writing to; the batch's controllers may be remembering their credentials, and
         // a site's folder is a batch of its own.
@@ -394,6 +398,9 @@ void CMainFrame::OnCommand(UINT id)
         if (!searching)
             siteFolders.Restore(window, deviceList.Rows().All());
         break;
+    case ID_GIVE_ADDRESSES:
+        OnGiveAddresses();
+        break;
     case ID_REFRESH:
         ::SetWindowTextW(logPane, L"");
         break;
@@ -449,6 +456,27 @@ void CMainFrame::OnAddController()
     // A range is probed by a search of its own: the search with it added, which every later one repeats.
     deviceList.RememberRange(*dialog.range);
     OnNewSearch(dialog.range);
+}
+
+void CMainFrame::OnGiveAddresses()
+{
+    if (searching)
+        return;
+    const ControllerRows& rows = deviceList.Rows();
+    std::vector<ControllerRow> selected = rows.SelectedRows();
+    // A range's row stands for no controller.
+    std::erase_if(selected, [](const ControllerRow& row) { return row.range.has_value(); });
+    if (selected.empty())
+        return;
+    std::set<std::uint32_t> listed;
+    for (const ControllerRow& row : rows.All())
+    {
+        if (!row.range)
+            listed.insert(row.address);
+    }
+    CGiveAddressesDlg dialog(std::move(selected), std::move(listed));
+    if (dialog.Run(window))
+        StartBatch(window, GiveAddressesBatch(dialog));
 }
 
 void CMainFrame::OnNewSearch(const std::optional<AddressRange>& addedRange)

@@ -92,6 +92,8 @@ private:
     void OnNewSearch(const std::optional<AddressRange>& addedRange = std::nullopt);
     void OnAddController();
     void OnForgetPasswords();
+    // "Назначить адреса...": the selected controllers' new addresses, given as one batch.
+    void OnGiveAddresses();
     void OnSearchStartedMessage();
     void OnSearchFinishedMessage();
     void OnFlushLog();

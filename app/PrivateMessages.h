@@ -29,4 +29,7 @@ constexpr UINT WM_BATCHNEWS = WM_APP + 1; // handle the news of the batch, as qu
 constexpr UINT WM_WAITDONE = WM_USER + 1;   // the exchange has ended: close with 1
 constexpr UINT WM_LOCKCANCEL = WM_USER + 2; // wParam 1: disable Cancel, 0: enable it
 
+// To the dialog that gives addresses (above the dialog manager's own WM_USER messages).
+constexpr UINT WM_ADDRESSESPROBED = WM_APP + 1; // the probing thread has ended: show its plan
+
 } // namespace OM::Norvatessa

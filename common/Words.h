@@ -436,6 +436,27 @@ inline constexpr wchar_t BatchSkipped[] = L"не обработан после �
 inline constexpr wchar_t BatchTime[] = L"Время: %1,%2 с";
 inline constexpr wchar_t BatchCancelling[] = L"Отмена: ждём конца начатых обменов";
 
+// ---- Giving the selected controllers addresses ("Назначить адреса...")
+
+// The preview's note on a new address, and what it says of the addresses it passed over.
+inline constexpr wchar_t OutsideAdapterSubnet[] =
+    L"вне подсети адаптера «%1» (%2), через который контроллер найден: компьютер может не достать его";
+inline constexpr wchar_t SkippedAddresses[] = L"Пропущены: %1.";
+inline constexpr wchar_t NothingSkipped[] = L"Ни один адрес не пропущен.";
+inline constexpr wchar_t SkippedAddress[] = L"%1 (%2)";
+inline constexpr wchar_t SkippedMore[] = L"%1 и ещё %2";
+inline constexpr wchar_t SkippedInList[] = L"есть в списке";
+inline constexpr wchar_t SkippedGateway[] = L"шлюз";
+inline constexpr wchar_t SkippedSubnetEdge[] = L"адрес сети или широковещательный";
+inline constexpr wchar_t SkippedEcho[] = L"ответил на ping";
+inline constexpr wchar_t SkippedProbe[] = L"ответил контроллер";
+inline constexpr wchar_t AddressesShort[] = L"Адресов не хватило: от первого адреса до 255.255.255.254 (или "
+                                            L"на %1 адресов подряд) свободных только %2 "
+                                            L"из %3. Выберите другой первый адрес.";
+inline constexpr wchar_t ProbingAddresses[] = L"Проверяются адреса: ping и поиск контроллеров…";
+inline constexpr wchar_t PreviewStale[] = L"Нажмите «Проверить», чтобы увидеть новые адреса.";
+inline constexpr wchar_t ControllerMoved[] = L"новый адрес %1";
+
 // ---- The window program's help and about box
 
 inline constexpr wchar_t ProblemCaption[] = L"Ошибка";

@@ -334,7 +334,7 @@ int DeviceSearcher::OpenSenders(ProbeSenders& probes, std::vector<ProbedAdapter>
     std::vector<sockaddr_in> targets;
     for (const std::uint32_t target : unicastTargets)
         targets.push_back(Endpoint(target, sendPort));
-    if (adapterAddress == 0)
+    if (adapterAddress == 0 && broadcast)
     {
         if (const int error = unbound({Endpoint(INADDR_BROADCAST, sendPort)}, false); error != 0)
             return error;
@@ -344,6 +344,8 @@ int DeviceSearcher::OpenSenders(ProbeSenders& probes, std::vector<ProbedAdapter>
     if (const int error = OpenRangeSender(probes); error != 0)
         return error;
 
+    if (!broadcast)
+        return 0;
     std::vector<NetworkAdapter> adapters = UpAdapters();
     if (adapterAddress != 0)
     {

@@ -108,6 +108,8 @@ public:
     int probeRounds = 1;
     // The one adapter to search through, by its address; 0 for every adapter and the system's own choice.
     std::uint32_t adapterAddress = 0;
+    // False: no broadcast at all, only the probes by address (whether a controller answers at an address).
+    bool broadcast = true;
     // Controllers probed by unicast as well, wherever they are.
     std::vector<std::uint32_t> unicastTargets;
     // Runs of addresses probed by unicast one by one, each address in every round, at the pace of

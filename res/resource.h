@@ -14,6 +14,7 @@
 #define IDD_ADD_CONTROLLER 208
 #define IDD_BATCH 210           // the window of a many-controller command
 #define IDD_BATCH_PASSWORD 212 // one login and password for the controllers of a batch
+#define IDD_GIVE_ADDRESSES 214 // consecutive addresses for the selected controllers
 #define IDD_SITE_FOLDER 216     // the folder of a site's settings, to back up to or restore from
 #define IDD_RESTORE_PREVIEW 217 // what a restore from a folder changes, ticked per controller
 
@@ -34,6 +35,11 @@
 #define IDS_RESTORE_CONTROLLER 180 // the restore preview's columns
 #define IDS_RESTORE_FILE 181
 #define IDS_RESTORE_CHANGES 182
+#define IDS_GIVE_ADDRESSES 170   // caption of the batch window that gives addresses
+#define IDS_GIVE_COLUMN_NAME 171 // the preview's columns
+#define IDS_GIVE_COLUMN_OLD 172
+#define IDS_GIVE_COLUMN_NEW 173
+#define IDS_GIVE_COLUMN_NOTE 174
 #define IDS_READY 57345 // status bar text when idle
 
 // Commands. A command's status bar help and tooltip are the string with the command's id.
@@ -52,6 +58,7 @@
 #define ID_FORGET_PASSWORDS 32820
 #define ID_BACKUP_SELECTED 32840
 #define ID_RESTORE_FOLDER 32841
+#define ID_GIVE_ADDRESSES 32830
 #define ID_NEW_SEARCH 57600
 #define ID_OPEN 57601
 #define ID_SAVE 57603
@@ -140,6 +147,13 @@
 // IDD_RESTORE_PREVIEW
 #define IDC_RESTORE_NOTE 1610
 #define IDC_RESTORE_LIST 1611
+// IDD_GIVE_ADDRESSES
+#define IDC_GIVE_START 1550
+#define IDC_GIVE_MASK 1551
+#define IDC_GIVE_GATEWAY 1552
+#define IDC_GIVE_CHECK 1553
+#define IDC_GIVE_PREVIEW 1554
+#define IDC_GIVE_SKIPPED 1555
 
 // The main window's filter box
 #define IDC_FILTER 1300

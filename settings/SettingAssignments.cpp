@@ -196,4 +196,23 @@ Xml::DeviceProperties ApplySettingChanges(const Xml::DeviceProperties& original,
     return edited;
 }
 
+SettingChanges AddressChanges(std::uint32_t ip, std::optional<std::uint32_t> mask,
+                              std::optional<std::uint32_t> gateway)
+{
+    SettingChanges changes;
+    changes.values.ip = ip;
+    changes.keys.insert(L"ip");
+    if (mask)
+    {
+        changes.values.mask = *mask;
+        changes.keys.insert(L"mask");
+    }
+    if (gateway)
+    {
+        changes.values.gateway = *gateway;
+        changes.keys.insert(L"gateway");
+    }
+    return changes;
+}
+
 } // namespace OM::Norvatessa::ControllerSettings

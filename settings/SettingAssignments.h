@@ -4,6 +4,7 @@
 #include "settings/SettingTable.h"
 #include "xml/DeviceProperties.h"
 
+#include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
@@ -52,6 +53,11 @@ std::optional<Refusal> TakeSetting(SettingChanges& changes, std::wstring_view ke
 // Reads "KEY=VALUE" words. Refuses an unknown or repeated key and every value the settings sheet would
 // refuse, so that nothing is sent unless every word holds.
 ParsedSettingChanges ParseSettingChanges(const std::vector<std::wstring>& words, const CodePage& codePage);
+
+// The changes that give one controller a new address, and the mask and the gateway given for all (nothing:
+// it keeps its own).
+SettingChanges AddressChanges(std::uint32_t ip, std::optional<std::uint32_t> mask,
+                              std::optional<std::uint32_t> gateway);
 
 // The record read from the controller with the changes made, marked as the settings sheet marks it: a
 // password that is named counts as changed even when it is the same.

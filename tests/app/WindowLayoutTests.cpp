@@ -292,3 +292,21 @@ TEST_F(WindowLayoutTest, SiteFolderDialogsHoldTheirNotesAndTheirFields)
     LookWhileOpen([&] { dialog.Run(frame->Handle()); }, [] { return FindDialogWith(IDC_RESTORE_LIST); },
                   [](HWND window) { Check(window, "restore-preview"); }, &PressCancel);
 }
+
+// With its preview filled in: 192.0.2.0/24 has no route from the workstation, so nothing answers there and
+// the check is quick.
+TEST_F(WindowLayoutTest, GiveAddressesDialogHoldsItsFieldsAndPreview)
+{
+    Command(ID_SELECT_ALL);
+    LookWhileOpen([&] { Command(ID_GIVE_ADDRESSES); }, [] { return FindDialogWith(IDC_GIVE_PREVIEW); },
+                  [](HWND window) {
+                      ::SendDlgItemMessageW(window, IDC_GIVE_START, IPM_SETADDRESS, 0, 0xC0000201);
+                      ::SendMessageW(window, WM_COMMAND, IDC_GIVE_CHECK, 0);
+                      const HWND preview = ::GetDlgItem(window, IDC_GIVE_PREVIEW);
+                      EXPECT_TRUE(Eventually([&] { return CellText(preview, 2, 2) == L"192.0.2.3"; }, 8000));
+                      ::Sleep(300);
+                      Check(window, "give-addresses");
+                      EXPECT_EQ(KeyboardFaults(window), L"");
+                  },
+                  &PressCancel);
+}

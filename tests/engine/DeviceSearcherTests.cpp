@@ -3,6 +3,7 @@
 #include "tests/engine/SimulatedSiteTest.h"
 #include "tests/engine/ReplyPortHolder.h"
 
+#include "engine/AddressProbe.h"
 #include "helpers/UniqueHandle.h"
 #include "helpers/WinsockHandles.h"
 
@@ -342,4 +343,18 @@ TEST_F(DeviceSearcherTest, UnboundedSearchEndsPromptlyOnCancel)
     }
     EXPECT_THAT(sink.events, ElementsAre("begin", "probe"));
     EXPECT_LT(took, 5000u) << "the cancel did not end the search promptly";
+}
+
+// Whether anything lives at an address, before a controller is given it: the controllers answer the probe
+// by address (and no broadcast goes out, so the controllers elsewhere stay silent), the workstation's own
+// address the echo, and an address the namespace has no route to nothing.
+TEST_F(DeviceSearcherTest, AddressProbeHearsControllersAndEchoesWithoutABroadcast)
+{
+    Add("count=2");
+    const std::map<std::uint32_t, AddressSkip> answered =
+        ProbeAddresses({0x7F000002, 0x7F000004, 0xC6336407, 0x7F000003});
+    EXPECT_EQ(answered, (std::map<std::uint32_t, AddressSkip>{{0x7F000002, AddressSkip::AnswersProbe},
+                                                              {0x7F000003, AddressSkip::AnswersProbe},
+                                                              {0x7F000004, AddressSkip::AnswersEcho}}));
+    EXPECT_THAT(Stats(), ::testing::HasSubstr(" probes=3 "));
 }

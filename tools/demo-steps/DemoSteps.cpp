@@ -125,7 +125,8 @@ int Dismiss()
 {
     const HWND dialog = WaitFor([](HWND window) {
         return IsDialog(window) &&
-               (::GetDlgItem(window, IDC_ABOUT_VERSION) || ::GetDlgItem(window, IDC_ADD_ADDRESS));
+               (::GetDlgItem(window, IDC_ABOUT_VERSION) || ::GetDlgItem(window, IDC_ADD_ADDRESS) ||
+                ::GetDlgItem(window, IDC_GIVE_PREVIEW));
     });
     if (dialog == nullptr)
     {
@@ -192,6 +193,21 @@ int wmain(int argc, wchar_t** argv)
         return OpenDialog(ID_ABOUT, IDC_ABOUT_VERSION);
     if (step == L"add")
         return OpenDialog(ID_ADD_CONTROLLER, IDC_ADD_ADDRESS);
+    if (step == L"give")
+    {
+        ::PostMessageW(MainWindow(), WM_COMMAND, ID_GIVE_ADDRESSES, 0);
+        const HWND dialog = DialogWith(IDC_GIVE_PREVIEW);
+        // 192.0.2.0/24 has no route in the demo's namespace: nothing answers there, and no probe leaves.
+        ::SendDlgItemMessageW(dialog, IDC_GIVE_START, IPM_SETADDRESS, 0, 0xC0000264);
+        ::SendDlgItemMessageW(dialog, IDC_GIVE_MASK, IPM_SETADDRESS, 0, 0xFFFFFF00);
+        ::PostMessageW(dialog, WM_COMMAND, IDC_GIVE_CHECK, 0);
+        // The check takes about a second; its button is off meanwhile.
+        ::Sleep(500);
+        for (int tries = 0; tries < 100 && !::IsWindowEnabled(::GetDlgItem(dialog, IDC_GIVE_CHECK)); ++tries)
+            ::Sleep(100);
+        ::Sleep(300);
+        return Place(dialog);
+    }
     if (step == L"dismiss")
         return Dismiss();
     if (step == L"wait")
@@ -246,8 +262,9 @@ int wmain(int argc, wchar_t** argv)
         ::PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
         return 0;
     }
-    std::fputs("usage: demo_steps.exe dpi | list ROWS | filter TEXT | unfilter | about | add | dismiss | "
-               "wait | sheet PAGE | many PAGE | close\n",
-               stderr);
+    std::fputs(
+        "usage: demo_steps.exe dpi | list ROWS | filter TEXT | unfilter | about | add | give | dismiss | "
+        "wait | sheet PAGE | many PAGE | close\n",
+        stderr);
     return 2;
 }

@@ -15,6 +15,9 @@
 # In each segment (and in c) the addresses from .16 to .254 are local by routes of the local table: a
 # simulator there binds its controllers to them and the kernel answers ARP for each on the segment,
 # without an address per controller. The side address .2 carries the simulator's control connection.
+# Segment b drops ICMP echoes, as hosts behind a firewall do: a controller there is found only by its own
+# probe, and a free address there does not answer (every local address of a segment would answer an echo
+# otherwise). Segment a answers them.
 # W does not forward, so a broadcast of W stays on its segment; the router forwards unicast only (a
 # directed broadcast to 198.18.4.255 is not forwarded), so no broadcast of W reaches c.
 
@@ -108,7 +111,8 @@ configure_topology() {
     in_topology a ip addr add 198.18.1.2/24 brd + dev ethW && in_topology a ip link set ethW up &&
         make_controllers_local a 198.18.1 || return 1
     in_topology b ip addr add 198.18.2.2/24 brd + dev ethW && in_topology b ip link set ethW up &&
-        make_controllers_local b 198.18.2 || return 1
+        make_controllers_local b 198.18.2 && in_topology b sysctl -q -w net.ipv4.icmp_echo_ignore_all=1 ||
+        return 1
 
     in_topology router ip addr add 198.18.3.2/24 brd + dev ethW &&
         in_topology router ip addr add 198.18.4.1/24 brd + dev ethC &&
