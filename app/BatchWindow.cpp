@@ -1,5 +1,6 @@
 #include "app/BatchWindow.h"
 
+#include "app/BatchPassword.h"
 #include "app/Clipboard.h"
 #include "app/PrivateMessages.h"
 #include "common/AddressText.h"
@@ -24,13 +25,6 @@
 
 namespace OM::Norvatessa
 {
-
-// The prompts of a batch whose caller left them null. Null for now: a controller that demands credentials
-// then fails with the reason.
-std::shared_ptr<BatchPrompts> DefaultBatchPrompts(HWND /*owner*/)
-{
-    return nullptr;
-}
 
 namespace
 {
@@ -180,8 +174,9 @@ bool BatchWindow::Open(HWND owner)
     started = ::GetTickCount64();
     if (Create(owner, IDD_BATCH) == nullptr)
         return false;
+    // One login and password asked once, over this window, for every controller of the batch that asks.
     if (!command.request.prompts)
-        command.request.prompts = DefaultBatchPrompts(owner);
+        command.request.prompts = OneBatchPassword(window);
     // The observer comes first, so that no news of the batch is missed; news of other batches is dropped
     // once the batch's number is known, on this thread.
     DeviceEngine& engine = DeviceEngine::Instance();
