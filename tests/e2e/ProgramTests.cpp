@@ -600,8 +600,8 @@ TEST_F(ProgramTest, AddressesAddedWhereTheFolderIsReadOnlyAreKeptInTheUsersCopy)
 }
 
 // Forty controllers, all selected, sensor 1 and the buzzer changed in one batch: the two that ask for
-// credentials the program was not given and the one that stalls fail with their reasons and stay as they
-// were; every other is changed, and only in what the sheet changed.
+// credentials refuse the one password typed for the batch, and they and the one that stalls fail with
+// their reasons and stay as they were; every other is changed, and only in what the sheet changed.
 TEST_F(ProgramTest, ChangeSelectedChangesTheAnsweringControllersAndLeavesTheFailingOnesAsTheyWere)
 {
     const std::uint32_t first = Add("count=37 sentype=4 flag=0");
@@ -626,9 +626,16 @@ TEST_F(ProgramTest, ChangeSelectedChangesTheAnsweringControllersAndLeavesTheFail
     HWND window = nullptr;
     ASSERT_TRUE(
         ProgramDriver::Until([&] { return (window = program.DialogWith(IDC_BATCH_ROWS)) != nullptr; }));
+    HWND password = nullptr;
+    ASSERT_TRUE(ProgramDriver::Until(
+        [&] { return (password = program.DialogWith(IDC_PASSWORD_LOGIN)) != nullptr; }, 30000));
+    ::SetDlgItemTextW(password, IDC_PASSWORD_LOGIN, L"admin");
+    ::SetDlgItemTextW(password, IDC_PASSWORD_TEXT, L"admin");
+    ::PostMessageW(password, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(
         ProgramDriver::Until([&] { return !ProgramDriver::Text(window, IDC_BATCH_SUMMARY).empty(); }, 60000));
     EXPECT_THAT(ProgramDriver::Text(window, IDC_BATCH_SUMMARY), HasSubstr(L"Готово: 37 из 40"));
+    EXPECT_EQ(program.DialogWith(IDC_PASSWORD_LOGIN), nullptr) << "the batch asks once";
     const HWND rows = ::GetDlgItem(window, IDC_BATCH_ROWS);
     ASSERT_EQ(program.RowCount(rows), 40);
     for (int row = 0; row < 40; ++row)
@@ -639,7 +646,7 @@ TEST_F(ProgramTest, ChangeSelectedChangesTheAnsweringControllersAndLeavesTheFail
         if (address == Text(stalled))
             EXPECT_THAT(state, HasSubstr(L"не ответил")) << address;
         else if (address == Text(asking) || address == Text(asking + 1))
-            EXPECT_THAT(state, HasSubstr(L"требует имя и пароль")) << address;
+            EXPECT_THAT(state, HasSubstr(L"не принял имя и пароль")) << address;
         else
             EXPECT_EQ(state, L"готово") << address;
     }
