@@ -13,8 +13,8 @@
 #define IDD_SENSORS_PAGE 207
 #define IDD_ADD_CONTROLLER 208
 #define IDD_BATCH 210           // the window of a many-controller command
-#define IDD_BATCH_PASSWORD 212 // one login and password for the controllers of a batch
-#define IDD_GIVE_ADDRESSES 214 // consecutive addresses for the selected controllers
+#define IDD_BATCH_PASSWORD 212  // one login and password for the controllers of a batch
+#define IDD_GIVE_ADDRESSES 214  // consecutive addresses for the selected controllers
 #define IDD_SITE_FOLDER 216     // the folder of a site's settings, to back up to or restore from
 #define IDD_RESTORE_PREVIEW 217 // what a restore from a folder changes, ticked per controller
 
