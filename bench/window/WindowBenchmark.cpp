@@ -321,10 +321,11 @@ void ChangeMany(int controllers)
         longest = ping.LongestMs();
     }
     const double seconds = Milliseconds(ok, Clock::now()) / 1000.0;
-    std::printf("sensor 1 changed on %d controllers asking for credentials, answering 100 ms late, %d lanes: "
-                "%d done, OK to the summary %.2f s (goal within 15 s); the user-interface thread went at most "
-                "%.0f ms without handling a message (goal under 100 ms)\n",
-                controllers, Settings().parallelExchanges, done.load(), seconds, longest);
+    std::printf(
+        "sensor 1 changed on %d controllers asking for credentials, answering 100 ms late, %d lanes: "
+        "%d done, OK to the summary %.2f s (goal within 15 s); the user-interface thread went at most "
+        "%.0f ms without handling a message (goal under 100 ms)\n",
+        controllers, Settings().parallelExchanges, done.load(), seconds, longest);
     DeviceEngine::Instance().Remove(&end);
     ::DestroyWindow(frame.Handle());
     OM::Ui::Module::Instance().RemoveMessageLoop();
