@@ -30,6 +30,8 @@ public:
     {
     }
 
+    bool MayWrite() const override { return false; }
+
     // A backup already there may be the only copy of a site as it was: it is not read over by mistake.
     std::optional<std::wstring> Before(std::uint32_t address) override
     {
