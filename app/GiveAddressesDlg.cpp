@@ -4,6 +4,7 @@
 #include "common/AddressText.h"
 #include "common/Words.h"
 #include "engine/AddressProbe.h"
+#include "engine/ProgramSettings.h"
 #include "helpers/FailureBoundary.h"
 #include "res/resource.h"
 #include "settings/AddressSteps.h"
@@ -183,14 +184,17 @@ void CGiveAddressesDlg::OnCheck()
     probing = std::make_shared<Probing>();
     AddressSurroundings around;
     around.listed = listed;
-    prober = std::thread([shared = probing, asked = request, around = std::move(around), target = window]() {
-        Helpers::Guarded(L"при проверке адресов", [&] {
-            AddressPlan probed = ProbeAndPlan(asked, around);
-            const std::lock_guard<std::mutex> hold(shared->lock);
-            shared->plan = std::move(probed);
+    // Where the controllers hear a search, as the settings file says; read here, where the settings live.
+    const auto probePort = static_cast<std::uint16_t>(Settings().udpSendPort);
+    prober = std::thread(
+        [shared = probing, asked = request, around = std::move(around), probePort, target = window]() {
+            Helpers::Guarded(L"при проверке адресов", [&] {
+                AddressPlan probed = ProbeAndPlan(asked, around, probePort);
+                const std::lock_guard<std::mutex> hold(shared->lock);
+                shared->plan = std::move(probed);
+            });
+            ::PostMessageW(target, WM_ADDRESSESPROBED, 0, 0);
         });
-        ::PostMessageW(target, WM_ADDRESSESPROBED, 0, 0);
-    });
 }
 
 void CGiveAddressesDlg::OnProbed()

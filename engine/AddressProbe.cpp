@@ -92,9 +92,11 @@ bool AwaitEchoes(const std::vector<std::unique_ptr<Echo>>& echoes)
 }
 
 // The addresses where a controller answered the discovery probe within the echo's time.
-std::vector<std::uint32_t> ProbeControllers(const std::vector<std::uint32_t>& addresses)
+std::vector<std::uint32_t> ProbeControllers(const std::vector<std::uint32_t>& addresses,
+                                            std::uint16_t probePort)
 {
     DeviceSearcher searcher;
+    searcher.sendPort = probePort;
     searcher.broadcast = false;
     searcher.unicastTargets = addresses;
     searcher.timeoutMs = EchoTimeoutMs;
@@ -107,7 +109,8 @@ std::vector<std::uint32_t> ProbeControllers(const std::vector<std::uint32_t>& ad
 
 } // namespace
 
-std::map<std::uint32_t, AddressSkip> ProbeAddresses(const std::vector<std::uint32_t>& addresses)
+std::map<std::uint32_t, AddressSkip> ProbeAddresses(const std::vector<std::uint32_t>& addresses,
+                                                    std::uint16_t probePort)
 {
     std::map<std::uint32_t, AddressSkip> answered;
     if (addresses.empty())
@@ -117,7 +120,7 @@ std::map<std::uint32_t, AddressSkip> ProbeAddresses(const std::vector<std::uint3
     if (icmp)
         echoes = SendEchoes(icmp.get(), addresses);
     // The probe's second runs while the echoes are on their way.
-    for (const std::uint32_t address : ProbeControllers(addresses))
+    for (const std::uint32_t address : ProbeControllers(addresses, probePort))
     {
         if (std::find(addresses.begin(), addresses.end(), address) != addresses.end())
             answered[address] = AddressSkip::AnswersProbe;
@@ -138,13 +141,14 @@ std::map<std::uint32_t, AddressSkip> ProbeAddresses(const std::vector<std::uint3
     return answered;
 }
 
-AddressPlan ProbeAndPlan(const AddressRequest& request, AddressSurroundings surroundings)
+AddressPlan ProbeAndPlan(const AddressRequest& request, AddressSurroundings surroundings,
+                         std::uint16_t probePort)
 {
     surroundings.adapters = UpAdapters();
     AddressPlan plan = PlanAddresses(request, surroundings);
     for (int round = 0; round < MostProbeRounds && !plan.unprobed.empty(); ++round)
     {
-        surroundings.answered.merge(ProbeAddresses(plan.unprobed));
+        surroundings.answered.merge(ProbeAddresses(plan.unprobed, probePort));
         surroundings.probed.insert(plan.unprobed.begin(), plan.unprobed.end());
         plan = PlanAddresses(request, surroundings);
     }

@@ -352,7 +352,7 @@ TEST_F(DeviceSearcherTest, AddressProbeHearsControllersAndEchoesWithoutABroadcas
 {
     Add("count=2");
     const std::map<std::uint32_t, AddressSkip> answered =
-        ProbeAddresses({0x7F000002, 0x7F000004, 0xC6336407, 0x7F000003});
+        ProbeAddresses({0x7F000002, 0x7F000004, 0xC6336407, 0x7F000003}, searcher.sendPort);
     EXPECT_EQ(answered, (std::map<std::uint32_t, AddressSkip>{{0x7F000002, AddressSkip::AnswersProbe},
                                                               {0x7F000003, AddressSkip::AnswersProbe},
                                                               {0x7F000004, AddressSkip::AnswersEcho}}));
