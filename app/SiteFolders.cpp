@@ -149,7 +149,7 @@ bool SiteFolders::BackupTo(HWND main, const std::wstring& folder, const std::vec
     command.request.work =
         std::make_shared<ControllerSettings::BackupSteps>(fileOf, replace, Words::FileKept);
     command.doneText = [fileOf](const BatchOutcome& outcome) {
-        return Words::Fill(Words::BackedUp, AddressText(outcome.address), fileOf(outcome.address));
+        return Words::Fill(Words::SavedToFile, fileOf(outcome.address));
     };
     return StartBatch(main, std::move(command));
 }
@@ -180,6 +180,7 @@ bool SiteFolders::RestoreFrom(HWND main, const std::wstring& folder, const std::
         else
             restore->preview.TakeFile(file, bytes, ThreadAnsiCodePage());
     }
+    restore->preview.OrderByController();
     restore->rowOfTarget = restore->preview.Reading();
     if (restore->rowOfTarget.empty())
     {
@@ -249,8 +250,8 @@ void SiteFolders::ShowPreview(HWND main)
         });
     command.doneText = [changes](const BatchOutcome& outcome) {
         const RestorePreview::Row& row = *changes->at(outcome.address);
-        return Words::Fill(row.passwordsKept ? Words::RestoredKeepingPasswords : Words::Restored,
-                           AddressText(outcome.address), row.file);
+        return Words::Fill(
+            row.passwordsKept ? Words::RestoredKeepingPasswordsFromFile : Words::RestoredFromFile, row.file);
     };
     StartBatch(main, std::move(command));
 }
