@@ -434,9 +434,9 @@ void CAppView::OnDeviceProperties(const DevicePropertiesResult& result)
 void CAppView::OnBatchOutcome(const BatchOutcome& outcome)
 {
     // A write's read back comes as OnDeviceProperties, after the move to a new address; a controller that
-    // was only read updates its row from here. The settings sheet opens with neither: it is not open
-    // during a batch.
-    if (outcome.read && !outcome.readBack)
+    // was only read updates its row from here, unless it took a write that could not be read back, which
+    // left the first read behind. The settings sheet opens with neither: it is not open during a batch.
+    if (outcome.read && !outcome.readBack && !outcome.writeConfirmed)
         Arrive(DevicePropertiesResult{outcome.address, outcome.read->properties, 0, {}}, false);
 }
 

@@ -47,6 +47,26 @@ struct BatchColumn
 };
 constexpr BatchColumn Columns[] = {{L"IP адрес", 100}, {L"Имя сервера", 150}, {L"Состояние", 0}};
 
+// How each control follows the window's size: the rows take what it grows by, the lines below them move
+// down with its bottom and widen with it, and the buttons keep to its bottom right corner.
+enum class Follows
+{
+    Both,   // grows and widens
+    Bottom, // moves down and widens
+    Corner, // moves down and right
+};
+struct Anchor
+{
+    int id;
+    Follows follows;
+};
+constexpr Anchor Anchors[] = {
+    {IDC_BATCH_ROWS, Follows::Both},    {IDC_BATCH_PROGRESS, Follows::Bottom},
+    {IDC_BATCH_TIME, Follows::Bottom},  {IDC_BATCH_SUMMARY, Follows::Bottom},
+    {IDC_BATCH_COPY, Follows::Corner},  {IDCANCEL, Follows::Corner},
+    {IDC_BATCH_CLOSE, Follows::Corner},
+};
+
 // How a row's controller stands.
 enum class RowState
 {
@@ -102,6 +122,9 @@ private:
     }
 
     void OnInitDialog();
+    // The sizes and places the template gave, which resizing starts from.
+    void RememberLayout();
+    void FitControls(int width, int height);
     void AddColumns();
     void OnNews();
     void OnExchange(const BatchExchange& exchange);
@@ -130,6 +153,10 @@ private:
     bool closeWhenOver = false; // closed while the batch ran: the window goes with its end
     ULONGLONG started = 0;
     ULONGLONG ended = 0;
+    POINT smallest{};         // the window's size as the template made it
+    RECT laidOut{};           // its client area then
+    std::vector<RECT> places; // of the Anchors' controls then
+    int stateWidth = 0;       // of the state column then
 };
 
 // Every batch window open, and those closed while their batch ends. User-interface thread only.
@@ -199,6 +226,15 @@ bool BatchWindow::ProcessDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
         default:
             return false;
         }
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED)
+            FitControls(LOWORD(lParam), HIWORD(lParam));
+        return true;
+    case WM_GETMINMAXINFO:
+        // Never smaller than the template made it.
+        if (smallest.x > 0)
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = smallest;
+        return true;
     case WM_NOTIFY:
         if (reinterpret_cast<NMHDR*>(lParam)->code != LVN_GETINFOTIPW)
             return false;
@@ -244,6 +280,55 @@ void BatchWindow::OnInitDialog()
     if (Ui::MessageLoop* loop = Ui::Module::Instance().CurrentMessageLoop())
         loop->AddMessageFilter(this);
     Ui::CenterWindow(window, ::GetWindow(window, GW_OWNER));
+    RememberLayout();
+}
+
+void BatchWindow::RememberLayout()
+{
+    RECT frame{};
+    ::GetWindowRect(window, &frame);
+    smallest = POINT{frame.right - frame.left, frame.bottom - frame.top};
+    ::GetClientRect(window, &laidOut);
+    for (const Anchor& anchor : Anchors)
+    {
+        RECT box{};
+        ::GetWindowRect(::GetDlgItem(window, anchor.id), &box);
+        ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
+        places.push_back(box);
+    }
+}
+
+void BatchWindow::FitControls(int width, int height)
+{
+    if (places.size() != std::size(Anchors))
+        return; // before the dialog has been laid out
+    const int wider = width - (laidOut.right - laidOut.left);
+    const int taller = height - (laidOut.bottom - laidOut.top);
+    for (std::size_t index = 0; index < places.size(); ++index)
+    {
+        RECT box = places[index];
+        switch (Anchors[index].follows)
+        {
+        case Follows::Both:
+            box.right += wider;
+            box.bottom += taller;
+            break;
+        case Follows::Bottom:
+            box.right += wider;
+            ::OffsetRect(&box, 0, taller);
+            break;
+        case Follows::Corner:
+            ::OffsetRect(&box, wider, taller);
+            break;
+        }
+        ::SetWindowPos(::GetDlgItem(window, Anchors[index].id), nullptr, box.left, box.top,
+                       box.right - box.left, box.bottom - box.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // The state column takes the width the rows gained.
+    constexpr int StateColumn = static_cast<int>(std::size(Columns)) - 1;
+    ::SendDlgItemMessageW(window, IDC_BATCH_ROWS, LVM_SETCOLUMNWIDTH, StateColumn,
+                          MAKELPARAM(std::max(stateWidth + wider, stateWidth), 0));
+    ::RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void BatchWindow::AddColumns()
@@ -260,6 +345,7 @@ void BatchWindow::AddColumns()
         const int width =
             column.width > 0 ? Ui::ScaleToDpi(column.width) : std::max(left, Ui::ScaleToDpi(100));
         left -= width;
+        stateWidth = width; // the last column's, in the end
         LVCOLUMNW heading{};
         heading.mask = LVCF_TEXT | LVCF_WIDTH;
         heading.pszText = const_cast<wchar_t*>(column.title);
@@ -480,6 +566,17 @@ void BatchWindow::OnFinalMessage()
 }
 
 } // namespace
+
+void AddTargets(BatchCommand& command, const std::vector<ControllerRow>& rows)
+{
+    for (const ControllerRow& row : rows)
+    {
+        if (row.range)
+            continue;
+        command.request.targets.push_back(BatchTarget{row.address, std::nullopt, row.port});
+        command.names.push_back(row.name);
+    }
+}
 
 bool StartBatch(HWND mainWindow, BatchCommand command)
 {

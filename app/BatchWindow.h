@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ControllerRow.h"
 #include "engine/BatchOutcome.h"
 #include "engine/BatchRequest.h"
 
@@ -24,6 +25,10 @@ struct BatchCommand
     // The user-interface thread, as each controller's outcome comes (after the window's own row update).
     std::function<void(const BatchOutcome&)> onOutcome;
 };
+
+// The list's rows as the command's controllers, in their order, with their names: each reached at the port
+// the list knows for it. A range's row is no controller and is left out.
+void AddTargets(BatchCommand& command, const std::vector<ControllerRow>& rows);
 
 // Opens the batch window over the main window, posts the batch to the engine and returns at once: the
 // window shows the batch's course and stays until the user closes it. False (nothing posted) when a batch

@@ -39,6 +39,10 @@ public:
     bool authorized = false;
     // Set once the open connection has served an answer: a request that then finds it closed is resent.
     bool servedAnswer = false;
+    // The work on this connection ends with its next requests: they ask the controller to close the
+    // connection after answering, since the system would otherwise keep it idle for up to a minute, and a
+    // run over a whole site would hold one connection per controller.
+    bool lastRequests = false;
 };
 
 } // namespace OM::Norvatessa

@@ -84,8 +84,12 @@ public:
             return;
         }
         const DWORD_PTR context = PendingRequest::NewContext(pending);
+        // With the keep-connection flag the system puts its own "Connection: Keep-Alive" in place of the
+        // close that a connection's last requests ask for.
+        const DWORD flags =
+            connection.lastRequests ? RequestFlags & ~INTERNET_FLAG_KEEP_CONNECTION : RequestFlags;
         handle = ::HttpOpenRequestW(connection.ConnectHandle(), Verb(request), request.objectName.c_str(),
-                                    L"HTTP/1.1", L"", nullptr, RequestFlags, context);
+                                    L"HTTP/1.1", L"", nullptr, flags, context);
         if (handle == nullptr)
         {
             error = ::GetLastError();
@@ -164,6 +168,8 @@ bool HttpExchange::ExecuteRequest(Connection& connection, HttpRequest& request)
             return false;
         connection.authorized = true;
     }
+    if (connection.lastRequests)
+        request.headers += L"Connection: close\r\n";
     return Exchange(connection, request, true);
 }
 
@@ -376,11 +382,11 @@ HttpExchange::Sending HttpExchange::SendOnce(OpenRequest& open, const HttpReques
     ::ResetEvent(pending.Completed());
     pending.ResetCourse();
     const ULONGLONG connectBy = ::GetTickCount64() + ConnectTimeoutMs;
-    const BOOL done = request.method == HttpRequest::Post
-                          ? ::HttpSendRequestW(open.Handle(), pending.headers.c_str(),
-                                               static_cast<DWORD>(pending.headers.size()),
-                                               pending.body.data(), static_cast<DWORD>(pending.body.size()))
-                          : ::HttpSendRequestW(open.Handle(), nullptr, 0, nullptr, 0);
+    const bool post = request.method == HttpRequest::Post;
+    const BOOL done =
+        ::HttpSendRequestW(open.Handle(), pending.headers.empty() ? nullptr : pending.headers.c_str(),
+                           static_cast<DWORD>(pending.headers.size()), post ? pending.body.data() : nullptr,
+                           post ? static_cast<DWORD>(pending.body.size()) : 0);
     if (done)
         return {Wait::Done, true};
     Sending sending{Wait::Done, false, ::GetLastError()};

@@ -28,6 +28,9 @@ public:
         std::wstring failure;
     };
 
+    // Whether AfterRead may give a record to write: when it never does, the read is the controller's last
+    // request, and its connection is closed after it.
+    virtual bool MayWrite() const { return true; }
     // Before anything is sent to the controller: words that fail it without a request, or nothing.
     virtual std::optional<std::wstring> Before(std::uint32_t /*address*/) { return std::nullopt; }
     // Once the controller's settings are read.

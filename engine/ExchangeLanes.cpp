@@ -135,6 +135,7 @@ bool WorkOn(const LaneJob& job, const LaneBatch& batch, HttpExchange& exchange, 
         return record.Refuse(RefusedOperation::Read, RefusalReason::UnknownController), false;
     }
     PropertyAccess access(exchange, own, record);
+    own.FindDevice(job.address)->lastRequests = work == nullptr || !work->MayWrite();
     std::optional<DevicePropertiesResult> read = access.ReadProperties(own.FindDevice(job.address));
     if (!read)
     {
@@ -158,6 +159,7 @@ bool WorkOn(const LaneJob& job, const LaneBatch& batch, HttpExchange& exchange, 
                false;
 
     record.writing = true;
+    own.FindDevice(job.address)->lastRequests = true;
     access.WriteProperties(own.FindDevice(job.address), written);
     if (!record.Clean() || !record.outcome.readBack)
     {

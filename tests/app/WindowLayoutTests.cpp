@@ -20,6 +20,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <functional>
@@ -214,8 +215,7 @@ TEST_F(WindowLayoutTest, BatchWindowHoldsItsRowsSummaryAndButtons)
 {
     BatchCommand command;
     command.title = L"Чтение настроек";
-    for (const ControllerRow& row : frame->DeviceList().Rows().All())
-        command.request.targets.push_back(BatchTarget{row.address, std::nullopt, std::nullopt});
+    AddTargets(command, frame->DeviceList().Rows().All());
     // One that does not answer, so that the summary is as long as it gets with two counts.
     command.request.targets.push_back(BatchTarget{0x7F0000FE, 80, std::nullopt});
     ASSERT_TRUE(StartBatch(frame->Handle(), command));
@@ -224,6 +224,25 @@ TEST_F(WindowLayoutTest, BatchWindowHoldsItsRowsSummaryAndButtons)
     Pump(loop, 300);
     Check(window(), "batch-window");
     EXPECT_EQ(KeyboardFaults(window()), L"");
+    // Made larger, as far as the screen allows, the rows take the room and the rest keeps apart below them.
+    RECT frame{};
+    ::GetWindowRect(window(), &frame);
+    RECT screen{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
+    RECT rows{};
+    ::GetWindowRect(::GetDlgItem(window(), IDC_BATCH_ROWS), &rows);
+    const int wider =
+        std::min<int>(OM::Ui::ScaleToDpi(150), (screen.right - screen.left) - (frame.right - frame.left));
+    const int taller =
+        std::min<int>(OM::Ui::ScaleToDpi(150), (screen.bottom - screen.top) - (frame.bottom - frame.top));
+    ::SetWindowPos(window(), nullptr, screen.left, screen.top, frame.right - frame.left + wider,
+                   frame.bottom - frame.top + taller, SWP_NOZORDER);
+    RECT grown{};
+    ::GetWindowRect(::GetDlgItem(window(), IDC_BATCH_ROWS), &grown);
+    EXPECT_EQ(grown.right - grown.left, rows.right - rows.left + wider);
+    EXPECT_EQ(grown.bottom - grown.top, rows.bottom - rows.top + taller);
+    Pump(loop, 300);
+    Check(window(), "batch-window-larger");
     ::SendMessageW(window(), WM_COMMAND, IDC_BATCH_CLOSE, 0);
 }
 

@@ -149,6 +149,11 @@ TEST_F(ExchangeLanesTest, EveryControllerIsToldOnceFromTheWorkerAndAStalledOneHo
     const std::set<DWORD> threads = observer.Threads();
     EXPECT_EQ(threads.size(), 1u) << "every notification comes from the worker";
     EXPECT_FALSE(threads.contains(::GetCurrentThreadId()));
+    // The read is each controller's last request: it asks for the connection to be closed after the
+    // answer, or the system would keep one idle connection per controller of a whole site.
+    for (const HttpRecord& request : Requests())
+        EXPECT_EQ(request.HasHeader("Connection: close"), request.target == "/config.xml")
+            << request.controller << " " << request.target;
 }
 
 TEST_F(ExchangeLanesTest, CancelEndsOnlyItsBatchAndASearchWaitsForEveryBatch)
