@@ -92,7 +92,7 @@ void CRestorePreviewDlg::Fill()
     ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                    LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     AddColumn(list, 0, IDS_RESTORE_CONTROLLER, 90);
-    AddColumn(list, 1, IDS_RESTORE_FILE, 90);
+    AddColumn(list, 1, IDS_RESTORE_FILE, 100);
     AddColumn(list, 2, IDS_RESTORE_CHANGES, 200);
     const auto& rows = preview.Rows();
     for (std::size_t index = 0; index < rows.size(); ++index)

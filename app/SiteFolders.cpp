@@ -45,22 +45,12 @@ class RefusedFolder final : public BatchWork
 {
 public:
     explicit RefusedFolder(std::wstring reason) : reason(std::move(reason)) {}
+    bool MayWrite() const override { return false; }
     std::optional<std::wstring> Before(std::uint32_t) override { return reason; }
 
 private:
     const std::wstring reason;
 };
-
-std::vector<ControllerRow> Controllers(const std::vector<ControllerRow>& rows)
-{
-    std::vector<ControllerRow> controllers;
-    for (const ControllerRow& row : rows)
-    {
-        if (!row.range)
-            controllers.push_back(row);
-    }
-    return controllers;
-}
 
 std::wstring NameOf(const std::vector<ControllerRow>& known, std::uint32_t address)
 {
@@ -73,14 +63,14 @@ std::wstring NameOf(const std::vector<ControllerRow>& known, std::uint32_t addre
 }
 
 // The files of these controllers already in the folder, by name.
-std::vector<std::wstring> FilesThere(const std::wstring& folder, const std::vector<ControllerRow>& rows)
+std::vector<std::wstring> FilesThere(const std::wstring& folder, const std::vector<BatchTarget>& controllers)
 {
     std::vector<std::wstring> there;
-    for (const ControllerRow& row : rows)
+    for (const BatchTarget& controller : controllers)
     {
-        const std::wstring file = BackupFileName(folder, row.address);
+        const std::wstring file = BackupFileName(folder, controller.address);
         if (::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES)
-            there.push_back(AddressText(row.address) + L".xml");
+            there.push_back(AddressText(controller.address) + L".xml");
     }
     return there;
 }
@@ -108,26 +98,23 @@ std::wstring ReadFailure(const BatchOutcome& outcome)
 
 void SiteFolders::Backup(HWND main, const std::vector<ControllerRow>& rows)
 {
-    const std::vector<ControllerRow> controllers = Controllers(rows);
-    if (controllers.empty())
+    BatchCommand controllers;
+    AddTargets(controllers, rows);
+    if (controllers.request.targets.empty())
         return;
-    CSiteFolderDlg dialog(CSiteFolderDlg::Purpose::Backup, controllers.size());
+    CSiteFolderDlg dialog(CSiteFolderDlg::Purpose::Backup, controllers.request.targets.size());
     if (dialog.Run(main))
-        BackupTo(main, dialog.folder, controllers);
+        BackupTo(main, dialog.folder, rows);
 }
 
 bool SiteFolders::BackupTo(HWND main, const std::wstring& folder, const std::vector<ControllerRow>& rows)
 {
-    const std::vector<ControllerRow> controllers = Controllers(rows);
-    if (controllers.empty())
-        return false;
     BatchCommand command;
     command.title = Words::BackupCommand;
-    for (const ControllerRow& row : controllers)
-    {
-        command.request.targets.push_back(BatchTarget{row.address, std::nullopt, row.port});
-        command.names.push_back(row.name);
-    }
+    AddTargets(command, rows);
+    const std::vector<BatchTarget>& controllers = command.request.targets;
+    if (controllers.empty())
+        return false;
     const auto fileOf = [folder](std::uint32_t address) { return BackupFileName(folder, address); };
     if (const DWORD error = ControllerSettings::PrepareBackupFolder(folder); error != ERROR_SUCCESS)
     {
@@ -149,7 +136,7 @@ bool SiteFolders::BackupTo(HWND main, const std::wstring& folder, const std::vec
     command.request.work =
         std::make_shared<ControllerSettings::BackupSteps>(fileOf, replace, Words::FileKept);
     command.doneText = [fileOf](const BatchOutcome& outcome) {
-        return Words::Fill(Words::BackedUp, AddressText(outcome.address), fileOf(outcome.address));
+        return Words::Fill(Words::SavedToFile, fileOf(outcome.address));
     };
     return StartBatch(main, std::move(command));
 }
@@ -180,6 +167,7 @@ bool SiteFolders::RestoreFrom(HWND main, const std::wstring& folder, const std::
         else
             restore->preview.TakeFile(file, bytes, ThreadAnsiCodePage());
     }
+    restore->preview.OrderByController();
     restore->rowOfTarget = restore->preview.Reading();
     if (restore->rowOfTarget.empty())
     {
@@ -249,8 +237,8 @@ void SiteFolders::ShowPreview(HWND main)
         });
     command.doneText = [changes](const BatchOutcome& outcome) {
         const RestorePreview::Row& row = *changes->at(outcome.address);
-        return Words::Fill(row.passwordsKept ? Words::RestoredKeepingPasswords : Words::Restored,
-                           AddressText(outcome.address), row.file);
+        return Words::Fill(
+            row.passwordsKept ? Words::RestoredKeepingPasswordsFromFile : Words::RestoredFromFile, row.file);
     };
     StartBatch(main, std::move(command));
 }

@@ -334,6 +334,11 @@ inline constexpr wchar_t BackupFilesThere[] =
     L"В папке «%1» уже есть файлы %2 из %3 выбранных контроллеров: %4.\n\nДа — заменить все эти файлы.\n"
     L"Нет — оставить их как есть и сохранить только остальные.\nОтмена — ничего не сохранять.";
 inline constexpr wchar_t FileKept[] = L"Файл «%1» уже есть и оставлен как был.";
+// A batch window's row, which names the controller already: %1 the file.
+inline constexpr wchar_t SavedToFile[] = L"Сохранены в файл «%1».";
+inline constexpr wchar_t RestoredFromFile[] = L"Восстановлены из файла «%1».";
+inline constexpr wchar_t RestoredKeepingPasswordsFromFile[] =
+    L"Восстановлены из файла «%1»; пароли остались прежними: в файле их нет.";
 // Every controller of a backup into a folder that cannot be made or written: %1 the folder, %2 why.
 inline constexpr wchar_t FolderNotWritten[] = L"Не удалось создать папку «%1» или записать в неё файл: %2.";
 inline constexpr wchar_t RestoreReadTitle[] = L"Восстановить из папки: чтение контроллеров";

@@ -20,6 +20,7 @@ public:
     // `existing` (%1 the file), the words of the program that asks.
     BackupSteps(std::function<std::wstring(std::uint32_t)> fileOf, bool replace, std::wstring existing);
 
+    // A backup only reads: its read is the controller's last request.
     bool MayWrite() const override { return false; }
 
     // A backup already there may be the only copy of a site as it was: it is not read over by mistake.

@@ -8,6 +8,7 @@
 #include "settings/SettingTable.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace OM::Norvatessa::ControllerSettings
 {
@@ -64,6 +65,13 @@ void RestorePreview::TakeFile(const std::wstring& path, std::string_view bytes, 
 void RestorePreview::TakeUnreadableFile(const std::wstring& path, std::uint32_t error)
 {
     rows.push_back(Refused(path, Words::Fill(Words::FileNotRead, path, error)));
+}
+
+void RestorePreview::OrderByController()
+{
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& first, const Row& second) {
+        return first.address.value_or(UINT32_MAX) < second.address.value_or(UINT32_MAX);
+    });
 }
 
 std::vector<std::size_t> RestorePreview::Reading() const

@@ -47,6 +47,9 @@ public:
     // could not be read. A file that names a controller an earlier file names refuses both.
     void TakeFile(const std::wstring& path, std::string_view bytes, const CodePage& codePage);
     void TakeUnreadableFile(const std::wstring& path, std::uint32_t error);
+    // Once the files are taken: the rows in the order of their controllers' addresses (192.168.0.9 before
+    // 192.168.0.10, which name order puts the other way), the files that name none last.
+    void OrderByController();
 
     // The rows whose controllers are to be read, in order.
     std::vector<std::size_t> Reading() const;

@@ -165,8 +165,7 @@ TEST_F(SiteFolderTest, FilesAlreadyThereAreAskedAboutOnceAndReplacedOrKeptAsAnsw
     EXPECT_EQ(FileBytes(kept), "old");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0], L"Файл «" + kept + L"» уже есть и оставлен как был.");
-    EXPECT_EQ(rows[1],
-              L"Настройки контроллера 127.0.0.3 сохранены в файл «" + folder.File(L"127.0.0.3.xml") + L"».");
+    EXPECT_EQ(rows[1], L"Сохранены в файл «" + folder.File(L"127.0.0.3.xml") + L"».");
     EXPECT_EQ(folder.Count(), 3);
     const std::string second = FileBytes(folder.File(L"127.0.0.3.xml"));
     EXPECT_NE(second.find("<net "), std::string::npos) << second;

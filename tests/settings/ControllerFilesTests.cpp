@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
 
 using namespace OM::Norvatessa;
@@ -211,6 +212,18 @@ TEST(RestorePreview, TicksWhatChangesAndNeverARefusedFileOrAnUnreadController)
     for (const std::size_t untickable : {2u, 3u, 4u, 5u, 6u, 7u, 8u})
         EXPECT_FALSE(preview.Tick(untickable, true)) << untickable;
     EXPECT_EQ(preview.Ticked(), (std::vector<std::size_t>{1}));
+
+    RestorePreview ordered;
+    for (const wchar_t* name : {L"10.0.0.10", L"", L"10.0.0.9"})
+    {
+        const std::string address(name, name + std::wcslen(name));
+        ordered.TakeFile(std::wstring(name) + L".xml", bytes(address.empty() ? "" : "ip=\"" + address + "\""),
+                         Windows1251());
+    }
+    ordered.OrderByController();
+    EXPECT_EQ(ordered.Rows()[0].file, L"10.0.0.9.xml");
+    EXPECT_EQ(ordered.Rows()[1].file, L"10.0.0.10.xml");
+    EXPECT_EQ(ordered.Rows()[2].file, L".xml");
 }
 
 TEST(ControllerList, ReadsListingsInEveryEncodingAndSeparatorWithTheirPorts)

@@ -8,7 +8,13 @@
 //                               main window
 //   demo_steps.exe unfilter     clears the filter box and selects the first row alone
 //   demo_steps.exe add          opens the dialog that adds a controller by its address; prints it
-//   demo_steps.exe dismiss      closes the dialog that shows (the about box or the add dialog)
+//   demo_steps.exe dismiss      closes the dialog that shows (the about box, the add dialog or the restore
+//                               preview) and a batch window
+//   demo_steps.exe backup DIR   selects every row and opens the backup to a folder with DIR typed in; prints
+//                               the dialog
+//   demo_steps.exe backup-run   confirms the backup and waits for its batch to end; prints the batch window
+//   demo_steps.exe restore DIR  restores from DIR: the folder confirmed, the controllers read; prints the
+//                               preview
 //   demo_steps.exe wait         opens the selected controller (F2); prints the wait dialog
 //   demo_steps.exe sheet PAGE   waits for the settings sheet and turns to PAGE (0, 1, 2); prints it
 //   demo_steps.exe close        cancels the sheet and closes the program
@@ -119,14 +125,35 @@ int OpenDialog(UINT command, int controlId)
     return Place(dialog);
 }
 
+// Types the folder into the site folder dialog that shows and confirms it; false when none shows.
+bool ConfirmFolder(const wchar_t* folder)
+{
+    const HWND dialog = DialogWith(IDC_SITE_FOLDER);
+    if (dialog == nullptr)
+        return false;
+    ::SendDlgItemMessageW(dialog, IDC_SITE_FOLDER, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder));
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return true;
+}
+
+// The batch window once its batch has ended (its summary is written then).
+HWND EndedBatch()
+{
+    return WaitFor([](HWND window) {
+        return IsDialog(window) && ::GetDlgItem(window, IDC_BATCH_SUMMARY) &&
+               Text(::GetDlgItem(window, IDC_BATCH_SUMMARY)).rfind(L"Готово:", 0) == 0;
+    });
+}
+
 // Closes a modal dialog as Esc would, and waits until it is gone and the main window takes input again:
-// the next screenshot must not show it, and F2 does nothing while a modal dialog shows.
+// the next screenshot must not show it, and F2 does nothing while a modal dialog shows. A batch window
+// left open goes with it.
 int Dismiss()
 {
     const HWND dialog = WaitFor([](HWND window) {
         return IsDialog(window) &&
                (::GetDlgItem(window, IDC_ABOUT_VERSION) || ::GetDlgItem(window, IDC_ADD_ADDRESS) ||
-                ::GetDlgItem(window, IDC_GIVE_PREVIEW));
+                ::GetDlgItem(window, IDC_GIVE_PREVIEW) || ::GetDlgItem(window, IDC_RESTORE_LIST));
     });
     if (dialog == nullptr)
     {
@@ -134,6 +161,9 @@ int Dismiss()
         return 1;
     }
     ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    if (const HWND batch = WaitFor(
+            [](HWND window) { return IsDialog(window) && ::GetDlgItem(window, IDC_BATCH_ROWS); }, 500))
+        ::PostMessageW(batch, WM_COMMAND, IDC_BATCH_CLOSE, 0);
     for (int tries = 0; tries < 100 && (::IsWindow(dialog) || !::IsWindowEnabled(MainWindow())); ++tries)
         ::Sleep(50);
     // The next step's screenshot would show the dialog still on top.
@@ -183,9 +213,13 @@ int wmain(int argc, wchar_t** argv)
     if (step == L"unfilter")
     {
         SetFilter(L"");
-        // Home in the list selects its first row alone, as F2 in the next step needs.
-        ::PostMessageW(DeviceList(), WM_KEYDOWN, VK_HOME, 1);
-        ::PostMessageW(DeviceList(), WM_KEYUP, VK_HOME, 0xC0000001);
+        // End, then Home, in the list selects its first row alone, as F2 in the next step needs: Wine keeps a
+        // selection of several rows when Home finds the focus on the first row already.
+        for (const WPARAM key : {VK_END, VK_HOME})
+        {
+            ::PostMessageW(DeviceList(), WM_KEYDOWN, key, 1);
+            ::PostMessageW(DeviceList(), WM_KEYUP, key, 0xC0000001);
+        }
         ::Sleep(300);
         return 0;
     }
@@ -210,6 +244,42 @@ int wmain(int argc, wchar_t** argv)
     }
     if (step == L"dismiss")
         return Dismiss();
+    if (step == L"backup" && argc > 2)
+    {
+        ::PostMessageW(MainWindow(), WM_COMMAND, ID_SELECT_ALL, 0);
+        ::PostMessageW(MainWindow(), WM_COMMAND, ID_BACKUP_SELECTED, 0);
+        const HWND dialog = DialogWith(IDC_SITE_FOLDER);
+        if (dialog != nullptr)
+            ::SendDlgItemMessageW(dialog, IDC_SITE_FOLDER, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]));
+        ::Sleep(300);
+        return Place(dialog);
+    }
+    if (step == L"backup-run")
+    {
+        const HWND dialog = DialogWith(IDC_SITE_FOLDER);
+        if (dialog != nullptr)
+            ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        // The files of an earlier demonstration are replaced.
+        if (const HWND question = WaitFor(
+                [](HWND window) {
+                    return IsDialog(window) && Text(window) == L"Сохранение настроек в папку" &&
+                           ::GetDlgItem(window, IDC_SITE_FOLDER) == nullptr;
+                },
+                3000))
+            ::PostMessageW(question, WM_COMMAND, IDYES, 0);
+        const HWND batch = EndedBatch();
+        ::Sleep(300);
+        return Place(batch);
+    }
+    if (step == L"restore" && argc > 2)
+    {
+        ::PostMessageW(MainWindow(), WM_COMMAND, ID_RESTORE_FOLDER, 0);
+        if (!ConfirmFolder(argv[2]))
+            return Place(nullptr);
+        const HWND preview = DialogWith(IDC_RESTORE_LIST);
+        ::Sleep(300);
+        return Place(preview);
+    }
     if (step == L"wait")
     {
         const HWND list = DeviceList();
@@ -264,7 +334,7 @@ int wmain(int argc, wchar_t** argv)
     }
     std::fputs(
         "usage: demo_steps.exe dpi | list ROWS | filter TEXT | unfilter | about | add | give | dismiss | "
-        "wait | sheet PAGE | many PAGE | close\n",
+        "backup DIR | backup-run | restore DIR | wait | sheet PAGE | many PAGE | close\n",
         stderr);
     return 2;
 }
