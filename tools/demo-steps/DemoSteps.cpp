@@ -12,7 +12,10 @@
 //                               preview) and a batch window
 //   demo_steps.exe backup DIR   selects every row and opens the backup to a folder with DIR typed in; prints
 //                               the dialog
-//   demo_steps.exe backup-run   confirms the backup and waits for its batch to end; prints the batch window
+//   demo_steps.exe password     confirms the backup and types the login and password that the batch asks
+//                               for once; prints the dialog
+//   demo_steps.exe backup-run   confirms the backup (and the password) and waits for its batch to end;
+//                               prints the batch window
 //   demo_steps.exe restore DIR  restores from DIR: the folder confirmed, the controllers read; prints the
 //                               preview
 //   demo_steps.exe wait         opens the selected controller (F2); prints the wait dialog
@@ -145,6 +148,20 @@ HWND EndedBatch()
     });
 }
 
+// The backup's folder confirmed, and the files of an earlier demonstration replaced; nothing once done.
+void ConfirmBackup()
+{
+    if (const HWND dialog = DialogWith(IDC_SITE_FOLDER, 1000))
+        ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    if (const HWND question = WaitFor(
+            [](HWND window) {
+                return IsDialog(window) && Text(window) == L"Сохранение настроек в папку" &&
+                       ::GetDlgItem(window, IDC_SITE_FOLDER) == nullptr;
+            },
+            3000))
+        ::PostMessageW(question, WM_COMMAND, IDYES, 0);
+}
+
 // Closes a modal dialog as Esc would, and waits until it is gone and the main window takes input again:
 // the next screenshot must not show it, and F2 does nothing while a modal dialog shows. A batch window
 // left open goes with it.
@@ -254,19 +271,25 @@ int wmain(int argc, wchar_t** argv)
         ::Sleep(300);
         return Place(dialog);
     }
+    if (step == L"password")
+    {
+        ConfirmBackup();
+        const HWND dialog = DialogWith(IDC_PASSWORD_LOGIN);
+        if (dialog != nullptr)
+        {
+            ::SendDlgItemMessageW(dialog, IDC_PASSWORD_LOGIN, WM_SETTEXT, 0,
+                                  reinterpret_cast<LPARAM>(L"admin"));
+            ::SendDlgItemMessageW(dialog, IDC_PASSWORD_TEXT, WM_SETTEXT, 0,
+                                  reinterpret_cast<LPARAM>(L"admin"));
+        }
+        ::Sleep(300);
+        return Place(dialog);
+    }
     if (step == L"backup-run")
     {
-        const HWND dialog = DialogWith(IDC_SITE_FOLDER);
-        if (dialog != nullptr)
-            ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        // The files of an earlier demonstration are replaced.
-        if (const HWND question = WaitFor(
-                [](HWND window) {
-                    return IsDialog(window) && Text(window) == L"Сохранение настроек в папку" &&
-                           ::GetDlgItem(window, IDC_SITE_FOLDER) == nullptr;
-                },
-                3000))
-            ::PostMessageW(question, WM_COMMAND, IDYES, 0);
+        ConfirmBackup();
+        if (const HWND password = DialogWith(IDC_PASSWORD_LOGIN, 1000))
+            ::PostMessageW(password, WM_COMMAND, IDOK, 0);
         const HWND batch = EndedBatch();
         ::Sleep(300);
         return Place(batch);
@@ -334,7 +357,7 @@ int wmain(int argc, wchar_t** argv)
     }
     std::fputs(
         "usage: demo_steps.exe dpi | list ROWS | filter TEXT | unfilter | about | add | give | dismiss | "
-        "backup DIR | backup-run | restore DIR | wait | sheet PAGE | many PAGE | close\n",
+        "backup DIR | password | backup-run | restore DIR | wait | sheet PAGE | many PAGE | close\n",
         stderr);
     return 2;
 }
