@@ -7,7 +7,8 @@
 #include "engine/ProgramSettings.h"
 #include "helpers/FailureBoundary.h"
 #include "res/resource.h"
-#include "settings/AddressSteps.h"
+#include "settings/ChangeSteps.h"
+#include "settings/SettingAssignments.h"
 #include "settings/ValueChecks.h"
 #include "ui/CenterWindow.h"
 #include "ui/Module.h"
@@ -262,13 +263,17 @@ BatchCommand GiveAddressesBatch(const CGiveAddressesDlg& dialog)
 {
     BatchCommand command;
     command.title = Ui::LoadResourceString(IDS_GIVE_ADDRESSES);
-    std::map<std::uint32_t, std::uint32_t> newAddresses;
+    // Each controller's own changes, by the address it has now; the dialog confirms only a plan that gives
+    // every controller its address. Read only once made, so the lanes share it.
+    auto changes = std::make_shared<std::map<std::uint32_t, ControllerSettings::SettingChanges>>();
     for (const GivenAddress& given : dialog.Plan().given)
-        newAddresses.emplace(given.from, given.to);
-    // The dialog confirms only a plan that gives every controller its address.
+        changes->emplace(given.from, ControllerSettings::AddressChanges(given.to, dialog.Request().mask,
+                                                                        dialog.Request().gateway));
     AddTargets(command, dialog.Controllers());
-    command.request.work = std::make_shared<ControllerSettings::AddressSteps>(
-        newAddresses, dialog.Request().mask, dialog.Request().gateway);
+    command.request.work = std::make_shared<ControllerSettings::ChangeSteps>(
+        [changes](std::uint32_t address) -> const ControllerSettings::SettingChanges& {
+            return changes->at(address);
+        });
     command.doneText = [](const BatchOutcome& outcome) {
         return Words::Fill(Words::ControllerMoved, AddressText(outcome.answersAt));
     };
