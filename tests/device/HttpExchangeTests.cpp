@@ -466,7 +466,8 @@ TEST_F(HttpExchangeTest, CredentialsGoFirstOnlyToAControllerThatHasAcceptedThemI
     EXPECT_FALSE(accepted.For(guarded));
 }
 
-TEST(CredentialStoreTest, EntriesAreFoundByAddressReplacedAndForgottenByTheirPrefixAlone)
+TEST(CredentialStoreTest,
+     EntriesAreFoundByAddressReplacedFollowAChangedAccountAndAreForgottenByTheirPrefixAlone)
 {
     TestCredentialStore store(L"NorvatessaTest/");
     TestCredentialStore other(L"NorvatessaTestOther/");
@@ -485,6 +486,20 @@ TEST(CredentialStoreTest, EntriesAreFoundByAddressReplacedAndForgottenByTheirPre
     EXPECT_FALSE(store.Find(0x7F000002));
     EXPECT_EQ(store.ForgetAll(), std::optional<std::size_t>(0));
     EXPECT_EQ(other.Find(0x7F000002), (Credentials{L"other", L"secret"}));
+
+    // A write that changed an account: the entry that held the old credentials now holds the new ones, and
+    // an entry with other credentials stays as it was.
+    AcceptedCredentials accepted;
+    accepted.Remember(&store);
+    const Credentials before{L"boss", L"old"};
+    const Credentials after{L"boss", L"new"};
+    ASSERT_EQ(store.Remember(0x7F000005, before), DWORD(ERROR_SUCCESS));
+    ASSERT_EQ(store.Remember(0x7F000006, Credentials{L"boss", L"other"}), DWORD(ERROR_SUCCESS));
+    accepted.Changed(0x7F000005, before, after);
+    accepted.Changed(0x7F000006, before, after);
+    EXPECT_EQ(store.Find(0x7F000005), after);
+    EXPECT_EQ(accepted.For(0x7F000005), after);
+    EXPECT_EQ(store.Find(0x7F000006), (Credentials{L"boss", L"other"}));
 }
 
 TEST_F(HttpExchangeTest, RememberedCredentialsGoFirstOnlyToTheirControllerAndLeaveTheStoreWhenRefused)
