@@ -290,13 +290,16 @@ void CMainFrame::UpdateCommands()
     for (const UINT id : {ID_CONTROLLER_SETTINGS, ID_OPEN_WEB_PAGE, ID_SAVE_SETTINGS, ID_LOAD_SETTINGS})
         UIEnable(id, selected == 1 && deviceList.Selected() != nullptr && CommandAllowed(id));
     UIEnable(ID_COPY, selected > 0);
-    UIEnable(ID_GIVE_ADDRESSES, selected > 0 && CommandAllowed(ID_GIVE_ADDRESSES));
+    // The many-controller commands need a controller among the rows: a range's row is none.
+    UIEnable(ID_GIVE_ADDRESSES,
+             selected > 0 && rows.AnySelectedController() && CommandAllowed(ID_GIVE_ADDRESSES));
     UIEnable(ID_FORGET_CONTROLLER, selected > 0 && rows.AnySelectedKnown());
     UIEnable(ID_SAVE_LIST, !searching && rows.ShownCount() > 0);
     UIEnable(ID_SELECT_ALL, !searching && rows.ShownCount() > 0);
     UIEnable(ID_NEW_SEARCH, !searching && CommandAllowed(ID_NEW_SEARCH));
     UIEnable(ID_ADD_CONTROLLER, !searching && CommandAllowed(ID_ADD_CONTROLLER));
-    UIEnable(ID_CHANGE_SELECTED, selected > 1 && CommandAllowed(ID_CHANGE_SELECTED));
+    UIEnable(ID_CHANGE_SELECTED,
+             selected > 1 && rows.AnySelectedController() && CommandAllowed(ID_CHANGE_SELECTED));
     UIEnable(ID_FORGET_PASSWORDS, CommandAllowed(ID_FORGET_PASSWORDS));
     UIEnable(ID_BACKUP_SELECTED, !searching && CommandAllowed(ID_BACKUP_SELECTED) && selected > 0 &&
                                      rows.AnySelectedController());

@@ -102,9 +102,11 @@ TEST_F(SiteRangeTest, RangeAddsTheControllersThatAnswerAndASilentRangeShowsOneRo
     EXPECT_EQ(CellText(List(), unreachable, 3), L"Не опрошен: нет маршрута");
     EXPECT_EQ(Settings().knownRanges.size(), 3u);
 
-    // A range's row is no controller: the commands for one controller are off on it.
+    // A range's row is no controller: the commands for one controller, and those for many, are off on it.
     ClickRow(silent);
     EXPECT_FALSE(MenuItemEnabled(0, ID_CONTROLLER_SETTINGS));
+    EXPECT_FALSE(MenuItemEnabled(0, ID_GIVE_ADDRESSES));
+    EXPECT_FALSE(MenuItemEnabled(0, ID_BACKUP_SELECTED));
     Command(ID_FORGET_CONTROLLER);
     EXPECT_TRUE(Until([&] { return RowCount(List()) == 3 && Settings().knownRanges.size() == 2; }, 5000));
     EXPECT_EQ(RowWithAddress(L"198.18.4.100-198.18.4.120"), -1);
